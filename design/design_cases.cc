@@ -1,0 +1,113 @@
+#include "design/design_cases.h"
+
+#include <algorithm>
+
+#include "design/span_sweep.h"
+#include "report/report_pages.h"
+
+namespace kalvorden {
+namespace {
+
+// fc is the allowable stress for concrete of strength f'c = fc / 0.4.
+const Quad kAllowableStressRatio = Widen(0.4f);  // 0.4000000059604644775390625
+// Ec = 4790.956 x sqrt(f'c), MPa.
+const Quad kConcreteModulusFactor = Widen(4790.956f);  // 4790.9560546875
+const Quad kSteelModulus = 200000;                     // Es, MPa
+const Quad kHalf = 0.5;
+const int32_t kLeastModularRatio = 6;
+
+// The live load is the wheel load, increased for impact and spread over the
+// distribution width.
+const Quad kImpactFraction = Widen(0.3f);     // 0.300000011920928955078125
+const Quad kWheelLoadDivisor = Widen(9.74f);  // 9.7399997711181640625
+const Quad kResistingMomentScale = 500;       // 1/2 fc k j, MPa to kN/m^2 for M in kN m/m
+const Quad kOne = 1;
+const Quad kTwo = 2;
+const Quad kThree = 3;
+
+// The number of entries a loop over `list` runs: the count when it is
+// entered, never more than the list holds.
+int32_t Entries(const ValueList& list) {
+  return std::clamp(list.count, 0, kListCapacity);
+}
+
+}  // namespace
+
+int32_t DeriveModularRatio(Quad concreteStress) {
+  const Quad concreteStrength = concreteStress / kAllowableStressRatio;
+  const Quad concreteModulus = kConcreteModulusFactor * SquareRoot(concreteStrength);
+  Quad ratio = kSteelModulus / concreteModulus;
+  ratio = ratio + kHalf;
+  const int32_t n = TruncateToInt32(ratio);
+  return n < kLeastModularRatio ? kLeastModularRatio : n;
+}
+
+void DeriveCaseConstants(DesignCase& c) {
+  c.modularRatioQuad = c.modularRatio;
+  c.halfSpanDeductionWidth = c.spanDeductionWidth / kTwo;
+
+  // F = ((P x CF) x (1.0 + 0.3)) / 9.74: the continuity factor enters the
+  // design here and nowhere else.
+  const Quad factoredLoad = c.wheelLoad * c.continuityFactor;
+  const Quad impactFactor = kOne + kImpactFraction;
+  const Quad impactLoad = factoredLoad * impactFactor;
+  c.liveLoadMomentFactor = impactLoad / kWheelLoadDivisor;
+
+  const Quad steelStressInConcreteUnits = c.steelStress / c.modularRatioQuad;
+  c.k = c.concreteStress / (c.concreteStress + steelStressInConcreteUnits);
+  c.j = kOne - c.k / kThree;
+
+  c.resistingMomentFactor = ((kResistingMomentScale * c.concreteStress) * c.k) * c.j;
+  c.steelAreaFactor = (kOne / c.steelStress) / c.j;
+}
+
+DesignRunSummary EnumerateDesignCases(const DesignInputs& inputs, ReportWriter& writer,
+                                      const UndesignedCaseNotice& notice) {
+  DesignRunSummary summary;
+  SweepState sweep;
+  DesignCase c;
+  c.continuityFactor = inputs.continuityFactor;
+
+  const int32_t loads = Entries(inputs.wheelLoads);
+  for (int32_t a = 0; a < loads; ++a) {
+    c.wheelLoad = inputs.wheelLoads.values[a];
+    const int32_t covers = Entries(inputs.topCovers);
+    for (int32_t b = 0; b < covers; ++b) {
+      c.topCover = inputs.topCovers.values[b];
+      const int32_t pavings = Entries(inputs.futurePavings);
+      for (int32_t p = 0; p < pavings; ++p) {
+        c.futurePaving = inputs.futurePavings.values[p];
+        const int32_t steels = Entries(inputs.steelStresses);
+        for (int32_t s = 0; s < steels; ++s) {
+          c.steelStress = inputs.steelStresses.values[s];
+          const int32_t concretes = Entries(inputs.concreteStresses);
+          for (int32_t f = 0; f < concretes; ++f) {
+            c.concreteStress = inputs.concreteStresses.values[f];
+            c.modularRatio = DeriveModularRatio(c.concreteStress);
+            const int32_t widths = Entries(inputs.spanDeductionWidths);
+            for (int32_t w = 0; w < widths; ++w) {
+              c.spanDeductionWidth = inputs.spanDeductionWidths.values[w];
+              DeriveCaseConstants(c);
+
+              const SweepResult result = SweepSpans(c, sweep, writer);
+              if (writer.file.failure != 0) {
+                return summary;
+              }
+              ++summary.designCases;
+              if (result.fault != SpanFault::kNone) {
+                ++summary.undesignedCases;
+                if (notice) {
+                  notice(UndesignedCase{c, result.firstFaultSpan, result.fault});
+                }
+              }
+            }
+          }
+        }
+      }
+    }
+  }
+  WriteFinalFooter(writer);
+  return summary;
+}
+
+}  // namespace kalvorden

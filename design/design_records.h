@@ -1,0 +1,67 @@
+#pragma once
+
+// The plain records the design engine produces and the report writer prints.
+// They hold data only; the operations on them live in design/ and report/.
+
+#include <cstdint>
+
+#include "numeric/quad.h"
+
+namespace kalvorden {
+
+// One combination of the entered values, with the constants every span of
+// the combination uses. Set when the case starts; unchanged while it is swept.
+struct DesignCase {
+  Quad wheelLoad = 0;               // P, kN
+  Quad topCover = 0;                // mm
+  Quad futurePaving = 0;            // FP, kN/m^2
+  Quad steelStress = 0;             // allowable fs, MPa
+  Quad concreteStress = 0;          // allowable fc, MPa
+  Quad spanDeductionWidth = 0;      // mm (always 0.0: no question asks for it)
+  Quad continuityFactor = 1;        // CF: 1.0, or 0.8 widened
+  int32_t modularRatio = 0;         // n = Es / Ec, at least 6, as printed
+  Quad modularRatioQuad = 0;        // n converted exactly
+  Quad k = 0;                       // neutral-axis depth ratio
+  Quad j = 0;                       // lever-arm ratio
+  Quad resistingMomentFactor = 0;   // R, kN/m^2
+  Quad steelAreaFactor = 0;         // Cs, 1/MPa
+  Quad liveLoadMomentFactor = 0;    // F, kN
+  Quad halfSpanDeductionWidth = 0;  // mm
+};
+
+// Why a span could not be designed. A span with a fault still gets its row,
+// with asterisks in every field but the span length.
+enum class SpanFault : uint8_t {
+  kNone,
+  // The thickness iteration met no fixed point: M / R is not positive and
+  // finite (fc or the loads not positive, or not finite), or the passes
+  // neither converged nor diverged within the pass limit.
+  kNoThickness,
+  // Even the largest bar of the table gives a main bar spacing under 125 mm.
+  kNoBarLargeEnough,
+  // A thickness, spacing or bar count that does not fit a 32-bit integer.
+  kOutOfRange,
+};
+
+// The results for one span: one report row.
+struct SpanDesign {
+  Quad spanLength = 0;                // S, m (the printed EFFECTIVE SPAN LENGTH)
+  Quad minThickness = 0;              // mm, the converged required thickness
+  int32_t actualThickness = 0;        // mm, the minimum rounded up to a multiple of 5
+  int32_t mainBarDesignation = 0;     // bar size of the main reinforcement
+  int32_t mainBarSpacing = 0;         // mm, a multiple of 5, at least 125
+  int32_t middleHalfBarCount = 0;     // distribution bars in the middle half
+  int32_t distBarDesignation = 0;     // bar size of the distribution reinforcement
+  int32_t outerQuartersBarCount = 0;  // distribution bars in the outer quarters (even)
+
+  // Working values the distribution design needs; not printed.
+  Quad designSpan = 0;         // S', m
+  Quad designMoment = 0;       // M of the last thickness pass, kN m per m
+  Quad effectiveDepth = 0;     // mm, at the actual thickness
+  Quad requiredSteelArea = 0;  // As, mm^2 per m, at the actual thickness
+  Quad distBarArea = 0;        // mm^2, one distribution bar
+
+  SpanFault fault = SpanFault::kNone;
+};
+
+}  // namespace kalvorden

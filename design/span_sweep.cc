@@ -1,0 +1,73 @@
+#include "design/span_sweep.h"
+
+#include "design/distribution.h"
+#include "report/report_pages.h"
+
+namespace kalvorden {
+namespace {
+
+const Quad kFirstSpan = 1;
+const Quad kLastSpan = 3.75;
+// Adding the widened step to a span below 4 m is exact, so span i of a case
+// is exactly 1 + i x 0.02500000037252902984619140625 and the last of the 111
+// spans is 3.7500000409781932830810546875.
+const Quad kSpanStep = Widen(0.025f);       // 0.02500000037252902984619140625
+const Quad kStopTolerance = Widen(0.008f);  // 0.008000000379979610443115234375
+const Quad kMillimetresPerMetre = 1000;
+const Quad kFirstTrialThickness = 200;  // mm
+
+const Quad kLiveLoadSpanAddend = Widen(0.61f);  // 0.61000001430511474609375 m
+// Self-weight of the slab per millimetre of thickness, kN/m^2.
+const Quad kSlabWeightFactor = Widen(0.0235631503f);  // 0.0235631503164768218994140625
+// M_DL = w S'^2 / 10 for a slab continuous over its supports.
+const Quad kDeadLoadMomentCoefficient = Widen(0.1f);  // 0.100000001490116119384765625
+
+}  // namespace
+
+DesignMoments DesignMoment(Quad designSpan, Quad trialThickness, const DesignCase& c) {
+  DesignMoments m;
+  m.liveLoadMoment = (designSpan + kLiveLoadSpanAddend) * c.liveLoadMomentFactor;
+  m.deadLoad = (trialThickness * kSlabWeightFactor) + c.futurePaving;
+  m.deadLoadMoment = ((m.deadLoad * designSpan) * designSpan) * kDeadLoadMomentCoefficient;
+  m.designMoment = m.liveLoadMoment + m.deadLoadMoment;
+  return m;
+}
+
+SweepResult SweepSpans(const DesignCase& c, SweepState& state, ReportWriter& writer) {
+  SweepResult result;
+  BarValues bars = LoadBarValues(state.bars);
+  for (;;) {
+    SpanDesign span;
+    // A bar advance designs the same span again, from the first trial
+    // thickness, with the larger bars. The indices stop at the table's end,
+    // so this loop runs at most once per bar size.
+    for (;;) {
+      const Quad spanMillimetres = kMillimetresPerMetre * state.spanLength;
+      const Quad designSpan = (spanMillimetres - c.halfSpanDeductionWidth) / kMillimetresPerMetre;
+      if (DesignThicknessAndMainBars(c, state.spanLength, designSpan, kFirstTrialThickness,
+                                     state.bars, bars, span) == SearchOutcome::kSettled) {
+        break;
+      }
+    }
+    if (span.fault == SpanFault::kNone) {
+      DesignDistribution(span);
+    }
+    if (span.fault != SpanFault::kNone && result.fault == SpanFault::kNone) {
+      result.fault = span.fault;
+      result.firstFaultSpan = span.spanLength;
+    }
+    ReportSpan(writer, span, c);
+    if (writer.file.failure != 0) {
+      break;
+    }
+    if (Abs(state.spanLength - kLastSpan) < kStopTolerance) {
+      break;
+    }
+    state.spanLength = state.spanLength + kSpanStep;
+  }
+  state.spanLength = kFirstSpan;
+  state.bars = BarIndices{};
+  return result;
+}
+
+}  // namespace kalvorden

@@ -1,0 +1,137 @@
+#include "design/thickness_search.h"
+
+#include "design/bar_table.h"
+#include "design/span_sweep.h"
+
+namespace kalvorden {
+namespace {
+
+const Quad kTwo = 2;
+const Quad kMillimetresPerMetre = 1000;
+const Quad kSquareMillimetresPerSquareMetre = 1000000;
+const Quad kThicknessStep = 5;   // mm: slabs are made in 5 mm steps
+const Quad kLeastSpacing = 125;  // mm: closer main bars cannot be placed
+// The iteration has converged when a pass changes the thickness by less than
+// this (mm).
+const Quad kThicknessTolerance = Widen(0.0001f);  // 0.0000999999974737875163555145263671875
+// Rounds a thickness up to the next 5 mm step, keeping one that lies within
+// about 0.005 mm above a step on that step.
+const Quad kRoundUpAddend = Widen(0.999f);  // 0.999000012874603271484375
+
+// A sound case converges in a handful of passes (the thickness changes by a
+// few percent of the previous change from pass to pass). The limit only
+// bounds cases whose iteration oscillates or creeps without ever diverging.
+constexpr int kMaxThicknessPasses = 1000;
+
+// 5 x count must fit a 32-bit integer.
+constexpr int32_t kLargestStepCount = INT32_MAX / 5;
+
+bool FitsStepCount(int32_t count) {
+  return count >= -kLargestStepCount && count <= kLargestStepCount;
+}
+
+}  // namespace
+
+BarValues LoadBarValues(const BarIndices& indices) {
+  BarValues bars;
+  bars.halfMainBarDiameter = BarDiameter(indices.main) / kTwo;
+  bars.mainBarArea = BarArea(indices.main);
+  bars.distBarArea = BarArea(indices.distribution);
+  bars.mainBarAreaFactor = kMillimetresPerMetre * bars.mainBarArea;
+  return bars;
+}
+
+MinimumThickness FindMinimumThickness(const DesignCase& c, Quad designSpan,
+                                      Quad firstTrialThickness, Quad halfMainBarDiameter) {
+  MinimumThickness result;
+  Quad trial = firstTrialThickness;
+  for (int pass = 0; pass < kMaxThicknessPasses; ++pass) {
+    const Quad moment = DesignMoment(designSpan, trial, c).designMoment;
+    // The effective depth the moment needs: d = 1000 sqrt(M / R), in mm.
+    const Quad depth = kMillimetresPerMetre * SquareRoot(moment / c.resistingMomentFactor);
+    const Quad required = (depth + halfMainBarDiameter) + c.topCover;
+    if (Abs(required - trial) < kThicknessTolerance) {
+      result.converged = true;
+      result.minThickness = required;
+      result.designMoment = moment;  // the moment at the last trial, not at `required`
+      return result;
+    }
+    if (!IsFinite(required)) {
+      return result;  // M / R not positive and finite: no pass can recover
+    }
+    trial = required;
+  }
+  return result;
+}
+
+MainSteel DesignMainSteel(const DesignCase& c, Quad minThickness, Quad designMoment,
+                          const BarValues& bars) {
+  MainSteel steel;
+  const int32_t thicknessSteps = TruncateToInt32(minThickness / kThicknessStep + kRoundUpAddend);
+  if (!FitsStepCount(thicknessSteps)) {
+    return steel;
+  }
+  steel.actualThickness = 5 * thicknessSteps;
+
+  const Quad actual = steel.actualThickness;
+  steel.effectiveDepth = (actual - bars.halfMainBarDiameter) - c.topCover;
+  steel.requiredSteelArea =
+      ((kSquareMillimetresPerSquareMetre * designMoment) * c.steelAreaFactor) /
+      steel.effectiveDepth;
+
+  // Bars of this size at this spacing give the required area; the spacing is
+  // rounded down to a multiple of 5 mm.
+  const Quad rawSpacing = bars.mainBarAreaFactor / steel.requiredSteelArea;
+  const int32_t spacingSteps = TruncateToInt32(rawSpacing / kThicknessStep);
+  if (!FitsStepCount(spacingSteps)) {
+    return steel;
+  }
+  steel.mainBarSpacing = 5 * spacingSteps;
+  steel.inRange = true;
+  return steel;
+}
+
+SearchOutcome DesignThicknessAndMainBars(const DesignCase& c, Quad spanLength, Quad designSpan,
+                                         Quad firstTrialThickness, BarIndices& indices,
+                                         BarValues& bars, SpanDesign& span) {
+  span = SpanDesign{};
+  span.spanLength = spanLength;
+  span.designSpan = designSpan;
+
+  const MinimumThickness minimum =
+      FindMinimumThickness(c, designSpan, firstTrialThickness, bars.halfMainBarDiameter);
+  if (!minimum.converged) {
+    span.fault = SpanFault::kNoThickness;
+    return SearchOutcome::kSettled;
+  }
+  const MainSteel steel = DesignMainSteel(c, minimum.minThickness, minimum.designMoment, bars);
+  if (!steel.inRange) {
+    span.fault = SpanFault::kOutOfRange;
+    return SearchOutcome::kSettled;
+  }
+
+  const Quad spacing = steel.mainBarSpacing;
+  if (spacing < kLeastSpacing) {
+    if (indices.main >= kLastBarIndex) {
+      span.fault = SpanFault::kNoBarLargeEnough;
+      return SearchOutcome::kSettled;
+    }
+    indices.main = indices.main + 1;
+    indices.distribution = indices.distribution + 1;
+    bars = LoadBarValues(indices);
+    return SearchOutcome::kBarAdvance;
+  }
+
+  span.minThickness = minimum.minThickness;
+  span.designMoment = minimum.designMoment;
+  span.actualThickness = steel.actualThickness;
+  span.effectiveDepth = steel.effectiveDepth;
+  span.requiredSteelArea = steel.requiredSteelArea;
+  span.mainBarSpacing = steel.mainBarSpacing;
+  span.mainBarDesignation = BarDesignation(indices.main);
+  span.distBarDesignation = BarDesignation(indices.distribution);
+  span.distBarArea = bars.distBarArea;
+  return SearchOutcome::kSettled;
+}
+
+}  // namespace kalvorden

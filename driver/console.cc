@@ -1,0 +1,83 @@
+#include "driver/console.h"
+
+namespace kalvorden {
+namespace {
+
+void WritePendingLineFeed(Console& console) {
+  if (console.lineFeedPending != nullptr) {
+    std::fputc('\n', console.lineFeedPending);
+    std::fflush(console.lineFeedPending);
+    console.lineFeedPending = nullptr;
+  }
+}
+
+void WriteRecordTo(Console& console, FILE* stream, std::string_view record) {
+  if (!console.interactive) {
+    std::fwrite(record.data(), 1, record.size(), stream);
+    std::fputc('\n', stream);
+    std::fflush(stream);
+    return;
+  }
+  WritePendingLineFeed(console);
+  if (record.size() > 1) {
+    std::fwrite(record.data() + 1, 1, record.size() - 1, stream);
+  }
+  std::fputc('\r', stream);
+  std::fflush(stream);
+  console.lineFeedPending = stream;
+}
+
+}  // namespace
+
+void WriteConsoleRecord(Console& console, std::string_view record) {
+  WriteRecordTo(console, console.output, record);
+}
+
+void WriteConsoleMessage(Console& console, std::string_view message) {
+  if (!console.interactive) {
+    WriteRecordTo(console, console.errors, message);
+    return;
+  }
+  // As a record, the message needs a carriage-control blank in front.
+  std::fflush(console.output);
+  WritePendingLineFeed(console);
+  std::fwrite(message.data(), 1, message.size(), console.errors);
+  std::fputc('\r', console.errors);
+  std::fflush(console.errors);
+  console.lineFeedPending = console.errors;
+}
+
+void EndConsole(Console& console) {
+  WritePendingLineFeed(console);
+  std::fflush(console.output);
+  std::fflush(console.errors);
+}
+
+bool ReadAnswerLine(Console& console, AnswerLine& line) {
+  WritePendingLineFeed(console);
+  std::fflush(console.output);
+
+  size_t total = 0;
+  bool anything = false;
+  int c;
+  while ((c = std::getc(console.input)) != EOF) {
+    anything = true;
+    if (c == '\n') {
+      break;
+    }
+    if (total < AnswerLine::kKept) {
+      line.text[total] = static_cast<char>(c);
+    }
+    ++total;
+  }
+  if (!anything) {
+    return false;
+  }
+  if (total > 0 && total <= AnswerLine::kKept && line.text[total - 1] == '\r') {
+    --total;  // the line ended in CR LF (or in a lone CR at the end of input)
+  }
+  line.length = total < AnswerLine::kKept ? total : AnswerLine::kKept;
+  return true;
+}
+
+}  // namespace kalvorden

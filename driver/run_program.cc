@@ -1,0 +1,351 @@
+#include "driver/run_program.h"
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "design/design_cases.h"
+#include "driver/field_input.h"
+#include "numeric/decimal.h"
+#include "report/field_edit.h"
+
+namespace kalvorden {
+namespace {
+
+constexpr int kFileNameWidth = 24;
+constexpr int kCountWidth = 2;
+constexpr int kValueWidth = 8;
+constexpr int kValueDecimals = 0;
+constexpr int kAnswerWidth = 1;
+
+constexpr std::string_view kFileNamePrompt = " Enter Output File Name:";
+constexpr std::string_view kOverwriteQuestion =
+    " OUTPUT FILE ALREADY EXISTS.  DO YOU WISH TO DELETE IT [DEFAULT IS N]? (Y/N) ";
+constexpr std::string_view kExiting = " EXITING PROGRAM";
+constexpr std::string_view kTooManyValues =
+    " A list holds at most 5 values. Enter a count of 5 or less.";
+constexpr std::string_view kContinuityQuestion =
+    " Use continuity factor? Enter Y for YES or N for NO.";
+constexpr std::string_view kNormalTermination = "Normal termination of the KALVORDEN application.";
+
+struct ListQuestion {
+  std::string_view countPrompt;
+  std::string_view valuePrompt;
+};
+constexpr ListQuestion kWheelLoadQuestion = {" How many wheel loadings do you want?",
+                                             " Enter wheel loading in kN: 72.5 for MS 18"};
+constexpr ListQuestion kTopCoverQuestion = {" How many top covers do you want?",
+                                            " Enter top cover in mm: 50, 60, 65 or 70"};
+constexpr ListQuestion kFuturePavingQuestion = {
+    " How many future paving allowances do you want?",
+    " Enter future paving allowance in kN/m^2: 1.44, See Design Memo No. 4.04"};
+constexpr ListQuestion kSteelStressQuestion = {
+    " How many steel stresses do you want?",
+    " Enter the allowable steel stress, fs, in MPa: 170 for Grade 420 Reinforcement"};
+constexpr ListQuestion kConcreteStressQuestion = {
+    " How many concrete stresses do you want?",
+    " Enter the allowable concrete stress, fc, in MPa: 10 for 25 MPa concrete"};
+
+const Quad kContinuityFactor = Widen(0.8f);  // 0.800000011920928955078125
+
+constexpr const char* kMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                   "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+
+void PutTwoDigits(int value, char* at) {
+  const int v = ((value % 100) + 100) % 100;
+  at[0] = static_cast<char>('0' + v / 10);
+  at[1] = static_cast<char>('0' + v % 10);
+}
+
+// The name without the blanks around it.
+std::string TrimBlanks(const std::string& text) {
+  const size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) {
+    return {};
+  }
+  const size_t last = text.find_last_not_of(' ');
+  return text.substr(first, last - first + 1);
+}
+
+bool IsDirectory(const std::string& name) {
+  struct stat status {};
+  return stat(name.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+// A report file opened without blocking: a FIFO nobody reads would
+// otherwise hold the program forever. Writes block again afterwards.
+int OpenWithoutBlocking(const std::string& name, int flags) {
+  const int descriptor =
+      open(name.c_str(), flags | O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+  if (descriptor >= 0) {
+    const int status = fcntl(descriptor, F_GETFL);
+    if (status >= 0) {
+      fcntl(descriptor, F_SETFL, status & ~O_NONBLOCK);
+    }
+  }
+  return descriptor;
+}
+
+std::string SpanText(Quad spanLength) {
+  char field[6];
+  EditFixed(spanLength, 6, 3, field);
+  return TrimBlanks(std::string(field, sizeof field));
+}
+
+std::string DescribeFault(SpanFault fault) {
+  switch (fault) {
+    case SpanFault::kNoThickness:
+      return "no slab thickness satisfies the design moment (fc, fs and the loads must be "
+             "positive numbers)";
+    case SpanFault::kNoBarLargeEnough:
+      return "even #57 main bars would need a spacing under 125 mm";
+    case SpanFault::kOutOfRange:
+      return "the thickness, spacing or bar count is too large to design";
+    case SpanFault::kNone:
+      break;
+  }
+  return "no fault";
+}
+
+std::string DescribeUndesignedCase(const UndesignedCase& u) {
+  const DesignCase& c = u.designCase;
+  return "kalvorden: design case not designed in full: wheel load " +
+         FormatForMessage(c.wheelLoad) + " kN, top cover " + FormatForMessage(c.topCover) +
+         " mm, future paving " + FormatForMessage(c.futurePaving) + " kN/m^2, fs " +
+         FormatForMessage(c.steelStress) + " MPa, fc " + FormatForMessage(c.concreteStress) +
+         " MPa, continuity factor " + (c.continuityFactor == 1 ? "1.0" : "0.8") + ": " +
+         DescribeFault(u.fault) + ", first at span " + SpanText(u.firstSpan) +
+         " m; the rows of such spans show asterisks";
+}
+
+Fault WriteFault(const ReportFile& file) {
+  return {kFaultWriteFailure, "write failure", "writing report file " + QuoteName(file.name),
+          std::strerror(file.failure)};
+}
+
+// Ends a run that failed: the report file keeps what it had, the fault's
+// line goes to standard error, and its number is the exit status.
+int EndWithFault(Console& console, ReportWriter& writer, const Fault& fault) {
+  AbandonReport(writer.file);
+  WriteConsoleMessage(console, FormatFault(fault));
+  EndConsole(console);
+  return fault.number;
+}
+
+}  // namespace
+
+LocalDateTime ReadLocalClock() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+          local.tm_hour,        local.tm_min,     local.tm_sec};
+}
+
+void StampHeaderLines(ReportWriter& writer, const ClockReader& readClock) {
+  const LocalDateTime now = readClock();
+  char* date = writer.headerLine1.data();
+  PutTwoDigits(now.day, date);
+  date[2] = '-';
+  const int month = (now.month >= 1 && now.month <= 12) ? now.month : 1;
+  std::memcpy(date + 3, kMonths[month - 1], 3);
+  date[6] = '-';
+  PutTwoDigits(now.year, date + 7);
+
+  char* time = writer.headerLine2.data() + 1;
+  PutTwoDigits(now.hour, time);
+  time[2] = ':';
+  PutTwoDigits(now.minute, time + 3);
+  time[5] = ':';
+  PutTwoDigits(now.second, time + 6);
+}
+
+Fault OpenFault(int osError, bool creating, const std::string& name) {
+  Fault fault;
+  fault.where = "opening report file " + QuoteName(name);
+  fault.detail = std::strerror(osError);
+  switch (osError) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      fault.number = kFaultPermissionDenied;
+      fault.text = "permission to access file denied";
+      break;
+    case EEXIST:
+      fault.number = kFaultCannotOverwrite;
+      fault.text = "cannot overwrite existing file";
+      break;
+    case ENOENT:
+      // Reopening, the file vanished after the existence test; creating, a
+      // directory of the name does not exist.
+      fault.number = creating ? kFaultFileName : kFaultFileNotFound;
+      fault.text = creating ? "file name specification error" : "file not found";
+      break;
+    case EISDIR:
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case ELOOP:
+    case EINVAL:
+      fault.number = kFaultFileName;
+      fault.text = "file name specification error";
+      break;
+    default:
+      fault.number = kFaultOpenFailure;
+      fault.text = "open failure";
+      break;
+  }
+  return fault;
+}
+
+OpenResult OpenReportFile(Console& console, const std::string& reportFileName, ReportFile& file) {
+  const std::string name = TrimBlanks(reportFileName);
+  if (name.empty() || name.find('\0') != std::string::npos) {
+    return {
+        OpenOutcome::kFailed,
+        {kFaultFileName, "file name specification error", "opening report file " + QuoteName(name),
+         name.empty() ? "the name is empty" : "the name holds a NUL character"}};
+  }
+
+  struct stat status {};
+  const bool exists = stat(name.c_str(), &status) == 0 && !S_ISDIR(status.st_mode);
+  int descriptor = -1;
+  if (exists) {
+    WriteConsoleRecord(console, kOverwriteQuestion);
+    std::string answer;
+    if (Fault fault = ReadTextField(console, kAnswerWidth, answer); !fault.ok()) {
+      return {OpenOutcome::kFailed, fault};
+    }
+    if (answer[0] != 'Y' && answer[0] != 'y') {
+      WriteConsoleRecord(console, kExiting);
+      return {OpenOutcome::kRefused, {}};
+    }
+    descriptor = OpenWithoutBlocking(name, 0);
+    if (descriptor < 0) {
+      return {OpenOutcome::kFailed, OpenFault(errno, false, name)};
+    }
+  } else {
+    descriptor = OpenWithoutBlocking(name, O_CREAT | O_EXCL);
+    if (descriptor < 0) {
+      const int osError = errno;
+      // O_EXCL also refuses a directory of that name: that is a bad name,
+      // not a file that appeared since the existence test.
+      return {OpenOutcome::kFailed,
+              OpenFault(osError == EEXIST && IsDirectory(name) ? EISDIR : osError, true, name)};
+    }
+  }
+  BeginReportFile(file, descriptor, name, exists);
+  return {OpenOutcome::kOpened, {}};
+}
+
+Fault ReadValueList(Console& console, std::string_view countPrompt, std::string_view valuePrompt,
+                    ValueList& list) {
+  for (;;) {
+    WriteConsoleRecord(console, countPrompt);
+    if (Fault fault = ReadIntegerField(console, kCountWidth, list.count); !fault.ok()) {
+      return fault;
+    }
+    if (list.count <= kListCapacity) {
+      break;
+    }
+    WriteConsoleRecord(console, kTooManyValues);
+  }
+  for (int32_t i = 0; i < list.count; ++i) {
+    WriteConsoleRecord(console, valuePrompt);
+    if (Fault fault = ReadNumberField(console, kValueWidth, kValueDecimals, list.values[i]);
+        !fault.ok()) {
+      return fault;
+    }
+  }
+  return {};
+}
+
+Fault AskContinuityFactor(Console& console, Quad& continuityFactor) {
+  WriteConsoleRecord(console, kContinuityQuestion);
+  std::string answer;
+  if (Fault fault = ReadTextField(console, kAnswerWidth, answer); !fault.ok()) {
+    return fault;
+  }
+  continuityFactor = (answer[0] == 'Y' || answer[0] == 'y') ? kContinuityFactor : Quad{1};
+  return {};
+}
+
+int StopRun(Console& console, ReportWriter& writer, std::string_view message) {
+  // The report is completed before anything claims success: a failure of
+  // its last writes must not follow a closing message.
+  if (!CloseReport(writer.file)) {
+    WriteConsoleMessage(console, FormatFault(WriteFault(writer.file)));
+    EndConsole(console);
+    return kFaultWriteFailure;
+  }
+  if (!message.empty()) {
+    WriteConsoleMessage(console, message);
+  }
+  EndConsole(console);
+  return 0;
+}
+
+int RunProgram(Console& console, const ClockReader& readClock) {
+  ReportWriter writer;
+  StampHeaderLines(writer, readClock);
+
+  DesignInputs inputs;
+  WriteConsoleRecord(console, kFileNamePrompt);
+  if (Fault fault = ReadTextField(console, kFileNameWidth, inputs.reportFileName); !fault.ok()) {
+    return EndWithFault(console, writer, fault);
+  }
+  const OpenResult opened = OpenReportFile(console, inputs.reportFileName, writer.file);
+  if (opened.outcome == OpenOutcome::kRefused) {
+    return StopRun(console, writer, {});
+  }
+  if (opened.outcome == OpenOutcome::kFailed) {
+    return EndWithFault(console, writer, opened.fault);
+  }
+
+  const ListQuestion questions[] = {kWheelLoadQuestion, kTopCoverQuestion, kFuturePavingQuestion,
+                                    kSteelStressQuestion, kConcreteStressQuestion};
+  ValueList* lists[] = {&inputs.wheelLoads, &inputs.topCovers, &inputs.futurePavings,
+                        &inputs.steelStresses, &inputs.concreteStresses};
+  for (int i = 0; i < 5; ++i) {
+    if (Fault fault =
+            ReadValueList(console, questions[i].countPrompt, questions[i].valuePrompt, *lists[i]);
+        !fault.ok()) {
+      return EndWithFault(console, writer, fault);
+    }
+  }
+  inputs.spanDeductionWidths = ValueList{1, {}};
+  if (Fault fault = AskContinuityFactor(console, inputs.continuityFactor); !fault.ok()) {
+    return EndWithFault(console, writer, fault);
+  }
+
+  const DesignRunSummary summary =
+      EnumerateDesignCases(inputs, writer, [&console](const UndesignedCase& undesigned) {
+        WriteConsoleMessage(console, DescribeUndesignedCase(undesigned));
+      });
+  if (writer.file.failure != 0) {
+    return EndWithFault(console, writer, WriteFault(writer.file));
+  }
+  if (summary.undesignedCases > 0) {
+    const int status = StopRun(console, writer, {});
+    if (status != 0) {
+      return status;
+    }
+    const Fault incomplete = {
+        kFaultDesignIncomplete,
+        "design incomplete",
+        std::to_string(summary.undesignedCases) + " of " + std::to_string(summary.designCases) +
+            " design cases have spans that could not be designed, marked with asterisks in "
+            "report file " +
+            QuoteName(writer.file.name),
+        {}};
+    WriteConsoleMessage(console, FormatFault(incomplete));
+    EndConsole(console);
+    return kFaultDesignIncomplete;
+  }
+  return StopRun(console, writer, kNormalTermination);
+}
+
+}  // namespace kalvorden

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+#include "numeric/quad.h"
+
+namespace kalvorden {
+
+// Converts a decimal numeral in C syntax ("-72.5", "1.5e+2", "inf", "nan")
+// to the nearest binary128 value (glibc's strtof128 is correctly rounded).
+// The whole text must be consumed; the caller has already checked the
+// syntax, so this only fails on text it should never be given.
+bool ParseDecimal(const char* text, Quad* value);
+
+// |value| x 10^decimals rounded to the nearest whole number, halfway cases
+// away from zero, computed exactly from the binary128 significand. `fits` is
+// false for an infinity, a NaN, or a magnitude of 2^100 or more, none of
+// which any fixed-width field can show.
+struct ScaledDecimal {
+  bool fits = false;
+  bool negative = false;  // the sign bit of value (set for -0.0 as well)
+  unsigned __int128 magnitude = 0;
+};
+// `decimals` is 0 to 4: the scaled significand must stay below 2^128.
+ScaledDecimal RoundToDecimals(Quad value, int decimals);
+
+// A value written for a message to the engineer: up to eight significant
+// digits, as many as a field of the dialogue can hold ("72.5", "1.44", "inf").
+std::string FormatForMessage(Quad value);
+
+}  // namespace kalvorden

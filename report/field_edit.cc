@@ -1,0 +1,79 @@
+#include "report/field_edit.h"
+
+#include <cstring>
+
+#include "numeric/decimal.h"
+
+namespace kalvorden {
+namespace {
+
+void FillAsterisks(int width, char* field) {
+  std::memset(field, '*', static_cast<size_t>(width));
+}
+
+// Right-aligns `length` characters that end at `textEnd` in the field.
+void PlaceRight(const char* textEnd, int length, int width, char* field) {
+  if (length > width) {
+    FillAsterisks(width, field);
+    return;
+  }
+  std::memset(field, ' ', static_cast<size_t>(width - length));
+  std::memcpy(field + (width - length), textEnd - length, static_cast<size_t>(length));
+}
+
+}  // namespace
+
+void EditFixed(Quad value, int width, int decimals, char* field) {
+  const ScaledDecimal scaled = RoundToDecimals(value, decimals);
+  if (!scaled.fits) {
+    FillAsterisks(width, field);
+    return;
+  }
+  // The text is built from its last character backwards.
+  char text[64];
+  char* const end = text + sizeof text;
+  char* cursor = end;
+  unsigned __int128 rest = scaled.magnitude;
+  for (int i = 0; i < decimals; ++i) {
+    *--cursor = static_cast<char>('0' + static_cast<int>(rest % 10));
+    rest /= 10;
+  }
+  *--cursor = '.';
+  const bool hasIntegerDigits = rest != 0;
+  while (rest != 0 && cursor > text + 1) {
+    *--cursor = static_cast<char>('0' + static_cast<int>(rest % 10));
+    rest /= 10;
+  }
+  if (rest != 0) {
+    FillAsterisks(width, field);  // more digits than any field holds
+    return;
+  }
+  const bool negative = scaled.negative && scaled.magnitude != 0;
+  int length = static_cast<int>(end - cursor) + (negative ? 1 : 0);
+  if (!hasIntegerDigits && length + 1 <= width) {
+    *--cursor = '0';
+    ++length;
+  }
+  if (negative) {
+    *--cursor = '-';
+  }
+  PlaceRight(end, length, width, field);
+}
+
+void EditInteger(int32_t value, int width, char* field) {
+  char text[16];
+  char* const end = text + sizeof text;
+  char* cursor = end;
+  // Work on the magnitude as a 64-bit number: -2147483648 has no 32-bit one.
+  int64_t magnitude = value < 0 ? -static_cast<int64_t>(value) : value;
+  do {
+    *--cursor = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (value < 0) {
+    *--cursor = '-';
+  }
+  PlaceRight(end, static_cast<int>(end - cursor), width, field);
+}
+
+}  // namespace kalvorden

@@ -1,0 +1,135 @@
+#include "report/report_file.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kalvorden {
+namespace {
+
+constexpr size_t kBufferSize = 1 << 16;
+
+void Flush(ReportFile& file) {
+  size_t done = 0;
+  while (file.failure == 0 && done < file.buffered) {
+    const ssize_t written = write(file.descriptor, file.buffer.get() + done, file.buffered - done);
+    if (written < 0) {
+      if (errno != EINTR) {
+        file.failure = errno;
+      }
+      continue;
+    }
+    if (written == 0) {
+      file.failure = EIO;  // a device that accepts nothing would loop forever
+      continue;
+    }
+    done += static_cast<size_t>(written);
+  }
+  file.buffered = 0;
+}
+
+void Append(ReportFile& file, const char* bytes, size_t count) {
+  while (count > 0 && file.failure == 0) {
+    if (file.buffered == kBufferSize) {
+      Flush(file);
+      continue;
+    }
+    const size_t room = kBufferSize - file.buffered;
+    const size_t piece = count < room ? count : room;
+    std::memcpy(file.buffer.get() + file.buffered, bytes, piece);
+    file.buffered += piece;
+    bytes += piece;
+    count -= piece;
+  }
+}
+
+void Append(ReportFile& file, char byte) {
+  Append(file, &byte, 1);
+}
+
+// Drops the old contents of a reopened file. Only a regular file has
+// contents to drop; a device or a pipe is written as it is.
+void CutOldContents(ReportFile& file) {
+  file.cutBeforeFirstRecord = false;
+  struct stat status {};
+  if (fstat(file.descriptor, &status) != 0) {
+    file.failure = errno;
+    return;
+  }
+  if (S_ISREG(status.st_mode) && ftruncate(file.descriptor, 0) != 0) {
+    file.failure = errno;
+  }
+}
+
+}  // namespace
+
+void BeginReportFile(ReportFile& file, int descriptor, std::string name,
+                     bool replacesExistingFile) {
+  file.descriptor = descriptor;
+  file.name = std::move(name);
+  file.lineFeedPending = false;
+  file.cutBeforeFirstRecord = replacesExistingFile;
+  file.failure = 0;
+  file.buffer = std::make_unique<char[]>(kBufferSize);
+  file.buffered = 0;
+}
+
+void WriteRecord(ReportFile& file, std::string_view record) {
+  if (file.failure != 0) {
+    return;
+  }
+  if (file.cutBeforeFirstRecord) {
+    CutOldContents(file);
+  }
+  const char control = record.empty() ? ' ' : record.front();
+  const std::string_view printed = record.size() > 1 ? record.substr(1) : std::string_view();
+  switch (control) {
+    case '1':
+      // New page: the form feed takes the place of the pending line feed.
+      Append(file, '\f');
+      break;
+    case '0':
+      // Double spacing: one empty line above the printed line.
+      if (file.lineFeedPending) {
+        Append(file, "\n\n", 2);
+      } else {
+        Append(file, '\n');
+      }
+      break;
+    default:
+      if (file.lineFeedPending) {
+        Append(file, '\n');
+      }
+      break;
+  }
+  Append(file, printed.data(), printed.size());
+  Append(file, '\r');
+  file.lineFeedPending = true;
+}
+
+bool CloseReport(ReportFile& file) {
+  if (file.descriptor < 0) {
+    return file.failure == 0;
+  }
+  if (file.lineFeedPending) {
+    Append(file, '\n');
+    file.lineFeedPending = false;
+  }
+  Flush(file);
+  if (close(file.descriptor) != 0 && file.failure == 0) {
+    file.failure = errno;
+  }
+  file.descriptor = -1;
+  return file.failure == 0;
+}
+
+void AbandonReport(ReportFile& file) {
+  if (file.descriptor >= 0) {
+    close(file.descriptor);
+    file.descriptor = -1;
+  }
+}
+
+}  // namespace kalvorden

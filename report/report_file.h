@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace kalvorden {
+
+// The open report file: a line-printer file whose records carry an ASA
+// carriage-control character in column 1. Records are turned into bytes as
+// they arrive and go out through one buffer, so a report of any size needs
+// only the buffer's memory.
+struct ReportFile {
+  int descriptor = -1;
+  std::string name;  // as the engineer gave it, for messages
+
+  // True once a line has been ended with a carriage return whose line feed
+  // has not been written yet: the line feed belongs to the next record (or
+  // to the close), because a "1" record replaces it with a form feed.
+  bool lineFeedPending = false;
+
+  // An existing file reopened for overwriting keeps its old bytes until the
+  // first record is written, so that a run ending in the dialogue leaves it
+  // untouched.
+  bool cutBeforeFirstRecord = false;
+
+  // errno of the first failed write, truncation or close; 0 while all is
+  // well. After a failure nothing more is written.
+  int failure = 0;
+
+  std::unique_ptr<char[]> buffer;
+  size_t buffered = 0;
+};
+
+// Takes over an opened descriptor. `replacesExistingFile` is true when the
+// engineer agreed to overwrite an existing file.
+void BeginReportFile(ReportFile& file, int descriptor, std::string name, bool replacesExistingFile);
+
+// Appends one record: its control character (blank, "0" or "1") becomes the
+// line advance, the rest is the printed line, ended by a carriage return.
+void WriteRecord(ReportFile& file, std::string_view record);
+
+// Writes the pending line feed and closes the file. Returns false, with
+// `failure` set, when any write since the file was opened has failed.
+bool CloseReport(ReportFile& file);
+
+// Closes the descriptor without writing anything more: for a run that ends
+// before its report begins (the file keeps exactly what it had).
+void AbandonReport(ReportFile& file);
+
+}  // namespace kalvorden

@@ -1,0 +1,124 @@
+#include "report/report_pages.h"
+
+#include "report/record_layout.h"
+#include "report/report_row.h"
+
+namespace kalvorden {
+namespace {
+
+// The page tops lie at span 1.0 and in the open intervals around 2.0 and 3.0
+// given by these widened single-precision bounds.
+const Quad kFirstPageTop = 1;
+const Quad kSecondPageAbove = Widen(1.98f);  // 1.980000019073486328125
+const Quad kSecondPageBelow = Widen(2.01f);  // 2.0099999904632568359375
+const Quad kThirdPageAbove = Widen(2.98f);   // 2.980000019073486328125
+const Quad kThirdPageBelow = Widen(3.01f);   // 3.0099999904632568359375
+
+constexpr ReportLine kHeaderLine3 =
+    MakeReportLine("           HOLMBRACKEN                                     ");
+constexpr ReportLine kTitle =
+    MakeReportLine("         SERVICE LOAD DESIGN OF BRIDGE SLAB (METRIC)       ");
+constexpr ReportLine kRevision =
+    MakeReportLine("                  REVISED:  JUNE 30, 2008                  ");
+constexpr ReportLine kRule =
+    MakeReportLine("===========================================================");
+constexpr ReportLine kCaseHead1 =
+    MakeReportLine("  WHEEL                         SLAB    FUTURE   CONTINUITY");
+constexpr ReportLine kCaseHead2 =
+    MakeReportLine("  LOAD     fc       fs      n   COVER   PAVING     FACTOR  ");
+constexpr ReportLine kCaseHead3 =
+    MakeReportLine("  (kN)    (MPa)    (MPa)        (mm)   (kN/m^2)            ");
+constexpr ReportLine kRowHead1 =
+    MakeReportLine("                                            DISTRUBUTION   ");
+constexpr ReportLine kRowHead2 =
+    MakeReportLine("EFFECTIVE                     SIZE AND      REINFORCEMENT  ");
+constexpr ReportLine kRowHead3 =
+    MakeReportLine("  SPAN     SLAB THICKNESS  SPACING OF MAIN  MIDDLE  OUTER  ");
+constexpr ReportLine kRowHead4 =
+    MakeReportLine(" LENGTH    MINIMUM ACTUAL   REINFORCEMENT    HALF  QUARTERS");
+constexpr ReportLine kRowHead5 =
+    MakeReportLine("   (m)      (mm)    (mm)            (mm)                   ");
+
+constexpr std::string_view kPage1Footer = "Page 1 of 3";
+constexpr std::string_view kPage2Footer = "Page 2 of 3";
+constexpr std::string_view kPage3Footer = "Page 3 of 3";
+
+// The heading group takes 14 texts while 15 follow the first, so each
+// heading layout runs past its end once: that puts an empty line between the
+// last two row-head lines and a line of 11 blanks after the last one.
+constexpr LayoutStep kHeadingGroup[] = {Skip(12), Text(), RecordBreak()};
+
+constexpr LayoutStep kFirstPageHeading[] = {
+    Literal("0"), Skip(12), Text(), RecordBreak(), Group(14, kHeadingGroup),
+};
+
+constexpr LayoutStep kPageBreak[] = {
+    RecordBreak(), RecordBreak(), RecordBreak(), RecordBreak(), RecordBreak(),
+    RecordBreak(), RecordBreak(), Skip(40),      Text(),        RecordBreak(),
+    Literal("1"),  Skip(12),      Text(),        RecordBreak(), Group(14, kHeadingGroup),
+};
+
+constexpr LayoutStep kFinalFooter[] = {
+    RecordBreak(), RecordBreak(), RecordBreak(), RecordBreak(), RecordBreak(),
+    RecordBreak(), RecordBreak(), RecordBreak(), RecordBreak(), RecordBreak(),
+    RecordBreak(), RecordBreak(), Skip(40),      Text(),
+};
+
+// The page-break layout is given the label of the page that ends, then the
+// sixteen heading texts; the first-page heading only the heading texts.
+void WriteHeading(ReportWriter& writer, std::string_view endingPageLabel) {
+  const std::string_view texts[] = {
+      endingPageLabel,
+      View(writer.headerLine1),
+      View(writer.headerLine2),
+      View(kHeaderLine3),
+      View(kTitle),
+      View(kRevision),
+      View(kRule),
+      View(kCaseHead1),
+      View(kCaseHead2),
+      View(kCaseHead3),
+      View(writer.caseLine),
+      View(kRule),
+      View(kRowHead1),
+      View(kRowHead2),
+      View(kRowHead3),
+      View(kRowHead4),
+      View(kRowHead5),
+  };
+  if (endingPageLabel.empty()) {
+    WriteLayout(writer.file, kFirstPageHeading, std::span(texts).subspan(1));
+  } else {
+    WriteLayout(writer.file, kPageBreak, texts);
+  }
+}
+
+}  // namespace
+
+bool IsPageTop(Quad spanLength) {
+  return spanLength == kFirstPageTop ||
+         (spanLength > kSecondPageAbove && spanLength < kSecondPageBelow) ||
+         (spanLength > kThirdPageAbove && spanLength < kThirdPageBelow);
+}
+
+void ReportSpan(ReportWriter& writer, const SpanDesign& span, const DesignCase& designCase) {
+  const Quad s = span.spanLength;
+  if (IsPageTop(s)) {
+    FillCaseLine(writer, designCase);
+    if (s == kFirstPageTop) {
+      WriteHeading(writer, {});
+    } else if (s > kSecondPageAbove && s < kSecondPageBelow) {
+      WriteHeading(writer, kPage1Footer);
+    } else {
+      WriteHeading(writer, kPage2Footer);
+    }
+  }
+  WriteRow(writer, span);
+}
+
+void WriteFinalFooter(ReportWriter& writer) {
+  const std::string_view texts[] = {kPage3Footer};
+  WriteLayout(writer.file, kFinalFooter, texts);
+}
+
+}  // namespace kalvorden
