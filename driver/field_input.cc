@@ -163,11 +163,11 @@ bool ConvertNumberField(std::string_view field, int decimals, Quad& value) {
 
   if (!point && decimals > 0) {
     // The field's implied decimals: the last `decimals` digits are the fraction.
-    while (integerDigits.size() < static_cast<size_t>(decimals)) {
-      integerDigits.insert(integerDigits.begin(), '0');
-    }
-    fractionDigits = integerDigits.substr(integerDigits.size() - static_cast<size_t>(decimals));
-    integerDigits.resize(integerDigits.size() - static_cast<size_t>(decimals));
+    const size_t places = static_cast<size_t>(decimals);
+    const size_t split = integerDigits.size() > places ? integerDigits.size() - places : 0;
+    fractionDigits = std::string(places - (integerDigits.size() - split), '0');
+    fractionDigits.append(integerDigits, split);
+    integerDigits.erase(split);
   }
   numeral += integerDigits.empty() ? "0" : integerDigits;
   if (!fractionDigits.empty()) {

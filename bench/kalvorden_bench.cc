@@ -1,0 +1,129 @@
+// Times whole runs of the program: the largest run the dialogue allows
+// (5 x 5 x 5 x 5 x 5 = 3125 design cases, 346,875 spans) and the everyday
+// one-case run. Each is run several times in a fresh directory, with its
+// report written to a file; the median wall time and the peak resident
+// memory of the process are reported.
+//
+// kalvorden_bench <path to kalvorden> [runs]
+
+#include <algorithm>
+#include <climits>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+struct Measurement {
+  double seconds = 0;
+  long peakKilobytes = 0;
+  int status = -1;
+  long long reportBytes = 0;
+};
+
+std::string AnswerScript(const std::vector<std::vector<std::string>>& lists) {
+  std::string script = "bench.rpt\n";
+  for (const auto& list : lists) {
+    script += std::to_string(list.size()) + "\n";
+    for (const std::string& value : list) {
+      script += value + "\n";
+    }
+  }
+  return script + "N\n";
+}
+
+Measurement RunOnce(const std::string& program, const std::string& directory,
+                    const std::string& answers) {
+  const std::string answerFile = directory + "/answers.txt";
+  const std::string report = directory + "/bench.rpt";
+  unlink(report.c_str());
+  FILE* file = std::fopen(answerFile.c_str(), "w");
+  std::fwrite(answers.data(), 1, answers.size(), file);
+  std::fclose(file);
+
+  Measurement m;
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t child = fork();
+  if (child == 0) {
+    if (chdir(directory.c_str()) != 0) _exit(126);
+    const int in = open(answerFile.c_str(), O_RDONLY);
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(in, STDIN_FILENO);
+    dup2(null, STDOUT_FILENO);
+    dup2(null, STDERR_FILENO);
+    execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int status = 0;
+  struct rusage usage {};
+  wait4(child, &status, 0, &usage);
+  m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  m.peakKilobytes = usage.ru_maxrss;
+  m.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  struct stat st {};
+  if (stat(report.c_str(), &st) == 0) m.reportBytes = st.st_size;
+  return m;
+}
+
+void Report(const char* name, const std::string& program, const std::string& directory,
+            const std::string& answers, int runs, long spans) {
+  std::vector<Measurement> all;
+  for (int i = 0; i < runs; ++i) {
+    all.push_back(RunOnce(program, directory, answers));
+  }
+  std::vector<double> times;
+  long peak = 0;
+  for (const Measurement& m : all) {
+    times.push_back(m.seconds);
+    peak = std::max(peak, m.peakKilobytes);
+    if (m.status != 0) {
+      std::printf("%s: run ended with status %d\n", name, m.status);
+    }
+  }
+  std::sort(times.begin(), times.end());
+  const double median = times[times.size() / 2];
+  std::printf("%-14s median %8.4f s (min %.4f, max %.4f) over %d runs, peak RSS %ld KB, "
+              "%ld spans, %.0f spans/s, report %lld bytes\n",
+              name, median, times.front(), times.back(), runs, peak, spans, spans / median,
+              all.back().reportBytes);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s <path to kalvorden> [runs]\n", argv[0]);
+    return 2;
+  }
+  char resolved[PATH_MAX];
+  if (realpath(argv[1], resolved) == nullptr) {
+    std::perror(argv[1]);
+    return 2;
+  }
+  const std::string program = resolved;
+  const int runs = argc > 2 ? std::atoi(argv[2]) : 5;
+  char pattern[] = "/tmp/kalvorden-bench-XXXXXX";
+  const char* directory = mkdtemp(pattern);
+  if (directory == nullptr) return 1;
+
+  const std::string largest = AnswerScript({{"60", "75", "90", "105", "120"},
+                                            {"40", "50", "60", "65", "70"},
+                                            {"0", "0.6", "1.2", "1.8", "2.4"},
+                                            {"140", "155", "170", "185", "200"},
+                                            {"8", "9.5", "11", "12.5", "14"}});
+  const std::string oneCase = AnswerScript({{"72.5"}, {"50"}, {"1.44"}, {"170"}, {"10"}});
+
+  Report("3125 cases", program, directory, largest, runs, 3125L * 111);
+  Report("1 case", program, directory, oneCase, runs, 111);
+
+  const std::string cleanup = std::string("rm -rf ") + directory;
+  return std::system(cleanup.c_str()) == 0 ? 0 : 1;
+}
