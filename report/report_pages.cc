@@ -8,11 +8,11 @@ namespace {
 
 // The page tops lie at span 1.0 and in the open intervals around 2.0 and 3.0
 // given by these widened single-precision bounds.
-const Quad kFirstPageTop = 1;
-const Quad kSecondPageAbove = Widen(1.98f);  // 1.980000019073486328125
-const Quad kSecondPageBelow = Widen(2.01f);  // 2.0099999904632568359375
-const Quad kThirdPageAbove = Widen(2.98f);   // 2.980000019073486328125
-const Quad kThirdPageBelow = Widen(3.01f);   // 3.0099999904632568359375
+constexpr Quad kFirstPageTop = 1;
+constexpr Quad kSecondPageAbove = Widen(1.98f);  // 1.980000019073486328125
+constexpr Quad kSecondPageBelow = Widen(2.01f);  // 2.0099999904632568359375
+constexpr Quad kThirdPageAbove = Widen(2.98f);   // 2.980000019073486328125
+constexpr Quad kThirdPageBelow = Widen(3.01f);   // 3.0099999904632568359375
 
 constexpr ReportLine kHeaderLine3 =
     MakeReportLine("           HOLMBRACKEN                                     ");

@@ -1,0 +1,171 @@
+#include <cstdio>
+#include <cstring>
+#include <tuple>
+#include <vector>
+
+#include "report/report_pages.h"
+#include "report/report_row.h"
+#include "tests/report/report_test_util.h"
+
+namespace {
+
+using kalvorden::DesignCase, kalvorden::SpanDesign;
+
+const kalvorden::Quad kSpanStep = kalvorden::Widen(0.025f);
+const std::string kExampleCaseLine = "  72.50   10.000  170.000   8    50      1.440       1.0   ";
+
+const char* const kHeadings[16] = {
+    "07-DEC-26   VALDORA DEPARTMENT OF TRANSPORTATION           ",
+    " 14:03:09         FENWORTHY                                ",
+    "           HOLMBRACKEN                                     ",
+    "         SERVICE LOAD DESIGN OF BRIDGE SLAB (METRIC)       ",
+    "                  REVISED:  JUNE 30, 2008                  ",
+    "===========================================================",
+    "  WHEEL                         SLAB    FUTURE   CONTINUITY",
+    "  LOAD     fc       fs      n   COVER   PAVING     FACTOR  ",
+    "  (kN)    (MPa)    (MPa)        (mm)   (kN/m^2)            ",
+    nullptr,  // the case line
+    "===========================================================",
+    "                                            DISTRUBUTION   ",  // spelt so on the form
+    "EFFECTIVE                     SIZE AND      REINFORCEMENT  ",
+    "  SPAN     SLAB THICKNESS  SPACING OF MAIN  MIDDLE  OUTER  ",
+    " LENGTH    MINIMUM ACTUAL   REINFORCEMENT    HALF  QUARTERS",
+    "   (m)      (mm)    (mm)            (mm)                   ",
+};
+
+// Splits report bytes into printed lines by the carriage-control byte rules. A
+// line keeps what moved the paper to it beyond one line feed: "\n" for double
+// spacing (an empty line above it), "\f" for a new page. Others fail.
+std::vector<std::string> PrintedLines(const std::string& bytes) {
+  EXPECT_TRUE(bytes.ends_with("\r\n"));
+  std::vector<std::string> lines;
+  for (size_t at = 0, end; (end = bytes.find('\r', at)) != std::string::npos; at = end + 1) {
+    std::string line = bytes.substr(at, end - at);
+    const std::string advance = line.substr(0, line.find_first_not_of("\n\f"));
+    line.erase(0, advance.size());
+    if (advance == (at == 0 ? "\n" : "\n\n") || advance == "\f") {
+      line.insert(0, advance.substr(advance.size() - 1));
+    } else if (advance != (at == 0 ? "" : "\n")) {
+      ADD_FAILURE() << "unexpected line advance before line " << lines.size();
+    }
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+// The printed lines of a report whose design cases have the given case lines.
+std::vector<std::string> ExpectedLines(std::initializer_list<std::string> caseLines) {
+  std::vector<std::string> lines;
+  for (const std::string& caseLine : caseLines) {
+    for (int i = 0; i < 111; ++i) {
+      if (i % 40 == 0) {
+        if (i > 0) {
+          lines.insert(lines.end(), 7, "");
+          lines.push_back(std::string(39, ' ') + (i == 40 ? "Page 1 of 3" : "Page 2 of 3"));
+        }
+        lines.push_back((i == 0 ? "\n" : "\f") + std::string(12, ' ') + kHeadings[0]);
+        for (int h = 1; h < 16; ++h) {
+          if (h == 15) {
+            lines.push_back("");
+          }
+          lines.push_back(std::string(11, ' ') + (h == 9 ? caseLine : kHeadings[h]));
+        }
+        lines.push_back(std::string(11, ' '));
+      }
+      char row[80];  // 11 blanks, then the row with the span in columns 2 to 7
+      std::snprintf(row, sizeof row,
+                    "%14d.%03d    163.18    165     #16 at  195     3-#13   2-#13 ", 1 + i / 40,
+                    i % 40 * 25);
+      lines.push_back(row);
+    }
+  }
+  lines.insert(lines.end(), 12, "");
+  lines.push_back(std::string(39, ' ') + "Page 3 of 3");
+  return lines;
+}
+
+std::string WriteReport(const std::vector<kalvorden::DesignCase>& cases) {
+  const TempReport report;
+  kalvorden::ReportWriter writer;
+  std::memcpy(writer.headerLine1.data(), "07-DEC-26", 9);
+  std::memcpy(writer.headerLine2.data() + 1, "14:03:09", 8);
+  writer.file = report.Open();
+  for (const kalvorden::DesignCase& designCase : cases) {
+    kalvorden::SpanDesign span = ExampleSpan();
+    for (int i = 0; i < 111; ++i) {
+      kalvorden::ReportSpan(writer, span, designCase);
+      span.spanLength = span.spanLength + kSpanStep;  // as the sweep accumulates it
+    }
+  }
+  kalvorden::WriteFinalFooter(writer);
+  EXPECT_TRUE(kalvorden::CloseReport(writer.file));
+  return report.Bytes();
+}
+
+TEST(ReportPages, PageTopsOfTheSweep) {
+  kalvorden::Quad span = 1;
+  for (int i = 0; i < 111; ++i, span = span + kSpanStep) {
+    EXPECT_EQ(kalvorden::IsPageTop(span), i == 0 || i == 40 || i == 80) << "span " << i;
+  }
+}
+
+TEST(ReportPages, CasesOnThreePages) {
+  kalvorden::DesignCase second = ExampleCase();
+  second.wheelLoad = 80;
+  second.continuityFactor = kalvorden::Widen(0.8f);
+  const std::string secondLine = "  80.00   10.000  170.000   8    50      1.440       0.8   ";
+  EXPECT_EQ(PrintedLines(WriteReport({ExampleCase()})), ExpectedLines({kExampleCaseLine}));
+  // Between two cases: one empty line, no form feed and no footer.
+  EXPECT_EQ(PrintedLines(WriteReport({ExampleCase(), second})),
+            ExpectedLines({kExampleCaseLine, secondLine}));
+
+  // No case at all: an empty record, 11 more, and the final footer.
+  EXPECT_EQ(WriteReport({}), "\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n" +
+                                 std::string(39, ' ') + "Page 3 of 3\r\n");
+}
+
+// Each table gives a change to the worked example and what the line then
+// holds from the given column on; the rest of the line is the example's.
+TEST(ReportRow, CaseLine) {
+  const std::tuple<void (*)(DesignCase&), int, std::string> cases[] = {
+      {[](DesignCase&) {}, 1, ""},
+      {[](DesignCase& c) { c.topCover = Parse("62.9"); }, 34, "62"},  // truncated
+      {[](DesignCase& c) { c.continuityFactor = kalvorden::Widen(0.8f); }, 54, "0.8"},
+      {[](DesignCase& c) { c.wheelLoad = 100; }, 3, "*****"},
+      {[](DesignCase& c) { c.topCover = 100; }, 34, "**"},
+  };
+  kalvorden::ReportWriter writer;
+  for (const auto& [change, column, text] : cases) {
+    DesignCase designCase = ExampleCase();
+    change(designCase);
+    kalvorden::FillCaseLine(writer, designCase);
+    EXPECT_EQ(kalvorden::View(writer.caseLine),
+              std::string(kExampleCaseLine).replace(column - 1, text.size(), text));
+  }
+}
+
+TEST(ReportRow, Row) {
+  const std::string example = "  1.000    163.18    165     #16 at  195     3-#13   2-#13 ";
+  const std::tuple<void (*)(SpanDesign&), int, std::string> cases[] = {
+      {[](SpanDesign&) {}, 1, ""},
+      {[](SpanDesign& s) { s.fault = kalvorden::SpanFault::kNoBarLargeEnough; },  // length only
+       12, "******   ****     #** at ****    **-#**  **-#** "},
+      {[](SpanDesign& s) { s.middleHalfBarCount = 12; }, 45, "12"},  // all slices refilled
+      {[](SpanDesign& s) { s.outerQuartersBarCount = 100; }, 53, "**"},
+      {[](SpanDesign& s) { s.mainBarSpacing = 10000; }, 37, "****"},
+      {[](SpanDesign& s) { s.distBarDesignation = 19; }, 49, "19   2-#19"},
+      {[](SpanDesign& s) { s.minThickness = 1000; }, 12, "******"},
+  };
+  kalvorden::ReportWriter writer;
+  kalvorden::BeginReportFile(writer.file, open("/dev/null", O_WRONLY), "/dev/null", false);
+  for (const auto& [change, column, text] : cases) {
+    SpanDesign span = ExampleSpan();
+    change(span);
+    kalvorden::WriteRow(writer, span);
+    EXPECT_EQ(kalvorden::View(writer.row),
+              std::string(example).replace(column - 1, text.size(), text));
+  }
+  EXPECT_TRUE(kalvorden::CloseReport(writer.file));
+}
+
+}  // namespace
