@@ -33,6 +33,23 @@ int32_t Entries(const ValueList& list) {
 
 }  // namespace
 
+bool HasDesignableValues(const DesignCase& c) {
+  const Quad zero = 0;
+  const Quad notNegative[] = {c.wheelLoad, c.topCover, c.futurePaving};
+  const Quad positive[] = {c.steelStress, c.concreteStress};
+  for (const Quad value : notNegative) {
+    if (!IsFinite(value) || value < zero) {
+      return false;
+    }
+  }
+  for (const Quad value : positive) {
+    if (!IsFinite(value) || !(value > zero)) {
+      return false;
+    }
+  }
+  return IsFinite(c.continuityFactor) && IsFinite(c.spanDeductionWidth);
+}
+
 int32_t DeriveModularRatio(Quad concreteStress) {
   const Quad concreteStrength = concreteStress / kAllowableStressRatio;
   const Quad concreteModulus = kConcreteModulusFactor * SquareRoot(concreteStrength);

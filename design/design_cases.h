@@ -33,6 +33,11 @@ using UndesignedCaseNotice = std::function<void(const UndesignedCase&)>;
 DesignRunSummary EnumerateDesignCases(const DesignInputs& inputs, ReportWriter& writer,
                                       const UndesignedCaseNotice& notice);
 
+// True when the case's values can describe a slab: all finite, fc and fs
+// positive, wheel load, cover and paving not negative. The design formulas
+// give numbers for other values too, but not a slab that carries the load.
+bool HasDesignableValues(const DesignCase& designCase);
+
 // The modular ratio n = Es / Ec for an allowable concrete stress fc, rounded
 // to the nearest whole number and at least 6.
 int32_t DeriveModularRatio(Quad concreteStress);

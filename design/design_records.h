@@ -33,9 +33,14 @@ struct DesignCase {
 // with asterisks in every field but the span length.
 enum class SpanFault : uint8_t {
   kNone,
-  // The thickness iteration met no fixed point: M / R is not positive and
-  // finite (fc or the loads not positive, or not finite), or the passes
-  // neither converged nor diverged within the pass limit.
+  // The case's values cannot describe a slab: a value that is not a finite
+  // number, fc or fs not positive, or a negative wheel load, cover or paving.
+  // Checked once, before the case's first span.
+  kInvalidInputs,
+  // The thickness iteration on the slab's own weight met no fixed point: the
+  // thickness grew without bound (the concrete stress is too small for the
+  // slab to carry itself), or the passes neither converged nor diverged
+  // within the pass limit.
   kNoThickness,
   // Even the largest bar of the table gives a main bar spacing under 125 mm.
   kNoBarLargeEnough,

@@ -1,5 +1,6 @@
 #include "design/span_sweep.h"
 
+#include "design/design_cases.h"
 #include "design/distribution.h"
 #include "report/report_pages.h"
 
@@ -36,17 +37,24 @@ DesignMoments DesignMoment(Quad designSpan, Quad trialThickness, const DesignCas
 SweepResult SweepSpans(const DesignCase& c, SweepState& state, ReportWriter& writer) {
   SweepResult result;
   BarValues bars = LoadBarValues(state.bars);
+  const bool designable = HasDesignableValues(c);
   for (;;) {
     SpanDesign span;
-    // A bar advance designs the same span again, from the first trial
-    // thickness, with the larger bars. The indices stop at the table's end,
-    // so this loop runs at most once per bar size.
-    for (;;) {
-      const Quad spanMillimetres = kMillimetresPerMetre * state.spanLength;
-      const Quad designSpan = (spanMillimetres - c.halfSpanDeductionWidth) / kMillimetresPerMetre;
-      if (DesignThicknessAndMainBars(c, state.spanLength, designSpan, kFirstTrialThickness,
-                                     state.bars, bars, span) == SearchOutcome::kSettled) {
-        break;
+    if (!designable) {
+      span.spanLength = state.spanLength;
+      span.fault = SpanFault::kInvalidInputs;
+    } else {
+      // A bar advance designs the same span again, from the first trial
+      // thickness, with the larger bars. The indices stop at the table's
+      // end, so this loop runs at most once per bar size.
+      for (;;) {
+        const Quad spanMillimetres = kMillimetresPerMetre * state.spanLength;
+        const Quad designSpan =
+            (spanMillimetres - c.halfSpanDeductionWidth) / kMillimetresPerMetre;
+        if (DesignThicknessAndMainBars(c, state.spanLength, designSpan, kFirstTrialThickness,
+                                       state.bars, bars, span) == SearchOutcome::kSettled) {
+          break;
+        }
       }
     }
     if (span.fault == SpanFault::kNone) {

@@ -98,9 +98,11 @@ std::string SpanText(Quad spanLength) {
 
 std::string DescribeFault(SpanFault fault) {
   switch (fault) {
+    case SpanFault::kInvalidInputs:
+      return "these values cannot describe a slab (all must be finite numbers, fc and fs "
+             "positive, the wheel load, cover and paving not negative)";
     case SpanFault::kNoThickness:
-      return "no slab thickness satisfies the design moment (fc, fs and the loads must be "
-             "positive numbers)";
+      return "the thickness iteration on the slab's own weight does not converge";
     case SpanFault::kNoBarLargeEnough:
       return "even #57 main bars would need a spacing under 125 mm";
     case SpanFault::kOutOfRange:
