@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "numeric/quad_ops.h"
+
 namespace kalvorden {
 namespace {
 
@@ -16,19 +18,22 @@ const Quad kTwo = 2;
 }  // namespace
 
 void DesignDistribution(SpanDesign& span) {
-  Quad fraction = kPercentageFactor / SquareRoot(span.designSpan);
-  fraction = fraction / kPercent;
-  if (!(fraction < kLargestFraction)) {
+  const Quad percentage = Div(kPercentageFactor, Sqrt(span.designSpan));
+  Quad fraction = Div(percentage, kPercent);
+  if (!Less(fraction, kLargestFraction)) {
     fraction = kLargestFraction;
   }
   // The percentage applies to the area the actual thickness needs, not to the
   // area the chosen bars provide.
-  const Quad distributionArea = (fraction * span.requiredSteelArea) * span.designSpan;
-  const Quad bars = distributionArea / (kTwo * span.distBarArea);
+  const Quad fractionOfSteel = Mul(fraction, span.requiredSteelArea);
+  const Quad distributionArea = Mul(fractionOfSteel, span.designSpan);
+  const Quad pairArea = Mul(kTwo, span.distBarArea);
+  const Quad bars = Div(distributionArea, pairArea);
 
-  const int32_t middleHalf = TruncateToInt32(bars + kRoundUpAddend);
+  const int32_t middleHalf = TruncateToInt32(Add(bars, kRoundUpAddend));
   // The outer quarters get half as many bars, made even.
-  int64_t outerQuarters = TruncateToInt32(bars / kTwo + kRoundUpAddend);
+  const Quad halfBars = Div(bars, kTwo);
+  int64_t outerQuarters = TruncateToInt32(Add(halfBars, kRoundUpAddend));
   if (outerQuarters % 2 != 0) {
     outerQuarters = outerQuarters + 1;
   }

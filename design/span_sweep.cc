@@ -2,6 +2,7 @@
 
 #include "design/design_cases.h"
 #include "design/distribution.h"
+#include "numeric/quad_ops.h"
 #include "report/report_pages.h"
 
 namespace kalvorden {
@@ -27,10 +28,14 @@ const Quad kDeadLoadMomentCoefficient = Widen(0.1f);  // 0.100000001490116119384
 
 DesignMoments DesignMoment(Quad designSpan, Quad trialThickness, const DesignCase& c) {
   DesignMoments m;
-  m.liveLoadMoment = (designSpan + kLiveLoadSpanAddend) * c.liveLoadMomentFactor;
-  m.deadLoad = (trialThickness * kSlabWeightFactor) + c.futurePaving;
-  m.deadLoadMoment = ((m.deadLoad * designSpan) * designSpan) * kDeadLoadMomentCoefficient;
-  m.designMoment = m.liveLoadMoment + m.deadLoadMoment;
+  const Quad liveLoadLever = Add(designSpan, kLiveLoadSpanAddend);
+  m.liveLoadMoment = Mul(liveLoadLever, c.liveLoadMomentFactor);
+  const Quad selfWeight = Mul(trialThickness, kSlabWeightFactor);
+  m.deadLoad = Add(selfWeight, c.futurePaving);
+  const Quad loadTimesSpan = Mul(m.deadLoad, designSpan);
+  const Quad loadTimesSpanSquared = Mul(loadTimesSpan, designSpan);
+  m.deadLoadMoment = Mul(loadTimesSpanSquared, kDeadLoadMomentCoefficient);
+  m.designMoment = Add(m.liveLoadMoment, m.deadLoadMoment);
   return m;
 }
 
@@ -48,9 +53,9 @@ SweepResult SweepSpans(const DesignCase& c, SweepState& state, ReportWriter& wri
       // thickness, with the larger bars. The indices stop at the table's
       // end, so this loop runs at most once per bar size.
       for (;;) {
-        const Quad spanMillimetres = kMillimetresPerMetre * state.spanLength;
-        const Quad designSpan =
-            (spanMillimetres - c.halfSpanDeductionWidth) / kMillimetresPerMetre;
+        const Quad spanMillimetres = Mul(kMillimetresPerMetre, state.spanLength);
+        const Quad netSpan = Sub(spanMillimetres, c.halfSpanDeductionWidth);
+        const Quad designSpan = Div(netSpan, kMillimetresPerMetre);
         if (DesignThicknessAndMainBars(c, state.spanLength, designSpan, kFirstTrialThickness,
                                        state.bars, bars, span) == SearchOutcome::kSettled) {
           break;
@@ -68,10 +73,10 @@ SweepResult SweepSpans(const DesignCase& c, SweepState& state, ReportWriter& wri
     if (writer.file.failure != 0) {
       break;
     }
-    if (Abs(state.spanLength - kLastSpan) < kStopTolerance) {
+    if (Less(Abs(Sub(state.spanLength, kLastSpan)), kStopTolerance)) {
       break;
     }
-    state.spanLength = state.spanLength + kSpanStep;
+    state.spanLength = Add(state.spanLength, kSpanStep);
   }
   state.spanLength = kFirstSpan;
   state.bars = BarIndices{};

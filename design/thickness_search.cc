@@ -2,6 +2,7 @@
 
 #include "design/bar_table.h"
 #include "design/span_sweep.h"
+#include "numeric/quad_ops.h"
 
 namespace kalvorden {
 namespace {
@@ -34,10 +35,10 @@ bool FitsStepCount(int32_t count) {
 
 BarValues LoadBarValues(const BarIndices& indices) {
   BarValues bars;
-  bars.halfMainBarDiameter = BarDiameter(indices.main) / kTwo;
+  bars.halfMainBarDiameter = Div(BarDiameter(indices.main), kTwo);
   bars.mainBarArea = BarArea(indices.main);
   bars.distBarArea = BarArea(indices.distribution);
-  bars.mainBarAreaFactor = kMillimetresPerMetre * bars.mainBarArea;
+  bars.mainBarAreaFactor = Mul(kMillimetresPerMetre, bars.mainBarArea);
   return bars;
 }
 
@@ -48,9 +49,11 @@ MinimumThickness FindMinimumThickness(const DesignCase& c, Quad designSpan,
   for (int pass = 0; pass < kMaxThicknessPasses; ++pass) {
     const Quad moment = DesignMoment(designSpan, trial, c).designMoment;
     // The effective depth the moment needs: d = 1000 sqrt(M / R), in mm.
-    const Quad depth = kMillimetresPerMetre * SquareRoot(moment / c.resistingMomentFactor);
-    const Quad required = (depth + halfMainBarDiameter) + c.topCover;
-    if (Abs(required - trial) < kThicknessTolerance) {
+    const Quad ratio = Div(moment, c.resistingMomentFactor);
+    const Quad depth = Mul(kMillimetresPerMetre, Sqrt(ratio));
+    const Quad withHalfBar = Add(depth, halfMainBarDiameter);
+    const Quad required = Add(withHalfBar, c.topCover);
+    if (Less(Abs(Sub(required, trial)), kThicknessTolerance)) {
       result.converged = true;
       result.minThickness = required;
       result.designMoment = moment;  // the moment at the last trial, not at `required`
@@ -67,22 +70,24 @@ MinimumThickness FindMinimumThickness(const DesignCase& c, Quad designSpan,
 MainSteel DesignMainSteel(const DesignCase& c, Quad minThickness, Quad designMoment,
                           const BarValues& bars) {
   MainSteel steel;
-  const int32_t thicknessSteps = TruncateToInt32(minThickness / kThicknessStep + kRoundUpAddend);
+  const Quad steps = Div(minThickness, kThicknessStep);
+  const int32_t thicknessSteps = TruncateToInt32(Add(steps, kRoundUpAddend));
   if (!FitsStepCount(thicknessSteps)) {
     return steel;
   }
   steel.actualThickness = 5 * thicknessSteps;
 
   const Quad actual = steel.actualThickness;
-  steel.effectiveDepth = (actual - bars.halfMainBarDiameter) - c.topCover;
-  steel.requiredSteelArea =
-      ((kSquareMillimetresPerSquareMetre * designMoment) * c.steelAreaFactor) /
-      steel.effectiveDepth;
+  const Quad belowBarCentre = Sub(actual, bars.halfMainBarDiameter);
+  steel.effectiveDepth = Sub(belowBarCentre, c.topCover);
+  const Quad momentNmm = Mul(kSquareMillimetresPerSquareMetre, designMoment);
+  const Quad steelForDepth = Mul(momentNmm, c.steelAreaFactor);
+  steel.requiredSteelArea = Div(steelForDepth, steel.effectiveDepth);
 
   // Bars of this size at this spacing give the required area; the spacing is
   // rounded down to a multiple of 5 mm.
-  const Quad rawSpacing = bars.mainBarAreaFactor / steel.requiredSteelArea;
-  const int32_t spacingSteps = TruncateToInt32(rawSpacing / kThicknessStep);
+  const Quad rawSpacing = Div(bars.mainBarAreaFactor, steel.requiredSteelArea);
+  const int32_t spacingSteps = TruncateToInt32(Div(rawSpacing, kThicknessStep));
   if (!FitsStepCount(spacingSteps)) {
     return steel;
   }
@@ -111,7 +116,7 @@ SearchOutcome DesignThicknessAndMainBars(const DesignCase& c, Quad spanLength, Q
   }
 
   const Quad spacing = steel.mainBarSpacing;
-  if (spacing < kLeastSpacing) {
+  if (Less(spacing, kLeastSpacing)) {
     if (indices.main >= kLastBarIndex) {
       span.fault = SpanFault::kNoBarLargeEnough;
       return SearchOutcome::kSettled;

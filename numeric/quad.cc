@@ -1,6 +1,6 @@
 #include "numeric/quad.h"
 
-#include "numeric/glibc_float128.h"
+#include "numeric/quad_ops.h"
 
 namespace kalvorden {
 
@@ -9,19 +9,20 @@ int32_t TruncateToInt32(Quad value) {
   // the comparisons are false for a NaN as well.
   const Quad lowerExclusive = -2147483649.0;
   const Quad upperExclusive = 2147483648.0;
-  if (!(value > lowerExclusive && value < upperExclusive)) {
+  if (!(Less(lowerExclusive, value) && Less(value, upperExclusive))) {
     return INT32_MIN;
   }
   return static_cast<int32_t>(value);
 }
 
-Quad SquareRoot(Quad value) {
-  return sqrtf128(value);
+Quad SquareRoot(Quad value) { return Sqrt(value); }
+
+Quad Abs(Quad value) {
+  using namespace quad_detail;
+  return FromBits(Bits(value) & ~(U128{1} << 127));
 }
 
-bool IsNaN(Quad value) {
-  return value != value;
-}
+bool IsNaN(Quad value) { return value != value; }
 
 bool IsFinite(Quad value) {
   const Quad difference = value - value;  // 0 for finite values, NaN otherwise

@@ -23,15 +23,15 @@ constexpr Quad Widen(float value) {
 // -2147483648, the value a two's-complement machine produces for them.
 int32_t TruncateToInt32(Quad value);
 
-// The correctly rounded binary128 square root (glibc's sqrtf128; the
-// libquadmath routine is one unit in the last place off for about a quarter
-// of all arguments and must not be used).
+// The correctly rounded binary128 square root, computed on the significand
+// with integer arithmetic; identical to glibc's sqrtf128 (the libquadmath
+// routine is one unit in the last place off for about a quarter of all
+// arguments and must not be used).
 Quad SquareRoot(Quad value);
 
-// |value|; a NaN stays a NaN, so every comparison with the result is false.
-constexpr Quad Abs(Quad value) {
-  return value < 0 ? -value : value;
-}
+// |value|: the sign bit cleared. A NaN stays a NaN, so every comparison
+// with the result is false.
+Quad Abs(Quad value);
 
 bool IsFinite(Quad value);
 bool IsNaN(Quad value);

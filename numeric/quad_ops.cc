@@ -1,5 +1,7 @@
 #include "numeric/quad_ops.h"
 
+#include <emmintrin.h>
+
 #include "numeric/glibc_float128.h"
 
 namespace kalvorden {
@@ -22,25 +24,27 @@ Quad Sqrt(Quad value) {
     e -= 1;
   }
 
-  // A first root from the top 64 bits of M in extended precision (64
-  // significant bits, correctly rounded), good to about 62 bits.
-  const U64 top = static_cast<U64>(m >> 50);
-  const long double topRoot = __builtin_sqrtl(static_cast<long double>(top));
-  long double scaled = topRoot * 2147483648.0L;  // 2^31: the estimate's top bit at 62 or 63
-  if (scaled > 9223372036854775807.0L) {
-    scaled = 9223372036854775807.0L;
-  }
-  U128 root = static_cast<U128>(static_cast<U64>(scaled)) << 51;
+  // A first root from the top 64 bits of M in double precision (the SSE
+  // square root, correctly rounded to 53 bits): R0 is good to about 51 bits.
+  // It does not depend on any floating-point control setting.
+  const U64 top = static_cast<U64>(m >> 50);  // in [2^62, 2^64)
+  const double topRoot =
+      _mm_cvtsd_f64(_mm_sqrt_sd(_mm_setzero_pd(), _mm_set_sd(static_cast<double>(top))));
+  // sqrt(N) = sqrt(M 2^114) ~ sqrt(top) 2^82, and sqrt(top) < 2^32.
+  U128 root = static_cast<U128>(static_cast<U64>(topRoot * 1073741824.0)) << 52;  // x 2^30
   const U128 least = U128{1} << 113;
   const U128 most = (U128{1} << 114) - 1;
   root = root < least ? least : (root > most ? most : root);
 
-  // One Newton step doubles the good bits: R = (R0 + floor(N / R0)) / 2 with
-  // N = M 2^114, computed as (M 2^128) / (R0 2^14) so the divisor is
-  // normalised.
-  U128 ignored;
-  const U128 quotient = Divide256(m, 0, root << 14, ignored);
-  root = (root + quotient) >> 1;
+  // Newton steps R' = (R + floor(N / R)) / 2 with N = M 2^114, computed as
+  // (M 2^128) / (R 2^14) so the divisor is normalised. Each step squares the
+  // relative error (2^-51 -> 2^-102 -> below one unit), and from the first
+  // step on R stays at or above floor(sqrt(N)).
+  for (int step = 0; step < 2; ++step) {
+    U128 ignored;
+    const U128 quotient = Divide256(m, 0, root << 14, ignored);
+    root = (root + quotient) >> 1;
+  }
 
   // Settle R exactly: R^2 <= N < (R + 1)^2, comparing 256-bit squares.
   const U128 nHigh = m >> 14;

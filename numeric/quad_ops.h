@@ -297,4 +297,28 @@ inline Quad Div(Quad a, Quad b) {
 // The correctly rounded square root (identical to glibc's sqrtf128).
 Quad Sqrt(Quad value);
 
+// a < b, exactly as the compiler's comparison: false when either is a NaN,
+// and -0 equals +0. Outside NaNs, IEEE order is the order of the bit patterns
+// read as sign and magnitude.
+inline bool Less(Quad a, Quad b) {
+  using namespace quad_detail;
+  const U128 x = Bits(a);
+  const U128 y = Bits(b);
+  const U128 magnitudeMask = ~(U128{1} << 127);
+  const U128 infinity = U128{kExponentMask} << kFractionBits;
+  if ((x & magnitudeMask) > infinity || (y & magnitudeMask) > infinity) {
+    return false;  // a NaN is unordered
+  }
+  if (((x | y) & magnitudeMask) == 0) {
+    return false;  // both zero, whatever their signs
+  }
+  const bool negativeX = (x >> 127) != 0;
+  const bool negativeY = (y >> 127) != 0;
+  if (negativeX != negativeY) {
+    return negativeX;
+  }
+  return negativeX ? (x & magnitudeMask) > (y & magnitudeMask)
+                   : (x & magnitudeMask) < (y & magnitudeMask);
+}
+
 }  // namespace kalvorden
