@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "design/span_sweep.h"
+#include "design/case_pipeline.h"
 #include "report/report_pages.h"
 
 namespace kalvorden {
@@ -29,6 +29,28 @@ const Quad kThree = 3;
 // entered, never more than the list holds.
 int32_t Entries(const ValueList& list) {
   return std::clamp(list.count, 0, kListCapacity);
+}
+
+// Writes the pages of the oldest case in the pipeline, waiting for its
+// design if need be. Returns false when the report file has failed.
+bool ReportOldestCase(CasePipeline& pipeline, ReportWriter& writer, DesignRunSummary& summary,
+                      const UndesignedCaseNotice& notice) {
+  const DesignedCase& done = WaitForOldestCase(pipeline);
+  for (int32_t i = 0; i < done.sweep.spanCount && writer.file.failure == 0; ++i) {
+    ReportSpan(writer, done.spans[i], done.designCase);
+  }
+  if (writer.file.failure != 0) {
+    return false;
+  }
+  ++summary.designCases;
+  if (done.sweep.fault != SpanFault::kNone) {
+    ++summary.undesignedCases;
+    if (notice) {
+      notice(UndesignedCase{done.designCase, done.sweep.firstFaultSpan, done.sweep.fault});
+    }
+  }
+  ReleaseOldestCase(pipeline);
+  return true;
 }
 
 }  // namespace
@@ -81,10 +103,26 @@ void DeriveCaseConstants(DesignCase& c) {
 DesignRunSummary EnumerateDesignCases(const DesignInputs& inputs, ReportWriter& writer,
                                       const UndesignedCaseNotice& notice) {
   DesignRunSummary summary;
-  SweepState sweep;
+  const int32_t caseCount = Entries(inputs.wheelLoads) * Entries(inputs.topCovers) *
+                            Entries(inputs.futurePavings) * Entries(inputs.steelStresses) *
+                            Entries(inputs.concreteStresses) * Entries(inputs.spanDeductionWidths);
+  CasePipeline pipeline;
+  StartCasePipeline(pipeline, caseCount > 0 ? std::thread::hardware_concurrency() : 0);
+
+  // Each case formed goes to the pipeline; when it is full, the oldest case
+  // is reported first to make room.
+  bool writing = true;
+  const auto designAndReport = [&](const DesignCase& c) {
+    if (writing && IsCasePipelineFull(pipeline)) {
+      writing = ReportOldestCase(pipeline, writer, summary, notice);
+    }
+    if (writing) {
+      SubmitCase(pipeline, c);
+    }
+  };
+
   DesignCase c;
   c.continuityFactor = inputs.continuityFactor;
-
   const int32_t loads = Entries(inputs.wheelLoads);
   for (int32_t a = 0; a < loads; ++a) {
     c.wheelLoad = inputs.wheelLoads.values[a];
@@ -105,25 +143,20 @@ DesignRunSummary EnumerateDesignCases(const DesignInputs& inputs, ReportWriter& 
             for (int32_t w = 0; w < widths; ++w) {
               c.spanDeductionWidth = inputs.spanDeductionWidths.values[w];
               DeriveCaseConstants(c);
-
-              const SweepResult result = SweepSpans(c, sweep, writer);
-              if (writer.file.failure != 0) {
-                return summary;
-              }
-              ++summary.designCases;
-              if (result.fault != SpanFault::kNone) {
-                ++summary.undesignedCases;
-                if (notice) {
-                  notice(UndesignedCase{c, result.firstFaultSpan, result.fault});
-                }
-              }
+              designAndReport(c);
             }
           }
         }
       }
     }
   }
-  WriteFinalFooter(writer);
+  while (writing && !IsCasePipelineEmpty(pipeline)) {
+    writing = ReportOldestCase(pipeline, writer, summary, notice);
+  }
+  StopCasePipeline(pipeline);
+  if (writing) {
+    WriteFinalFooter(writer);
+  }
   return summary;
 }
 

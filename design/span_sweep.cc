@@ -3,7 +3,6 @@
 #include "design/design_cases.h"
 #include "design/distribution.h"
 #include "numeric/quad_ops.h"
-#include "report/report_pages.h"
 
 namespace kalvorden {
 namespace {
@@ -39,12 +38,13 @@ DesignMoments DesignMoment(Quad designSpan, Quad trialThickness, const DesignCas
   return m;
 }
 
-SweepResult SweepSpans(const DesignCase& c, SweepState& state, ReportWriter& writer) {
+SweepResult SweepSpans(const DesignCase& c, SweepState& state, std::span<SpanDesign> spans) {
   SweepResult result;
   BarValues bars = LoadBarValues(state.bars);
   const bool designable = HasDesignableValues(c);
-  for (;;) {
-    SpanDesign span;
+  while (static_cast<size_t>(result.spanCount) < spans.size()) {
+    SpanDesign& span = spans[static_cast<size_t>(result.spanCount++)];
+    span = SpanDesign{};
     if (!designable) {
       span.spanLength = state.spanLength;
       span.fault = SpanFault::kInvalidInputs;
@@ -68,10 +68,6 @@ SweepResult SweepSpans(const DesignCase& c, SweepState& state, ReportWriter& wri
     if (span.fault != SpanFault::kNone && result.fault == SpanFault::kNone) {
       result.fault = span.fault;
       result.firstFaultSpan = span.spanLength;
-    }
-    ReportSpan(writer, span, c);
-    if (writer.file.failure != 0) {
-      break;
     }
     if (Less(Abs(Sub(state.spanLength, kLastSpan)), kStopTolerance)) {
       break;

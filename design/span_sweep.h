@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
+#include <span>
 #include "design/design_records.h"
 #include "design/thickness_search.h"
-#include "report/report_writer.h"
 
 namespace kalvorden {
 
@@ -16,15 +16,20 @@ struct SweepState {
   BarIndices bars;
 };
 
+// A case has 111 spans: S = 1 + i x 0.025 (widened), i = 0 ... 110.
+constexpr int32_t kSpansPerCase = 111;
+
 struct SweepResult {
+  int32_t spanCount = 0;               // spans designed, in sweep order
   SpanFault fault = SpanFault::kNone;  // of the first span that has one
   Quad firstFaultSpan = 0;
 };
 
-// Designs and reports the 111 spans S = 1.000 m ... 3.750 m of one case, then
-// brings the state back to its start values. Stops after the span whose row
-// could not be written when the report file fails.
-SweepResult SweepSpans(const DesignCase& designCase, SweepState& state, ReportWriter& writer);
+// Designs the spans S = 1.000 m ... 3.750 m of one case into `spans`, in
+// sweep order, one settled design per span, then brings the state back to
+// its start values. Stops early only if `spans` is full.
+SweepResult SweepSpans(const DesignCase& designCase, SweepState& state,
+                       std::span<SpanDesign> spans);
 
 // The moments per metre of slab width at design span S' (m) and trial
 // thickness t (mm), in kN m per m.

@@ -5,28 +5,40 @@
 namespace kalvorden {
 
 int32_t TruncateToInt32(Quad value) {
-  // Every value strictly between -2^31 - 1 and 2^31 truncates into range;
-  // the comparisons are false for a NaN as well.
-  const Quad lowerExclusive = -2147483649.0;
-  const Quad upperExclusive = 2147483648.0;
-  if (!(Less(lowerExclusive, value) && Less(value, upperExclusive))) {
+  using namespace quad_detail;
+  const U128 bits = Bits(value);
+  const bool negative = (bits >> 127) != 0;
+  const int32_t exponent = static_cast<int32_t>(BiasedExponent(bits)) - kBias;
+  if (exponent < 0) {
+    return 0;  // |value| < 1, zeros and subnormals included
+  }
+  if (exponent >= 31) {
+    // Only -2^31 itself fits; every larger magnitude, infinity and NaN gives
+    // the same -2147483648.
     return INT32_MIN;
   }
-  return static_cast<int32_t>(value);
+  // The integer part: the significand shifted down past its fraction bits.
+  const auto magnitude = static_cast<int64_t>(Significand(bits) >> (kFractionBits - exponent));
+  return static_cast<int32_t>(negative ? -magnitude : magnitude);
 }
 
-Quad SquareRoot(Quad value) { return Sqrt(value); }
+Quad SquareRoot(Quad value) {
+  return Sqrt(value);
+}
 
 Quad Abs(Quad value) {
   using namespace quad_detail;
   return FromBits(Bits(value) & ~(U128{1} << 127));
 }
 
-bool IsNaN(Quad value) { return value != value; }
+bool IsNaN(Quad value) {
+  using namespace quad_detail;
+  return (Bits(value) & ~(U128{1} << 127)) > (U128{kExponentMask} << kFractionBits);
+}
 
 bool IsFinite(Quad value) {
-  const Quad difference = value - value;  // 0 for finite values, NaN otherwise
-  return difference == difference;
+  using namespace quad_detail;
+  return BiasedExponent(Bits(value)) != kExponentMask;
 }
 
 }  // namespace kalvorden

@@ -53,9 +53,13 @@ inline uint32_t BiasedExponent(U128 bits) {
 }
 
 // A biased exponent of a normal number: 1 to 0x7ffe.
-inline bool IsNormalExponent(int32_t biased) { return biased >= 1 && biased <= 0x7ffe; }
+inline bool IsNormalExponent(int32_t biased) {
+  return biased >= 1 && biased <= 0x7ffe;
+}
 
-inline U128 Significand(U128 bits) { return (bits & kFractionMask) | kHiddenBit; }
+inline U128 Significand(U128 bits) {
+  return (bits & kFractionMask) | kHiddenBit;
+}
 
 inline U128 Pack(U128 sign, int32_t biasedExponent, U128 significand) {
   return (sign << 127) | (static_cast<U128>(static_cast<uint32_t>(biasedExponent)) << 112) |
@@ -278,8 +282,7 @@ inline Quad Div(Quad a, Quad b) {
   // at least one more; the remainder decides the sticky bit. Shifting both by
   // 15 more puts the divisor's top bit at bit 127, as the division needs.
   U128 remainder;
-  const U128 quotient =
-      Divide256(Significand(ba) << 2, 0, Significand(bb) << 15, remainder);
+  const U128 quotient = Divide256(Significand(ba) << 2, 0, Significand(bb) << 15, remainder);
   int32_t exponent = ea - eb + kBias;
   int extra = 3;
   if ((quotient >> 115) == 0) {
