@@ -7,8 +7,8 @@
 // kalvorden_bench <path to kalvorden> [runs]
 
 #include <algorithm>
-#include <climits>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -53,7 +53,8 @@ Measurement RunOnce(const std::string& program, const std::string& directory,
   const auto start = std::chrono::steady_clock::now();
   const pid_t child = fork();
   if (child == 0) {
-    if (chdir(directory.c_str()) != 0) _exit(126);
+    if (chdir(directory.c_str()) != 0)
+      _exit(126);
     const int in = open(answerFile.c_str(), O_RDONLY);
     const int null = open("/dev/null", O_WRONLY);
     dup2(in, STDIN_FILENO);
@@ -69,7 +70,8 @@ Measurement RunOnce(const std::string& program, const std::string& directory,
   m.peakKilobytes = usage.ru_maxrss;
   m.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   struct stat st {};
-  if (stat(report.c_str(), &st) == 0) m.reportBytes = st.st_size;
+  if (stat(report.c_str(), &st) == 0)
+    m.reportBytes = st.st_size;
   return m;
 }
 
@@ -90,10 +92,11 @@ void Report(const char* name, const std::string& program, const std::string& dir
   }
   std::sort(times.begin(), times.end());
   const double median = times[times.size() / 2];
-  std::printf("%-14s median %8.4f s (min %.4f, max %.4f) over %d runs, peak RSS %ld KB, "
-              "%ld spans, %.0f spans/s, report %lld bytes\n",
-              name, median, times.front(), times.back(), runs, peak, spans, spans / median,
-              all.back().reportBytes);
+  std::printf(
+      "%-14s median %8.4f s (min %.4f, max %.4f) over %d runs, peak RSS %ld KB, "
+      "%ld spans, %.0f spans/s, report %lld bytes\n",
+      name, median, times.front(), times.back(), runs, peak, spans, spans / median,
+      all.back().reportBytes);
 }
 
 }  // namespace
@@ -112,7 +115,8 @@ int main(int argc, char** argv) {
   const int runs = argc > 2 ? std::atoi(argv[2]) : 5;
   char pattern[] = "/tmp/kalvorden-bench-XXXXXX";
   const char* directory = mkdtemp(pattern);
-  if (directory == nullptr) return 1;
+  if (directory == nullptr)
+    return 1;
 
   const std::string largest = AnswerScript({{"60", "75", "90", "105", "120"},
                                             {"40", "50", "60", "65", "70"},

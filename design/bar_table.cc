@@ -5,7 +5,7 @@ namespace kalvorden {
 // The diameters are the single-precision values of the written millimetres;
 // the design takes them at these stored values (9.52 is
 // 9.520000457763671875, 15.88 is 15.88000011444091796875, ...).
-const BarTable kBarTable = {
+constexpr BarTable kBarTable = {
     {0, 10, 13, 16, 19, 22, 25, 29, 32, 36, 43, 57},
     {Widen(0.0f), Widen(9.52f), Widen(12.7f), Widen(15.88f), Widen(19.05f), Widen(22.23f),
      Widen(25.4f), Widen(28.65f), Widen(32.26f), Widen(35.81f), Widen(43.0f), Widen(57.33f)},

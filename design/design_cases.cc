@@ -9,21 +9,21 @@ namespace kalvorden {
 namespace {
 
 // fc is the allowable stress for concrete of strength f'c = fc / 0.4.
-const Quad kAllowableStressRatio = Widen(0.4f);  // 0.4000000059604644775390625
+constexpr Quad kAllowableStressRatio = Widen(0.4f);  // 0.4000000059604644775390625
 // Ec = 4790.956 x sqrt(f'c), MPa.
-const Quad kConcreteModulusFactor = Widen(4790.956f);  // 4790.9560546875
-const Quad kSteelModulus = 200000;                     // Es, MPa
-const Quad kHalf = 0.5;
-const int32_t kLeastModularRatio = 6;
+constexpr Quad kConcreteModulusFactor = Widen(4790.956f);  // 4790.9560546875
+constexpr Quad kSteelModulus = 200000;                     // Es, MPa
+constexpr Quad kHalf = 0.5;
+constexpr int32_t kLeastModularRatio = 6;
 
 // The live load is the wheel load, increased for impact and spread over the
 // distribution width.
-const Quad kImpactFraction = Widen(0.3f);     // 0.300000011920928955078125
-const Quad kWheelLoadDivisor = Widen(9.74f);  // 9.7399997711181640625
-const Quad kResistingMomentScale = 500;       // 1/2 fc k j, MPa to kN/m^2 for M in kN m/m
-const Quad kOne = 1;
-const Quad kTwo = 2;
-const Quad kThree = 3;
+constexpr Quad kImpactFraction = Widen(0.3f);     // 0.300000011920928955078125
+constexpr Quad kWheelLoadDivisor = Widen(9.74f);  // 9.7399997711181640625
+constexpr Quad kResistingMomentScale = 500;       // 1/2 fc k j, MPa to kN/m^2 for M in kN m/m
+constexpr Quad kOne = 1;
+constexpr Quad kTwo = 2;
+constexpr Quad kThree = 3;
 
 // The number of entries a loop over `list` runs: the count when it is
 // entered, never more than the list holds.

@@ -7,13 +7,13 @@
 namespace kalvorden {
 namespace {
 
-const Quad kPercentageFactor = 121;
-const Quad kPercent = 100;
-const Quad kLargestFraction = Widen(0.67f);  // 0.670000016689300537109375
+constexpr Quad kPercentageFactor = 121;
+constexpr Quad kPercent = 100;
+constexpr Quad kLargestFraction = Widen(0.67f);  // 0.670000016689300537109375
 // Rounds a bar quantity up to the next whole bar, keeping one that lies
 // within 0.0001 of a whole number on it.
-const Quad kRoundUpAddend = Widen(0.9999f);  // 0.99989998340606689453125
-const Quad kTwo = 2;
+constexpr Quad kRoundUpAddend = Widen(0.9999f);  // 0.99989998340606689453125
+constexpr Quad kTwo = 2;
 
 }  // namespace
 

@@ -7,21 +7,21 @@
 namespace kalvorden {
 namespace {
 
-const Quad kFirstSpan = 1;
-const Quad kLastSpan = 3.75;
+constexpr Quad kFirstSpan = 1;
+constexpr Quad kLastSpan = 3.75;
 // Adding the widened step to a span below 4 m is exact, so span i of a case
 // is exactly 1 + i x 0.02500000037252902984619140625 and the last of the 111
 // spans is 3.7500000409781932830810546875.
-const Quad kSpanStep = Widen(0.025f);       // 0.02500000037252902984619140625
-const Quad kStopTolerance = Widen(0.008f);  // 0.008000000379979610443115234375
-const Quad kMillimetresPerMetre = 1000;
-const Quad kFirstTrialThickness = 200;  // mm
+constexpr Quad kSpanStep = Widen(0.025f);       // 0.02500000037252902984619140625
+constexpr Quad kStopTolerance = Widen(0.008f);  // 0.008000000379979610443115234375
+constexpr Quad kMillimetresPerMetre = 1000;
+constexpr Quad kFirstTrialThickness = 200;  // mm
 
-const Quad kLiveLoadSpanAddend = Widen(0.61f);  // 0.61000001430511474609375 m
+constexpr Quad kLiveLoadSpanAddend = Widen(0.61f);  // 0.61000001430511474609375 m
 // Self-weight of the slab per millimetre of thickness, kN/m^2.
-const Quad kSlabWeightFactor = Widen(0.0235631503f);  // 0.0235631503164768218994140625
+constexpr Quad kSlabWeightFactor = Widen(0.0235631503f);  // 0.0235631503164768218994140625
 // M_DL = w S'^2 / 10 for a slab continuous over its supports.
-const Quad kDeadLoadMomentCoefficient = Widen(0.1f);  // 0.100000001490116119384765625
+constexpr Quad kDeadLoadMomentCoefficient = Widen(0.1f);  // 0.100000001490116119384765625
 
 }  // namespace
 

@@ -7,17 +7,17 @@
 namespace kalvorden {
 namespace {
 
-const Quad kTwo = 2;
-const Quad kMillimetresPerMetre = 1000;
-const Quad kSquareMillimetresPerSquareMetre = 1000000;
-const Quad kThicknessStep = 5;   // mm: slabs are made in 5 mm steps
-const Quad kLeastSpacing = 125;  // mm: closer main bars cannot be placed
+constexpr Quad kTwo = 2;
+constexpr Quad kMillimetresPerMetre = 1000;
+constexpr Quad kSquareMillimetresPerSquareMetre = 1000000;
+constexpr Quad kThicknessStep = 5;   // mm: slabs are made in 5 mm steps
+constexpr Quad kLeastSpacing = 125;  // mm: closer main bars cannot be placed
 // The iteration has converged when a pass changes the thickness by less than
 // this (mm).
-const Quad kThicknessTolerance = Widen(0.0001f);  // 0.0000999999974737875163555145263671875
+constexpr Quad kThicknessTolerance = Widen(0.0001f);  // 0.0000999999974737875163555145263671875
 // Rounds a thickness up to the next 5 mm step, keeping one that lies within
 // about 0.005 mm above a step on that step.
-const Quad kRoundUpAddend = Widen(0.999f);  // 0.999000012874603271484375
+constexpr Quad kRoundUpAddend = Widen(0.999f);  // 0.999000012874603271484375
 
 // A sound case converges in a handful of passes (the thickness changes by a
 // few percent of the previous change from pass to pass). The limit only

@@ -50,7 +50,7 @@ constexpr ListQuestion kConcreteStressQuestion = {
     " How many concrete stresses do you want?",
     " Enter the allowable concrete stress, fc, in MPa: 10 for 25 MPa concrete"};
 
-const Quad kContinuityFactor = Widen(0.8f);  // 0.800000011920928955078125
+constexpr Quad kContinuityFactor = Widen(0.8f);  // 0.800000011920928955078125
 
 constexpr const char* kMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
                                    "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
