@@ -18,7 +18,7 @@ constexpr Quad kTwo = 2;
 }  // namespace
 
 void DesignDistribution(SpanDesign& span) {
-  const Quad percentage = Div(kPercentageFactor, Sqrt(span.designSpan));
+  const Quad percentage = Div(kPercentageFactor, SquareRoot(span.designSpan));
   Quad fraction = Div(percentage, kPercent);
   if (!Less(fraction, kLargestFraction)) {
     fraction = kLargestFraction;

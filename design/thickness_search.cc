@@ -50,7 +50,7 @@ MinimumThickness FindMinimumThickness(const DesignCase& c, Quad designSpan,
     const Quad moment = DesignMoment(designSpan, trial, c).designMoment;
     // The effective depth the moment needs: d = 1000 sqrt(M / R), in mm.
     const Quad ratio = Div(moment, c.resistingMomentFactor);
-    const Quad depth = Mul(kMillimetresPerMetre, Sqrt(ratio));
+    const Quad depth = Mul(kMillimetresPerMetre, SquareRoot(ratio));
     const Quad withHalfBar = Add(depth, halfMainBarDiameter);
     const Quad required = Add(withHalfBar, c.topCover);
     if (Less(Abs(Sub(required, trial)), kThicknessTolerance)) {

@@ -22,10 +22,6 @@ int32_t TruncateToInt32(Quad value) {
   return static_cast<int32_t>(negative ? -magnitude : magnitude);
 }
 
-Quad SquareRoot(Quad value) {
-  return Sqrt(value);
-}
-
 Quad Abs(Quad value) {
   using namespace quad_detail;
   return FromBits(Bits(value) & ~(U128{1} << 127));

@@ -6,7 +6,7 @@
 
 namespace kalvorden {
 
-Quad Sqrt(Quad value) {
+Quad SquareRoot(Quad value) {
   using namespace quad_detail;
   const U128 bits = Bits(value);
   const int32_t biased = static_cast<int32_t>(BiasedExponent(bits));

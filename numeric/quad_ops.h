@@ -297,8 +297,7 @@ inline Quad Div(Quad a, Quad b) {
   return FromBits(Pack((ba ^ bb) >> 127, exponent, significand));
 }
 
-// The correctly rounded square root (identical to glibc's sqrtf128).
-Quad Sqrt(Quad value);
+// The square root is SquareRoot (numeric/quad.h), computed the same way.
 
 // a < b, exactly as the compiler's comparison: false when either is a NaN,
 // and -0 equals +0. Outside NaNs, IEEE order is the order of the bit patterns
