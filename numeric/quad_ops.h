@@ -162,6 +162,23 @@ inline U128 Divide256(U128 high, U128 low, U128 divisor, U128& remainder) {
   return (static_cast<U128>(quotient[0]) << 64) | quotient[1];
 }
 
+// Two operands as bits with their biased exponents.
+struct Operands {
+  U128 a = 0;
+  U128 b = 0;
+  int32_t ea = 0;
+  int32_t eb = 0;
+};
+
+// Unpacks a and b; false unless both are normal numbers.
+inline bool BothNormal(Quad a, Quad b, Operands& o) {
+  o.a = Bits(a);
+  o.b = Bits(b);
+  o.ea = static_cast<int32_t>(BiasedExponent(o.a));
+  o.eb = static_cast<int32_t>(BiasedExponent(o.b));
+  return IsNormalExponent(o.ea) && IsNormalExponent(o.eb);
+}
+
 // The sum of two normal numbers given by their bits, when it is a normal
 // number: returns false (and leaves `sum` alone) otherwise.
 inline bool AddNormal(U128 bitsA, U128 bitsB, U128& sum) {
@@ -242,17 +259,14 @@ inline Quad Sub(Quad a, Quad b) {
 // a x b, rounded once to nearest.
 inline Quad Mul(Quad a, Quad b) {
   using namespace quad_detail;
-  const U128 ba = Bits(a);
-  const U128 bb = Bits(b);
-  const int32_t ea = static_cast<int32_t>(BiasedExponent(ba));
-  const int32_t eb = static_cast<int32_t>(BiasedExponent(bb));
-  if (!IsNormalExponent(ea) || !IsNormalExponent(eb)) {
+  Operands o;
+  if (!BothNormal(a, b, o)) {
     return a * b;
   }
   U128 high, low;
-  MultiplyWide(Significand(ba), Significand(bb), high, low);
+  MultiplyWide(Significand(o.a), Significand(o.b), high, low);
   // The product of two significands in [2^112, 2^113) lies in [2^224, 2^226).
-  int32_t exponent = ea + eb - kBias;
+  int32_t exponent = o.ea + o.eb - kBias;
   const int shift = (high >> 97) != 0 ? 113 : 112;  // bits below the kept 113
   if (shift == 113) {
     ++exponent;
@@ -265,25 +279,22 @@ inline Quad Mul(Quad a, Quad b) {
   if (!IsNormalExponent(exponent)) {
     return a * b;
   }
-  return FromBits(Pack((ba ^ bb) >> 127, exponent, significand));
+  return FromBits(Pack((o.a ^ o.b) >> 127, exponent, significand));
 }
 
 // a / b, rounded once to nearest.
 inline Quad Div(Quad a, Quad b) {
   using namespace quad_detail;
-  const U128 ba = Bits(a);
-  const U128 bb = Bits(b);
-  const int32_t ea = static_cast<int32_t>(BiasedExponent(ba));
-  const int32_t eb = static_cast<int32_t>(BiasedExponent(bb));
-  if (!IsNormalExponent(ea) || !IsNormalExponent(eb)) {
+  Operands o;
+  if (!BothNormal(a, b, o)) {
     return a / b;
   }
   // floor(ma 2^115 / mb) lies in (2^114, 2^116): 113 bits, a rounding bit and
   // at least one more; the remainder decides the sticky bit. Shifting both by
   // 15 more puts the divisor's top bit at bit 127, as the division needs.
   U128 remainder;
-  const U128 quotient = Divide256(Significand(ba) << 2, 0, Significand(bb) << 15, remainder);
-  int32_t exponent = ea - eb + kBias;
+  const U128 quotient = Divide256(Significand(o.a) << 2, 0, Significand(o.b) << 15, remainder);
+  int32_t exponent = o.ea - o.eb + kBias;
   int extra = 3;
   if ((quotient >> 115) == 0) {
     extra = 2;
@@ -294,7 +305,7 @@ inline Quad Div(Quad a, Quad b) {
   if (!IsNormalExponent(exponent)) {
     return a / b;
   }
-  return FromBits(Pack((ba ^ bb) >> 127, exponent, significand));
+  return FromBits(Pack((o.a ^ o.b) >> 127, exponent, significand));
 }
 
 // The square root is SquareRoot (numeric/quad.h), computed the same way.
