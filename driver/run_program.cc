@@ -138,6 +138,24 @@ int EndWithFault(Console& console, ReportWriter& writer, const Fault& fault) {
   return fault.number;
 }
 
+// Ends a run whose report was written in full. A report with spans that
+// could not be designed is not a normal end: its own line and status say so.
+int FinishRun(Console& console, ReportWriter& writer, const DesignRunSummary& summary) {
+  if (summary.undesignedCases == 0) {
+    return StopRun(console, writer, kNormalTermination);
+  }
+  const Fault incomplete = {
+      kFaultDesignIncomplete,
+      "design incomplete",
+      std::to_string(summary.undesignedCases) + " of " + std::to_string(summary.designCases) +
+          " design cases have spans that could not be designed, marked with asterisks in "
+          "report file " +
+          QuoteName(writer.file.name),
+      {}};
+  const int status = StopRun(console, writer, FormatFault(incomplete));
+  return status != 0 ? status : kFaultDesignIncomplete;
+}
+
 }  // namespace
 
 LocalDateTime ReadLocalClock() {
@@ -330,24 +348,7 @@ int RunProgram(Console& console, const ClockReader& readClock) {
   if (writer.file.failure != 0) {
     return EndWithFault(console, writer, WriteFault(writer.file));
   }
-  if (summary.undesignedCases > 0) {
-    const int status = StopRun(console, writer, {});
-    if (status != 0) {
-      return status;
-    }
-    const Fault incomplete = {
-        kFaultDesignIncomplete,
-        "design incomplete",
-        std::to_string(summary.undesignedCases) + " of " + std::to_string(summary.designCases) +
-            " design cases have spans that could not be designed, marked with asterisks in "
-            "report file " +
-            QuoteName(writer.file.name),
-        {}};
-    WriteConsoleMessage(console, FormatFault(incomplete));
-    EndConsole(console);
-    return kFaultDesignIncomplete;
-  }
-  return StopRun(console, writer, kNormalTermination);
+  return FinishRun(console, writer, summary);
 }
 
 }  // namespace kalvorden
