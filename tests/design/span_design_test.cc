@@ -61,7 +61,8 @@ TEST(DesignThicknessAndMainBars, UndesignableInputsEndInAFault) {
       {4, "0", invalid}, {4, "-10", invalid}, {4, "nan", invalid}, {4, "inf", invalid},
       {3, "0", invalid}, {3, "-165", invalid}, {3, "inf", invalid}, {0, "nan", invalid},
       {0, "-1", invalid}, {1, "-50", invalid}, {2, "-1.5", invalid}, {2, "-inf", invalid},
-      {4, "1e-9", SpanFault::kOutOfRange}, {0, "1e6", bar}, {1, "1e12", SpanFault::kOutOfRange}};
+      {4, "1e-9", SpanFault::kOutOfRange}, {4, "1e-4000", SpanFault::kNoThickness},
+      {0, "1e6", bar}, {1, "1e12", SpanFault::kOutOfRange}};
   // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.list) + " " + c.value);
