@@ -53,14 +53,16 @@ int DecodeStatus(int status) {
   _exit(127);
 }
 
-std::vector<std::string> FixedClockArguments() { return {"2026", "12", "7", "14", "3", "9"}; }
+std::vector<std::string> FixedClockArguments() {
+  return {"2026", "12", "7", "14", "3", "9"};
+}
 
 }  // namespace
 
 TempDir::TempDir() {
   const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") +
-                        "/kalvorden-test-XXXXXX";
+  std::string pattern =
+      std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/kalvorden-test-XXXXXX";
   if (mkdtemp(pattern.data()) == nullptr) {
     throw std::runtime_error("mkdtemp failed");
   }
@@ -111,19 +113,25 @@ RunResult RunBinary(const std::string& binary, const RunOptions& options) {
   while (outOpen || errOpen) {
     pollfd fds[3];
     int count = 0;
-    if (outOpen) fds[count++] = {out[0], POLLIN, 0};
-    if (errOpen) fds[count++] = {err[0], POLLIN, 0};
-    if (inputFd >= 0) fds[count++] = {inputFd, POLLOUT, 0};
+    if (outOpen)
+      fds[count++] = {out[0], POLLIN, 0};
+    if (errOpen)
+      fds[count++] = {err[0], POLLIN, 0};
+    if (inputFd >= 0)
+      fds[count++] = {inputFd, POLLOUT, 0};
     if (poll(fds, count, -1) < 0) {
-      if (errno == EINTR) continue;
+      if (errno == EINTR)
+        continue;
       break;
     }
     for (int i = 0; i < count; ++i) {
-      if (fds[i].revents == 0) continue;
+      if (fds[i].revents == 0)
+        continue;
       if (fds[i].fd == inputFd) {
         const ssize_t n =
             write(inputFd, options.input.data() + written, options.input.size() - written);
-        if (n > 0) written += static_cast<size_t>(n);
+        if (n > 0)
+          written += static_cast<size_t>(n);
         if (n < 0 || written == options.input.size()) {
           close(inputFd);
           inputFd = -1;
@@ -140,7 +148,8 @@ RunResult RunBinary(const std::string& binary, const RunOptions& options) {
       }
     }
   }
-  if (inputFd >= 0) close(inputFd);
+  if (inputFd >= 0)
+    close(inputFd);
   close(out[0]);
   close(err[0]);
   int status = 0;
@@ -183,7 +192,8 @@ RunResult RunFixedClockOnTerminal(const std::string& directory, const std::strin
     }
     if ((fd.revents & POLLOUT) != 0 && written < input.size()) {
       const ssize_t n = write(master, input.data() + written, input.size() - written);
-      if (n > 0) written += static_cast<size_t>(n);
+      if (n > 0)
+        written += static_cast<size_t>(n);
     }
     if ((fd.revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
       char buffer[4096];
