@@ -107,7 +107,11 @@ DesignRunSummary EnumerateDesignCases(const DesignInputs& inputs, ReportWriter& 
                             Entries(inputs.futurePavings) * Entries(inputs.steelStresses) *
                             Entries(inputs.concreteStresses) * Entries(inputs.spanDeductionWidths);
   CasePipeline pipeline;
-  StartCasePipeline(pipeline, caseCount > 0 ? std::thread::hardware_concurrency() : 0);
+  // A few workers are enough to keep the report writer busy; more would only
+  // add threads and slots (memory) on large machines.
+  constexpr uint32_t kMostWorkers = 4;
+  const uint32_t workers = std::min(std::thread::hardware_concurrency(), kMostWorkers);
+  StartCasePipeline(pipeline, caseCount > 0 ? workers : 0);
 
   // Each case formed goes to the pipeline; when it is full, the oldest case
   // is reported first to make room.
