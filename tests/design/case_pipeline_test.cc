@@ -1,0 +1,55 @@
+// The pipeline hands cases back in the order they went in, designed exactly as
+// a direct sweep designs them, whether workers design them or the reporting
+// thread does it alone (as it must when no thread can be started).
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+#include "design/case_pipeline.h"
+#include "tests/design/design_run.h"
+
+using namespace kalvorden;
+
+namespace {
+// Every field a report row prints, and the fault.
+auto Printed(const SpanDesign& s) {
+  return std::make_tuple(s.spanLength, s.minThickness, s.actualThickness, s.mainBarDesignation,
+                         s.mainBarSpacing, s.middleHalfBarCount, s.distBarDesignation,
+                         s.outerQuartersBarCount, s.fault);
+}
+}  // namespace
+
+TEST(CasePipeline, ReturnsCasesInOrderDesignedAsADirectSweep) {
+  const char* loads[] = {"72.5", "60", "1e6", "120", "-1", "90", "75", "105", "40", "72.5"};
+  for (const uint32_t workers : {0u, 1u, 3u}) {
+    CasePipeline pipeline;
+    StartCasePipeline(pipeline, workers);
+    size_t taken = 0;
+    const auto takeOldest = [&] {
+      const DesignedCase& done = WaitForOldestCase(pipeline);
+      const DesignCase expectedCase = WorkedCase(loads[taken], "165", 1.0f);
+      SweepState state;
+      SpanDesign expected[kSpansPerCase];
+      const SweepResult sweep = SweepSpans(expectedCase, state, expected);
+      EXPECT_TRUE(done.designCase.wheelLoad == expectedCase.wheelLoad) << taken;
+      ASSERT_EQ(done.sweep.spanCount, sweep.spanCount) << workers << " workers, case " << taken;
+      EXPECT_EQ(done.sweep.fault, sweep.fault);
+      for (int32_t i = 0; i < sweep.spanCount; ++i) {
+        EXPECT_TRUE(Printed(done.spans[i]) == Printed(expected[i])) << taken << ", span " << i;
+      }
+      ReleaseOldestCase(pipeline);
+      ++taken;
+    };
+    for (const char* load : loads) {
+      if (IsCasePipelineFull(pipeline)) {
+        takeOldest();
+      }
+      SubmitCase(pipeline, WorkedCase(load, "165", 1.0f));
+    }
+    while (!IsCasePipelineEmpty(pipeline)) {
+      takeOldest();
+    }
+    StopCasePipeline(pipeline);
+    EXPECT_EQ(taken, std::size(loads));
+  }
+}
