@@ -62,6 +62,7 @@ TEST(DesignThicknessAndMainBars, UndesignableInputsEndInAFault) {
       {3, "0", invalid}, {3, "-165", invalid}, {3, "inf", invalid}, {0, "nan", invalid},
       {0, "-1", invalid}, {1, "-50", invalid}, {2, "-1.5", invalid}, {2, "-inf", invalid},
       {4, "1e-9", SpanFault::kOutOfRange}, {4, "1e-4000", SpanFault::kNoThickness},
+      {3, "24e35", SpanFault::kNoThickness},  // a 1e35 mm "slab": the pass limit
       {0, "1e6", bar}, {1, "1e12", SpanFault::kOutOfRange}};
   // clang-format on
   for (const auto& c : cases) {
