@@ -1,5 +1,6 @@
 #include "report/report_pages.h"
 
+#include "numeric/quad_ops.h"
 #include "report/record_layout.h"
 #include "report/report_row.h"
 
@@ -93,25 +94,36 @@ void WriteHeading(ReportWriter& writer, std::string_view endingPageLabel) {
   }
 }
 
+// Which page of its case, if any, the row of span length S begins.
+enum class PageTop : uint8_t { kNone, kFirst, kSecond, kThird };
+
+PageTop PageTopOf(Quad s) {
+  if (s == kFirstPageTop) {
+    return PageTop::kFirst;
+  }
+  if (Less(kSecondPageAbove, s) && Less(s, kSecondPageBelow)) {
+    return PageTop::kSecond;
+  }
+  if (Less(kThirdPageAbove, s) && Less(s, kThirdPageBelow)) {
+    return PageTop::kThird;
+  }
+  return PageTop::kNone;
+}
+
 }  // namespace
 
 bool IsPageTop(Quad spanLength) {
-  return spanLength == kFirstPageTop ||
-         (spanLength > kSecondPageAbove && spanLength < kSecondPageBelow) ||
-         (spanLength > kThirdPageAbove && spanLength < kThirdPageBelow);
+  return PageTopOf(spanLength) != PageTop::kNone;
 }
 
 void ReportSpan(ReportWriter& writer, const SpanDesign& span, const DesignCase& designCase) {
-  const Quad s = span.spanLength;
-  if (IsPageTop(s)) {
+  const PageTop top = PageTopOf(span.spanLength);
+  if (top != PageTop::kNone) {
     FillCaseLine(writer, designCase);
-    if (s == kFirstPageTop) {
-      WriteHeading(writer, {});
-    } else if (s > kSecondPageAbove && s < kSecondPageBelow) {
-      WriteHeading(writer, kPage1Footer);
-    } else {
-      WriteHeading(writer, kPage2Footer);
-    }
+    // A later page starts with the footer of the page that ends.
+    WriteHeading(writer, top == PageTop::kFirst    ? std::string_view()
+                         : top == PageTop::kSecond ? kPage1Footer
+                                                   : kPage2Footer);
   }
   WriteRow(writer, span);
 }
