@@ -3,24 +3,13 @@
 #include <algorithm>
 
 #include "design/case_pipeline.h"
+#include "design/design_constants.h"
 #include "report/report_pages.h"
 
 namespace kalvorden {
 namespace {
 
-// fc is the allowable stress for concrete of strength f'c = fc / 0.4.
-constexpr Quad kAllowableStressRatio = Widen(0.4f);  // 0.4000000059604644775390625
-// Ec = 4790.956 x sqrt(f'c), MPa.
-constexpr Quad kConcreteModulusFactor = Widen(4790.956f);  // 4790.9560546875
-constexpr Quad kSteelModulus = 200000;                     // Es, MPa
 constexpr Quad kHalf = 0.5;
-constexpr int32_t kLeastModularRatio = 6;
-
-// The live load is the wheel load, increased for impact and spread over the
-// distribution width.
-constexpr Quad kImpactFraction = Widen(0.3f);     // 0.300000011920928955078125
-constexpr Quad kWheelLoadDivisor = Widen(9.74f);  // 9.7399997711181640625
-constexpr Quad kResistingMomentScale = 500;       // 1/2 fc k j, MPa to kN/m^2 for M in kN m/m
 constexpr Quad kOne = 1;
 constexpr Quad kTwo = 2;
 constexpr Quad kThree = 3;
@@ -72,13 +61,18 @@ bool HasDesignableValues(const DesignCase& c) {
   return IsFinite(c.continuityFactor) && IsFinite(c.spanDeductionWidth);
 }
 
+ModularRatioSteps DeriveModularRatioSteps(Quad concreteStress) {
+  ModularRatioSteps steps;
+  steps.concreteStrength = concreteStress / kAllowableStressRatio;
+  steps.concreteModulus = kConcreteModulusFactor * SquareRoot(steps.concreteStrength);
+  steps.ratio = kSteelModulus / steps.concreteModulus;
+  const int32_t n = TruncateToInt32(steps.ratio + kHalf);
+  steps.modularRatio = n < kLeastModularRatio ? kLeastModularRatio : n;
+  return steps;
+}
+
 int32_t DeriveModularRatio(Quad concreteStress) {
-  const Quad concreteStrength = concreteStress / kAllowableStressRatio;
-  const Quad concreteModulus = kConcreteModulusFactor * SquareRoot(concreteStrength);
-  Quad ratio = kSteelModulus / concreteModulus;
-  ratio = ratio + kHalf;
-  const int32_t n = TruncateToInt32(ratio);
-  return n < kLeastModularRatio ? kLeastModularRatio : n;
+  return DeriveModularRatioSteps(concreteStress).modularRatio;
 }
 
 void DeriveCaseConstants(DesignCase& c) {

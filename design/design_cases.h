@@ -42,6 +42,15 @@ bool HasDesignableValues(const DesignCase& designCase);
 // to the nearest whole number and at least 6.
 int32_t DeriveModularRatio(Quad concreteStress);
 
+// The same, with its steps: f'c = fc / 0.4, Ec = 4790.956 sqrt(f'c), Es / Ec.
+struct ModularRatioSteps {
+  Quad concreteStrength = 0;  // f'c, MPa
+  Quad concreteModulus = 0;   // Ec, MPa
+  Quad ratio = 0;             // Es / Ec, before rounding
+  int32_t modularRatio = 0;   // n
+};
+ModularRatioSteps DeriveModularRatioSteps(Quad concreteStress);
+
 // Fills the case constants (n as binary128, k, j, R, Cs, F and half the span
 // deduction width) from the case's values and its modular ratio.
 void DeriveCaseConstants(DesignCase& designCase);

@@ -2,26 +2,23 @@
 
 #include <cstdint>
 
+#include "design/design_constants.h"
 #include "numeric/quad_ops.h"
 
 namespace kalvorden {
 namespace {
 
-constexpr Quad kPercentageFactor = 121;
 constexpr Quad kPercent = 100;
-constexpr Quad kLargestFraction = Widen(0.67f);  // 0.670000016689300537109375
-// Rounds a bar quantity up to the next whole bar, keeping one that lies
-// within 0.0001 of a whole number on it.
-constexpr Quad kRoundUpAddend = Widen(0.9999f);  // 0.99989998340606689453125
 constexpr Quad kTwo = 2;
 
 }  // namespace
 
-void DesignDistribution(SpanDesign& span) {
-  const Quad percentage = Div(kPercentageFactor, SquareRoot(span.designSpan));
+void DesignDistribution(SpanDesign& span, SpanTrace* trace) {
+  const Quad percentage = Div(kDistributionPercentageFactor, SquareRoot(span.designSpan));
   Quad fraction = Div(percentage, kPercent);
-  if (!Less(fraction, kLargestFraction)) {
-    fraction = kLargestFraction;
+  const bool capped = !Less(fraction, kLargestDistributionFraction);
+  if (capped) {
+    fraction = kLargestDistributionFraction;
   }
   // The percentage applies to the area the actual thickness needs, not to the
   // area the chosen bars provide.
@@ -30,12 +27,16 @@ void DesignDistribution(SpanDesign& span) {
   const Quad pairArea = Mul(kTwo, span.distBarArea);
   const Quad bars = Div(distributionArea, pairArea);
 
-  const int32_t middleHalf = TruncateToInt32(Add(bars, kRoundUpAddend));
+  const int32_t middleHalf = TruncateToInt32(Add(bars, kBarCountRoundUpAddend));
   // The outer quarters get half as many bars, made even.
   const Quad halfBars = Div(bars, kTwo);
-  int64_t outerQuarters = TruncateToInt32(Add(halfBars, kRoundUpAddend));
+  int64_t outerQuarters = TruncateToInt32(Add(halfBars, kBarCountRoundUpAddend));
   if (outerQuarters % 2 != 0) {
     outerQuarters = outerQuarters + 1;
+  }
+  if (trace != nullptr) {
+    trace->Distribution(DistributionSteps{percentage, fraction, capped, distributionArea, pairArea,
+                                          bars, halfBars, middleHalf, outerQuarters});
   }
   if (middleHalf == INT32_MIN || outerQuarters == INT32_MIN || outerQuarters > INT32_MAX) {
     span.fault = SpanFault::kOutOfRange;

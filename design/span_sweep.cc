@@ -1,30 +1,11 @@
 #include "design/span_sweep.h"
 
 #include "design/design_cases.h"
+#include "design/design_constants.h"
 #include "design/distribution.h"
 #include "numeric/quad_ops.h"
 
 namespace kalvorden {
-namespace {
-
-constexpr Quad kFirstSpan = 1;
-constexpr Quad kLastSpan = 3.75;
-// Adding the widened step to a span below 4 m is exact, so span i of a case
-// is exactly 1 + i x 0.02500000037252902984619140625 and the last of the 111
-// spans is 3.7500000409781932830810546875.
-constexpr Quad kSpanStep = Widen(0.025f);       // 0.02500000037252902984619140625
-constexpr Quad kStopTolerance = Widen(0.008f);  // 0.008000000379979610443115234375
-constexpr Quad kMillimetresPerMetre = 1000;
-constexpr Quad kFirstTrialThickness = 200;  // mm
-
-constexpr Quad kLiveLoadSpanAddend = Widen(0.61f);  // 0.61000001430511474609375 m
-// Self-weight of the slab per millimetre of thickness, kN/m^2.
-constexpr Quad kSlabWeightFactor = Widen(0.0235631503f);  // 0.0235631503164768218994140625
-// M_DL = w S'^2 / 10 for a slab continuous over its supports.
-constexpr Quad kDeadLoadMomentCoefficient = Widen(0.1f);  // 0.100000001490116119384765625
-
-}  // namespace
-
 DesignMoments DesignMoment(Quad designSpan, Quad trialThickness, const DesignCase& c) {
   DesignMoments m;
   const Quad liveLoadLever = Add(designSpan, kLiveLoadSpanAddend);
@@ -38,7 +19,8 @@ DesignMoments DesignMoment(Quad designSpan, Quad trialThickness, const DesignCas
   return m;
 }
 
-SweepResult SweepSpans(const DesignCase& c, SweepState& state, std::span<SpanDesign> spans) {
+SweepResult SweepSpans(const DesignCase& c, SweepState& state, std::span<SpanDesign> spans,
+                       SpanTrace* trace) {
   SweepResult result;
   BarValues bars = LoadBarValues(state.bars);
   const bool designable = HasDesignableValues(c);
@@ -57,13 +39,13 @@ SweepResult SweepSpans(const DesignCase& c, SweepState& state, std::span<SpanDes
         const Quad netSpan = Sub(spanMillimetres, c.halfSpanDeductionWidth);
         const Quad designSpan = Div(netSpan, kMillimetresPerMetre);
         if (DesignThicknessAndMainBars(c, state.spanLength, designSpan, kFirstTrialThickness,
-                                       state.bars, bars, span) == SearchOutcome::kSettled) {
+                                       state.bars, bars, span, trace) == SearchOutcome::kSettled) {
           break;
         }
       }
     }
     if (span.fault == SpanFault::kNone) {
-      DesignDistribution(span);
+      DesignDistribution(span, trace);
     }
     if (span.fault != SpanFault::kNone && result.fault == SpanFault::kNone) {
       result.fault = span.fault;

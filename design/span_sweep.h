@@ -27,9 +27,10 @@ struct SweepResult {
 
 // Designs the spans S = 1.000 m ... 3.750 m of one case into `spans`, in
 // sweep order, one settled design per span, then brings the state back to
-// its start values. Stops early only if `spans` is full.
-SweepResult SweepSpans(const DesignCase& designCase, SweepState& state,
-                       std::span<SpanDesign> spans);
+// its start values. Stops early only if `spans` is full. `trace`, when given,
+// hears every step of every span.
+SweepResult SweepSpans(const DesignCase& designCase, SweepState& state, std::span<SpanDesign> spans,
+                       SpanTrace* trace = nullptr);
 
 // The moments per metre of slab width at design span S' (m) and trial
 // thickness t (mm), in kN m per m.

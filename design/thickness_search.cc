@@ -1,6 +1,7 @@
 #include "design/thickness_search.h"
 
 #include "design/bar_table.h"
+#include "design/design_constants.h"
 #include "design/span_sweep.h"
 #include "numeric/quad_ops.h"
 
@@ -8,16 +9,6 @@ namespace kalvorden {
 namespace {
 
 constexpr Quad kTwo = 2;
-constexpr Quad kMillimetresPerMetre = 1000;
-constexpr Quad kSquareMillimetresPerSquareMetre = 1000000;
-constexpr Quad kThicknessStep = 5;   // mm: slabs are made in 5 mm steps
-constexpr Quad kLeastSpacing = 125;  // mm: closer main bars cannot be placed
-// The iteration has converged when a pass changes the thickness by less than
-// this (mm).
-constexpr Quad kThicknessTolerance = Widen(0.0001f);  // 0.0000999999974737875163555145263671875
-// Rounds a thickness up to the next 5 mm step, keeping one that lies within
-// about 0.005 mm above a step on that step.
-constexpr Quad kRoundUpAddend = Widen(0.999f);  // 0.999000012874603271484375
 
 // The pass limit. The iteration t -> a + 1000 sqrt((M_LL + (w0 t + FP) S'^2 / 10) / R)
 // is increasing and contracts by at most 1/2 per pass (the factor tends to
@@ -47,17 +38,26 @@ BarValues LoadBarValues(const BarIndices& indices) {
 }
 
 MinimumThickness FindMinimumThickness(const DesignCase& c, Quad designSpan,
-                                      Quad firstTrialThickness, Quad halfMainBarDiameter) {
+                                      Quad firstTrialThickness, Quad halfMainBarDiameter,
+                                      SpanTrace* trace) {
   MinimumThickness result;
   Quad trial = firstTrialThickness;
   for (int pass = 0; pass < kMaxThicknessPasses; ++pass) {
-    const Quad moment = DesignMoment(designSpan, trial, c).designMoment;
+    const DesignMoments moments = DesignMoment(designSpan, trial, c);
+    const Quad moment = moments.designMoment;
     // The effective depth the moment needs: d = 1000 sqrt(M / R), in mm.
     const Quad ratio = Div(moment, c.resistingMomentFactor);
     const Quad depth = Mul(kMillimetresPerMetre, SquareRoot(ratio));
     const Quad withHalfBar = Add(depth, halfMainBarDiameter);
     const Quad required = Add(withHalfBar, c.topCover);
-    if (Less(Abs(Sub(required, trial)), kThicknessTolerance)) {
+    const Quad change = Abs(Sub(required, trial));
+    const bool converged = Less(change, kThicknessTolerance);
+    if (trace != nullptr) {
+      trace->Pass(ThicknessPass{pass + 1, trial, moments.liveLoadMoment, moments.deadLoad,
+                                moments.deadLoadMoment, moment, depth, required, change,
+                                converged});
+    }
+    if (converged) {
       result.converged = true;
       result.minThickness = required;
       result.designMoment = moment;  // the moment at the last trial, not at `required`
@@ -74,8 +74,9 @@ MinimumThickness FindMinimumThickness(const DesignCase& c, Quad designSpan,
 MainSteel DesignMainSteel(const DesignCase& c, Quad minThickness, Quad designMoment,
                           const BarValues& bars) {
   MainSteel steel;
-  const Quad steps = Div(minThickness, kThicknessStep);
-  const int32_t thicknessSteps = TruncateToInt32(Add(steps, kRoundUpAddend));
+  steel.thicknessSteps = Div(minThickness, kThicknessStep);
+  const int32_t thicknessSteps =
+      TruncateToInt32(Add(steel.thicknessSteps, kThicknessRoundUpAddend));
   if (!FitsStepCount(thicknessSteps)) {
     return steel;
   }
@@ -90,8 +91,8 @@ MainSteel DesignMainSteel(const DesignCase& c, Quad minThickness, Quad designMom
 
   // Bars of this size at this spacing give the required area; the spacing is
   // rounded down to a multiple of 5 mm.
-  const Quad rawSpacing = Div(bars.mainBarAreaFactor, steel.requiredSteelArea);
-  const int32_t spacingSteps = TruncateToInt32(Div(rawSpacing, kThicknessStep));
+  steel.rawSpacing = Div(bars.mainBarAreaFactor, steel.requiredSteelArea);
+  const int32_t spacingSteps = TruncateToInt32(Div(steel.rawSpacing, kThicknessStep));
   if (!FitsStepCount(spacingSteps)) {
     return steel;
   }
@@ -102,18 +103,29 @@ MainSteel DesignMainSteel(const DesignCase& c, Quad minThickness, Quad designMom
 
 SearchOutcome DesignThicknessAndMainBars(const DesignCase& c, Quad spanLength, Quad designSpan,
                                          Quad firstTrialThickness, BarIndices& indices,
-                                         BarValues& bars, SpanDesign& span) {
+                                         BarValues& bars, SpanDesign& span, SpanTrace* trace) {
   span = SpanDesign{};
   span.spanLength = spanLength;
   span.designSpan = designSpan;
+  if (trace != nullptr) {
+    trace->Attempt(SpanAttempt{spanLength, designSpan, BarDesignation(indices.main),
+                               BarDesignation(indices.distribution), bars.halfMainBarDiameter,
+                               bars.mainBarArea, bars.distBarArea});
+  }
 
   const MinimumThickness minimum =
-      FindMinimumThickness(c, designSpan, firstTrialThickness, bars.halfMainBarDiameter);
+      FindMinimumThickness(c, designSpan, firstTrialThickness, bars.halfMainBarDiameter, trace);
   if (!minimum.converged) {
     span.fault = SpanFault::kNoThickness;
     return SearchOutcome::kSettled;
   }
   const MainSteel steel = DesignMainSteel(c, minimum.minThickness, minimum.designMoment, bars);
+  if (trace != nullptr) {
+    trace->MainSteel(MainSteelSteps{minimum.minThickness, steel.thicknessSteps,
+                                    steel.actualThickness, steel.effectiveDepth,
+                                    minimum.designMoment, steel.requiredSteelArea, steel.rawSpacing,
+                                    steel.mainBarSpacing, steel.inRange});
+  }
   if (!steel.inRange) {
     span.fault = SpanFault::kOutOfRange;
     return SearchOutcome::kSettled;
@@ -121,13 +133,23 @@ SearchOutcome DesignThicknessAndMainBars(const DesignCase& c, Quad spanLength, Q
 
   const Quad spacing = steel.mainBarSpacing;
   if (Less(spacing, kLeastSpacing)) {
+    BarAdvance advance{spanLength, steel.mainBarSpacing, BarDesignation(indices.main),
+                       BarDesignation(indices.distribution)};
     if (indices.main >= kLastBarIndex) {
+      if (trace != nullptr) {
+        trace->Advance(advance);
+      }
       span.fault = SpanFault::kNoBarLargeEnough;
       return SearchOutcome::kSettled;
     }
     indices.main = indices.main + 1;
     indices.distribution = indices.distribution + 1;
     bars = LoadBarValues(indices);
+    if (trace != nullptr) {
+      advance.toMainBar = BarDesignation(indices.main);
+      advance.toDistributionBar = BarDesignation(indices.distribution);
+      trace->Advance(advance);
+    }
     return SearchOutcome::kBarAdvance;
   }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "design/design_records.h"
+#include "design/span_trace.h"
 
 namespace kalvorden {
 
@@ -29,7 +30,8 @@ struct MinimumThickness {
   Quad designMoment = 0;  // kN m per m, at the last trial thickness
 };
 MinimumThickness FindMinimumThickness(const DesignCase& designCase, Quad designSpan,
-                                      Quad firstTrialThickness, Quad halfMainBarDiameter);
+                                      Quad firstTrialThickness, Quad halfMainBarDiameter,
+                                      SpanTrace* trace = nullptr);
 
 // The actual thickness and the main steel it needs.
 struct MainSteel {
@@ -38,6 +40,8 @@ struct MainSteel {
   Quad effectiveDepth = 0;      // mm
   Quad requiredSteelArea = 0;   // As, mm^2 per m
   int32_t mainBarSpacing = 0;   // mm, a multiple of 5
+  Quad thicknessSteps = 0;      // minimum thickness / 5 mm, before rounding up
+  Quad rawSpacing = 0;          // mm, before rounding down
 };
 MainSteel DesignMainSteel(const DesignCase& designCase, Quad minThickness, Quad designMoment,
                           const BarValues& bars);
@@ -50,8 +54,10 @@ enum class SearchOutcome : uint8_t {
 // Designs span S (design span S') with the current bars. A spacing under
 // 125 mm moves both bars up one size; when the main bar is already the
 // largest of the table the span is settled with SpanFault::kNoBarLargeEnough.
+// `trace`, when given, hears every step.
 SearchOutcome DesignThicknessAndMainBars(const DesignCase& designCase, Quad spanLength,
                                          Quad designSpan, Quad firstTrialThickness,
-                                         BarIndices& indices, BarValues& bars, SpanDesign& span);
+                                         BarIndices& indices, BarValues& bars, SpanDesign& span,
+                                         SpanTrace* trace = nullptr);
 
 }  // namespace kalvorden
