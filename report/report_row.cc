@@ -35,8 +35,7 @@ void FillCaseLine(ReportWriter& writer, const DesignCase& designCase) {
   EditFixed(designCase.continuityFactor, 3, 1, Column(line, 54));
 }
 
-void WriteRow(ReportWriter& writer, const SpanDesign& span) {
-  ReportLine& row = writer.row;
+void FillRow(ReportLine& row, const SpanDesign& span) {
   EditFixed(span.spanLength, 6, 3, Column(row, 2));
   if (span.fault == SpanFault::kNone) {
     EditFixed(span.minThickness, 6, 2, Column(row, 12));
@@ -57,7 +56,17 @@ void WriteRow(ReportWriter& writer, const SpanDesign& span) {
     FillAsterisks(row, 53, 2);
     FillAsterisks(row, 57, 2);
   }
-  const std::string_view texts[] = {View(row)};
+}
+
+ReportLine FormatRow(const SpanDesign& span) {
+  ReportLine row = kRowTemplate;
+  FillRow(row, span);
+  return row;
+}
+
+void WriteRow(ReportWriter& writer, const SpanDesign& span) {
+  FillRow(writer.row, span);
+  const std::string_view texts[] = {View(writer.row)};
   WriteLayout(writer.file, kRowLayout, texts);
 }
 

@@ -10,9 +10,15 @@ namespace kalvorden {
 // lower rule.
 void FillCaseLine(ReportWriter& writer, const DesignCase& designCase);
 
-// Overwrites the nine slices of the row with `span` and writes the row as one
-// single-spaced record. A span that could not be designed shows its length
-// and asterisks in every other field.
+// Overwrites the nine slices of `row` with `span`. A span that could not be
+// designed shows its length and asterisks in every other field.
+void FillRow(ReportLine& row, const SpanDesign& span);
+
+// The row of `span` exactly as the report prints it (59 characters).
+ReportLine FormatRow(const SpanDesign& span);
+
+// Fills the writer's row with `span` and writes it as one single-spaced
+// record.
 void WriteRow(ReportWriter& writer, const SpanDesign& span);
 
 }  // namespace kalvorden

@@ -23,6 +23,10 @@ constexpr std::string_view View(const ReportLine& line) {
   return std::string_view(line.data(), line.size());
 }
 
+// The template of a result row; FillRow overwrites its nine fields.
+constexpr ReportLine kRowTemplate =
+    MakeReportLine(" xx.xxx    xxx.xx   xxxx     #xx at xxxx    xx-#xx  xx-#xx ");
+
 // The report writer's state for the whole run: the file, the two heading
 // lines that carry the run's date and time, and the two templates whose
 // slices are overwritten for every page top and every row.
@@ -34,7 +38,7 @@ struct ReportWriter {
       MakeReportLine(" xx:xx:xx         FENWORTHY                                ");
   ReportLine caseLine =
       MakeReportLine("  xx.xx  xxx.xxx  xxx.xxx xxx    xx     xx.xxx       x.x   ");
-  ReportLine row = MakeReportLine(" xx.xxx    xxx.xx   xxxx     #xx at xxxx    xx-#xx  xx-#xx ");
+  ReportLine row = kRowTemplate;
 };
 
 }  // namespace kalvorden

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "design/design_records.h"
+
+namespace kalvorden {
+
+// A calculation sheet: how one span of one design case was designed, step by
+// step, for a checker to follow by hand.
+struct CalculationSheet {
+  std::string text;       // plain text, lines of at most 100 columns, each ended by LF
+  bool designed = false;  // false: the span could not be designed; the text says why
+};
+
+// The sheet for span `spanIndex` (0 for 1.000 m ... 110 for 3.750 m) of the
+// case with the entered values of `values` (wheel load, cover, paving, fs,
+// fc and the continuity factor; the span deduction width is 0). The case's
+// constants are derived here as for the report, and the spans from 1.000 m
+// up to the chosen one are designed with the design engine's trace on, so
+// the sheet shows the bar advances that set the bars the span starts with.
+// It ends with the span's row exactly as the report prints it.
+CalculationSheet WriteCalculationSheet(const DesignCase& values, int32_t spanIndex);
+
+}  // namespace kalvorden

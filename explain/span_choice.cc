@@ -1,0 +1,60 @@
+#include "explain/span_choice.h"
+
+#include "design/span_sweep.h"
+#include "numeric/decimal.h"
+
+namespace kalvorden {
+namespace {
+
+constexpr int32_t kFirstSpanMillimetres = 1000;
+constexpr int32_t kSpanStepMillimetres = 25;
+constexpr int32_t kLastIndex = kSpansPerCase - 1;
+
+}  // namespace
+
+std::string SpanText(int32_t index) {
+  const int32_t millimetres = kFirstSpanMillimetres + kSpanStepMillimetres * index;
+  std::string text = std::to_string(millimetres / 1000) + ".";
+  const std::string fraction = std::to_string(1000 + millimetres % 1000);
+  return text + fraction.substr(1);
+}
+
+SpanChoice ChooseSpan(const char* text) {
+  SpanChoice choice;
+  Quad value = 0;
+  if (!ParseDecimal(text, &value) || !IsFinite(value)) {
+    return choice;
+  }
+  choice.isNumber = true;
+  // The index the value would have on the span scale; it decides only which
+  // printed spans to compare with and to name.
+  const Quad position = (value - 1) * 40;
+  int32_t below = 0;
+  if (position >= kLastIndex) {
+    below = kLastIndex;
+  } else if (position > 0) {
+    below = TruncateToInt32(position);
+  }
+  for (int32_t candidate = below; candidate <= below + 1 && candidate <= kLastIndex; ++candidate) {
+    Quad printed = 0;
+    if (ParseDecimal(SpanText(candidate).c_str(), &printed) && printed == value) {
+      choice.index = candidate;
+      return choice;
+    }
+  }
+  choice.lower = below < kLastIndex ? below : kLastIndex - 1;
+  choice.upper = choice.lower + 1;
+  return choice;
+}
+
+std::string SpanChoiceError(const char* text, const SpanChoice& choice) {
+  const std::string spans =
+      "the spans are " + SpanText(0) + ", " + SpanText(1) + ", ..., " + SpanText(kLastIndex) + " m";
+  if (!choice.isNumber) {
+    return std::string("--span '") + text + "' is not a finite number; " + spans;
+  }
+  return std::string("--span ") + text + " is not one of the designed spans; the nearest are " +
+         SpanText(choice.lower) + " and " + SpanText(choice.upper) + " (" + spans + ")";
+}
+
+}  // namespace kalvorden

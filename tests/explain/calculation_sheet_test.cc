@@ -1,0 +1,178 @@
+// The calculation sheet: the same design as the report, span by span.
+#include "explain/calculation_sheet.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "design/span_sweep.h"
+#include "explain/span_choice.h"
+#include "numeric/glibc_float128.h"
+#include "tests/design/design_run.h"
+
+using namespace kalvorden;
+
+namespace {
+
+struct Values {
+  const char *load, *cover, *paving, *fs, *fc;
+  float cf;
+};
+
+DesignInputs InputsOf(const Values& v) {
+  DesignInputs inputs = Inputs();
+  const char* texts[] = {v.load, v.cover, v.paving, v.fs, v.fc};
+  ValueList* lists[] = {&inputs.wheelLoads, &inputs.topCovers, &inputs.futurePavings,
+                        &inputs.steelStresses, &inputs.concreteStresses};
+  for (int i = 0; i < 5; ++i) {
+    lists[i]->values[0] = Q(texts[i]);
+  }
+  inputs.continuityFactor = Widen(v.cf);
+  return inputs;
+}
+
+DesignCase CaseOf(const Values& v) {
+  DesignCase c{Q(v.load), Q(v.cover), Q(v.paving), Q(v.fs), Q(v.fc)};
+  c.continuityFactor = Widen(v.cf);
+  return c;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+// The value after the last "= " on the last line that starts with `label` (after the indent).
+Quad ValueOn(const std::vector<std::string>& lines, const std::string& label) {
+  for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
+    const std::string& line = *it;
+    if (line.find_first_not_of(' ') == line.find(label)) {
+      const size_t equals = line.rfind("= ");
+      if (equals != std::string::npos) {
+        return strtof128(line.c_str() + equals + 2, nullptr);
+      }
+    }
+  }
+  ADD_FAILURE() << label;
+  return 0;
+}
+
+}  // namespace
+
+// The sheet's last line is the report's row for the span, its lines fit 100
+// columns, it tells the advances that set its bars, and its figures carry
+// the design's values to 12 digits. Worked example: #16 to #19 at 2.900 m
+// (2.350 m with continuity); fs 100 MPa advances at 1.000, 1.400 and 2.825 m.
+TEST(CalculationSheet, EndsWithTheReportRowAndTellsTheAdvances) {
+  const Values worked{"72.5", "50", "1.5", "165", "10", 1.0f};
+  const Values continuous{"72.5", "50", "1.5", "165", "10", 0.8f};
+  const Values closeBars{"72.5", "50", "1.5", "100", "10", 1.0f};
+  const Values other{"120", "40", "2.25", "140", "12.5", 0.8f};
+  // clang-format off
+  const struct { Values values; int32_t span; const char* mentions; } cases[] = {
+      {worked, 0, "No bar advance at an earlier span."},
+      {worked, 76, "120 mm is under the least spacing of 125 mm: main bars move up to #19,"},
+      {worked, 77, "S = 2.900 m: with #16 main bars the spacing is 120 mm, under 125 mm;"},
+      {worked, 110, "  Design with #19 main bars and #16 distribution bars"},
+      {continuous, 94, "main bars move up to #19"}, {continuous, 95, "S = 3.350 m: with #16"},
+      {continuous, 40, "(the 67 % limit)"},
+      {closeBars, 0, "main bars move up to #19"}, {closeBars, 17, "S = 1.400 m: with #19"},
+      {closeBars, 74, "S = 2.825 m: with #22"}, {other, 60, "CF              is 0.800000011920928955078125"}};
+  // clang-format on
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.values.fs) + " " + std::to_string(c.values.cf) + " span " +
+                 std::to_string(c.span));
+    const DesignRun report = RunDesign(InputsOf(c.values));
+    ASSERT_EQ(report.rows.size(), 111u);
+    const CalculationSheet sheet = WriteCalculationSheet(CaseOf(c.values), c.span);
+    EXPECT_TRUE(sheet.designed);
+    const std::vector<std::string> lines = Lines(sheet.text);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), report.rows[static_cast<size_t>(c.span)]);
+    EXPECT_EQ(sheet.text.back(), '\n');
+    for (const std::string& line : lines) {
+      EXPECT_LE(line.size(), 100u) << line;
+    }
+    EXPECT_NE(sheet.text.find(c.mentions), std::string::npos) << sheet.text;
+
+    DesignCase designCase = CaseOf(c.values);
+    designCase.modularRatio = DeriveModularRatio(designCase.concreteStress);
+    DeriveCaseConstants(designCase);
+    std::array<SpanDesign, kSpansPerCase> spans{};
+    SweepState state;
+    SweepSpans(designCase, state, spans);
+    const SpanDesign& span = spans[static_cast<size_t>(c.span)];
+    const std::pair<const char*, Quad> figures[] = {
+        {"minimum thickness", span.minThickness},
+        {"required steel area", span.requiredSteelArea},
+        {"Resisting moment", designCase.resistingMomentFactor},
+        {"design span", span.designSpan}};
+    for (const auto& [label, value] : figures) {
+      EXPECT_LT(Abs(ValueOn(lines, label) / value - 1), Q("1e-11")) << label;
+    }
+  }
+}
+
+// A span that cannot be designed: the sheet says why and ends with the
+// report's row of asterisks.
+TEST(CalculationSheet, UndesignableSpanSaysWhy) {
+  // clang-format off
+  const struct { Values values; int32_t span; const char* why; } cases[] = {
+      {{"72.5", "50", "1.5", "165", "0", 1.0f}, 3,
+       "The allowable concrete stress fc must be greater than zero."},
+      {{"nan", "50", "-1", "165", "10", 1.0f}, 0, "The wheel load P is not a finite number."},
+      {{"72.5", "50", "-1", "165", "10", 1.0f}, 0, "The future paving allowance FP must be zero"},
+      {{"72.5", "50", "1.5", "165", "1e-4000", 1.0f}, 0, "The required thickness is not a finite"},
+      {{"72.5", "50", "1.5", "24e35", "10", 1.0f}, 5, "limit of 100 passes"},
+      {{"1e6", "50", "1.5", "165", "10", 0.8f}, 110, "and #57 is the largest bar:"},
+      {{"72.5", "50", "1.5", "165", "1e-9", 1.0f}, 0, "The thickness is beyond any whole"},
+      {{"72.5", "1e12", "1.5", "165", "10", 1.0f}, 2, "The thickness is beyond any whole"}};
+  // clang-format on
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    const CalculationSheet sheet = WriteCalculationSheet(CaseOf(c.values), c.span);
+    EXPECT_FALSE(sheet.designed);
+    EXPECT_NE(sheet.text.find(c.why), std::string::npos) << sheet.text;
+    const std::vector<std::string> lines = Lines(sheet.text);
+    EXPECT_EQ(lines.back(), RunDesign(InputsOf(c.values)).rows.at(static_cast<size_t>(c.span)));
+    EXPECT_EQ(lines.back().substr(7, 20), "    ******   ****   ");
+    EXPECT_NE(lines.end()[-2].find("cannot be designed"), std::string::npos);
+  }
+}
+
+// Spans are named as the report prints them; any other text names the two
+// nearest spans, or says it is no number.
+TEST(ChooseSpan, PrintedSpansOnlyAndTheNearestTwo) {
+  // clang-format off
+  const struct { const char* text; int32_t index; const char* error; } cases[] = {
+      {"1.000", 0, ""}, {"1", 0, ""}, {"1.025", 1, ""}, {"2.9", 76, ""}, {"2.90000", 76, ""},
+      {"3.750", 110, ""}, {"3.725", 109, ""},
+      {"1.010", -1, "--span 1.010 is not one of the designed spans; the nearest are 1.000 and "
+                    "1.025 (the spans are 1.000, 1.025, ..., 3.750 m)"},
+      {"0.5", -1, "nearest are 1.000 and 1.025"}, {"4", -1, "nearest are 3.725 and 3.750"},
+      {"-2", -1, "nearest are 1.000 and 1.025"}, {"1e30", -1, "nearest are 3.725 and 3.750"},
+      {"2.9125", -1, "nearest are 2.900 and 2.925"}, {"3.7500001", -1, "3.725 and 3.750"},
+      {"1.0250001", -1, "nearest are 1.025 and 1.050"},
+      {"garbage", -1, "--span 'garbage' is not a finite number; the spans are 1.000, 1.025"},
+      {"", -1, "is not a finite number"}, {"2.9m", -1, "is not a finite number"},
+      {"inf", -1, "is not a finite number"}, {"nan", -1, "is not a finite number"}};
+  // clang-format on
+  for (const auto& c : cases) {
+    const SpanChoice choice = ChooseSpan(c.text);
+    EXPECT_EQ(choice.index, c.index) << c.text;
+    if (c.index < 0) {
+      EXPECT_NE(SpanChoiceError(c.text, choice).find(c.error), std::string::npos)
+          << SpanChoiceError(c.text, choice);
+    }
+  }
+  // Every printed span names itself, and they are the report's spans.
+  const DesignRun report = RunDesign(Inputs());
+  for (int32_t i = 0; i < kSpansPerCase; ++i) {
+    EXPECT_EQ(ChooseSpan(SpanText(i).c_str()).index, i);
+    EXPECT_EQ("  " + SpanText(i), report.rows[static_cast<size_t>(i)].substr(0, 7));
+  }
+}
