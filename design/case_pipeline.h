@@ -12,7 +12,7 @@
 
 namespace kalvorden {
 
-// One design case and its designed spans, as the report writer takes them.
+// One design case and its designed spans, as the outputs take them.
 struct DesignedCase {
   DesignCase designCase;
   SpanDesign spans[kSpansPerCase];
@@ -20,12 +20,13 @@ struct DesignedCase {
 };
 
 // Designs the cases of a run on worker threads while the run's own thread
-// reports them. Cases are independent of each other (each starts from span
-// 1.0 with bars #16 and #13), so designing several at once changes nothing
-// in them; the report takes them strictly in the order they were submitted.
+// hands them to the outputs. Cases are independent of each other (each
+// starts from span 1.0 with bars #16 and #13), so designing several at once
+// changes nothing in them; the outputs take them strictly in the order they
+// were submitted.
 // A fixed ring of slots bounds the memory whatever the number of cases, and
 // the submitting thread waits for room. With no worker (none could be
-// started), the reporting thread designs each case itself.
+// started), the run's own thread designs each case itself.
 struct CasePipeline {
   enum class SlotState : uint8_t { kFree, kSubmitted, kDesigning, kDesigned };
   struct Slot {
@@ -40,7 +41,7 @@ struct CasePipeline {
   uint32_t slotCount = 0;
   uint64_t submitted = 0;  // cases handed in so far
   uint64_t started = 0;    // cases whose design has begun (always the oldest first)
-  uint64_t taken = 0;      // cases handed back to the reporter
+  uint64_t taken = 0;      // cases handed back to the run's own thread
   bool stopping = false;
   std::vector<std::thread> workers;
 };

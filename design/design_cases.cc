@@ -4,7 +4,6 @@
 
 #include "design/case_pipeline.h"
 #include "design/design_constants.h"
-#include "report/report_pages.h"
 
 namespace kalvorden {
 namespace {
@@ -20,29 +19,30 @@ int32_t Entries(const ValueList& list) {
   return std::clamp(list.count, 0, kListCapacity);
 }
 
-// Writes the pages of the oldest case in the pipeline, waiting for its
-// design if need be. Returns false when the report file has failed.
-bool ReportOldestCase(CasePipeline& pipeline, ReportWriter& writer, DesignRunSummary& summary,
-                      const UndesignedCaseNotice& notice) {
+// Hands the oldest case in the pipeline to the sink, waiting for its design
+// if need be. Returns false when the sink asks to stop.
+bool DeliverOldestCase(CasePipeline& pipeline, const DesignedCaseSink& sink,
+                       DesignRunSummary& summary) {
   const DesignedCase& done = WaitForOldestCase(pipeline);
-  for (int32_t i = 0; i < done.sweep.spanCount && writer.file.failure == 0; ++i) {
-    ReportSpan(writer, done.spans[i], done.designCase);
-  }
-  if (writer.file.failure != 0) {
+  if (!sink(done)) {
     return false;
   }
   ++summary.designCases;
   if (done.sweep.fault != SpanFault::kNone) {
     ++summary.undesignedCases;
-    if (notice) {
-      notice(UndesignedCase{done.designCase, done.sweep.firstFaultSpan, done.sweep.fault});
-    }
   }
   ReleaseOldestCase(pipeline);
   return true;
 }
 
 }  // namespace
+
+std::optional<UndesignedCase> FindUndesignedSpan(const DesignedCase& designed) {
+  if (designed.sweep.fault == SpanFault::kNone) {
+    return std::nullopt;
+  }
+  return UndesignedCase{designed.designCase, designed.sweep.firstFaultSpan, designed.sweep.fault};
+}
 
 bool HasDesignableValues(const DesignCase& c) {
   const Quad zero = 0;
@@ -94,27 +94,27 @@ void DeriveCaseConstants(DesignCase& c) {
   c.steelAreaFactor = (kOne / c.steelStress) / c.j;
 }
 
-DesignRunSummary EnumerateDesignCases(const DesignInputs& inputs, ReportWriter& writer,
-                                      const UndesignedCaseNotice& notice) {
+DesignRunSummary EnumerateDesignCases(const DesignInputs& inputs, const DesignedCaseSink& sink,
+                                      const DesignOptions& /*options*/) {
   DesignRunSummary summary;
   const int32_t caseCount = Entries(inputs.wheelLoads) * Entries(inputs.topCovers) *
                             Entries(inputs.futurePavings) * Entries(inputs.steelStresses) *
                             Entries(inputs.concreteStresses) * Entries(inputs.spanDeductionWidths);
   CasePipeline pipeline;
-  // A few workers are enough to keep the report writer busy; more would only
+  // A few workers are enough to keep the outputs busy; more would only
   // add threads and slots (memory) on large machines.
   constexpr uint32_t kMostWorkers = 4;
   const uint32_t workers = std::min(std::thread::hardware_concurrency(), kMostWorkers);
   StartCasePipeline(pipeline, caseCount > 0 ? workers : 0);
 
   // Each case formed goes to the pipeline; when it is full, the oldest case
-  // is reported first to make room.
-  bool writing = true;
-  const auto designAndReport = [&](const DesignCase& c) {
-    if (writing && IsCasePipelineFull(pipeline)) {
-      writing = ReportOldestCase(pipeline, writer, summary, notice);
+  // goes to the sink first to make room.
+  bool delivering = true;
+  const auto designAndDeliver = [&](const DesignCase& c) {
+    if (delivering && IsCasePipelineFull(pipeline)) {
+      delivering = DeliverOldestCase(pipeline, sink, summary);
     }
-    if (writing) {
+    if (delivering) {
       SubmitCase(pipeline, c);
     }
   };
@@ -141,20 +141,18 @@ DesignRunSummary EnumerateDesignCases(const DesignInputs& inputs, ReportWriter& 
             for (int32_t w = 0; w < widths; ++w) {
               c.spanDeductionWidth = inputs.spanDeductionWidths.values[w];
               DeriveCaseConstants(c);
-              designAndReport(c);
+              designAndDeliver(c);
             }
           }
         }
       }
     }
   }
-  while (writing && !IsCasePipelineEmpty(pipeline)) {
-    writing = ReportOldestCase(pipeline, writer, summary, notice);
+  while (delivering && !IsCasePipelineEmpty(pipeline)) {
+    delivering = DeliverOldestCase(pipeline, sink, summary);
   }
   StopCasePipeline(pipeline);
-  if (writing) {
-    WriteFinalFooter(writer);
-  }
+  summary.stopped = !delivering;
   return summary;
 }
 

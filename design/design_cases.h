@@ -2,10 +2,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
+#include "design/case_pipeline.h"
+#include "design/design_inputs.h"
 #include "design/design_records.h"
-#include "driver/design_inputs.h"
-#include "report/report_writer.h"
 
 namespace kalvorden {
 
@@ -17,21 +18,30 @@ struct UndesignedCase {
   SpanFault fault = SpanFault::kNone;
 };
 
+// The case, its first span with a fault and why, when the case has one.
+std::optional<UndesignedCase> FindUndesignedSpan(const DesignedCase& designed);
+
 struct DesignRunSummary {
-  int32_t designCases = 0;      // cases whose pages were written
+  int32_t designCases = 0;      // cases the sink accepted
   int32_t undesignedCases = 0;  // of those, cases with a span that has a fault
+  bool stopped = false;         // the sink asked to stop before the last case
 };
 
-using UndesignedCaseNotice = std::function<void(const UndesignedCase&)>;
+// How the cases are designed; the results are the same binary128 values
+// whatever is chosen.
+struct DesignOptions {
+  bool exact = false;  // design every span on the exact path alone
+};
+
+// Called once per finished case, in case order; returns false to stop the
+// run early. The case is valid only during the call.
+using DesignedCaseSink = std::function<bool(const DesignedCase&)>;
 
 // Designs every combination of the entered values, wheel load outermost and
-// concrete stress innermost, writing each case's pages through `writer`,
-// then the report's closing footer. Stops early, without the footer, when a
-// write to the report file fails (writer.file.failure is then set).
-// `notice` hears of every case with a span that could not be designed, as
-// soon as the case is finished.
-DesignRunSummary EnumerateDesignCases(const DesignInputs& inputs, ReportWriter& writer,
-                                      const UndesignedCaseNotice& notice);
+// concrete stress innermost, and hands each finished case to `sink`. Only a
+// few cases are held at any time, however many the run has.
+DesignRunSummary EnumerateDesignCases(const DesignInputs& inputs, const DesignedCaseSink& sink,
+                                      const DesignOptions& options = {});
 
 // True when the case's values can describe a slab: all finite, fc and fs
 // positive, wheel load, cover and paving not negative. The design formulas

@@ -1,7 +1,7 @@
 #pragma once
 
 // The plain records the design engine produces and the report writer prints.
-// They hold data only; the operations on them live in design/ and report/.
+// They hold data only; the operations on them live in design/ and the outputs.
 
 #include <cstdint>
 

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "driver/console.h"
-#include "driver/fault.h"
+#include "fault/fault.h"
 #include "numeric/quad.h"
 
 namespace kalvorden {

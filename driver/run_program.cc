@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <optional>
+#include <span>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,6 +13,7 @@
 #include "design/design_cases.h"
 #include "driver/field_input.h"
 #include "numeric/decimal.h"
+#include "output/report_output.h"
 #include "report/field_edit.h"
 
 namespace kalvorden {
@@ -51,15 +54,6 @@ constexpr ListQuestion kConcreteStressQuestion = {
     " Enter the allowable concrete stress, fc, in MPa: 10 for 25 MPa concrete"};
 
 constexpr Quad kContinuityFactor = Widen(0.8f);  // 0.800000011920928955078125
-
-constexpr const char* kMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
-                                   "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
-
-void PutTwoDigits(int value, char* at) {
-  const int v = ((value % 100) + 100) % 100;
-  at[0] = static_cast<char>('0' + v / 10);
-  at[1] = static_cast<char>('0' + v % 10);
-}
 
 // The name without the blanks around it.
 std::string TrimBlanks(const std::string& text) {
@@ -124,25 +118,49 @@ std::string DescribeUndesignedCase(const UndesignedCase& u) {
          " m; the rows of such spans show asterisks";
 }
 
-Fault WriteFault(const ReportFile& file) {
-  return {kFaultWriteFailure, "write failure", "writing report file " + QuoteName(file.name),
-          std::strerror(file.failure)};
-}
-
-// Ends a run that failed: the report file keeps what it had, the fault's
-// line goes to standard error, and its number is the exit status.
-int EndWithFault(Console& console, ReportWriter& writer, const Fault& fault) {
-  AbandonReport(writer.file);
+// Ends a run that failed: every output is abandoned (a file written in
+// place keeps what it had, a temporary file goes), the fault's line goes to
+// standard error, and its number is the exit status.
+int EndWithFault(Console& console, std::span<CaseOutput* const> outputs, const Fault& fault) {
+  for (CaseOutput* output : outputs) {
+    output->Abandon();
+  }
   WriteConsoleMessage(console, FormatFault(fault));
   EndConsole(console);
   return fault.number;
 }
 
-// Ends a run whose report was written in full. A report with spans that
-// could not be designed is not a normal end: its own line and status say so.
-int FinishRun(Console& console, ReportWriter& writer, const DesignRunSummary& summary) {
+// Designs every case once into all `outputs`, then finishes them in order.
+// The closing line is written only once every output is complete: a report
+// with spans that could not be designed is not a normal end, and its own
+// line and status say so.
+int DesignIntoOutputs(Console& console, const DesignInputs& inputs,
+                      std::span<CaseOutput* const> outputs, const std::string& reportName) {
+  const CaseOutput* failed = nullptr;
+  const DesignRunSummary summary = EnumerateDesignCases(inputs, [&](const DesignedCase& designed) {
+    for (CaseOutput* output : outputs) {
+      if (!output->Write(designed)) {
+        failed = output;
+        return false;
+      }
+    }
+    if (const std::optional<UndesignedCase> undesigned = FindUndesignedSpan(designed)) {
+      WriteConsoleMessage(console, DescribeUndesignedCase(*undesigned));
+    }
+    return true;
+  });
+  if (failed != nullptr) {
+    return EndWithFault(console, outputs, failed->failure());
+  }
+  for (CaseOutput* output : outputs) {
+    if (!output->Finish()) {
+      return EndWithFault(console, outputs, output->failure());
+    }
+  }
   if (summary.undesignedCases == 0) {
-    return StopRun(console, writer, kNormalTermination);
+    WriteConsoleMessage(console, kNormalTermination);
+    EndConsole(console);
+    return 0;
   }
   const Fault incomplete = {
       kFaultDesignIncomplete,
@@ -150,10 +168,11 @@ int FinishRun(Console& console, ReportWriter& writer, const DesignRunSummary& su
       std::to_string(summary.undesignedCases) + " of " + std::to_string(summary.designCases) +
           " design cases have spans that could not be designed, marked with asterisks in "
           "report file " +
-          QuoteName(writer.file.name),
+          QuoteName(reportName),
       {}};
-  const int status = StopRun(console, writer, FormatFault(incomplete));
-  return status != 0 ? status : kFaultDesignIncomplete;
+  WriteConsoleMessage(console, FormatFault(incomplete));
+  EndConsole(console);
+  return kFaultDesignIncomplete;
 }
 
 }  // namespace
@@ -164,24 +183,6 @@ LocalDateTime ReadLocalClock() {
   localtime_r(&now, &local);
   return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
           local.tm_hour,        local.tm_min,     local.tm_sec};
-}
-
-void StampHeaderLines(ReportWriter& writer, const ClockReader& readClock) {
-  const LocalDateTime now = readClock();
-  char* date = writer.headerLine1.data();
-  PutTwoDigits(now.day, date);
-  date[2] = '-';
-  const int month = (now.month >= 1 && now.month <= 12) ? now.month : 1;
-  std::memcpy(date + 3, kMonths[month - 1], 3);
-  date[6] = '-';
-  PutTwoDigits(now.year, date + 7);
-
-  char* time = writer.headerLine2.data() + 1;
-  PutTwoDigits(now.hour, time);
-  time[2] = ':';
-  PutTwoDigits(now.minute, time + 3);
-  time[5] = ':';
-  PutTwoDigits(now.second, time + 6);
 }
 
 Fault OpenFault(int osError, bool creating, const std::string& name) {
@@ -293,37 +294,26 @@ Fault AskContinuityFactor(Console& console, Quad& continuityFactor) {
   return {};
 }
 
-int StopRun(Console& console, ReportWriter& writer, std::string_view message) {
-  // The report is completed before anything claims success: a failure of
-  // its last writes must not follow a closing message.
-  if (!CloseReport(writer.file)) {
-    WriteConsoleMessage(console, FormatFault(WriteFault(writer.file)));
-    EndConsole(console);
-    return kFaultWriteFailure;
-  }
-  if (!message.empty()) {
-    WriteConsoleMessage(console, message);
-  }
-  EndConsole(console);
-  return 0;
-}
-
 int RunProgram(Console& console, const ClockReader& readClock) {
-  ReportWriter writer;
-  StampHeaderLines(writer, readClock);
+  ReportOutput report(readClock());
+  CaseOutput* const outputs[] = {&report};
 
   DesignInputs inputs;
   WriteConsoleRecord(console, kFileNamePrompt);
   if (Fault fault = ReadTextField(console, kFileNameWidth, inputs.reportFileName); !fault.ok()) {
-    return EndWithFault(console, writer, fault);
+    return EndWithFault(console, outputs, fault);
   }
-  const OpenResult opened = OpenReportFile(console, inputs.reportFileName, writer.file);
+  ReportFile file;
+  const OpenResult opened = OpenReportFile(console, inputs.reportFileName, file);
   if (opened.outcome == OpenOutcome::kRefused) {
-    return StopRun(console, writer, {});
+    EndConsole(console);
+    return 0;
   }
   if (opened.outcome == OpenOutcome::kFailed) {
-    return EndWithFault(console, writer, opened.fault);
+    return EndWithFault(console, outputs, opened.fault);
   }
+  const std::string reportName = file.name;
+  report.BeginInPlace(std::move(file));
 
   const ListQuestion questions[] = {kWheelLoadQuestion, kTopCoverQuestion, kFuturePavingQuestion,
                                     kSteelStressQuestion, kConcreteStressQuestion};
@@ -333,22 +323,14 @@ int RunProgram(Console& console, const ClockReader& readClock) {
     if (Fault fault =
             ReadValueList(console, questions[i].countPrompt, questions[i].valuePrompt, *lists[i]);
         !fault.ok()) {
-      return EndWithFault(console, writer, fault);
+      return EndWithFault(console, outputs, fault);
     }
   }
   inputs.spanDeductionWidths = ValueList{1, {}};
   if (Fault fault = AskContinuityFactor(console, inputs.continuityFactor); !fault.ok()) {
-    return EndWithFault(console, writer, fault);
+    return EndWithFault(console, outputs, fault);
   }
-
-  const DesignRunSummary summary =
-      EnumerateDesignCases(inputs, writer, [&console](const UndesignedCase& undesigned) {
-        WriteConsoleMessage(console, DescribeUndesignedCase(undesigned));
-      });
-  if (writer.file.failure != 0) {
-    return EndWithFault(console, writer, WriteFault(writer.file));
-  }
-  return FinishRun(console, writer, summary);
+  return DesignIntoOutputs(console, inputs, outputs, reportName);
 }
 
 }  // namespace kalvorden

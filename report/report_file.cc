@@ -109,7 +109,7 @@ void WriteRecord(ReportFile& file, std::string_view record) {
   file.lineFeedPending = true;
 }
 
-bool CloseReport(ReportFile& file) {
+bool FlushReport(ReportFile& file) {
   if (file.descriptor < 0) {
     return file.failure == 0;
   }
@@ -118,6 +118,14 @@ bool CloseReport(ReportFile& file) {
     file.lineFeedPending = false;
   }
   Flush(file);
+  return file.failure == 0;
+}
+
+bool CloseReport(ReportFile& file) {
+  if (file.descriptor < 0) {
+    return file.failure == 0;
+  }
+  FlushReport(file);
   if (close(file.descriptor) != 0 && file.failure == 0) {
     file.failure = errno;
   }

@@ -41,6 +41,11 @@ void BeginReportFile(ReportFile& file, int descriptor, std::string name, bool re
 // line advance, the rest is the printed line, ended by a carriage return.
 void WriteRecord(ReportFile& file, std::string_view record);
 
+// Writes the pending line feed and everything buffered, leaving the
+// descriptor open (its owner closes it). Returns false, with `failure` set,
+// when any write since the file was opened has failed.
+bool FlushReport(ReportFile& file);
+
 // Writes the pending line feed and closes the file. Returns false, with
 // `failure` set, when any write since the file was opened has failed.
 bool CloseReport(ReportFile& file);

@@ -1,5 +1,7 @@
 #include "report/report_pages.h"
 
+#include <cstring>
+
 #include "numeric/quad_ops.h"
 #include "report/record_layout.h"
 #include "report/report_row.h"
@@ -39,6 +41,15 @@ constexpr ReportLine kRowHead4 =
     MakeReportLine(" LENGTH    MINIMUM ACTUAL   REINFORCEMENT    HALF  QUARTERS");
 constexpr ReportLine kRowHead5 =
     MakeReportLine("   (m)      (mm)    (mm)            (mm)                   ");
+
+constexpr const char* kMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                   "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+
+void PutTwoDigits(int value, char* at) {
+  const int v = ((value % 100) + 100) % 100;
+  at[0] = static_cast<char>('0' + v / 10);
+  at[1] = static_cast<char>('0' + v % 10);
+}
 
 constexpr std::string_view kPage1Footer = "Page 1 of 3";
 constexpr std::string_view kPage2Footer = "Page 2 of 3";
@@ -111,6 +122,23 @@ PageTop PageTopOf(Quad s) {
 }
 
 }  // namespace
+
+void StampHeaderLines(ReportWriter& writer, const LocalDateTime& now) {
+  char* date = writer.headerLine1.data();
+  PutTwoDigits(now.day, date);
+  date[2] = '-';
+  const int month = (now.month >= 1 && now.month <= 12) ? now.month : 1;
+  std::memcpy(date + 3, kMonths[month - 1], 3);
+  date[6] = '-';
+  PutTwoDigits(now.year, date + 7);
+
+  char* time = writer.headerLine2.data() + 1;
+  PutTwoDigits(now.hour, time);
+  time[2] = ':';
+  PutTwoDigits(now.minute, time + 3);
+  time[5] = ':';
+  PutTwoDigits(now.second, time + 6);
+}
 
 bool IsPageTop(Quad spanLength) {
   return PageTopOf(spanLength) != PageTop::kNone;

@@ -1,9 +1,15 @@
 #pragma once
 
 #include "design/design_records.h"
+#include "report/local_date_time.h"
 #include "report/report_writer.h"
 
 namespace kalvorden {
+
+// Writes the run's date (dd-MON-yy) into characters 1-9 of header line 1 and
+// its time (hh:mm:ss) into characters 2-9 of header line 2, from one reading
+// of the clock, so date and time always belong to the same instant.
+void StampHeaderLines(ReportWriter& writer, const LocalDateTime& now);
 
 // True when the row of span length S starts a page of its case: S = 1.0, or S
 // just above 2.0 or 3.0 (the sweep's 41st and 81st spans are

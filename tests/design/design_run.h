@@ -10,6 +10,7 @@
 
 #include "design/design_cases.h"
 #include "numeric/decimal.h"
+#include "output/report_output.h"
 #include "tests/support/run_binary.h"
 
 inline kalvorden::Quad Q(const char* text) {
@@ -59,13 +60,18 @@ struct DesignRun {
 inline DesignRun RunDesign(const kalvorden::DesignInputs& inputs) {
   kalvorden::testing::TempDir dir;
   const std::string path = dir.File("design.rpt");
-  kalvorden::ReportWriter writer;
-  kalvorden::BeginReportFile(writer.file, open(path.c_str(), O_CREAT | O_WRONLY, 0600), path,
-                             false);
+  kalvorden::ReportOutput report({});
+  kalvorden::ReportFile file;
+  kalvorden::BeginReportFile(file, open(path.c_str(), O_CREAT | O_WRONLY, 0600), path, false);
+  report.BeginInPlace(std::move(file));
   DesignRun run;
-  kalvorden::EnumerateDesignCases(
-      inputs, writer, [&run](const kalvorden::UndesignedCase& u) { run.notices.push_back(u); });
-  EXPECT_TRUE(kalvorden::CloseReport(writer.file));
+  kalvorden::EnumerateDesignCases(inputs, [&](const kalvorden::DesignedCase& designed) {
+    if (const auto undesigned = kalvorden::FindUndesignedSpan(designed)) {
+      run.notices.push_back(*undesigned);
+    }
+    return report.Write(designed);
+  });
+  EXPECT_TRUE(report.Finish());
   run.bytes = kalvorden::testing::ReadFileBytes(path);
   std::istringstream records(run.bytes);
   for (std::string record, previous; std::getline(records, record, '\r'); previous = record) {

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "driver/run_program.h"
+#include "report/report_pages.h"
 #include "tests/driver/memory_console.h"
 #include "tests/support/run_binary.h"
 
@@ -64,7 +65,7 @@ TEST(StampHeaderLines, DateAndTimeFields) {
   const ReportWriter blank;
   for (const auto& [now, stamp] : cases) {
     ReportWriter writer;
-    StampHeaderLines(writer, [now = now] { return now; });
+    StampHeaderLines(writer, now);
     const std::string_view line1 = View(writer.headerLine1), line2 = View(writer.headerLine2);
     EXPECT_EQ(line1.substr(0, 9), stamp.substr(0, 9));
     EXPECT_EQ(line2.substr(0, 9), stamp.substr(9));  // column 1 stays blank

@@ -1,4 +1,4 @@
-#include "driver/fault.h"
+#include "fault/fault.h"
 
 #include <cstdio>
 

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "design/case_pipeline.h"
+#include "fault/fault.h"
+
+namespace kalvorden {
+
+// One output of a run (the line-printer report, its plain-text copy, the
+// CSV table, ...). The driver designs every case once and hands each
+// finished case, in case order, to every output; an output keeps only what
+// it needs for the case at hand, so its memory does not grow with the run.
+class CaseOutput {
+ public:
+  virtual ~CaseOutput();
+  CaseOutput(const CaseOutput&) = delete;
+  CaseOutput& operator=(const CaseOutput&) = delete;
+
+  // Takes the next case. Returns false when the output has failed;
+  // failure() says why, and the run stops.
+  virtual bool Write(const DesignedCase& designed) = 0;
+
+  // After the last case: whatever closes the output (a footer), then every
+  // byte to its file and the file into place. Returns false as Write does.
+  virtual bool Finish() = 0;
+
+  // The run ends early: nothing more is written, a temporary file is
+  // removed, and a file the output was to replace keeps what it had.
+  virtual void Abandon() noexcept = 0;
+
+  const Fault& failure() const { return failure_; }
+
+ protected:
+  CaseOutput() = default;
+  void Fail(Fault fault) { failure_ = std::move(fault); }
+
+ private:
+  Fault failure_;
+};
+
+// Error 74 for a failed write of `what` ("report file", "CSV file") named
+// `name`, with the operating system's reason.
+Fault OutputWriteFault(std::string_view what, const std::string& name, int osError);
+
+}  // namespace kalvorden

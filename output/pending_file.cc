@@ -1,0 +1,132 @@
+#include "output/pending_file.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kalvorden {
+namespace {
+
+// The directory part of a name, with its slash ("" for a name without one).
+std::string DirectoryOf(const std::string& name) {
+  const size_t slash = name.rfind('/');
+  return slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
+}
+
+// The mode a new file gets from open(2): 0666 less the process's umask.
+mode_t NewFileMode() {
+  const mode_t mask = umask(0);
+  umask(mask);
+  return 0666 & ~mask;
+}
+
+// Opens a device or pipe for writing without blocking on a pipe nobody
+// reads; writes block again afterwards.
+int OpenDirect(const std::string& name) {
+  const int descriptor = open(name.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (descriptor >= 0) {
+    const int status = fcntl(descriptor, F_GETFL);
+    if (status >= 0) {
+      fcntl(descriptor, F_SETFL, status & ~O_NONBLOCK);
+    }
+  }
+  return descriptor;
+}
+
+int RenameWithoutReplacing(const std::string& from, const std::string& to) {
+  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+    return 0;
+  }
+  if (errno != EINVAL && errno != ENOSYS) {
+    return errno;
+  }
+  // A file system without the no-replace rename: a hard link fails on an
+  // existing name just the same.
+  if (link(from.c_str(), to.c_str()) != 0) {
+    return errno;
+  }
+  unlink(from.c_str());
+  return 0;
+}
+
+}  // namespace
+
+int PendingFile::Create(const std::string& target) {
+  Abandon();
+  if (target.empty()) {
+    return EINVAL;
+  }
+  finalName_ = target;
+  mode_t mode = NewFileMode();
+  struct stat status {};
+  if (stat(target.c_str(), &status) == 0) {
+    if (S_ISDIR(status.st_mode)) {
+      return EISDIR;
+    }
+    if (!S_ISREG(status.st_mode)) {
+      descriptor_ = OpenDirect(target);
+      direct_ = descriptor_ >= 0;
+      return descriptor_ >= 0 ? 0 : errno;
+    }
+    // Through a symbolic link the file it names is replaced, not the link.
+    char resolved[PATH_MAX];
+    if (realpath(target.c_str(), resolved) != nullptr) {
+      finalName_ = resolved;
+    }
+    mode = status.st_mode & 07777;
+  }
+  std::string pattern = DirectoryOf(finalName_) + ".kalvorden-XXXXXX";
+  descriptor_ = mkostemp(pattern.data(), O_CLOEXEC);
+  if (descriptor_ < 0) {
+    return errno;
+  }
+  temporary_ = pattern;
+  fchmod(descriptor_, mode);
+  return 0;
+}
+
+int PendingFile::Commit(bool replace) {
+  if (descriptor_ < 0) {
+    return EBADF;
+  }
+  int failure = 0;
+  if (!direct_ && fsync(descriptor_) != 0) {
+    failure = errno;
+  }
+  if (close(descriptor_) != 0 && failure == 0) {
+    failure = errno;
+  }
+  descriptor_ = -1;
+  if (failure == 0 && !direct_) {
+    if (replace) {
+      failure = rename(temporary_.c_str(), finalName_.c_str()) == 0 ? 0 : errno;
+    } else {
+      failure = RenameWithoutReplacing(temporary_, finalName_);
+    }
+  }
+  if (failure != 0 && !temporary_.empty()) {
+    unlink(temporary_.c_str());
+  }
+  temporary_.clear();
+  direct_ = false;
+  return failure;
+}
+
+void PendingFile::Abandon() noexcept {
+  if (descriptor_ >= 0) {
+    close(descriptor_);
+    descriptor_ = -1;
+  }
+  if (!temporary_.empty()) {
+    unlink(temporary_.c_str());
+    temporary_.clear();
+  }
+  direct_ = false;
+}
+
+}  // namespace kalvorden

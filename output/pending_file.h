@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+
+namespace kalvorden {
+
+// An output file written under a temporary name in its target's directory
+// and renamed over the target only when it is complete, so a run that fails
+// never leaves half a file under the target's name and never destroys the
+// file that stood there. A target that exists and is not a regular file (a
+// device, a pipe) cannot be replaced by renaming: it is written directly.
+class PendingFile {
+ public:
+  PendingFile() = default;
+  ~PendingFile() { Abandon(); }
+  PendingFile(const PendingFile&) = delete;
+  PendingFile& operator=(const PendingFile&) = delete;
+
+  // Creates the temporary file beside `target` (through a symbolic link, beside
+  // the file it names). Returns 0, or the errno that prevented it; EISDIR for
+  // a directory, EINVAL for an empty name.
+  int Create(const std::string& target);
+
+  // Open after a successful Create, until Commit or Abandon.
+  int descriptor() const { return descriptor_; }
+
+  // Writes the file to the disk and puts it in place of the target: over an
+  // existing file when `replace`, otherwise only while none exists (EEXIST).
+  // Returns 0 or the errno of the step that failed; the temporary file is
+  // then removed.
+  int Commit(bool replace);
+
+  // Closes and removes the temporary file; the target keeps what it had.
+  void Abandon() noexcept;
+
+ private:
+  int descriptor_ = -1;
+  bool direct_ = false;    // writing the target itself (not a regular file)
+  std::string temporary_;  // the temporary file's name, while it exists
+  std::string finalName_;  // where Commit puts it
+};
+
+}  // namespace kalvorden

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <string>
+
+#include "output/case_output.h"
+#include "output/pending_file.h"
+#include "report/local_date_time.h"
+#include "report/report_writer.h"
+
+namespace kalvorden {
+
+// The line-printer report as an output: each case's three pages of headings
+// and rows, then the closing footer.
+class ReportOutput final : public CaseOutput {
+ public:
+  // The headings carry `now`, the run's one clock reading.
+  explicit ReportOutput(const LocalDateTime& now);
+  ~ReportOutput() override;
+
+  // Writes into a report file the dialogue has opened (OpenReportFile): the
+  // report goes straight into the named file, which keeps what was written
+  // should the run fail.
+  void BeginInPlace(ReportFile opened);
+
+  // Writes through a temporary file renamed over `name` by Finish (over an
+  // existing file only when `replace`). Returns 0 or the errno of the
+  // failed creation.
+  int BeginPending(const std::string& name, bool replace);
+
+  bool Write(const DesignedCase& designed) override;
+  bool Finish() override;
+  void Abandon() noexcept override;
+
+  // Pages begun so far (three a case).
+  int pages() const { return pages_; }
+
+ private:
+  bool CheckFile();
+
+  ReportWriter writer_;
+  PendingFile pending_;
+  bool usesPending_ = false;
+  bool replace_ = false;
+  int pages_ = 0;
+};
+
+}  // namespace kalvorden
