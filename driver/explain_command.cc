@@ -22,7 +22,8 @@ int RunExplain(const ExplainRequest& request, std::FILE* output, std::FILE* erro
     return kFaultWriteFailure;
   }
   if (!sheet.designed) {
-    std::fprintf(errors, "kalvorden: span %s m of this case cannot be designed; the sheet says why\n",
+    std::fprintf(errors,
+                 "kalvorden: span %s m of this case cannot be designed; the sheet says why\n",
                  PrintedSpan(request.spanIndex).c_str());
     return kFaultDesignIncomplete;
   }

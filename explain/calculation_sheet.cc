@@ -186,7 +186,7 @@ void WriteCaseConstants(Sheet& sheet, const DesignCase& c) {
 
 void WriteSweep(Sheet& sheet, const SheetTrace& trace, std::span<const SpanDesign> spans) {
   const SpanDesign& last = spans.back();
-  const std::string target = SpanText(static_cast<int32_t>(spans.size()) - 1);
+  const std::string target = PrintedSpan(static_cast<int32_t>(spans.size()) - 1);
   sheet.Heading("SWEEP OF SPANS FROM 1.000 m TO " + target + " m");
   sheet.Line(
       "    Every case starts at S = 1.000 m with #16 main bars and #13 distribution bars and");
@@ -205,7 +205,7 @@ void WriteSweep(Sheet& sheet, const SheetTrace& trace, std::span<const SpanDesig
     const auto at = std::find_if(spans.begin(), spans.end(), [&](const SpanDesign& s) {
       return s.spanLength == advance.spanLength;
     });
-    sheet.Line("      S = " + SpanText(static_cast<int32_t>(at - spans.begin())) + " m: with " +
+    sheet.Line("      S = " + PrintedSpan(static_cast<int32_t>(at - spans.begin())) + " m: with " +
                Bar(advance.fromMainBar) + " main bars the spacing is " +
                std::to_string(advance.mainBarSpacing) + " mm, under 125 mm;");
     sheet.Line("        main bars move up to " + Bar(advance.toMainBar) +
@@ -384,7 +384,12 @@ CalculationSheet WriteCalculationSheet(const DesignCase& values, int32_t spanInd
   c.modularRatio = DeriveModularRatio(c.concreteStress);
   DeriveCaseConstants(c);
 
-  const std::string spanText = SpanText(spanIndex);
+  if (spanIndex < 0 || spanIndex >= kSpansPerCase) {
+    return CalculationSheet{"No span is numbered " + std::to_string(spanIndex) +
+                                "; the spans are numbered 0 (1.000 m) to 110 (3.750 m).\n",
+                            false};
+  }
+  const std::string spanText = PrintedSpan(spanIndex);
   Sheet sheet;
   sheet.Line("CALCULATION SHEET: REINFORCED-CONCRETE DECK SLAB, SERVICE-LOAD DESIGN (METRIC)");
   sheet.Line("Span S = " + spanText + " m of the design case below. Every value is the one the");

@@ -12,7 +12,7 @@ constexpr int32_t kLastIndex = kSpansPerCase - 1;
 
 }  // namespace
 
-std::string SpanText(int32_t index) {
+std::string PrintedSpan(int32_t index) {
   const int32_t millimetres = kFirstSpanMillimetres + kSpanStepMillimetres * index;
   std::string text = std::to_string(millimetres / 1000) + ".";
   const std::string fraction = std::to_string(1000 + millimetres % 1000);
@@ -37,7 +37,7 @@ SpanChoice ChooseSpan(const char* text) {
   }
   for (int32_t candidate = below; candidate <= below + 1 && candidate <= kLastIndex; ++candidate) {
     Quad printed = 0;
-    if (ParseDecimal(SpanText(candidate).c_str(), &printed) && printed == value) {
+    if (ParseDecimal(PrintedSpan(candidate).c_str(), &printed) && printed == value) {
       choice.index = candidate;
       return choice;
     }
@@ -48,13 +48,13 @@ SpanChoice ChooseSpan(const char* text) {
 }
 
 std::string SpanChoiceError(const char* text, const SpanChoice& choice) {
-  const std::string spans =
-      "the spans are " + SpanText(0) + ", " + SpanText(1) + ", ..., " + SpanText(kLastIndex) + " m";
+  const std::string spans = "the spans are " + PrintedSpan(0) + ", " + PrintedSpan(1) + ", ..., " +
+                            PrintedSpan(kLastIndex) + " m";
   if (!choice.isNumber) {
     return std::string("--span '") + text + "' is not a finite number; " + spans;
   }
   return std::string("--span ") + text + " is not one of the designed spans; the nearest are " +
-         SpanText(choice.lower) + " and " + SpanText(choice.upper) + " (" + spans + ")";
+         PrintedSpan(choice.lower) + " and " + PrintedSpan(choice.upper) + " (" + spans + ")";
 }
 
 }  // namespace kalvorden

@@ -7,7 +7,7 @@ namespace kalvorden {
 
 // The spans a case is designed at, as the report prints them: 1.000 m to
 // 3.750 m in steps of 0.025 m, numbered 0 to 110 in sweep order.
-std::string SpanText(int32_t index);  // "1.025" for index 1
+std::string PrintedSpan(int32_t index);  // "1.025" for index 1
 
 // The span an engineer names on the command line. `text` must be a number
 // (the whole text, finite) equal to one of the printed spans read as a

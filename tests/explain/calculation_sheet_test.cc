@@ -142,6 +142,9 @@ TEST(CalculationSheet, UndesignableSpanSaysWhy) {
     EXPECT_EQ(lines.back().substr(7, 20), "    ******   ****   ");
     EXPECT_NE(lines.end()[-2].find("cannot be designed"), std::string::npos);
   }
+  for (const int32_t index : {-1, 111}) {
+    EXPECT_FALSE(WriteCalculationSheet(CaseOf(cases[0].values), index).designed);
+  }
 }
 
 // Spans are named as the report prints them; any other text names the two
@@ -172,7 +175,7 @@ TEST(ChooseSpan, PrintedSpansOnlyAndTheNearestTwo) {
   // Every printed span names itself, and they are the report's spans.
   const DesignRun report = RunDesign(Inputs());
   for (int32_t i = 0; i < kSpansPerCase; ++i) {
-    EXPECT_EQ(ChooseSpan(SpanText(i).c_str()).index, i);
-    EXPECT_EQ("  " + SpanText(i), report.rows[static_cast<size_t>(i)].substr(0, 7));
+    EXPECT_EQ(ChooseSpan(PrintedSpan(i).c_str()).index, i);
+    EXPECT_EQ("  " + PrintedSpan(i), report.rows[static_cast<size_t>(i)].substr(0, 7));
   }
 }
