@@ -4,9 +4,9 @@
 #include <cstring>
 #include <string>
 
-#include "fault/fault.h"
 #include "explain/calculation_sheet.h"
 #include "explain/span_choice.h"
+#include "fault/fault.h"
 
 namespace kalvorden {
 
