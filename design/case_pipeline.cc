@@ -5,9 +5,9 @@
 namespace kalvorden {
 namespace {
 
-void Design(DesignedCase& work) {
+void Design(DesignedCase& work, const DesignOptions& options) {
   SweepState state;
-  work.sweep = SweepSpans(work.designCase, state, work.spans);
+  work.sweep = SweepSpans(work.designCase, state, work.spans, options);
 }
 
 CasePipeline::Slot& SlotOf(CasePipeline& pipeline, uint64_t caseNumber) {
@@ -25,7 +25,7 @@ void RunWorker(CasePipeline& pipeline) {
     CasePipeline::Slot& slot = SlotOf(pipeline, pipeline.started++);
     slot.state = CasePipeline::SlotState::kDesigning;
     lock.unlock();
-    Design(slot.designed);
+    Design(slot.designed, pipeline.options);
     lock.lock();
     slot.state = CasePipeline::SlotState::kDesigned;
     pipeline.designed.notify_all();
@@ -34,7 +34,8 @@ void RunWorker(CasePipeline& pipeline) {
 
 }  // namespace
 
-void StartCasePipeline(CasePipeline& pipeline, uint32_t workerCount) {
+void StartCasePipeline(CasePipeline& pipeline, uint32_t workerCount, const DesignOptions& options) {
+  pipeline.options = options;
   // Enough slots that workers rarely wait for the reporter, few enough that
   // the ring stays small (each slot holds one case's 111 spans).
   pipeline.slotCount = 4 * (workerCount > 0 ? workerCount : 1);
@@ -74,7 +75,7 @@ const DesignedCase& WaitForOldestCase(CasePipeline& pipeline) {
     ++pipeline.started;
     slot.state = CasePipeline::SlotState::kDesigning;
     lock.unlock();
-    Design(slot.designed);
+    Design(slot.designed, pipeline.options);
     lock.lock();
     slot.state = CasePipeline::SlotState::kDesigned;
   }

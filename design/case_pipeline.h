@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "design/design_options.h"
 #include "design/design_records.h"
 #include "design/span_sweep.h"
 
@@ -43,11 +44,13 @@ struct CasePipeline {
   uint64_t started = 0;    // cases whose design has begun (always the oldest first)
   uint64_t taken = 0;      // cases handed back to the run's own thread
   bool stopping = false;
+  DesignOptions options;  // how every case is designed
   std::vector<std::thread> workers;
 };
 
 // Starts up to `workerCount` workers with a ring of slots for them.
-void StartCasePipeline(CasePipeline& pipeline, uint32_t workerCount);
+void StartCasePipeline(CasePipeline& pipeline, uint32_t workerCount,
+                       const DesignOptions& options = {});
 
 // True when every slot holds a case that has not been taken back yet.
 bool IsCasePipelineFull(const CasePipeline& pipeline);

@@ -95,7 +95,7 @@ void DeriveCaseConstants(DesignCase& c) {
 }
 
 DesignRunSummary EnumerateDesignCases(const DesignInputs& inputs, const DesignedCaseSink& sink,
-                                      const DesignOptions& /*options*/) {
+                                      const DesignOptions& options) {
   DesignRunSummary summary;
   const int32_t caseCount = Entries(inputs.wheelLoads) * Entries(inputs.topCovers) *
                             Entries(inputs.futurePavings) * Entries(inputs.steelStresses) *
@@ -105,7 +105,7 @@ DesignRunSummary EnumerateDesignCases(const DesignInputs& inputs, const Designed
   // add threads and slots (memory) on large machines.
   constexpr uint32_t kMostWorkers = 4;
   const uint32_t workers = std::min(std::thread::hardware_concurrency(), kMostWorkers);
-  StartCasePipeline(pipeline, caseCount > 0 ? workers : 0);
+  StartCasePipeline(pipeline, caseCount > 0 ? workers : 0, options);
 
   // Each case formed goes to the pipeline; when it is full, the oldest case
   // goes to the sink first to make room.

@@ -6,6 +6,7 @@
 
 #include "design/case_pipeline.h"
 #include "design/design_inputs.h"
+#include "design/design_options.h"
 #include "design/design_records.h"
 
 namespace kalvorden {
@@ -25,12 +26,6 @@ struct DesignRunSummary {
   int32_t designCases = 0;      // cases the sink accepted
   int32_t undesignedCases = 0;  // of those, cases with a span that has a fault
   bool stopped = false;         // the sink asked to stop before the last case
-};
-
-// How the cases are designed; the results are the same binary128 values
-// whatever is chosen.
-struct DesignOptions {
-  bool exact = false;  // design every span on the exact path alone
 };
 
 // Called once per finished case, in case order; returns false to stop the

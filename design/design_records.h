@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "numeric/enclosure.h"
 #include "numeric/quad.h"
 
 namespace kalvorden {
@@ -29,6 +30,24 @@ struct DesignCase {
   Quad halfSpanDeductionWidth = 0;  // mm
 };
 
+// The case constants the span design uses, in the number type it runs on:
+// the exact binary128 values, or their enclosures (taken once per case).
+template <class Number>
+struct CaseNumbers {
+  Number topCover;
+  Number futurePaving;
+  Number liveLoadMomentFactor;
+  Number resistingMomentFactor;
+  Number steelAreaFactor;
+};
+
+template <class Number>
+CaseNumbers<Number> CaseNumbersOf(const DesignCase& c) {
+  return {FromQuad<Number>(c.topCover), FromQuad<Number>(c.futurePaving),
+          FromQuad<Number>(c.liveLoadMomentFactor), FromQuad<Number>(c.resistingMomentFactor),
+          FromQuad<Number>(c.steelAreaFactor)};
+}
+
 // Why a span could not be designed. A span with a fault still gets its row,
 // with asterisks in every field but the span length.
 enum class SpanFault : uint8_t {
@@ -48,10 +67,18 @@ enum class SpanFault : uint8_t {
   kOutOfRange,
 };
 
-// The results for one span: one report row.
+// The results for one span: one report row. A run designs the printed
+// record, which the enclosure filter and the exact engine give equal, field
+// by field: the minimum thickness rounded to hundredths as the report prints
+// it, and no working values of the exact design. The full record (the exact
+// engine alone: SweepSpans with a trace, or DesignOptions::workingValues)
+// holds the unrounded minimum thickness and the working values as well.
 struct SpanDesign {
-  Quad spanLength = 0;                // S, m (the printed EFFECTIVE SPAN LENGTH)
-  Quad minThickness = 0;              // mm, the converged required thickness
+  Quad spanLength = 0;  // S, m (the printed EFFECTIVE SPAN LENGTH)
+  // mm, the converged required thickness. In the printed record, the
+  // binary128 value nearest its hundredths (an absurd thickness of 2^40
+  // hundredths or more, which no field can print, stays unrounded).
+  Quad minThickness = 0;
   int32_t actualThickness = 0;        // mm, the minimum rounded up to a multiple of 5
   int32_t mainBarDesignation = 0;     // bar size of the main reinforcement
   int32_t mainBarSpacing = 0;         // mm, a multiple of 5, at least 125
@@ -59,7 +86,8 @@ struct SpanDesign {
   int32_t distBarDesignation = 0;     // bar size of the distribution reinforcement
   int32_t outerQuartersBarCount = 0;  // distribution bars in the outer quarters (even)
 
-  // Working values the distribution design needs; not printed.
+  // Working values. designSpan and distBarArea are in both records; the
+  // three between them only in the full record (zero in the printed one).
   Quad designSpan = 0;         // S', m
   Quad designMoment = 0;       // M of the last thickness pass, kN m per m
   Quad effectiveDepth = 0;     // mm, at the actual thickness

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "design/design_constants.h"
+#include "design/design_numbers.h"
 #include "numeric/quad_ops.h"
 
 namespace kalvorden {
@@ -13,37 +14,58 @@ constexpr Quad kTwo = 2;
 
 }  // namespace
 
-void DesignDistribution(SpanDesign& span, SpanTrace* trace) {
-  const Quad percentage = Div(kDistributionPercentageFactor, SquareRoot(span.designSpan));
-  Quad fraction = Div(percentage, kPercent);
-  const bool capped = !Less(fraction, kLargestDistributionFraction);
+template <class Number>
+DistributionCounts CountDistributionBars(Number designSpan, Number requiredSteelArea,
+                                         Number distBarArea, SpanTrace* trace) {
+  DistributionCounts counts;
+  const Number percentage =
+      Div(kConstant<Number, kDistributionPercentageFactor>, SquareRoot(designSpan));
+  Number fraction = Div(percentage, kConstant<Number, kPercent>);
+  const bool capped = !Less(fraction, kConstant<Number, kLargestDistributionFraction>);
   if (capped) {
-    fraction = kLargestDistributionFraction;
+    fraction = kConstant<Number, kLargestDistributionFraction>;
   }
   // The percentage applies to the area the actual thickness needs, not to the
   // area the chosen bars provide.
-  const Quad fractionOfSteel = Mul(fraction, span.requiredSteelArea);
-  const Quad distributionArea = Mul(fractionOfSteel, span.designSpan);
-  const Quad pairArea = Mul(kTwo, span.distBarArea);
-  const Quad bars = Div(distributionArea, pairArea);
+  const Number fractionOfSteel = Mul(fraction, requiredSteelArea);
+  const Number distributionArea = Mul(fractionOfSteel, designSpan);
+  const Number pairArea = Mul(kConstant<Number, kTwo>, distBarArea);
+  const Number bars = Div(distributionArea, pairArea);
 
-  const int32_t middleHalf = TruncateToInt32(Add(bars, kBarCountRoundUpAddend));
+  const int32_t middleHalf = TruncateToInt32(Add(bars, kConstant<Number, kBarCountRoundUpAddend>));
   // The outer quarters get half as many bars, made even.
-  const Quad halfBars = Div(bars, kTwo);
-  int64_t outerQuarters = TruncateToInt32(Add(halfBars, kBarCountRoundUpAddend));
+  const Number halfBars = Div(bars, kConstant<Number, kTwo>);
+  int64_t outerQuarters = TruncateToInt32(Add(halfBars, kConstant<Number, kBarCountRoundUpAddend>));
   if (outerQuarters % 2 != 0) {
     outerQuarters = outerQuarters + 1;
   }
-  if (trace != nullptr) {
-    trace->Distribution(DistributionSteps{percentage, fraction, capped, distributionArea, pairArea,
-                                          bars, halfBars, middleHalf, outerQuarters});
+  if constexpr (kTraced<Number>) {
+    if (trace != nullptr) {
+      trace->Distribution(DistributionSteps{percentage, fraction, capped, distributionArea,
+                                            pairArea, bars, halfBars, middleHalf, outerQuarters});
+    }
   }
   if (middleHalf == INT32_MIN || outerQuarters == INT32_MIN || outerQuarters > INT32_MAX) {
+    return counts;
+  }
+  counts.inRange = true;
+  counts.middleHalf = middleHalf;
+  counts.outerQuarters = static_cast<int32_t>(outerQuarters);
+  return counts;
+}
+
+void DesignDistribution(SpanDesign& span, SpanTrace* trace) {
+  const DistributionCounts counts =
+      CountDistributionBars(span.designSpan, span.requiredSteelArea, span.distBarArea, trace);
+  if (!counts.inRange) {
     span.fault = SpanFault::kOutOfRange;
     return;
   }
-  span.middleHalfBarCount = middleHalf;
-  span.outerQuartersBarCount = static_cast<int32_t>(outerQuarters);
+  span.middleHalfBarCount = counts.middleHalf;
+  span.outerQuartersBarCount = counts.outerQuarters;
 }
+
+template DistributionCounts CountDistributionBars(Quad, Quad, Quad, SpanTrace*);
+template DistributionCounts CountDistributionBars(Enclosure, Enclosure, Enclosure, SpanTrace*);
 
 }  // namespace kalvorden

@@ -1,14 +1,29 @@
 #pragma once
 
+#include <cstdint>
+
 #include "design/design_records.h"
 #include "design/span_trace.h"
 
 namespace kalvorden {
 
-// Fills the two distribution bar counts of a settled span: a percentage
-// 121 / sqrt(S') of the main steel, at most 67 %, spread over the span. A
-// count that does not fit 32 bits marks the span SpanFault::kOutOfRange.
-// `trace`, when given, hears the steps.
+// The two distribution bar counts of a settled span: a percentage
+// 121 / sqrt(S') of the main steel, at most 67 %, spread over the span.
+struct DistributionCounts {
+  bool inRange = false;  // false when a count does not fit 32 bits
+  int32_t middleHalf = 0;
+  int32_t outerQuarters = 0;
+};
+// Written once for both number types (see design/thickness_search.h).
+// `trace`, when given, hears the steps (exact engine only).
+template <class Number>
+DistributionCounts CountDistributionBars(Number designSpan, Number requiredSteelArea,
+                                         Number distBarArea, SpanTrace* trace = nullptr);
+
+// Fills the two distribution bar counts of a settled span from its design
+// span, required steel area and distribution bar area, exactly. A count that
+// does not fit 32 bits marks the span SpanFault::kOutOfRange. `trace`, when
+// given, hears the steps.
 void DesignDistribution(SpanDesign& span, SpanTrace* trace = nullptr);
 
 }  // namespace kalvorden

@@ -1,64 +1,263 @@
 #include "design/span_sweep.h"
 
+#include <cmath>
+#include <type_traits>
+
 #include "design/design_cases.h"
 #include "design/design_constants.h"
+#include "design/design_numbers.h"
 #include "design/distribution.h"
 #include "numeric/quad_ops.h"
 
 namespace kalvorden {
-DesignMoments DesignMoment(Quad designSpan, Quad trialThickness, const DesignCase& c) {
-  DesignMoments m;
-  const Quad liveLoadLever = Add(designSpan, kLiveLoadSpanAddend);
-  m.liveLoadMoment = Mul(liveLoadLever, c.liveLoadMomentFactor);
-  const Quad selfWeight = Mul(trialThickness, kSlabWeightFactor);
-  m.deadLoad = Add(selfWeight, c.futurePaving);
-  const Quad loadTimesSpan = Mul(m.deadLoad, designSpan);
-  const Quad loadTimesSpanSquared = Mul(loadTimesSpan, designSpan);
-  m.deadLoadMoment = Mul(loadTimesSpanSquared, kDeadLoadMomentCoefficient);
-  m.designMoment = Add(m.liveLoadMoment, m.deadLoadMoment);
-  return m;
+namespace {
+
+// The filter takes a case only when every value lies well inside the double
+// range, so that no enclosure of a sound design comes near its ends.
+constexpr Quad kLeastComfortable = 0x1p-256;
+constexpr Quad kMostComfortable = 0x1p256;
+
+bool Comfortable(Quad value) {
+  const Quad magnitude = Abs(value);
+  return magnitude == 0 || (magnitude >= kLeastComfortable && magnitude <= kMostComfortable);
 }
 
-SweepResult SweepSpans(const DesignCase& c, SweepState& state, std::span<SpanDesign> spans,
-                       SpanTrace* trace) {
+bool SuitsTheFilter(const DesignCase& c) {
+  const Quad values[] = {c.wheelLoad,
+                         c.topCover,
+                         c.futurePaving,
+                         c.steelStress,
+                         c.concreteStress,
+                         c.spanDeductionWidth,
+                         c.continuityFactor,
+                         c.modularRatioQuad,
+                         c.k,
+                         c.j,
+                         c.resistingMomentFactor,
+                         c.steelAreaFactor,
+                         c.liveLoadMomentFactor,
+                         c.halfSpanDeductionWidth};
+  for (const Quad value : values) {
+    if (!IsFinite(value) || !Comfortable(value)) {
+      return false;
+    }
+  }
+  return HasDesignableValues(c);
+}
+
+// One span of the sweep: S, S' exactly and S' enclosed.
+struct Station {
+  Quad spanLength = 0;
+  Quad designSpan = 0;
+  Enclosure enclosedDesignSpan;
+};
+
+// The stations of a sweep from span 1.0 depend only on the span deduction
+// width, the same for every case of a run, so each thread keeps those of the
+// last width it met: the exact binary128 values, computed once by the same
+// formulas the sweep would use.
+struct SweepStations {
+  bool valid = false;
+  Quad halfSpanDeductionWidth = 0;
+  int32_t count = 0;  // the stop test holds at the last
+  Station stations[kSpansPerCase];
+};
+
+bool SameBits(Quad a, Quad b) {
+  return quad_detail::Bits(a) == quad_detail::Bits(b);
+}
+
+Station StationAt(Quad spanLength, const DesignCase& c) {
+  const Quad spanMillimetres = Mul(kMillimetresPerMetre, spanLength);
+  const Quad netSpan = Sub(spanMillimetres, c.halfSpanDeductionWidth);
+  const Quad designSpan = Div(netSpan, kMillimetresPerMetre);
+  return {spanLength, designSpan, Enclose(designSpan)};
+}
+
+bool IsLastSpan(Quad spanLength) {
+  return Less(Abs(Sub(spanLength, kLastSpan)), kStopTolerance);
+}
+
+// The stations from span 1.0 for the case's width, or null when the sweep
+// does not start at span 1.0.
+const SweepStations* StationsFrom(Quad firstSpan, const DesignCase& c) {
+  thread_local SweepStations cache;
+  if (!SameBits(firstSpan, kFirstSpan)) {
+    return nullptr;
+  }
+  if (!cache.valid || !SameBits(cache.halfSpanDeductionWidth, c.halfSpanDeductionWidth)) {
+    cache.valid = true;
+    cache.halfSpanDeductionWidth = c.halfSpanDeductionWidth;
+    cache.count = 0;
+    Quad spanLength = kFirstSpan;
+    for (;;) {
+      cache.stations[cache.count++] = StationAt(spanLength, c);
+      if (IsLastSpan(spanLength) || cache.count == kSpansPerCase) {
+        break;
+      }
+      spanLength = Add(spanLength, kSpanStep);
+    }
+  }
+  return &cache;
+}
+
+// Designs one span from the bars in `indices` (moved on by bar advances):
+// its printed record, or with `fullRecord` (exact engine only) its full one.
+template <class Number>
+void DesignSpan(const CaseNumbers<Number>& c, const Station& station, BarIndices& indices,
+                BarValuesOf<Number>& bars, SpanDesign& span, bool fullRecord = false,
+                SpanTrace* trace = nullptr) {
+  SpanWorkingOf<Number> working;
+  Number designSpan;
+  if constexpr (std::is_same_v<Number, Enclosure>) {
+    designSpan = station.enclosedDesignSpan;
+  } else {
+    designSpan = station.designSpan;
+  }
+  // A bar advance designs the same span again, from the first trial
+  // thickness, with the larger bars. The indices stop at the table's end, so
+  // this loop runs at most once per bar size.
+  while (DesignThicknessAndMainBars(c, station.spanLength, station.designSpan, designSpan,
+                                    kConstant<Number, kFirstTrialThickness>, indices, bars, span,
+                                    working, trace) == SearchOutcome::kBarAdvance) {
+  }
+  if (span.fault != SpanFault::kNone) {
+    return;
+  }
+  if constexpr (std::is_same_v<Number, Quad>) {
+    if (fullRecord) {
+      FillWorkingValues(working, span);
+    }
+  }
+  const DistributionCounts counts =
+      CountDistributionBars(designSpan, working.requiredSteelArea, bars.distBarArea, trace);
+  if (!counts.inRange) {
+    span.fault = SpanFault::kOutOfRange;
+    return;
+  }
+  span.middleHalfBarCount = counts.middleHalf;
+  span.outerQuartersBarCount = counts.outerQuarters;
+}
+
+// The sweep over the spans of a case; `designOneSpan(station, bars, span,
+// result)` designs one.
+template <class DesignOneSpan>
+SweepResult Sweep(const DesignCase& c, SweepState& state, std::span<SpanDesign> spans,
+                  DesignOneSpan&& designOneSpan) {
   SweepResult result;
-  BarValues bars = LoadBarValues(state.bars);
   const bool designable = HasDesignableValues(c);
+  const SweepStations* stations = StationsFrom(state.spanLength, c);
   while (static_cast<size_t>(result.spanCount) < spans.size()) {
-    SpanDesign& span = spans[static_cast<size_t>(result.spanCount++)];
+    const int32_t index = result.spanCount++;
+    SpanDesign& span = spans[static_cast<size_t>(index)];
     span = SpanDesign{};
     if (!designable) {
       span.spanLength = state.spanLength;
       span.fault = SpanFault::kInvalidInputs;
     } else {
-      // A bar advance designs the same span again, from the first trial
-      // thickness, with the larger bars. The indices stop at the table's
-      // end, so this loop runs at most once per bar size.
-      for (;;) {
-        const Quad spanMillimetres = Mul(kMillimetresPerMetre, state.spanLength);
-        const Quad netSpan = Sub(spanMillimetres, c.halfSpanDeductionWidth);
-        const Quad designSpan = Div(netSpan, kMillimetresPerMetre);
-        if (DesignThicknessAndMainBars(c, state.spanLength, designSpan, kFirstTrialThickness,
-                                       state.bars, bars, span, trace) == SearchOutcome::kSettled) {
-          break;
-        }
-      }
-    }
-    if (span.fault == SpanFault::kNone) {
-      DesignDistribution(span, trace);
+      designOneSpan(
+          stations != nullptr ? stations->stations[index] : StationAt(state.spanLength, c),
+          state.bars, span, result);
     }
     if (span.fault != SpanFault::kNone && result.fault == SpanFault::kNone) {
       result.fault = span.fault;
       result.firstFaultSpan = span.spanLength;
     }
-    if (Less(Abs(Sub(state.spanLength, kLastSpan)), kStopTolerance)) {
+    if (stations != nullptr ? index + 1 == stations->count : IsLastSpan(state.spanLength)) {
       break;
     }
-    state.spanLength = Add(state.spanLength, kSpanStep);
+    state.spanLength = stations != nullptr ? stations->stations[index + 1].spanLength
+                                           : Add(state.spanLength, kSpanStep);
   }
   state.spanLength = kFirstSpan;
   state.bars = BarIndices{};
   return result;
 }
+
+SweepResult SweepExactly(const DesignCase& c, SweepState& state, std::span<SpanDesign> spans,
+                         bool fullRecord, SpanTrace* trace) {
+  const CaseNumbers<Quad> constants = CaseNumbersOf<Quad>(c);
+  BarValues bars = LoadBarValues(state.bars);
+  return Sweep(c, state, spans,
+               [&](const Station& station, BarIndices& indices, SpanDesign& span, SweepResult&) {
+                 DesignSpan(constants, station, indices, bars, span, fullRecord, trace);
+               });
+}
+
+Enclosure Widened(Enclosure value, double widening) {
+  return {value.lo - std::fabs(value.lo) * widening, value.hi + std::fabs(value.hi) * widening};
+}
+
+SweepResult SweepFiltered(const DesignCase& c, SweepState& state, std::span<SpanDesign> spans,
+                          double widening) {
+  CaseNumbers<Enclosure> enclosed = CaseNumbersOf<Enclosure>(c);
+  if (widening > 0) {
+    for (Enclosure* value :
+         {&enclosed.topCover, &enclosed.futurePaving, &enclosed.liveLoadMomentFactor,
+          &enclosed.resistingMomentFactor, &enclosed.steelAreaFactor}) {
+      *value = Widened(*value, widening);
+    }
+  }
+  const CaseNumbers<Quad> exact = CaseNumbersOf<Quad>(c);
+  BarValuesOf<Enclosure> bars = LoadBarValuesOf<Enclosure>(state.bars);
+  return Sweep(
+      c, state, spans,
+      [&](const Station& station, BarIndices& indices, SpanDesign& span, SweepResult& result) {
+        const BarIndices start = indices;
+        try {
+          DesignSpan(enclosed, station, indices, bars, span);
+        } catch (const UncertainDecision&) {
+          // The same span again, exactly, from the bars it started with.
+          indices = start;
+          BarValues exactBars = LoadBarValues(indices);
+          DesignSpan(exact, station, indices, exactBars, span);
+          bars = LoadBarValuesOf<Enclosure>(indices);
+          ++result.exactSpans;
+        }
+      });
+}
+
+}  // namespace
+
+template <class Number>
+DesignMomentsOf<Number> DesignMoment(Number designSpan, Number trialThickness,
+                                     const CaseNumbers<Number>& c) {
+  DesignMomentsOf<Number> m;
+  const Number liveLoadLever = Add(designSpan, kConstant<Number, kLiveLoadSpanAddend>);
+  m.liveLoadMoment = Mul(liveLoadLever, c.liveLoadMomentFactor);
+  const Number selfWeight = Mul(trialThickness, kConstant<Number, kSlabWeightFactor>);
+  m.deadLoad = Add(selfWeight, c.futurePaving);
+  const Number loadTimesSpan = Mul(m.deadLoad, designSpan);
+  const Number loadTimesSpanSquared = Mul(loadTimesSpan, designSpan);
+  m.deadLoadMoment = Mul(loadTimesSpanSquared, kConstant<Number, kDeadLoadMomentCoefficient>);
+  m.designMoment = Add(m.liveLoadMoment, m.deadLoadMoment);
+  return m;
+}
+
+DesignMoments DesignMoment(Quad designSpan, Quad trialThickness, const DesignCase& c) {
+  return DesignMoment(designSpan, trialThickness, CaseNumbersOf<Quad>(c));
+}
+
+SweepResult SweepSpans(const DesignCase& c, SweepState& state, std::span<SpanDesign> spans,
+                       SpanTrace* trace) {
+  return SweepExactly(c, state, spans, true, trace);
+}
+
+SweepResult SweepSpans(const DesignCase& c, SweepState& state, std::span<SpanDesign> spans,
+                       const DesignOptions& options) {
+  if (options.exact || options.workingValues || !SuitsTheFilter(c)) {
+    return SweepExactly(c, state, spans, options.workingValues, nullptr);
+  }
+  return SweepFiltered(c, state, spans, 0);
+}
+
+SweepResult SweepSpansWidened(const DesignCase& c, SweepState& state, std::span<SpanDesign> spans,
+                              double widening) {
+  return SweepFiltered(c, state, spans, widening);
+}
+
+template DesignMomentsOf<Quad> DesignMoment(Quad, Quad, const CaseNumbers<Quad>&);
+template DesignMomentsOf<Enclosure> DesignMoment(Enclosure, Enclosure,
+                                                 const CaseNumbers<Enclosure>&);
 
 }  // namespace kalvorden

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include <span>
+#include "design/design_options.h"
 #include "design/design_records.h"
 #include "design/thickness_search.h"
 
@@ -23,23 +24,53 @@ struct SweepResult {
   int32_t spanCount = 0;               // spans designed, in sweep order
   SpanFault fault = SpanFault::kNone;  // of the first span that has one
   Quad firstFaultSpan = 0;
+  // Spans whose decisions the enclosure filter could not take for certain,
+  // designed again by the exact engine.
+  int32_t exactSpans = 0;
 };
 
 // Designs the spans S = 1.000 m ... 3.750 m of one case into `spans`, in
 // sweep order, one settled design per span, then brings the state back to
-// its start values. Stops early only if `spans` is full. `trace`, when given,
-// hears every step of every span.
+// its start values. Stops early only if `spans` is full.
+//
+// This one is the exact binary128 engine alone, giving the full record of
+// each span (the unrounded minimum thickness and the working values).
+// `trace`, when given, hears every step of every span.
 SweepResult SweepSpans(const DesignCase& designCase, SweepState& state, std::span<SpanDesign> spans,
                        SpanTrace* trace = nullptr);
 
+// The same as a run designs it, by `options`. By default each span is
+// designed first on enclosures in hardware doubles, giving the printed
+// record; a span with a decision the enclosures cannot take for certain is
+// designed again, alone, by the exact engine from the same bars (spans
+// depend on each other only through the bars). A case whose values lie
+// outside a comfortable part of the double range is designed exactly
+// throughout. Either way the record is the one the exact engine gives:
+// options.exact designs every span exactly, to the same printed record;
+// options.workingValues gives the full record, exactly.
+SweepResult SweepSpans(const DesignCase& designCase, SweepState& state, std::span<SpanDesign> spans,
+                       const DesignOptions& options);
+
+// The filtered sweep with every case constant's enclosure widened by the
+// relative amount `widening` (still holding the exact value, only less
+// certain), so that the exact fallback is exercised at every kind of
+// decision. For tests.
+SweepResult SweepSpansWidened(const DesignCase& designCase, SweepState& state,
+                              std::span<SpanDesign> spans, double widening);
+
 // The moments per metre of slab width at design span S' (m) and trial
 // thickness t (mm), in kN m per m.
-struct DesignMoments {
-  Quad liveLoadMoment = 0;  // M_LL
-  Quad deadLoad = 0;        // w, kN/m^2: self-weight plus future paving
-  Quad deadLoadMoment = 0;  // M_DL
-  Quad designMoment = 0;    // M = M_LL + M_DL
+template <class Number>
+struct DesignMomentsOf {
+  Number liveLoadMoment{};  // M_LL
+  Number deadLoad{};        // w, kN/m^2: self-weight plus future paving
+  Number deadLoadMoment{};  // M_DL
+  Number designMoment{};    // M = M_LL + M_DL
 };
+using DesignMoments = DesignMomentsOf<Quad>;
+template <class Number>
+DesignMomentsOf<Number> DesignMoment(Number designSpan, Number trialThickness,
+                                     const CaseNumbers<Number>& constants);
 DesignMoments DesignMoment(Quad designSpan, Quad trialThickness, const DesignCase& designCase);
 
 }  // namespace kalvorden

@@ -2,13 +2,19 @@
 
 #include "design/bar_table.h"
 #include "design/design_constants.h"
+#include "design/design_numbers.h"
 #include "design/span_sweep.h"
+#include "numeric/decimal.h"
 #include "numeric/quad_ops.h"
 
 namespace kalvorden {
 namespace {
 
 constexpr Quad kTwo = 2;
+constexpr Quad kHundredths = 100;
+// Below this many hundredths the printed thickness is a whole number of
+// hundredths; the fast engine's rounding decides below it as well.
+constexpr int64_t kLargestHundredths = int64_t{1} << 40;
 
 // The pass limit. The iteration t -> a + 1000 sqrt((M_LL + (w0 t + FP) S'^2 / 10) / R)
 // is increasing and contracts by at most 1/2 per pass (the factor tends to
@@ -28,34 +34,43 @@ bool FitsStepCount(int32_t count) {
 
 }  // namespace
 
-BarValues LoadBarValues(const BarIndices& indices) {
-  BarValues bars;
-  bars.halfMainBarDiameter = Div(BarDiameter(indices.main), kTwo);
-  bars.mainBarArea = BarArea(indices.main);
-  bars.distBarArea = BarArea(indices.distribution);
-  bars.mainBarAreaFactor = Mul(kMillimetresPerMetre, bars.mainBarArea);
+template <class Number>
+BarValuesOf<Number> LoadBarValuesOf(const BarIndices& indices) {
+  BarValuesOf<Number> bars;
+  bars.halfMainBarDiameter =
+      Div(FromQuad<Number>(BarDiameter(indices.main)), kConstant<Number, kTwo>);
+  bars.mainBarArea = FromQuad<Number>(BarArea(indices.main));
+  bars.distBarArea = FromQuad<Number>(BarArea(indices.distribution));
+  bars.mainBarAreaFactor = Mul(kConstant<Number, kMillimetresPerMetre>, bars.mainBarArea);
   return bars;
 }
 
-MinimumThickness FindMinimumThickness(const DesignCase& c, Quad designSpan,
-                                      Quad firstTrialThickness, Quad halfMainBarDiameter,
-                                      SpanTrace* trace) {
-  MinimumThickness result;
-  Quad trial = firstTrialThickness;
+BarValues LoadBarValues(const BarIndices& indices) {
+  return LoadBarValuesOf<Quad>(indices);
+}
+
+template <class Number>
+MinimumThicknessOf<Number> FindMinimumThickness(const CaseNumbers<Number>& c, Number designSpan,
+                                                Number firstTrialThickness,
+                                                Number halfMainBarDiameter, SpanTrace* trace) {
+  MinimumThicknessOf<Number> result;
+  Number trial = firstTrialThickness;
   for (int pass = 0; pass < kMaxThicknessPasses; ++pass) {
-    const DesignMoments moments = DesignMoment(designSpan, trial, c);
-    const Quad moment = moments.designMoment;
+    const DesignMomentsOf<Number> moments = DesignMoment(designSpan, trial, c);
+    const Number moment = moments.designMoment;
     // The effective depth the moment needs: d = 1000 sqrt(M / R), in mm.
-    const Quad ratio = Div(moment, c.resistingMomentFactor);
-    const Quad depth = Mul(kMillimetresPerMetre, SquareRoot(ratio));
-    const Quad withHalfBar = Add(depth, halfMainBarDiameter);
-    const Quad required = Add(withHalfBar, c.topCover);
-    const Quad change = Abs(Sub(required, trial));
-    const bool converged = Less(change, kThicknessTolerance);
-    if (trace != nullptr) {
-      trace->Pass(ThicknessPass{pass + 1, trial, moments.liveLoadMoment, moments.deadLoad,
-                                moments.deadLoadMoment, moment, depth, required, change,
-                                converged});
+    const Number ratio = Div(moment, c.resistingMomentFactor);
+    const Number depth = Mul(kConstant<Number, kMillimetresPerMetre>, SquareRoot(ratio));
+    const Number withHalfBar = Add(depth, halfMainBarDiameter);
+    const Number required = Add(withHalfBar, c.topCover);
+    const Number change = Abs(Sub(required, trial));
+    const bool converged = Less(change, kConstant<Number, kThicknessTolerance>);
+    if constexpr (kTraced<Number>) {
+      if (trace != nullptr) {
+        trace->Pass(ThicknessPass{pass + 1, trial, moments.liveLoadMoment, moments.deadLoad,
+                                  moments.deadLoadMoment, moment, depth, required, change,
+                                  converged});
+      }
     }
     if (converged) {
       result.converged = true;
@@ -71,28 +86,37 @@ MinimumThickness FindMinimumThickness(const DesignCase& c, Quad designSpan,
   return result;
 }
 
-MainSteel DesignMainSteel(const DesignCase& c, Quad minThickness, Quad designMoment,
-                          const BarValues& bars) {
-  MainSteel steel;
-  steel.thicknessSteps = Div(minThickness, kThicknessStep);
+MinimumThickness FindMinimumThickness(const DesignCase& designCase, Quad designSpan,
+                                      Quad firstTrialThickness, Quad halfMainBarDiameter,
+                                      SpanTrace* trace) {
+  return FindMinimumThickness(CaseNumbersOf<Quad>(designCase), designSpan, firstTrialThickness,
+                              halfMainBarDiameter, trace);
+}
+
+template <class Number>
+MainSteelOf<Number> DesignMainSteel(const CaseNumbers<Number>& c, Number minThickness,
+                                    Number designMoment, const BarValuesOf<Number>& bars) {
+  MainSteelOf<Number> steel;
+  steel.thicknessSteps = Div(minThickness, kConstant<Number, kThicknessStep>);
   const int32_t thicknessSteps =
-      TruncateToInt32(Add(steel.thicknessSteps, kThicknessRoundUpAddend));
+      TruncateToInt32(Add(steel.thicknessSteps, kConstant<Number, kThicknessRoundUpAddend>));
   if (!FitsStepCount(thicknessSteps)) {
     return steel;
   }
   steel.actualThickness = 5 * thicknessSteps;
 
-  const Quad actual = steel.actualThickness;
-  const Quad belowBarCentre = Sub(actual, bars.halfMainBarDiameter);
+  const Number actual = FromInteger<Number>(steel.actualThickness);
+  const Number belowBarCentre = Sub(actual, bars.halfMainBarDiameter);
   steel.effectiveDepth = Sub(belowBarCentre, c.topCover);
-  const Quad momentNmm = Mul(kSquareMillimetresPerSquareMetre, designMoment);
-  const Quad steelForDepth = Mul(momentNmm, c.steelAreaFactor);
+  const Number momentNmm = Mul(kConstant<Number, kSquareMillimetresPerSquareMetre>, designMoment);
+  const Number steelForDepth = Mul(momentNmm, c.steelAreaFactor);
   steel.requiredSteelArea = Div(steelForDepth, steel.effectiveDepth);
 
   // Bars of this size at this spacing give the required area; the spacing is
   // rounded down to a multiple of 5 mm.
   steel.rawSpacing = Div(bars.mainBarAreaFactor, steel.requiredSteelArea);
-  const int32_t spacingSteps = TruncateToInt32(Div(steel.rawSpacing, kThicknessStep));
+  const int32_t spacingSteps =
+      TruncateToInt32(Div(steel.rawSpacing, kConstant<Number, kThicknessStep>));
   if (!FitsStepCount(spacingSteps)) {
     return steel;
   }
@@ -101,68 +125,138 @@ MainSteel DesignMainSteel(const DesignCase& c, Quad minThickness, Quad designMom
   return steel;
 }
 
-SearchOutcome DesignThicknessAndMainBars(const DesignCase& c, Quad spanLength, Quad designSpan,
-                                         Quad firstTrialThickness, BarIndices& indices,
-                                         BarValues& bars, SpanDesign& span, SpanTrace* trace) {
+MainSteel DesignMainSteel(const DesignCase& designCase, Quad minThickness, Quad designMoment,
+                          const BarValues& bars) {
+  return DesignMainSteel(CaseNumbersOf<Quad>(designCase), minThickness, designMoment, bars);
+}
+
+template <class Number>
+SearchOutcome DesignThicknessAndMainBars(const CaseNumbers<Number>& c, Quad spanLength,
+                                         Quad designSpan, Number designSpanNumber,
+                                         Number firstTrialThickness, BarIndices& indices,
+                                         BarValuesOf<Number>& bars, SpanDesign& span,
+                                         SpanWorkingOf<Number>& working, SpanTrace* trace) {
   span = SpanDesign{};
   span.spanLength = spanLength;
   span.designSpan = designSpan;
-  if (trace != nullptr) {
-    trace->Attempt(SpanAttempt{spanLength, designSpan, BarDesignation(indices.main),
-                               BarDesignation(indices.distribution), bars.halfMainBarDiameter,
-                               bars.mainBarArea, bars.distBarArea});
+  if constexpr (kTraced<Number>) {
+    if (trace != nullptr) {
+      trace->Attempt(SpanAttempt{spanLength, designSpan, BarDesignation(indices.main),
+                                 BarDesignation(indices.distribution), bars.halfMainBarDiameter,
+                                 bars.mainBarArea, bars.distBarArea});
+    }
   }
 
-  const MinimumThickness minimum =
-      FindMinimumThickness(c, designSpan, firstTrialThickness, bars.halfMainBarDiameter, trace);
+  const MinimumThicknessOf<Number> minimum = FindMinimumThickness(
+      c, designSpanNumber, firstTrialThickness, bars.halfMainBarDiameter, trace);
   if (!minimum.converged) {
     span.fault = SpanFault::kNoThickness;
     return SearchOutcome::kSettled;
   }
-  const MainSteel steel = DesignMainSteel(c, minimum.minThickness, minimum.designMoment, bars);
-  if (trace != nullptr) {
-    trace->MainSteel(MainSteelSteps{minimum.minThickness, steel.thicknessSteps,
-                                    steel.actualThickness, steel.effectiveDepth,
-                                    minimum.designMoment, steel.requiredSteelArea, steel.rawSpacing,
-                                    steel.mainBarSpacing, steel.inRange});
+  const MainSteelOf<Number> steel =
+      DesignMainSteel(c, minimum.minThickness, minimum.designMoment, bars);
+  if constexpr (kTraced<Number>) {
+    if (trace != nullptr) {
+      trace->MainSteel(MainSteelSteps{minimum.minThickness, steel.thicknessSteps,
+                                      steel.actualThickness, steel.effectiveDepth,
+                                      minimum.designMoment, steel.requiredSteelArea,
+                                      steel.rawSpacing, steel.mainBarSpacing, steel.inRange});
+    }
   }
   if (!steel.inRange) {
     span.fault = SpanFault::kOutOfRange;
     return SearchOutcome::kSettled;
   }
 
-  const Quad spacing = steel.mainBarSpacing;
-  if (Less(spacing, kLeastSpacing)) {
+  const Number spacing = FromInteger<Number>(steel.mainBarSpacing);
+  if (Less(spacing, kConstant<Number, kLeastSpacing>)) {
     BarAdvance advance{spanLength, steel.mainBarSpacing, BarDesignation(indices.main),
                        BarDesignation(indices.distribution)};
     if (indices.main >= kLastBarIndex) {
-      if (trace != nullptr) {
-        trace->Advance(advance);
+      if constexpr (kTraced<Number>) {
+        if (trace != nullptr) {
+          trace->Advance(advance);
+        }
       }
       span.fault = SpanFault::kNoBarLargeEnough;
       return SearchOutcome::kSettled;
     }
     indices.main = indices.main + 1;
     indices.distribution = indices.distribution + 1;
-    bars = LoadBarValues(indices);
-    if (trace != nullptr) {
-      advance.toMainBar = BarDesignation(indices.main);
-      advance.toDistributionBar = BarDesignation(indices.distribution);
-      trace->Advance(advance);
+    bars = LoadBarValuesOf<Number>(indices);
+    if constexpr (kTraced<Number>) {
+      if (trace != nullptr) {
+        advance.toMainBar = BarDesignation(indices.main);
+        advance.toDistributionBar = BarDesignation(indices.distribution);
+        trace->Advance(advance);
+      }
     }
     return SearchOutcome::kBarAdvance;
   }
 
-  span.minThickness = minimum.minThickness;
-  span.designMoment = minimum.designMoment;
+  span.minThickness = PrintedThickness(minimum.minThickness);
   span.actualThickness = steel.actualThickness;
-  span.effectiveDepth = steel.effectiveDepth;
-  span.requiredSteelArea = steel.requiredSteelArea;
   span.mainBarSpacing = steel.mainBarSpacing;
   span.mainBarDesignation = BarDesignation(indices.main);
   span.distBarDesignation = BarDesignation(indices.distribution);
-  span.distBarArea = bars.distBarArea;
+  span.distBarArea = BarArea(indices.distribution);
+  working.minThickness = minimum.minThickness;
+  working.designMoment = minimum.designMoment;
+  working.effectiveDepth = steel.effectiveDepth;
+  working.requiredSteelArea = steel.requiredSteelArea;
   return SearchOutcome::kSettled;
 }
+
+SearchOutcome DesignThicknessAndMainBars(const DesignCase& designCase, Quad spanLength,
+                                         Quad designSpan, Quad firstTrialThickness,
+                                         BarIndices& indices, BarValues& bars, SpanDesign& span,
+                                         SpanTrace* trace) {
+  SpanWorkingOf<Quad> working;
+  const SearchOutcome outcome = DesignThicknessAndMainBars(
+      CaseNumbersOf<Quad>(designCase), spanLength, designSpan, designSpan, firstTrialThickness,
+      indices, bars, span, working, trace);
+  if (outcome == SearchOutcome::kSettled && span.fault == SpanFault::kNone) {
+    FillWorkingValues(working, span);
+  }
+  return outcome;
+}
+
+void FillWorkingValues(const SpanWorkingOf<Quad>& working, SpanDesign& span) {
+  span.minThickness = working.minThickness;
+  span.designMoment = working.designMoment;
+  span.effectiveDepth = working.effectiveDepth;
+  span.requiredSteelArea = working.requiredSteelArea;
+}
+
+Quad PrintedThickness(Quad minThickness) {
+  const ScaledDecimal scaled = RoundToDecimals(minThickness, 2);
+  if (!scaled.fits || scaled.negative || scaled.magnitude >= kLargestHundredths) {
+    return minThickness;
+  }
+  return Div(static_cast<Quad>(static_cast<int64_t>(scaled.magnitude)), kHundredths);
+}
+
+Quad PrintedThickness(Enclosure minThickness) {
+  return Div(static_cast<Quad>(RoundToHundredths(minThickness)), kHundredths);
+}
+
+template BarValuesOf<Quad> LoadBarValuesOf<Quad>(const BarIndices&);
+template BarValuesOf<Enclosure> LoadBarValuesOf<Enclosure>(const BarIndices&);
+template MinimumThicknessOf<Quad> FindMinimumThickness(const CaseNumbers<Quad>&, Quad, Quad, Quad,
+                                                       SpanTrace*);
+template MinimumThicknessOf<Enclosure> FindMinimumThickness(const CaseNumbers<Enclosure>&,
+                                                            Enclosure, Enclosure, Enclosure,
+                                                            SpanTrace*);
+template MainSteelOf<Quad> DesignMainSteel(const CaseNumbers<Quad>&, Quad, Quad,
+                                           const BarValuesOf<Quad>&);
+template MainSteelOf<Enclosure> DesignMainSteel(const CaseNumbers<Enclosure>&, Enclosure, Enclosure,
+                                                const BarValuesOf<Enclosure>&);
+template SearchOutcome DesignThicknessAndMainBars(const CaseNumbers<Quad>&, Quad, Quad, Quad, Quad,
+                                                  BarIndices&, BarValuesOf<Quad>&, SpanDesign&,
+                                                  SpanWorkingOf<Quad>&, SpanTrace*);
+template SearchOutcome DesignThicknessAndMainBars(const CaseNumbers<Enclosure>&, Quad, Quad,
+                                                  Enclosure, Enclosure, BarIndices&,
+                                                  BarValuesOf<Enclosure>&, SpanDesign&,
+                                                  SpanWorkingOf<Enclosure>&, SpanTrace*);
 
 }  // namespace kalvorden

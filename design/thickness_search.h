@@ -7,6 +7,12 @@
 
 namespace kalvorden {
 
+// The span design is written once, for a `Number` that is either Quad (the
+// exact binary128 engine) or Enclosure (the fast filter, whose decisions
+// throw UncertainDecision when they are not certain). Both instantiations
+// are compiled in thickness_search.cc; the functions without a template
+// argument are the exact engine on a DesignCase.
+
 // The bar sizes of a case, as bar indices: the distribution bar is always the
 // next smaller bar than the main bar, and both only ever move up together.
 struct BarIndices {
@@ -15,34 +21,51 @@ struct BarIndices {
 };
 
 // What the search needs of the current bars, derived whenever they change.
-struct BarValues {
-  Quad halfMainBarDiameter = 0;  // mm
-  Quad mainBarArea = 0;          // mm^2
-  Quad distBarArea = 0;          // mm^2
-  Quad mainBarAreaFactor = 0;    // mm^3: 1000 x main bar area, bars per metre times spacing
+template <class Number>
+struct BarValuesOf {
+  Number halfMainBarDiameter{};  // mm
+  Number mainBarArea{};          // mm^2
+  Number distBarArea{};          // mm^2
+  Number mainBarAreaFactor{};    // mm^3: 1000 x main bar area, bars per metre times spacing
 };
+using BarValues = BarValuesOf<Quad>;
+template <class Number>
+BarValuesOf<Number> LoadBarValuesOf(const BarIndices& indices);
 BarValues LoadBarValues(const BarIndices& indices);
 
 // The fixed-point iteration on the slab's own weight.
-struct MinimumThickness {
+template <class Number>
+struct MinimumThicknessOf {
   bool converged = false;
-  Quad minThickness = 0;  // mm
-  Quad designMoment = 0;  // kN m per m, at the last trial thickness
+  Number minThickness{};  // mm
+  Number designMoment{};  // kN m per m, at the last trial thickness
 };
+using MinimumThickness = MinimumThicknessOf<Quad>;
+// `trace`, when given, hears every pass (exact engine only).
+template <class Number>
+MinimumThicknessOf<Number> FindMinimumThickness(const CaseNumbers<Number>& constants,
+                                                Number designSpan, Number firstTrialThickness,
+                                                Number halfMainBarDiameter,
+                                                SpanTrace* trace = nullptr);
 MinimumThickness FindMinimumThickness(const DesignCase& designCase, Quad designSpan,
                                       Quad firstTrialThickness, Quad halfMainBarDiameter,
                                       SpanTrace* trace = nullptr);
 
 // The actual thickness and the main steel it needs.
-struct MainSteel {
+template <class Number>
+struct MainSteelOf {
   bool inRange = false;         // false when a thickness or spacing does not fit 32 bits
   int32_t actualThickness = 0;  // mm, a multiple of 5
-  Quad effectiveDepth = 0;      // mm
-  Quad requiredSteelArea = 0;   // As, mm^2 per m
+  Number effectiveDepth{};      // mm
+  Number requiredSteelArea{};   // As, mm^2 per m
   int32_t mainBarSpacing = 0;   // mm, a multiple of 5
-  Quad thicknessSteps = 0;      // minimum thickness / 5 mm, before rounding up
-  Quad rawSpacing = 0;          // mm, before rounding down
+  Number thicknessSteps{};      // minimum thickness / 5 mm, before rounding up
+  Number rawSpacing{};          // mm, before rounding down
 };
+using MainSteel = MainSteelOf<Quad>;
+template <class Number>
+MainSteelOf<Number> DesignMainSteel(const CaseNumbers<Number>& constants, Number minThickness,
+                                    Number designMoment, const BarValuesOf<Number>& bars);
 MainSteel DesignMainSteel(const DesignCase& designCase, Quad minThickness, Quad designMoment,
                           const BarValues& bars);
 
@@ -51,13 +74,43 @@ enum class SearchOutcome : uint8_t {
   kBarAdvance,  // both bar indices moved up one size: design the span again
 };
 
+// The values of a settled span that only the design itself uses (and the
+// exact engine can hand on as working values).
+template <class Number>
+struct SpanWorkingOf {
+  Number minThickness{};  // unrounded
+  Number designMoment{};
+  Number effectiveDepth{};
+  Number requiredSteelArea{};
+};
+
 // Designs span S (design span S') with the current bars. A spacing under
 // 125 mm moves both bars up one size; when the main bar is already the
 // largest of the table the span is settled with SpanFault::kNoBarLargeEnough.
-// `trace`, when given, hears every step.
+// `span` gets the printed record (SpanDesign::minThickness rounded to
+// hundredths, no working values) and `working` the rest. `trace`, when
+// given, hears every step (exact engine only).
+template <class Number>
+SearchOutcome DesignThicknessAndMainBars(const CaseNumbers<Number>& constants, Quad spanLength,
+                                         Quad designSpan, Number designSpanNumber,
+                                         Number firstTrialThickness, BarIndices& indices,
+                                         BarValuesOf<Number>& bars, SpanDesign& span,
+                                         SpanWorkingOf<Number>& working,
+                                         SpanTrace* trace = nullptr);
+// The exact engine with the full record in `span`: the unrounded minimum
+// thickness and the working values.
 SearchOutcome DesignThicknessAndMainBars(const DesignCase& designCase, Quad spanLength,
                                          Quad designSpan, Quad firstTrialThickness,
                                          BarIndices& indices, BarValues& bars, SpanDesign& span,
                                          SpanTrace* trace = nullptr);
+
+// Turns the printed record of a settled span into its full record: the
+// unrounded minimum thickness and the working values.
+void FillWorkingValues(const SpanWorkingOf<Quad>& working, SpanDesign& span);
+
+// The converged thickness as the report prints it: SpanDesign::minThickness
+// of the printed record.
+Quad PrintedThickness(Quad minThickness);
+Quad PrintedThickness(Enclosure minThickness);
 
 }  // namespace kalvorden

@@ -30,7 +30,8 @@ TEST(CasePipeline, ReturnsCasesInOrderDesignedAsADirectSweep) {
       const DesignCase expectedCase = WorkedCase(loads[taken], "165", 1.0f);
       SweepState state;
       SpanDesign expected[kSpansPerCase];
-      const SweepResult sweep = SweepSpans(expectedCase, state, expected);
+      // The pipeline designs the printed record, as a run does.
+      const SweepResult sweep = SweepSpans(expectedCase, state, expected, DesignOptions{});
       EXPECT_TRUE(done.designCase.wheelLoad == expectedCase.wheelLoad) << taken;
       ASSERT_EQ(done.sweep.spanCount, sweep.spanCount) << workers << " workers, case " << taken;
       EXPECT_EQ(done.sweep.fault, sweep.fault);

@@ -1,0 +1,316 @@
+// The fast engine (enclosures in hardware doubles, exact fallback) against the
+// exact binary128 engine: every SpanDesign field identical, on random
+// realistic and extreme cases, with the fallback forced at every kind of
+// decision; and the enclosures themselves against the exact operations.
+//
+// KALVORDEN_DIFFERENTIAL_SCALE=n multiplies the number of random cases (the
+// normal suite designs about 120,000 spans each way; 100 gives 12 million).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "design/design_cases.h"
+#include "design/span_sweep.h"
+#include "design/thickness_search.h"
+#include "numeric/enclosure.h"
+#include "numeric/quad_ops.h"
+
+using namespace kalvorden;
+
+namespace {
+
+bool SameBits(Quad a, Quad b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// Every field of two span records, bit for bit.
+::testing::AssertionResult SameSpan(const SpanDesign& a, const SpanDesign& b) {
+  const Quad quadsA[] = {a.spanLength,     a.minThickness,      a.designSpan, a.designMoment,
+                         a.effectiveDepth, a.requiredSteelArea, a.distBarArea};
+  const Quad quadsB[] = {b.spanLength,     b.minThickness,      b.designSpan, b.designMoment,
+                         b.effectiveDepth, b.requiredSteelArea, b.distBarArea};
+  for (size_t i = 0; i < std::size(quadsA); ++i) {
+    if (!SameBits(quadsA[i], quadsB[i])) {
+      return ::testing::AssertionFailure() << "binary128 field " << i << " differs";
+    }
+  }
+  const int32_t intsA[] = {a.actualThickness,
+                           a.mainBarDesignation,
+                           a.mainBarSpacing,
+                           a.middleHalfBarCount,
+                           a.distBarDesignation,
+                           a.outerQuartersBarCount,
+                           static_cast<int32_t>(a.fault)};
+  const int32_t intsB[] = {b.actualThickness,
+                           b.mainBarDesignation,
+                           b.mainBarSpacing,
+                           b.middleHalfBarCount,
+                           b.distBarDesignation,
+                           b.outerQuartersBarCount,
+                           static_cast<int32_t>(b.fault)};
+  for (size_t i = 0; i < std::size(intsA); ++i) {
+    if (intsA[i] != intsB[i]) {
+      return ::testing::AssertionFailure()
+             << "integer field " << i << ": " << intsA[i] << " against " << intsB[i];
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+struct CaseDesign {
+  SweepResult sweep;
+  SpanDesign spans[kSpansPerCase];
+};
+
+CaseDesign Design(const DesignCase& c, const DesignOptions& options) {
+  CaseDesign d;
+  SweepState state;
+  d.sweep = SweepSpans(c, state, d.spans, options);
+  return d;
+}
+
+CaseDesign DesignWidened(const DesignCase& c, double widening) {
+  CaseDesign d;
+  SweepState state;
+  d.sweep = SweepSpansWidened(c, state, d.spans, widening);
+  return d;
+}
+
+::testing::AssertionResult SameDesign(const CaseDesign& a, const CaseDesign& b) {
+  if (a.sweep.spanCount != b.sweep.spanCount || a.sweep.fault != b.sweep.fault ||
+      !SameBits(a.sweep.firstFaultSpan, b.sweep.firstFaultSpan)) {
+    return ::testing::AssertionFailure() << "sweep results differ";
+  }
+  for (int32_t i = 0; i < a.sweep.spanCount; ++i) {
+    ::testing::AssertionResult same = SameSpan(a.spans[i], b.spans[i]);
+    if (!same) {
+      return same << " at span " << i;
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+int Scale() {
+  const char* text = std::getenv("KALVORDEN_DIFFERENTIAL_SCALE");
+  return text != nullptr && std::atoi(text) > 0 ? std::atoi(text) : 1;
+}
+
+// Random cases: values a dialogue would take, and values far outside them.
+class CaseMaker {
+ public:
+  explicit CaseMaker(uint64_t seed) : random_(seed) {}
+
+  DesignCase Realistic() {
+    return Finish(Uniform(20, 250), Uniform(20, 100), Uniform(0, 5), Uniform(80, 400),
+                  Uniform(3, 40));
+  }
+
+  // Values spread over many orders of magnitude, now and then zero,
+  // negative, subnormal in double or beyond the double range.
+  DesignCase Extreme() { return Finish(Wild(), Wild(), Wild(), Wild(), Wild()); }
+
+ private:
+  double Uniform(double low, double high) {
+    return std::uniform_real_distribution<double>(low, high)(random_);
+  }
+
+  Quad Wild() {
+    switch (random_() % 10) {
+      case 0:
+        return 0;
+      case 1:
+        return -std::exp(Uniform(-5, 10));
+      case 2: {  // beyond the double range, or below its normal numbers
+        const Quad huge = Mul(0x1p600, 0x1p500);
+        return random_() % 2 == 0 ? huge * Uniform(1, 2) : Uniform(1, 2) / huge;
+      }
+      default:
+        return std::exp(Uniform(-25, 25));
+    }
+  }
+
+  // A case with the values given, rounded to binary128 from a double and then
+  // made odd in the last bits, so that they are not doubles themselves.
+  DesignCase Finish(Quad load, Quad cover, Quad paving, Quad steel, Quad concrete) {
+    DesignCase c;
+    const Quad ninth = Div(1, 9);
+    c.wheelLoad = Add(load, Mul(load, Mul(ninth, 0x1p-60)));
+    c.topCover = cover;
+    c.futurePaving = Add(paving, Mul(paving, Mul(ninth, 0x1p-70)));
+    c.steelStress = steel;
+    c.concreteStress = concrete;
+    c.continuityFactor = random_() % 2 == 0 ? Quad{1} : Widen(0.8f);
+    c.modularRatio = DeriveModularRatio(c.concreteStress);
+    DeriveCaseConstants(c);
+    return c;
+  }
+
+  std::mt19937_64 random_;
+};
+
+}  // namespace
+
+// The enclosure of each operation holds the exact binary128 result, on
+// operands from the design's range and far outside it; a possible zero
+// divisor or negative radicand gives an enclosure no decision accepts.
+TEST(Enclosure, HoldsTheExactResultOfEveryOperation) {
+  std::mt19937_64 random(11);
+  const auto operand = [&random] {
+    const double magnitude = std::exp(std::uniform_real_distribution<double>(-700, 700)(random));
+    const Quad value = Mul(magnitude, Add(1, Div(static_cast<Quad>(random() % 1000), 7001)));
+    return random() % 4 == 0 ? -value : value;
+  };
+  const auto holds = [](Enclosure e, Quad exact) {
+    return !std::isfinite(e.lo) || !std::isfinite(e.hi) ||
+           (static_cast<Quad>(e.lo) <= exact && exact <= static_cast<Quad>(e.hi));
+  };
+  for (int i = 0; i < 200000 * Scale(); ++i) {
+    const Quad a = operand(), b = operand();
+    // A chain of operations, each on the last result's enclosure.
+    const Enclosure ea = Enclose(a), eb = Enclose(b);
+    const Enclosure sum = Add(ea, eb), product = Mul(Sub(sum, eb), eb);
+    const Quad exactSum = Add(a, b), exactProduct = Mul(Sub(exactSum, b), b);
+    ASSERT_TRUE(holds(ea, a) && holds(eb, b));
+    ASSERT_TRUE(holds(sum, exactSum)) << i;
+    ASSERT_TRUE(holds(product, exactProduct)) << i;
+    ASSERT_TRUE(holds(Div(product, ea), Div(exactProduct, a))) << i;
+    ASSERT_TRUE(holds(SquareRoot(Abs(product)), SquareRoot(Abs(exactProduct)))) << i;
+  }
+  const Enclosure aroundZero = {-1e-20, 1e-20}, negative = {-4, -1};
+  EXPECT_THROW(IsFinite(Div(Enclose(1), aroundZero)), UncertainDecision);
+  EXPECT_THROW(IsFinite(SquareRoot(negative)), UncertainDecision);
+  const Quad beyondDoubles = Mul(0x1p1000, 0x1p1000);
+  EXPECT_THROW(IsFinite(Enclose(beyondDoubles)), UncertainDecision);
+  EXPECT_THROW(IsFinite(Mul(Enclose(0x1p1000), Enclose(0x1p1000))), UncertainDecision);
+  // An overflowed bound stays non-finite through division.
+  EXPECT_THROW(IsFinite(Div(Enclose(1), Enclose(beyondDoubles))), UncertainDecision);
+}
+
+// Each decision answers when the whole interval answers alike and refuses
+// otherwise (-1: UncertainDecision).
+TEST(Enclosure, DecidesOnlyWhenTheWholeIntervalAgrees) {
+  const auto less = [](Enclosure a, Enclosure b) -> int {
+    try {
+      return Less(a, b) ? 1 : 0;
+    } catch (const UncertainDecision&) {
+      return -1;
+    }
+  };
+  const auto truncate = [](Enclosure a) -> int64_t {
+    try {
+      return TruncateToInt32(a);
+    } catch (const UncertainDecision&) {
+      return -1;
+    }
+  };
+  const auto hundredths = [](Enclosure a) -> int64_t {
+    try {
+      return RoundToHundredths(a);
+    } catch (const UncertainDecision&) {
+      return -1;
+    }
+  };
+  const double inf = INFINITY, nan = NAN;
+  // clang-format off
+  const struct { Enclosure a, b; int less; } comparisons[] = {
+      {{1, 2}, {3, 4}, 1}, {{3, 4}, {1, 2}, 0}, {{1, 3}, {2, 4}, -1}, {{2, 2}, {2, 2}, 0},
+      {{1, 2}, {2, 3}, -1}, {{-inf, 1}, {2, 3}, -1}, {{nan, 1}, {2, 3}, -1}, {{0, 1}, {1, nan}, -1}};
+  const struct { Enclosure a; int64_t truncated; } truncations[] = {
+      {{7.2, 7.9}, 7}, {{6.9, 7.1}, -1}, {{-0.5, 0.5}, 0}, {{-7.9, -7.2}, -7},
+      {{2147483647.2, 2147483647.9}, 2147483647}, {{2147483647.5, 2147483648.0}, -1},
+      {{-2147483647.9, -2147483647.2}, -2147483647}, {{-2147483648.5, -2147483648.2}, -1},
+      {{1e300, 2e300}, -1}, {{nan, nan}, -1}};
+  // Halfway cases round away from zero; an interval with a halfway point is uncertain.
+  const struct { Enclosure a; int64_t rounded; } roundings[] = {
+      {{163.1801, 163.1849}, 16318}, {{163.1851, 163.1899}, 16319}, {{163.1849, 163.1851}, -1},
+      {{0.004, 0.0049}, 0}, {{0, 0.001}, -1}, {{-1, -0.5}, -1}, {{1e11, 1e11}, -1},
+      {{0x1p33, 0x1p33}, -1}, {{12.344999, 12.34501}, -1}};
+  // clang-format on
+  for (const auto& c : comparisons) {
+    EXPECT_EQ(less(c.a, c.b), c.less) << c.a.lo << " " << c.b.lo;
+  }
+  for (const auto& c : truncations) {
+    EXPECT_EQ(truncate(c.a), c.truncated) << c.a.lo;
+  }
+  for (const auto& c : roundings) {
+    EXPECT_EQ(hundredths(c.a), c.rounded) << c.a.lo;
+  }
+}
+
+// Both engines, both continuity factors, realistic and extreme values.
+TEST(FastEngine, DesignsEverySpanAsTheExactEngine) {
+  CaseMaker maker(2026);
+  int64_t spans = 0, exactSpans = 0, faults = 0;
+  const int cases = 1100 * Scale();
+  for (int i = 0; i < cases; ++i) {
+    const DesignCase c = i % 4 == 3 ? maker.Extreme() : maker.Realistic();
+    const CaseDesign fast = Design(c, {});
+    const CaseDesign exact = Design(c, {.exact = true});
+    ASSERT_TRUE(SameDesign(fast, exact)) << "case " << i;
+    ASSERT_EQ(exact.sweep.exactSpans, 0);
+    spans += fast.sweep.spanCount;
+    exactSpans += fast.sweep.exactSpans;
+    faults += fast.sweep.fault != SpanFault::kNone ? 1 : 0;
+  }
+  EXPECT_GE(spans, 120000 * static_cast<int64_t>(Scale()));
+  EXPECT_GT(faults, cases / 20);  // the extreme cases reach every fault
+  RecordProperty("spans", std::to_string(spans));
+  RecordProperty("exactSpans", std::to_string(exactSpans));
+  std::printf("%lld spans designed by both engines, %lld by the exact fallback\n",
+              static_cast<long long>(spans), static_cast<long long>(exactSpans));
+}
+
+// Widened enclosures make the filter uncertain at the convergence test, the
+// roundings and the bar counts in turn; the spans it gives up are designed
+// exactly from the bars they started with, and nothing changes.
+TEST(FastEngine, FallbackGivesTheExactDesign) {
+  CaseMaker maker(1707);
+  // clang-format off
+  const struct { double widening; int leastExact; } widenings[] = {
+      {1e-15, 0}, {1e-12, 0}, {1e-9, 1}, {1e-6, 50}, {1e-3, 300}, {1, 900}};
+  // clang-format on
+  for (const auto& w : widenings) {
+    int64_t exactSpans = 0;
+    for (int i = 0; i < 10; ++i) {
+      const DesignCase c = i == 9 ? maker.Extreme() : maker.Realistic();
+      const CaseDesign widened = DesignWidened(c, w.widening);
+      ASSERT_TRUE(SameDesign(widened, Design(c, {.exact = true}))) << w.widening << ", case " << i;
+      exactSpans += widened.sweep.exactSpans;
+    }
+    EXPECT_GE(exactSpans, w.leastExact) << w.widening;
+  }
+}
+
+// Asked for its working values, the run designs exactly and gives the full
+// record, the one the exact engine gives alone: As = 10^6 M Cs / d, and the
+// printed record is that record with the thickness rounded and no working
+// values.
+TEST(FastEngine, WorkingValuesComeFromTheExactEngine) {
+  CaseMaker maker(5);
+  for (int i = 0; i < 4; ++i) {
+    const DesignCase c = i == 3 ? maker.Extreme() : maker.Realistic();
+    const CaseDesign printedRecord = Design(c, {});
+    const CaseDesign full = Design(c, {.workingValues = true});
+    CaseDesign alone;
+    SweepState state;
+    alone.sweep = SweepSpans(c, state, alone.spans);
+    ASSERT_TRUE(SameDesign(full, alone)) << i;
+    for (int32_t s = 0; s < full.sweep.spanCount; ++s) {
+      const SpanDesign& span = full.spans[s];
+      if (span.fault != SpanFault::kNone) {
+        continue;
+      }
+      const Quad area =
+          Div(Mul(Mul(1000000, span.designMoment), c.steelAreaFactor), span.effectiveDepth);
+      EXPECT_TRUE(SameBits(area, span.requiredSteelArea)) << s;
+      SpanDesign printed = span;
+      printed.minThickness = PrintedThickness(span.minThickness);
+      printed.designMoment = printed.effectiveDepth = printed.requiredSteelArea = 0;
+      EXPECT_TRUE(SameSpan(printed, printedRecord.spans[s])) << s;
+    }
+  }
+}
