@@ -12,6 +12,11 @@ namespace {
 constexpr size_t kBufferSize = 1 << 16;
 
 void Flush(ReportFile& file) {
+  if (file.memory != nullptr) {
+    file.memory->append(file.buffer.get(), file.buffered);
+    file.buffered = 0;
+    return;
+  }
   size_t done = 0;
   while (file.failure == 0 && done < file.buffered) {
     const ssize_t written = write(file.descriptor, file.buffer.get() + done, file.buffered - done);
@@ -74,6 +79,7 @@ void BeginReportFile(ReportFile& file, int descriptor, std::string name,
   file.failure = 0;
   file.buffer = std::make_unique<char[]>(kBufferSize);
   file.buffered = 0;
+  file.memory = nullptr;
 }
 
 void WriteRecord(ReportFile& file, std::string_view record) {
@@ -109,8 +115,13 @@ void WriteRecord(ReportFile& file, std::string_view record) {
   file.lineFeedPending = true;
 }
 
+void BeginReportMemory(ReportFile& file, std::string& bytes) {
+  BeginReportFile(file, -1, "memory", false);
+  file.memory = &bytes;
+}
+
 bool FlushReport(ReportFile& file) {
-  if (file.descriptor < 0) {
+  if (file.descriptor < 0 && file.memory == nullptr) {
     return file.failure == 0;
   }
   if (file.lineFeedPending) {
@@ -122,6 +133,11 @@ bool FlushReport(ReportFile& file) {
 }
 
 bool CloseReport(ReportFile& file) {
+  if (file.memory != nullptr) {
+    FlushReport(file);
+    file.memory = nullptr;
+    return true;
+  }
   if (file.descriptor < 0) {
     return file.failure == 0;
   }

@@ -31,11 +31,20 @@ struct ReportFile {
 
   std::unique_ptr<char[]> buffer;
   size_t buffered = 0;
+
+  // Set for a report kept in memory (BeginReportMemory): the bytes go here
+  // instead of to a descriptor.
+  std::string* memory = nullptr;
 };
 
 // Takes over an opened descriptor. `replacesExistingFile` is true when the
 // engineer agreed to overwrite an existing file.
 void BeginReportFile(ReportFile& file, int descriptor, std::string name, bool replacesExistingFile);
+
+// Starts a report whose bytes are appended to `bytes` rather than written to
+// a file: for outputs that lay out the report's own lines themselves.
+// CloseReport ends it; nothing in it can fail.
+void BeginReportMemory(ReportFile& file, std::string& bytes);
 
 // Appends one record: its control character (blank, "0" or "1") becomes the
 // line advance, the rest is the printed line, ended by a carriage return.

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cairo.h>
+
+#include <string>
+#include <vector>
+
+#include "design/case_pipeline.h"
+
+namespace kalvorden {
+
+// The shortest decimal numeral that reads back as exactly `value` (glibc's
+// strfromf128 and strtof128 are correctly rounded): the value an engineer
+// entered, in full, however narrow the report's field for it.
+std::string FullDecimal(Quad value);
+
+// The case's entered values and n with their units, in full:
+// "wheel load 120 kN, top cover 50 mm, ...".
+std::string DescribeCaseValues(const DesignCase& designCase);
+
+// One span as the chart plots it. The positions come from the report's
+// printed figures (the minimum thickness rounded to 0.01 mm as printed), read
+// as doubles for drawing only: no design value is computed from them.
+struct ChartSpan {
+  double span = 0;             // m
+  bool designed = false;       // false: a gap in every curve
+  double minThickness = 0;     // mm
+  double actualThickness = 0;  // mm
+  double mainBarSpacing = 0;   // mm
+  int mainBarDesignation = 0;
+};
+std::vector<ChartSpan> ChartSpans(const DesignedCase& designed);
+
+// Draws the case's chart into the rectangle (0, 0) to (width, height) of the
+// user space of `cr` (points): minimum and actual thickness against span
+// above, main bar spacing against span below, the spans where the main bar
+// size changes marked and labelled, spans that could not be designed shown
+// as gaps, and the case's values in the title.
+void DrawCaseChart(cairo_t* cr, const DesignedCase& designed, double width, double height);
+
+// The same chart as an SVG document in `svgOut`. False (and `svgOut`
+// empty) when cairo fails.
+bool WriteCaseChartSvg(const DesignedCase& designed, std::string& svgOut);
+
+}  // namespace kalvorden

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <cairo.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "design/case_pipeline.h"
+#include "design/design_inputs.h"
+#include "output/case_output.h"
+#include "output/pending_file.h"
+#include "report/local_date_time.h"
+#include "report/report_writer.h"
+
+namespace kalvorden {
+
+enum class PaperSize : uint8_t { kA4, kLetter };
+
+// Page geometry in points (1/72 inch).
+struct PaperGeometry {
+  double width = 0;
+  double height = 0;
+};
+PaperGeometry GeometryOf(PaperSize paper);
+
+// Index entries per index page for a paper size, and the pages the index
+// takes for `caseCount` cases (at least one, which says when there is none).
+int32_t IndexEntriesPerPage(PaperSize paper);
+int32_t IndexPageCount(PaperSize paper, int64_t caseCount);
+
+// Each case takes its three table pages and a chart page.
+constexpr int32_t kPdfPagesPerCase = 4;
+
+// The 1-based PDF page on which case `caseNumber` (1-based) begins. Known
+// before any case is designed, which is what lets the index come first.
+int64_t FirstPageOfCase(PaperSize paper, int64_t caseCount, int64_t caseNumber);
+
+// Calls `visit` with the values of every design case `inputs` makes, in the
+// order the design runs them (wheel load outermost, concrete stress
+// innermost), with n derived as the design derives it.
+void ForEachCaseValues(const DesignInputs& inputs,
+                       const std::function<void(const DesignCase&)>& visit);
+
+// The print-ready PDF of a run: an index of the design cases first, then for
+// each case the report's three pages (same headings and rows, monospaced,
+// selectable text) and a chart page, with a bookmark per case. Pages are
+// streamed to the file as they are finished, so memory stays flat however
+// many cases the run has. The file is written under a temporary name in the
+// target's directory and renamed over the target only by Finish.
+class PdfOutput final : public CaseOutput {
+ public:
+  // The table pages' headings and the document's creation date carry `now`,
+  // the run's one clock reading.
+  PdfOutput(PaperSize paper, const LocalDateTime& now);
+  ~PdfOutput() override;
+
+  // Creates the temporary file beside `name` and writes the index of the
+  // cases `inputs` makes (which must be the cases then written, in order).
+  // Returns 0 or the errno of the failed creation; a failed write of the
+  // index shows at the first Write.
+  int BeginPending(const std::string& name, const DesignInputs& inputs);
+
+  bool Write(const DesignedCase& designed) override;
+  bool Finish() override;
+  void Abandon() noexcept override;
+
+  // PDF pages drawn so far.
+  int64_t pages() const { return pagesWritten_; }
+
+  // The buffered writer between cairo and the temporary file.
+  struct Sink;
+
+ private:
+  bool CheckHealth();
+  void FailWith(const std::string& detail);
+  void WriteIndex(const DesignInputs& inputs);
+  void WriteTablePage(const std::vector<std::string>& lines, int64_t caseNumber);
+  void WriteChartPage(const DesignedCase& designed, int64_t caseNumber);
+  void Release() noexcept;
+
+  PaperSize paper_;
+  ReportWriter headings_;
+  std::string creationDate_;
+  std::string name_;
+  PendingFile pending_;
+  int64_t caseCount_ = 0;
+  int64_t casesWritten_ = 0;
+  int64_t pagesWritten_ = 0;
+  std::unique_ptr<Sink> sink_;
+  cairo_surface_t* surface_ = nullptr;
+  cairo_t* cr_ = nullptr;
+};
+
+}  // namespace kalvorden

@@ -1,0 +1,240 @@
+#include "pdf/pdf_output.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include <dirent.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <csignal>
+
+#include "chart/case_chart.h"
+#include "tests/pdf/pdf_test_util.h"
+
+namespace {
+
+using kalvorden::PaperSize, kalvorden::PdfOutput;
+using kalvorden::testing::TempDir;
+
+// The run's clock reading: 07-DEC-26 14:03:09.
+const kalvorden::LocalDateTime kNow = {2026, 12, 7, 14, 3, 9};
+
+// Writes the PDF of every case of `inputs` to `path`; the failure's number,
+// 0 when done, and its line in `message`.
+int WritePdf(const kalvorden::DesignInputs& inputs, const std::string& path, PaperSize paper,
+             std::string* message = nullptr) {
+  PdfOutput pdf(paper, kNow);
+  bool done = true;
+  if (const int failure = pdf.BeginPending(path, inputs); failure != 0) {
+    if (message != nullptr) {
+      *message = path + ": " + std::strerror(failure);
+    }
+    return 74;
+  }
+  for (const auto& designed : DesignAll(inputs)) {
+    done = done && pdf.Write(*designed);
+  }
+  done = done && pdf.Finish();
+  if (!done) {
+    pdf.Abandon();
+  }
+  if (message != nullptr) {
+    *message = kalvorden::FormatFault(pdf.failure());
+  }
+  return pdf.failure().number;
+}
+
+std::vector<std::string> DirectoryEntries(const std::string& path) {
+  std::vector<std::string> names;
+  DIR* dir = opendir(path.c_str());
+  while (const dirent* entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") {
+      names.push_back(name);
+    }
+  }
+  closedir(dir);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string TrimRight(std::string text) {
+  text.erase(text.find_last_not_of(' ') + 1);
+  return text;
+}
+
+std::string Field(const std::string& info, const std::string& key) {
+  for (const std::string& line : Lines(info)) {
+    if (line.starts_with(key + ":")) {
+      return TrimRight(line.substr(line.find_first_not_of(' ', key.size() + 1)));
+    }
+  }
+  return {};
+}
+
+TEST(PdfOutput, IndexTablesChartsAndBookmarksOfTheRun) {
+  const struct {
+    const char* name;
+    kalvorden::DesignInputs inputs;
+    PaperSize paper;
+    const char* pageSize;
+  } table[] = {
+      {"two loads, two steel stresses, continuity", Inputs(0, {"72.5", "90"}), PaperSize::kA4,
+       "595.276 x 841.89 pts (A4)"},
+      {"fc 10 and an undesignable fc 0", Inputs(4, {"10", "0"}), PaperSize::kLetter,
+       "612 x 792 pts (letter)"},
+      {"a wheel load too wide for the report's field", Inputs(0, {"123.456"}), PaperSize::kA4,
+       "595.276 x 841.89 pts (A4)"},
+  };
+  for (auto test : table) {
+    SCOPED_TRACE(test.name);
+    test.inputs.continuityFactor = kalvorden::Widen(0.8f);
+    const TempDir dir;
+    const std::string path = dir.File("run.pdf");
+    ASSERT_EQ(WritePdf(test.inputs, path, test.paper), 0);
+    EXPECT_EQ(DirectoryEntries(dir.path()), std::vector<std::string>{"run.pdf"});
+
+    const auto cases = DesignAll(test.inputs);
+    const int64_t count = static_cast<int64_t>(cases.size());
+    const int32_t indexPages = kalvorden::IndexPageCount(test.paper, count);
+    const std::string info = Tool("/usr/bin/pdfinfo", {"run.pdf"}, dir.path());
+    EXPECT_EQ(Field(info, "Pages"), std::to_string(indexPages + 4 * count));
+    EXPECT_EQ(Field(info, "Page size"), test.pageSize);
+    EXPECT_EQ(Field(info, "Creator"), "kalvorden");
+    EXPECT_NE(Field(info, "CreationDate").find("Dec  7 14:03:09 2026"), std::string::npos)
+        << Field(info, "CreationDate");
+    EXPECT_NE(Field(info, "Title").find(std::to_string(count) + " design case"), std::string::npos);
+    Tool("/usr/bin/qpdf", {"--check", "run.pdf"}, dir.path());
+
+    // One bookmark per case, on its first page.
+    const std::string outline =
+        Tool("/usr/bin/qpdf", {"--json=2", "--json-key=outlines", "run.pdf"}, dir.path());
+    size_t bookmarks = 0;
+    for (size_t at = 0; (at = outline.find("\"title\": \"Case ", at)) != std::string::npos; ++at) {
+      ++bookmarks;
+    }
+    EXPECT_EQ(bookmarks, cases.size());
+
+    // Every report row and case line, in order, in the text of the table
+    // pages: verbatim at the table's character pitch, and word for word in
+    // pdftotext's own estimate of the layout (which closes up runs of blanks).
+    const std::string text =
+        Tool("/usr/bin/pdftotext", {"-layout", "-fixed", "6", "run.pdf", "-"}, dir.path());
+    const std::vector<std::string> estimated =
+        Lines(Tool("/usr/bin/pdftotext", {"-layout", "run.pdf", "-"}, dir.path()));
+    const DesignRun run = RunDesign(test.inputs);
+    ASSERT_EQ(run.rows.size(), cases.size() * 111);
+    size_t at = 0;
+    size_t line = 0;
+    for (const std::string& row : run.rows) {
+      at = text.find(TrimRight(row), at);
+      ASSERT_NE(at, std::string::npos) << "row not found in order: " << row;
+      while (line < estimated.size() && Words(estimated[line]) != Words(row)) {
+        ++line;
+      }
+      ASSERT_LT(line, estimated.size()) << "row not found in order: " << row;
+    }
+    for (const std::string& caseLine : run.caseLines) {
+      EXPECT_NE(text.find(TrimRight(caseLine)), std::string::npos) << caseLine;
+    }
+
+    // The index lists each case with its values in full and its first page,
+    // and the chart page's title carries them too.
+    const std::vector<std::string> lines = Lines(text);
+    for (int64_t n = 1; n <= count; ++n) {
+      const kalvorden::DesignCase& c = cases[n - 1]->designCase;
+      const std::vector<std::string> entry = {std::to_string(n),
+                                              kalvorden::FullDecimal(c.wheelLoad),
+                                              kalvorden::FullDecimal(c.topCover),
+                                              kalvorden::FullDecimal(c.futurePaving),
+                                              kalvorden::FullDecimal(c.steelStress),
+                                              kalvorden::FullDecimal(c.concreteStress),
+                                              std::to_string(c.modularRatio),
+                                              "0.8",
+                                              std::to_string(indexPages + 4 * (n - 1) + 1)};
+      EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
+                              [&](const std::string& line) { return Words(line) == entry; }))
+          << "no index entry for case " << n;
+      EXPECT_NE(text.find("wheel load " + kalvorden::FullDecimal(c.wheelLoad) + " kN"),
+                std::string::npos);
+    }
+  }
+}
+
+TEST(IndexPageCount, OnePageAndMoreForManyCases) {
+  const struct {
+    PaperSize paper;
+    int64_t cases;
+    int32_t pages;
+  } table[] = {
+      {PaperSize::kA4, 0, 1},
+      {PaperSize::kA4, 1, 1},
+      {PaperSize::kA4, kalvorden::IndexEntriesPerPage(PaperSize::kA4), 1},
+      {PaperSize::kA4, kalvorden::IndexEntriesPerPage(PaperSize::kA4) + 1, 2},
+      {PaperSize::kLetter, 3125,
+       (3125 + kalvorden::IndexEntriesPerPage(PaperSize::kLetter) - 1) /
+           kalvorden::IndexEntriesPerPage(PaperSize::kLetter)},
+  };
+  for (const auto& row : table) {
+    EXPECT_EQ(kalvorden::IndexPageCount(row.paper, row.cases), row.pages) << row.cases;
+  }
+  EXPECT_GT(kalvorden::IndexEntriesPerPage(PaperSize::kA4),
+            kalvorden::IndexEntriesPerPage(PaperSize::kLetter));
+}
+
+// A failed PDF leaves no file of its own and an existing target untouched.
+TEST(PdfOutput, FailuresLeaveNoFileAndTheTargetUntouched) {
+  const kalvorden::DesignInputs inputs = Inputs(0, {"72.5", "90", "100"});
+  const struct {
+    const char* name;
+    const char* target;  // in the test's directory
+    long fileSizeLimit;  // bytes, or -1
+    const char* detail;
+  } table[] = {
+      {"a directory that does not exist", "missing/run.pdf", -1, "No such file or directory"},
+      {"a file size limit", "run.pdf", 40000, "File too large"},
+      {"a directory in the target's place", "taken", -1, "Is a directory"},
+  };
+  for (const auto& test : table) {
+    SCOPED_TRACE(test.name);
+    const TempDir dir;
+    kalvorden::testing::WriteFileBytes(dir.File("run.pdf"), "the previous PDF");
+    mkdir(dir.File("taken").c_str(), 0755);
+    const std::vector<std::string> before = DirectoryEntries(dir.path());
+    // In a child process, where a file size limit cannot reach the test, and
+    // with SIGXFSZ ignored as the program ignores it: the write fails.
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+      signal(SIGXFSZ, SIG_IGN);
+      if (test.fileSizeLimit >= 0) {
+        const rlimit limit = {static_cast<rlim_t>(test.fileSizeLimit),
+                              static_cast<rlim_t>(test.fileSizeLimit)};
+        setrlimit(RLIMIT_FSIZE, &limit);
+      }
+      std::string message;
+      const int status = WritePdf(inputs, dir.File(test.target), PaperSize::kA4, &message);
+      (void)!write(pipeEnds[1], message.data(), message.size());
+      _exit(status);
+    }
+    close(pipeEnds[1]);
+    std::string message;
+    char buffer[512];
+    for (ssize_t n; (n = read(pipeEnds[0], buffer, sizeof buffer)) > 0;) {
+      message.append(buffer, static_cast<size_t>(n));
+    }
+    close(pipeEnds[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 74);
+    EXPECT_NE(message.find(dir.File(test.target)), std::string::npos) << message;
+    EXPECT_NE(message.find(test.detail), std::string::npos) << message;
+    EXPECT_EQ(DirectoryEntries(dir.path()), before);
+    EXPECT_EQ(kalvorden::testing::ReadFileBytes(dir.File("run.pdf")), "the previous PDF");
+  }
+}
+
+}  // namespace
