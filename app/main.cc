@@ -1,19 +1,23 @@
 // KALVORDEN: service-load design of the reinforced-concrete deck slab of a
-// highway bridge. Takes no arguments; everything comes from the dialogue.
+// highway bridge. Without arguments everything comes from the dialogue; the
+// command line can give the values and ask for further outputs.
 
 #include <csignal>
 #include <cstdio>
+#include <span>
 
 #include <unistd.h>
 
 #include "driver/run_program.h"
 
-int main() {
+int main(int argc, char** argv) {
   // A console that goes away (a closed pipe) must not kill the run halfway
   // through its report: the prompts are lost, the report is still finished.
   std::signal(SIGPIPE, SIG_IGN);
 
   kalvorden::Console console;
   console.interactive = isatty(STDOUT_FILENO) == 1;
-  return kalvorden::RunProgram(console, kalvorden::ReadLocalClock);
+  const std::span<char* const> arguments(argv, static_cast<size_t>(argc));
+  return kalvorden::RunKalvorden(arguments.subspan(argc > 0 ? 1 : 0), console,
+                                 kalvorden::ReadLocalClock);
 }

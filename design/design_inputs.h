@@ -1,7 +1,8 @@
 #pragma once
 
-// The answers of the dialogue, as the design engine consumes them. Filled
-// once by the run driver, read-only afterwards.
+// The values to design, from the dialogue's answers or the command line's
+// lists, as the design engine consumes them. Filled once by the run driver,
+// read-only afterwards.
 
 #include <array>
 #include <cstdint>
@@ -19,6 +20,10 @@ struct ValueList {
   int32_t count = 0;
   std::array<Quad, kListCapacity> values{};
 };
+
+// The continuity factor when it is applied: 0.8 widened
+// (0.800000011920928955078125); otherwise 1.0.
+constexpr Quad kContinuityFactor = Widen(0.8f);
 
 struct DesignInputs {
   std::string reportFileName;  // the first 24 characters of the answer, blank-padded

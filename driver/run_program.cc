@@ -3,14 +3,17 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <memory>
 #include <optional>
 #include <span>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "design/design_cases.h"
+#include "driver/command_line.h"
 #include "driver/field_input.h"
 #include "numeric/decimal.h"
 #include "output/report_output.h"
@@ -52,8 +55,6 @@ constexpr ListQuestion kSteelStressQuestion = {
 constexpr ListQuestion kConcreteStressQuestion = {
     " How many concrete stresses do you want?",
     " Enter the allowable concrete stress, fc, in MPa: 10 for 25 MPa concrete"};
-
-constexpr Quad kContinuityFactor = Widen(0.8f);  // 0.800000011920928955078125
 
 // The name without the blanks around it.
 std::string TrimBlanks(const std::string& text) {
@@ -130,25 +131,62 @@ int EndWithFault(Console& console, std::span<CaseOutput* const> outputs, const F
   return fault.number;
 }
 
+// The outputs of one run, in the order they are written and finished, with
+// how the summary line names each; the report comes first.
+struct RunOutputs {
+  std::vector<CaseOutput*> all;
+  std::vector<std::string> labels;
+  std::vector<std::unique_ptr<CaseOutput>> owned;
+};
+
+// Adds `output`, writing to `name` through a temporary file (or to standard
+// output for "-"). A file that cannot be created ends the run before
+// anything is written, with the open error of its name.
+template <typename Output>
+Fault AddOutput(std::unique_ptr<Output> output, std::string_view what, const std::string& name,
+                RunOutputs& outputs) {
+  if (const int failure = output->BeginPending(name, true); failure != 0) {
+    return OpenFault(failure, true, name, what);
+  }
+  outputs.all.push_back(output.get());
+  outputs.labels.push_back(OutputLabel(what, name));
+  outputs.owned.push_back(std::move(output));
+  return {};
+}
+
+// The outputs asked for besides the report, each a file of its own.
+Fault AddRequestedOutputs(const CommandLine& line, const LocalDateTime& now, RunOutputs& outputs) {
+  if (!line.textFile.empty()) {
+    auto text = std::make_unique<ReportOutput>(now, ReportEncoding::kPlainText);
+    if (Fault fault = AddOutput(std::move(text), "text", line.textFile, outputs); !fault.ok()) {
+      return fault;
+    }
+  }
+  return {};
+}
+
 // Designs every case once into all `outputs`, then finishes them in order.
-// The closing line is written only once every output is complete: a report
-// with spans that could not be designed is not a normal end, and its own
-// line and status say so.
+// Returns -1 when every output is complete, otherwise the run has ended
+// with the failed output's line and its status is returned.
 int DesignIntoOutputs(Console& console, const DesignInputs& inputs,
-                      std::span<CaseOutput* const> outputs, const std::string& reportName) {
+                      std::span<CaseOutput* const> outputs, const DesignOptions& options,
+                      DesignRunSummary& summary) {
   const CaseOutput* failed = nullptr;
-  const DesignRunSummary summary = EnumerateDesignCases(inputs, [&](const DesignedCase& designed) {
-    for (CaseOutput* output : outputs) {
-      if (!output->Write(designed)) {
-        failed = output;
-        return false;
-      }
-    }
-    if (const std::optional<UndesignedCase> undesigned = FindUndesignedSpan(designed)) {
-      WriteConsoleMessage(console, DescribeUndesignedCase(*undesigned));
-    }
-    return true;
-  });
+  summary = EnumerateDesignCases(
+      inputs,
+      [&](const DesignedCase& designed) {
+        for (CaseOutput* output : outputs) {
+          if (!output->Write(designed)) {
+            failed = output;
+            return false;
+          }
+        }
+        if (const std::optional<UndesignedCase> undesigned = FindUndesignedSpan(designed)) {
+          WriteConsoleMessage(console, DescribeUndesignedCase(*undesigned));
+        }
+        return true;
+      },
+      options);
   if (failed != nullptr) {
     return EndWithFault(console, outputs, failed->failure());
   }
@@ -157,6 +195,14 @@ int DesignIntoOutputs(Console& console, const DesignInputs& inputs,
       return EndWithFault(console, outputs, output->failure());
     }
   }
+  return -1;
+}
+
+// The dialogue's closing line, written once every output is complete: a
+// report with spans that could not be designed is not a normal end, and its
+// own line and status say so.
+int EndDialogueRun(Console& console, const DesignRunSummary& summary,
+                   const std::string& reportName) {
   if (summary.undesignedCases == 0) {
     WriteConsoleMessage(console, kNormalTermination);
     EndConsole(console);
@@ -175,6 +221,113 @@ int DesignIntoOutputs(Console& console, const DesignInputs& inputs,
   return kFaultDesignIncomplete;
 }
 
+// The dialogue: the report file's name and the values are asked for, the
+// report is written in place as it always was.
+int RunDialogue(Console& console, ReportOutput& report, const RunOutputs& outputs,
+                const DesignOptions& options) {
+  DesignInputs inputs;
+  WriteConsoleRecord(console, kFileNamePrompt);
+  if (Fault fault = ReadTextField(console, kFileNameWidth, inputs.reportFileName); !fault.ok()) {
+    return EndWithFault(console, outputs.all, fault);
+  }
+  ReportFile file;
+  const OpenResult opened = OpenReportFile(console, inputs.reportFileName, file);
+  if (opened.outcome == OpenOutcome::kRefused) {
+    for (CaseOutput* output : outputs.all) {
+      output->Abandon();
+    }
+    EndConsole(console);
+    return 0;
+  }
+  if (opened.outcome == OpenOutcome::kFailed) {
+    return EndWithFault(console, outputs.all, opened.fault);
+  }
+  const std::string reportName = file.name;
+  report.BeginInPlace(std::move(file));
+
+  const ListQuestion questions[] = {kWheelLoadQuestion, kTopCoverQuestion, kFuturePavingQuestion,
+                                    kSteelStressQuestion, kConcreteStressQuestion};
+  ValueList* lists[] = {&inputs.wheelLoads, &inputs.topCovers, &inputs.futurePavings,
+                        &inputs.steelStresses, &inputs.concreteStresses};
+  for (int i = 0; i < 5; ++i) {
+    if (Fault fault =
+            ReadValueList(console, questions[i].countPrompt, questions[i].valuePrompt, *lists[i]);
+        !fault.ok()) {
+      return EndWithFault(console, outputs.all, fault);
+    }
+  }
+  inputs.spanDeductionWidths = ValueList{1, {}};
+  if (Fault fault = AskContinuityFactor(console, inputs.continuityFactor); !fault.ok()) {
+    return EndWithFault(console, outputs.all, fault);
+  }
+  DesignRunSummary summary;
+  if (const int status = DesignIntoOutputs(console, inputs, outputs.all, options, summary);
+      status >= 0) {
+    return status;
+  }
+  return EndDialogueRun(console, summary, reportName);
+}
+
+// "1 page", "3 pages".
+std::string Count(int count, const std::string& noun) {
+  return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+// The values from the command line; the report goes to --output through a
+// temporary file, and one summary line ends the run.
+int RunFromOptions(Console& console, const CommandLine& line, ReportOutput& report,
+                   RunOutputs& outputs, const DesignOptions& options) {
+  DesignInputs inputs;
+  inputs.reportFileName = line.reportFile;
+  ValueList* lists[] = {&inputs.wheelLoads, &inputs.topCovers, &inputs.futurePavings,
+                        &inputs.steelStresses, &inputs.concreteStresses};
+  for (int i = 0; i < kListOptions; ++i) {
+    *lists[i] = line.lists[i];
+  }
+  inputs.spanDeductionWidths = ValueList{1, {}};
+  inputs.continuityFactor = line.continuity ? kContinuityFactor : Quad{1};
+
+  struct stat status {};
+  if (!line.overwrite && stat(line.reportFile.c_str(), &status) == 0 && !S_ISDIR(status.st_mode)) {
+    return EndWithFault(
+        console, outputs.all,
+        {kFaultCannotOverwrite, "cannot overwrite existing file",
+         "opening report file " + QuoteName(line.reportFile), "--overwrite replaces it"});
+  }
+  if (const int failure = report.BeginPending(line.reportFile, line.overwrite); failure != 0) {
+    return EndWithFault(console, outputs.all, OpenFault(failure, true, line.reportFile));
+  }
+  DesignRunSummary summary;
+  if (const int ended = DesignIntoOutputs(console, inputs, outputs.all, options, summary);
+      ended >= 0) {
+    return ended;
+  }
+  std::string written;
+  for (const std::string& label : outputs.labels) {
+    written += (written.empty() ? "" : ", ") + label;
+  }
+  WriteConsoleMessage(
+      console, "kalvorden: wrote " + written + ": " + Count(summary.designCases, "design case") +
+                   ", " + Count(report.pages(), "page") + ", " +
+                   std::to_string(summary.undesignedCases) + " not designed in full");
+  EndConsole(console);
+  return summary.undesignedCases == 0 ? 0 : kFaultDesignIncomplete;
+}
+
+// --help and --version: on standard output, status 0, unless that output
+// cannot be written.
+int ShowText(Console& console, const std::string& text) {
+  std::fputs(text.c_str(), console.output);
+  std::fputc('\n', console.output);
+  if (std::fflush(console.output) != 0 || std::ferror(console.output) != 0) {
+    const int osError = errno;
+    WriteConsoleMessage(
+        console, FormatFault(OutputWriteFault("standard output", osError != 0 ? osError : EIO)));
+    return kFaultWriteFailure;
+  }
+  return 0;
+}
+
 }  // namespace
 
 LocalDateTime ReadLocalClock() {
@@ -185,9 +338,9 @@ LocalDateTime ReadLocalClock() {
           local.tm_hour,        local.tm_min,     local.tm_sec};
 }
 
-Fault OpenFault(int osError, bool creating, const std::string& name) {
+Fault OpenFault(int osError, bool creating, const std::string& name, std::string_view what) {
   Fault fault;
-  fault.where = "opening report file " + QuoteName(name);
+  fault.where = "opening " + std::string(what) + " file " + QuoteName(name);
   fault.detail = std::strerror(osError);
   switch (osError) {
     case EACCES:
@@ -294,43 +447,39 @@ Fault AskContinuityFactor(Console& console, Quad& continuityFactor) {
   return {};
 }
 
+int RunKalvorden(std::span<char* const> arguments, Console& console, const ClockReader& readClock) {
+  CommandLine line;
+  if (Fault fault = ParseCommandLine(arguments, line); !fault.ok()) {
+    return EndWithFault(console, {}, fault);
+  }
+  switch (line.command) {
+    case Command::kHelp:
+      return ShowText(console, UsageText());
+    case Command::kVersion:
+      return ShowText(console, VersionText());
+    case Command::kDesign:
+      break;
+  }
+  const LocalDateTime now = readClock();
+  ReportOutput report(now);
+  RunOutputs outputs;
+  outputs.all.push_back(&report);
+  outputs.labels.push_back(OutputLabel("report", line.reportFile));
+  // Every other output file is created before the first question, so a name
+  // that cannot be written ends the run before the engineer answers.
+  if (Fault fault = AddRequestedOutputs(line, now, outputs); !fault.ok()) {
+    return EndWithFault(console, outputs.all, fault);
+  }
+  DesignOptions options;
+  options.exact = line.exact;
+  if (line.UsesDialogue()) {
+    return RunDialogue(console, report, outputs, options);
+  }
+  return RunFromOptions(console, line, report, outputs, options);
+}
+
 int RunProgram(Console& console, const ClockReader& readClock) {
-  ReportOutput report(readClock());
-  CaseOutput* const outputs[] = {&report};
-
-  DesignInputs inputs;
-  WriteConsoleRecord(console, kFileNamePrompt);
-  if (Fault fault = ReadTextField(console, kFileNameWidth, inputs.reportFileName); !fault.ok()) {
-    return EndWithFault(console, outputs, fault);
-  }
-  ReportFile file;
-  const OpenResult opened = OpenReportFile(console, inputs.reportFileName, file);
-  if (opened.outcome == OpenOutcome::kRefused) {
-    EndConsole(console);
-    return 0;
-  }
-  if (opened.outcome == OpenOutcome::kFailed) {
-    return EndWithFault(console, outputs, opened.fault);
-  }
-  const std::string reportName = file.name;
-  report.BeginInPlace(std::move(file));
-
-  const ListQuestion questions[] = {kWheelLoadQuestion, kTopCoverQuestion, kFuturePavingQuestion,
-                                    kSteelStressQuestion, kConcreteStressQuestion};
-  ValueList* lists[] = {&inputs.wheelLoads, &inputs.topCovers, &inputs.futurePavings,
-                        &inputs.steelStresses, &inputs.concreteStresses};
-  for (int i = 0; i < 5; ++i) {
-    if (Fault fault =
-            ReadValueList(console, questions[i].countPrompt, questions[i].valuePrompt, *lists[i]);
-        !fault.ok()) {
-      return EndWithFault(console, outputs, fault);
-    }
-  }
-  inputs.spanDeductionWidths = ValueList{1, {}};
-  if (Fault fault = AskContinuityFactor(console, inputs.continuityFactor); !fault.ok()) {
-    return EndWithFault(console, outputs, fault);
-  }
-  return DesignIntoOutputs(console, inputs, outputs, reportName);
+  return RunKalvorden({}, console, readClock);
 }
 
 }  // namespace kalvorden

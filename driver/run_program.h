@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -18,9 +19,13 @@ using ClockReader = std::function<LocalDateTime()>;
 // The local date and time of this machine, read once.
 LocalDateTime ReadLocalClock();
 
-// Runs the whole program: the dialogue, the design and the report. Returns
-// the exit status: 0 after a finished report or a refused overwrite,
-// otherwise the number of the fault that ended the run.
+// Runs the program for its command line (`arguments` without the program's
+// name): the dialogue or the values from options, the design and its
+// outputs. Returns the exit status: 0 after finished outputs or a refused
+// overwrite, otherwise the number of the fault that ended the run.
+int RunKalvorden(std::span<char* const> arguments, Console& console, const ClockReader& readClock);
+
+// The program started without arguments: the dialogue and the report.
 int RunProgram(Console& console, const ClockReader& readClock);
 
 enum class OpenOutcome : uint8_t { kOpened, kRefused, kFailed };
@@ -43,8 +48,9 @@ Fault ReadValueList(Console& console, std::string_view countPrompt, std::string_
 // 0.8 (widened) when the answer begins with Y or y, otherwise 1.0.
 Fault AskContinuityFactor(Console& console, Quad& continuityFactor);
 
-// Maps the operating system's reason for a failed open of the report file to
-// the run's error number and text.
-Fault OpenFault(int osError, bool creating, const std::string& name);
+// Maps the operating system's reason for a failed open of an output file
+// (`what`: "report", "CSV", "text") to the run's error number and text.
+Fault OpenFault(int osError, bool creating, const std::string& name,
+                std::string_view what = "report");
 
 }  // namespace kalvorden

@@ -24,6 +24,7 @@ constexpr int kFaultFileNotFound = 29;
 constexpr int kFaultOpenFailure = 30;
 constexpr int kFaultFileName = 43;
 constexpr int kFaultConversion = 64;
+constexpr int kFaultUsage = 64;  // a command line the program cannot use
 // Beyond those: a report with spans that could not be designed, and a
 // failed write to the report file.
 constexpr int kFaultDesignIncomplete = 65;

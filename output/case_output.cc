@@ -6,9 +6,15 @@ namespace kalvorden {
 
 CaseOutput::~CaseOutput() = default;
 
-Fault OutputWriteFault(std::string_view what, const std::string& name, int osError) {
-  return {kFaultWriteFailure, "write failure",
-          "writing " + std::string(what) + " " + QuoteName(name), std::strerror(osError)};
+std::string OutputLabel(std::string_view what, const std::string& name) {
+  if (name == kStandardOutputName) {
+    return std::string(what) + " on standard output";
+  }
+  return std::string(what) + " file " + QuoteName(name);
+}
+
+Fault OutputWriteFault(const std::string& label, int osError) {
+  return {kFaultWriteFailure, "write failure", "writing " + label, std::strerror(osError)};
 }
 
 }  // namespace kalvorden

@@ -40,8 +40,15 @@ class CaseOutput {
   Fault failure_;
 };
 
-// Error 74 for a failed write of `what` ("report file", "CSV file") named
-// `name`, with the operating system's reason.
-Fault OutputWriteFault(std::string_view what, const std::string& name, int osError);
+// The name that stands for standard output where a file name is expected.
+constexpr std::string_view kStandardOutputName = "-";
+
+// How messages name an output: `report file "r.rpt"`, or `CSV on standard
+// output` for the name "-".
+std::string OutputLabel(std::string_view what, const std::string& name);
+
+// Error 74 for a failed write of the output labelled `label`, with the
+// operating system's reason.
+Fault OutputWriteFault(const std::string& label, int osError);
 
 }  // namespace kalvorden

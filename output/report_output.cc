@@ -2,14 +2,21 @@
 
 #include <cerrno>
 
+#include <unistd.h>
+
 #include "report/report_pages.h"
 
 namespace kalvorden {
 namespace {
-constexpr std::string_view kWhat = "report file";
+
+std::string_view What(ReportEncoding encoding) {
+  return encoding == ReportEncoding::kPlainText ? "text" : "report";
+}
+
 }  // namespace
 
-ReportOutput::ReportOutput(const LocalDateTime& now) {
+ReportOutput::ReportOutput(const LocalDateTime& now, ReportEncoding encoding)
+    : encoding_(encoding) {
   StampHeaderLines(writer_, now);
 }
 
@@ -19,21 +26,31 @@ ReportOutput::~ReportOutput() {
 
 void ReportOutput::BeginInPlace(ReportFile opened) {
   writer_.file = std::move(opened);
+  writer_.file.encoding = encoding_;
+  label_ = OutputLabel(What(encoding_), writer_.file.name);
+  target_ = Target::kInPlace;
 }
 
 int ReportOutput::BeginPending(const std::string& name, bool replace) {
-  const int failure = pending_.Create(name);
-  if (failure == 0) {
-    usesPending_ = true;
+  label_ = OutputLabel(What(encoding_), name);
+  if (name == kStandardOutputName) {
+    target_ = Target::kStandardOutput;
+    BeginReportFile(writer_.file, STDOUT_FILENO, name, false);
+  } else {
+    if (const int failure = pending_.Create(name); failure != 0) {
+      return failure;
+    }
+    target_ = Target::kPending;
     replace_ = replace;
     BeginReportFile(writer_.file, pending_.descriptor(), name, false);
   }
-  return failure;
+  writer_.file.encoding = encoding_;
+  return 0;
 }
 
 bool ReportOutput::CheckFile() {
   if (writer_.file.failure != 0) {
-    Fail(OutputWriteFault(kWhat, writer_.file.name, writer_.file.failure));
+    Fail(OutputWriteFault(label_, writer_.file.failure));
     return false;
   }
   return true;
@@ -52,26 +69,24 @@ bool ReportOutput::Write(const DesignedCase& designed) {
 
 bool ReportOutput::Finish() {
   WriteFinalFooter(writer_);
-  if (!usesPending_) {
+  if (target_ == Target::kInPlace) {
     CloseReport(writer_.file);
     return CheckFile();
   }
-  // The pending file owns the descriptor: the writer only flushes into it.
+  // Standard output stays open; the pending file owns its descriptor: the
+  // writer only flushes into them.
   const bool flushed = FlushReport(writer_.file);
   writer_.file.descriptor = -1;
-  if (!flushed) {
+  if (target_ == Target::kStandardOutput || !flushed) {
     pending_.Abandon();
     return CheckFile();
   }
-  usesPending_ = false;
+  target_ = Target::kInPlace;  // nothing left to abandon
   if (const int failure = pending_.Commit(replace_); failure != 0) {
     writer_.file.failure = failure;
     if (failure == EEXIST && !replace_) {
       // A file appeared under the name while the report was written.
-      Fail({kFaultCannotOverwrite,
-            "cannot overwrite existing file",
-            "writing report file " + QuoteName(writer_.file.name),
-            {}});
+      Fail({kFaultCannotOverwrite, "cannot overwrite existing file", "writing " + label_, {}});
       return false;
     }
     return CheckFile();
@@ -80,12 +95,12 @@ bool ReportOutput::Finish() {
 }
 
 void ReportOutput::Abandon() noexcept {
-  if (usesPending_) {
+  if (target_ == Target::kInPlace) {
+    AbandonReport(writer_.file);
+  } else {
     writer_.file.descriptor = -1;
     pending_.Abandon();
-    usesPending_ = false;
-  } else {
-    AbandonReport(writer_.file);
+    target_ = Target::kInPlace;
   }
 }
 

@@ -9,12 +9,14 @@
 
 namespace kalvorden {
 
-// The line-printer report as an output: each case's three pages of headings
-// and rows, then the closing footer.
+// The report as an output: each case's three pages of headings and rows,
+// then the closing footer; as a line-printer file, or as plain text (the
+// same pages with LF line ends and a form feed between pages).
 class ReportOutput final : public CaseOutput {
  public:
   // The headings carry `now`, the run's one clock reading.
-  explicit ReportOutput(const LocalDateTime& now);
+  explicit ReportOutput(const LocalDateTime& now,
+                        ReportEncoding encoding = ReportEncoding::kLinePrinter);
   ~ReportOutput() override;
 
   // Writes into a report file the dialogue has opened (OpenReportFile): the
@@ -23,8 +25,8 @@ class ReportOutput final : public CaseOutput {
   void BeginInPlace(ReportFile opened);
 
   // Writes through a temporary file renamed over `name` by Finish (over an
-  // existing file only when `replace`). Returns 0 or the errno of the
-  // failed creation.
+  // existing file only when `replace`), or to standard output for "-".
+  // Returns 0 or the errno of the failed creation.
   int BeginPending(const std::string& name, bool replace);
 
   bool Write(const DesignedCase& designed) override;
@@ -38,8 +40,10 @@ class ReportOutput final : public CaseOutput {
   bool CheckFile();
 
   ReportWriter writer_;
+  ReportEncoding encoding_;
+  std::string label_;
   PendingFile pending_;
-  bool usesPending_ = false;
+  enum class Target : uint8_t { kInPlace, kPending, kStandardOutput } target_ = Target::kInPlace;
   bool replace_ = false;
   int pages_ = 0;
 };

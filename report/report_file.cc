@@ -75,6 +75,7 @@ void BeginReportFile(ReportFile& file, int descriptor, std::string name,
   file.descriptor = descriptor;
   file.name = std::move(name);
   file.lineFeedPending = false;
+  file.anyRecord = false;
   file.cutBeforeFirstRecord = replacesExistingFile;
   file.failure = 0;
   file.buffer = std::make_unique<char[]>(kBufferSize);
@@ -91,6 +92,20 @@ void WriteRecord(ReportFile& file, std::string_view record) {
   }
   const char control = record.empty() ? ' ' : record.front();
   const std::string_view printed = record.size() > 1 ? record.substr(1) : std::string_view();
+  const bool first = !file.anyRecord;
+  file.anyRecord = true;
+  if (file.encoding == ReportEncoding::kPlainText) {
+    // Every line already ends in LF: a new page adds FF, double spacing an
+    // empty line (not above the very first line of the file).
+    if (control == '1') {
+      Append(file, '\f');
+    } else if (control == '0' && !first) {
+      Append(file, '\n');
+    }
+    Append(file, printed.data(), printed.size());
+    Append(file, '\n');
+    return;
+  }
   switch (control) {
     case '1':
       // New page: the form feed takes the place of the pending line feed.

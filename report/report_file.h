@@ -1,11 +1,18 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 
 namespace kalvorden {
+
+// How records become bytes. A line-printer file starts each record with its
+// line advance (LF, or FF for a new page) and ends it with CR. Plain text
+// ends each line with LF and starts a page with FF: the same file with its
+// first LF dropped, every CR LF turned into LF and every CR FF into LF FF.
+enum class ReportEncoding : uint8_t { kLinePrinter, kPlainText };
 
 // The open report file: a line-printer file whose records carry an ASA
 // carriage-control character in column 1. Records are turned into bytes as
@@ -19,6 +26,9 @@ struct ReportFile {
   // has not been written yet: the line feed belongs to the next record (or
   // to the close), because a "1" record replaces it with a form feed.
   bool lineFeedPending = false;
+
+  ReportEncoding encoding = ReportEncoding::kLinePrinter;
+  bool anyRecord = false;  // a record has been written
 
   // An existing file reopened for overwriting keeps its old bytes until the
   // first record is written, so that a run ending in the dialogue leaves it

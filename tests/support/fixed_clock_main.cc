@@ -1,16 +1,18 @@
-// The program with its clock fixed: kalvorden_at YYYY MM DD hh mm ss.
+// The program with its clock fixed:
+//   kalvorden_at YYYY MM DD hh mm ss [program arguments...]
 // Everything else is the real program, so end-to-end tests compare whole
-// reports byte for byte.
+// reports byte for byte, with and without command-line options.
 
 #include <csignal>
 #include <cstdlib>
+#include <span>
 
 #include <unistd.h>
 
 #include "driver/run_program.h"
 
 int main(int argc, char** argv) {
-  if (argc != 7) {
+  if (argc < 7) {
     return 2;
   }
   kalvorden::LocalDateTime fixed;
@@ -24,5 +26,6 @@ int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);
   kalvorden::Console console;
   console.interactive = isatty(STDOUT_FILENO) == 1;
-  return kalvorden::RunProgram(console, [fixed] { return fixed; });
+  const std::span<char* const> arguments(argv, static_cast<size_t>(argc));
+  return kalvorden::RunKalvorden(arguments.subspan(7), console, [fixed] { return fixed; });
 }

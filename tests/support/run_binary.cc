@@ -166,6 +166,16 @@ RunResult RunFixedClock(const std::string& directory, const std::string& input) 
   return RunBinary(KALVORDEN_AT_BINARY, options);
 }
 
+RunResult RunFixedClockWith(const std::string& directory, const std::vector<std::string>& arguments,
+                            const std::string& input) {
+  RunOptions options;
+  options.arguments = FixedClockArguments();
+  options.arguments.insert(options.arguments.end(), arguments.begin(), arguments.end());
+  options.workingDirectory = directory;
+  options.input = input;
+  return RunBinary(KALVORDEN_AT_BINARY, options);
+}
+
 RunResult RunFixedClockOnTerminal(const std::string& directory, const std::string& input) {
   struct termios settings {};
   cfmakeraw(&settings);

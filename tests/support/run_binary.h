@@ -37,6 +37,9 @@ RunResult RunBinary(const std::string& binary, const RunOptions& options);
 
 // The program with its clock fixed at 07-DEC-26 14:03:09, in `directory`.
 RunResult RunFixedClock(const std::string& directory, const std::string& input);
+// The same with command-line `arguments` after the clock.
+RunResult RunFixedClockWith(const std::string& directory, const std::vector<std::string>& arguments,
+                            const std::string& input = {});
 constexpr const char* kFixedDate = "07-DEC-26";
 constexpr const char* kFixedTime = "14:03:09";
 

@@ -1,0 +1,326 @@
+#include "driver/command_line.h"
+
+#include <getopt.h>
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "numeric/glibc_float128.h"
+
+#ifndef KALVORDEN_VERSION
+#error "KALVORDEN_VERSION must be defined by the build (the project's version)"
+#endif
+
+namespace kalvorden {
+namespace {
+
+// What an option does once recognised.
+enum class OptionKey : uint8_t {
+  kList,
+  kContinuity,
+  kOutput,
+  kOverwrite,
+  kCsv,
+  kText,
+  kExact,
+  kHelp,
+  kVersion,
+};
+
+// One row per option: getopt_long's table, the --help text and the parser
+// are all built from this list.
+struct OptionSpec {
+  const char* name;
+  const char* valueName;  // nullptr: the option takes no value
+  OptionKey key;
+  ListOption list;  // for kList
+  const char* help;
+};
+
+constexpr OptionSpec kOptions[] = {
+    {"wheel-load", "LIST", OptionKey::kList, ListOption::kWheelLoad,
+     "wheel loads, kN (72.5 for MS 18)"},
+    {"top-cover", "LIST", OptionKey::kList, ListOption::kTopCover,
+     "top covers, mm (50, 60, 65 or 70)"},
+    {"paving", "LIST", OptionKey::kList, ListOption::kFuturePaving,
+     "future paving allowances, kN/m^2 (1.44)"},
+    {"fs", "LIST", OptionKey::kList, ListOption::kSteelStress,
+     "allowable steel stresses fs, MPa (170 for Grade 420)"},
+    {"fc", "LIST", OptionKey::kList, ListOption::kConcreteStress,
+     "allowable concrete stresses fc, MPa (10 for f'c 25 MPa)"},
+    {"continuity",
+     nullptr,
+     OptionKey::kContinuity,
+     {},
+     "apply the continuity factor 0.8 (without it: 1.0)"},
+    {"output",
+     "FILE",
+     OptionKey::kOutput,
+     {},
+     "the report file (line printer, ASA carriage control)"},
+    {"overwrite", nullptr, OptionKey::kOverwrite, {}, "let --output replace an existing file"},
+    {"text", "FILE", OptionKey::kText, {}, "also write the report as plain text (- : stdout)"},
+    {"exact", nullptr, OptionKey::kExact, {}, "design every span on the exact path alone"},
+    {"help", nullptr, OptionKey::kHelp, {}, "show this help and exit"},
+    {"version", nullptr, OptionKey::kVersion, {}, "show the version and exit"},
+};
+constexpr int kOptionCount = static_cast<int>(std::size(kOptions));
+
+// getopt_long returns an option's index plus this, clear of its own '?' and ':'.
+constexpr int kFirstOptionValue = 256;
+
+constexpr std::string_view kUsageForms =
+    "Usage:\n"
+    "  kalvorden                      the dialogue: the program asks for every value\n"
+    "  kalvorden [--text FILE]\n"
+    "                                 the dialogue; the design also goes to FILE(s)\n"
+    "  kalvorden --wheel-load LIST --top-cover LIST --paving LIST --fs LIST --fc LIST\n"
+    "            [--continuity] --output FILE [--overwrite] [--text FILE]\n"
+    "                                 no dialogue: the same design from the options\n"
+    "  kalvorden --help | --version\n";
+
+constexpr std::string_view kListHelp =
+    "LIST is 1 to 5 numbers separated by commas, for example --wheel-load 72.5,80.\n"
+    "Every combination of the listed values is one design case, designed for the\n"
+    "111 effective spans 1.000 m to 3.750 m. Exit status: 0 done, 64 usage error,\n"
+    "65 a case could not be designed in full, 74 an output could not be written,\n"
+    "9, 10, 29, 30, 43 a file could not be opened.\n";
+
+Fault UsageFault(std::string where, std::string detail) {
+  return {kFaultUsage, "usage error", std::move(where), std::move(detail)};
+}
+
+std::string OptionName(const OptionSpec& spec) {
+  return std::string("--") + spec.name;
+}
+
+bool IsStandardOutput(const std::string& name) {
+  return name == kStandardOutputName;
+}
+
+// The error for an option getopt_long refused. `value` is its return: '?'
+// (unknown, ambiguous, or a value given to an option that takes none) or
+// ':' (a value missing).
+Fault RefusedOption(std::span<char* const> argv, int value) {
+  const bool known = optopt >= kFirstOptionValue && optopt < kFirstOptionValue + kOptionCount;
+  if (known) {
+    const OptionSpec& spec = kOptions[optopt - kFirstOptionValue];
+    return UsageFault(
+        "option " + OptionName(spec),
+        value == ':' ? "needs a value (" + std::string(spec.valueName) + ")" : "takes no value");
+  }
+  std::string text;
+  if (optopt > 0 && optopt < kFirstOptionValue) {
+    text = std::string("-") + static_cast<char>(optopt);
+  } else if (optind > 0 && static_cast<size_t>(optind) <= argv.size()) {
+    text = argv[static_cast<size_t>(optind) - 1];
+  }
+  return UsageFault("unknown or ambiguous option " + QuoteName(text), "see kalvorden --help");
+}
+
+// The checks that need the whole command line.
+Fault CheckCombination(const CommandLine& line) {
+  const bool dialogue = line.UsesDialogue();
+  if (!dialogue) {
+    for (int i = 0; i < kListOptions; ++i) {
+      if (!line.listGiven[i]) {
+        const OptionSpec* spec = nullptr;
+        for (const OptionSpec& candidate : kOptions) {
+          if (candidate.key == OptionKey::kList && static_cast<int>(candidate.list) == i) {
+            spec = &candidate;
+          }
+        }
+        return UsageFault("option " + OptionName(*spec) + " missing",
+                          "the five list options go together");
+      }
+    }
+    if (line.reportFile.empty()) {
+      return UsageFault("option --output missing", "the list options need a report file");
+    }
+  } else {
+    const char* dialogueOnly = line.reportFile.empty() ? nullptr : "--output";
+    dialogueOnly = line.overwrite ? "--overwrite" : dialogueOnly;
+    dialogueOnly = line.continuity ? "--continuity" : dialogueOnly;
+    if (dialogueOnly != nullptr) {
+      return UsageFault(std::string("option ") + dialogueOnly,
+                        "only with the five list options (the dialogue asks for it)");
+    }
+    if (IsStandardOutput(line.csvFile) || IsStandardOutput(line.textFile)) {
+      return UsageFault(
+          std::string("option ") + (IsStandardOutput(line.csvFile) ? "--csv" : "--text") + " -",
+          "standard output carries the dialogue");
+    }
+  }
+  const std::pair<const char*, const std::string*> files[] = {
+      {"--output", &line.reportFile}, {"--csv", &line.csvFile}, {"--text", &line.textFile}};
+  for (size_t i = 0; i < std::size(files); ++i) {
+    for (size_t k = i + 1; k < std::size(files); ++k) {
+      if (!files[i].second->empty() && *files[i].second == *files[k].second) {
+        return UsageFault(std::string("options ") + files[i].first + " and " + files[k].first,
+                          "both name " + QuoteName(*files[i].second));
+      }
+    }
+  }
+  return {};
+}
+
+Fault ApplyOption(const OptionSpec& spec, const char* value, CommandLine& line) {
+  const std::string text = value != nullptr ? value : "";
+  switch (spec.key) {
+    case OptionKey::kList: {
+      const int list = static_cast<int>(spec.list);
+      const std::string why = ParseValueList(text, line.lists[list]);
+      if (!why.empty()) {
+        return UsageFault("option " + OptionName(spec) + " " + QuoteName(text), why);
+      }
+      line.listGiven[list] = true;
+      break;
+    }
+    case OptionKey::kContinuity:
+      line.continuity = true;
+      break;
+    case OptionKey::kOutput:
+    case OptionKey::kCsv:
+    case OptionKey::kText:
+      if (text.empty()) {
+        return UsageFault("option " + OptionName(spec), "the file name is empty");
+      }
+      (spec.key == OptionKey::kOutput ? line.reportFile
+       : spec.key == OptionKey::kCsv  ? line.csvFile
+                                      : line.textFile) = text;
+      break;
+    case OptionKey::kOverwrite:
+      line.overwrite = true;
+      break;
+    case OptionKey::kExact:
+      line.exact = true;
+      break;
+    case OptionKey::kHelp:
+      line.command = Command::kHelp;
+      break;
+    case OptionKey::kVersion:
+      line.command = Command::kVersion;
+      break;
+  }
+  return {};
+}
+
+}  // namespace
+
+bool CommandLine::UsesDialogue() const {
+  for (const bool given : listGiven) {
+    if (given) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string ParseValueList(std::string_view text, ValueList& list) {
+  ValueList parsed;
+  size_t start = 0;
+  for (int item = 1;; ++item) {
+    const size_t comma = text.find(',', start);
+    const std::string token(
+        text.substr(start, comma == std::string_view::npos ? text.npos : comma - start));
+    const std::string which = "item " + std::to_string(item);
+    if (item > kListCapacity) {
+      return "more than " + std::to_string(kListCapacity) + " values";
+    }
+    if (token.empty()) {
+      return which + " is empty";
+    }
+    // strtof128 would skip leading blanks and stop at trailing text: the
+    // token must be a number from its first character to its last.
+    char* end = nullptr;
+    const Quad value = strtof128(token.c_str(), &end);
+    const bool leadingBlank = token[0] == ' ' || (token[0] >= '\t' && token[0] <= '\r');
+    if (leadingBlank || end != token.c_str() + token.size()) {
+      return which + " is not a number";
+    }
+    if (!IsFinite(value)) {
+      return which + " is not finite";
+    }
+    parsed.values[static_cast<size_t>(item - 1)] = value;
+    parsed.count = item;
+    if (comma == std::string_view::npos) {
+      break;
+    }
+    start = comma + 1;
+  }
+  list = parsed;
+  return {};
+}
+
+Fault ParseCommandLine(std::span<char* const> arguments, CommandLine& line) {
+  line = CommandLine{};
+  // getopt_long reads argv[0] as the program's name and the rest as options.
+  std::vector<char*> argv = {const_cast<char*>("kalvorden")};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  argv.push_back(nullptr);
+  const int argc = static_cast<int>(argv.size()) - 1;
+
+  std::vector<option> table;
+  table.reserve(kOptionCount + 1);
+  for (int i = 0; i < kOptionCount; ++i) {
+    table.push_back({kOptions[i].name,
+                     kOptions[i].valueName != nullptr ? required_argument : no_argument, nullptr,
+                     kFirstOptionValue + i});
+  }
+  table.push_back({nullptr, 0, nullptr, 0});
+
+  // "+": stop at the first argument that is not an option; ":": report a
+  // missing value apart from an unknown option. optind = 0 restarts the
+  // parser (it keeps state between calls), opterr = 0 keeps it quiet: the
+  // one error line is ours.
+  optind = 0;
+  opterr = 0;
+  for (;;) {
+    const int value = getopt_long(argc, argv.data(), "+:", table.data(), nullptr);
+    if (value == -1) {
+      break;
+    }
+    if (value < kFirstOptionValue || value >= kFirstOptionValue + kOptionCount) {
+      return RefusedOption(std::span(argv.data(), static_cast<size_t>(argc)), value);
+    }
+    const OptionSpec& spec = kOptions[value - kFirstOptionValue];
+    if (Fault fault = ApplyOption(spec, optarg, line); !fault.ok()) {
+      return fault;
+    }
+    if (line.command == Command::kHelp || line.command == Command::kVersion) {
+      return {};  // shown at once, whatever else the line holds
+    }
+  }
+  if (optind < argc) {
+    return UsageFault("unexpected argument " + QuoteName(argv[static_cast<size_t>(optind)]),
+                      "see kalvorden --help");
+  }
+  return CheckCombination(line);
+}
+
+std::string UsageText() {
+  std::string text =
+      "kalvorden: service-load design of the reinforced-concrete deck slab of a\n"
+      "highway bridge, in metric units and IEEE binary128.\n\n";
+  text += kUsageForms;
+  text += "\nOptions:\n";
+  for (const OptionSpec& spec : kOptions) {
+    std::string left = "  " + OptionName(spec);
+    if (spec.valueName != nullptr) {
+      left += std::string(" ") + spec.valueName;
+    }
+    constexpr size_t kHelpColumn = 21;
+    left.resize(std::max(left.size() + 1, kHelpColumn), ' ');
+    text += left + spec.help + "\n";
+  }
+  text += "\n";
+  text += kListHelp;
+  return text;
+}
+
+std::string VersionText() {
+  return std::string("kalvorden ") + KALVORDEN_VERSION;
+}
+
+}  // namespace kalvorden

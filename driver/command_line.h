@@ -1,0 +1,62 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "design/design_inputs.h"
+#include "fault/fault.h"
+#include "output/case_output.h"
+
+namespace kalvorden {
+
+// What the program is asked to do. A sub-command is the first argument.
+enum class Command : uint8_t { kDesign, kHelp, kVersion };
+
+// The five lists in the order the dialogue asks for them.
+enum class ListOption : uint8_t {
+  kWheelLoad,
+  kTopCover,
+  kFuturePaving,
+  kSteelStress,
+  kConcreteStress
+};
+constexpr int kListOptions = 5;
+
+// The command line, parsed. Nothing here has touched a file yet.
+struct CommandLine {
+  // The design values: given by all five list options, or (none given) asked
+  // for by the dialogue.
+  std::array<ValueList, kListOptions> lists{};
+
+  std::string reportFile;  // --output FILE
+  std::string csvFile;     // --csv FILE ("-": standard output)
+  std::string textFile;    // --text FILE ("-": standard output)
+
+  Command command = Command::kDesign;
+  std::array<bool, kListOptions> listGiven{};
+  bool continuity = false;  // --continuity: CF 0.8 instead of 1.0
+  bool overwrite = false;   // --overwrite: --output may replace an existing file
+  bool exact = false;       // --exact
+
+  // True when no list option was given: the values come from the dialogue.
+  bool UsesDialogue() const;
+};
+
+// Parses `arguments` (without the program name) with getopt_long. Returns
+// no fault, or error 64 with one line that names the bad option or value.
+Fault ParseCommandLine(std::span<char* const> arguments, CommandLine& line);
+
+// Parses a LIST value: 1 to 5 finite numbers separated by commas, each item
+// a whole number token. Returns an empty string, or why the text is not one.
+std::string ParseValueList(std::string_view text, ValueList& list);
+
+// The --help text: every form of the command line and every option.
+std::string UsageText();
+
+// "kalvorden 1.0.0"
+std::string VersionText();
+
+}  // namespace kalvorden
