@@ -2,14 +2,18 @@
 // (5 x 5 x 5 x 5 x 5 = 3125 design cases, 346,875 spans) and the everyday
 // one-case run. Each is run several times in a fresh directory, with its
 // report written to a file; the median wall time and the peak resident
-// memory of the process are reported.
+// memory of the process are reported. The program runs as it is (the
+// enclosure filter with exact fallback) and with --exact (the exact engine
+// alone), and, when a second program is given (an older build, say), that
+// one too: the runs alternate, so that a change in the machine's load falls
+// on all alike.
 //
 // Then, in this process on one thread, the design alone (no report) of the
 // same 3125 cases with the enclosure filter and with the exact engine, in
 // thread CPU time, and the number of spans the filter handed to the exact
 // engine.
 //
-// kalvorden_bench <path to kalvorden> [runs]
+// kalvorden_bench <path to kalvorden> [runs] [path to a program to compare]
 
 #include <algorithm>
 #include <chrono>
@@ -53,7 +57,14 @@ std::string AnswerScript(const Lists& lists) {
   return script + "N\n";
 }
 
-Measurement RunOnce(const std::string& program, const std::string& directory,
+// A way to run a program: its path and its one option, if any.
+struct Contender {
+  std::string name;
+  std::string program;
+  std::string option;
+};
+
+Measurement RunOnce(const Contender& contender, const std::string& directory,
                     const std::string& answers) {
   const std::string answerFile = directory + "/answers.txt";
   const std::string report = directory + "/bench.rpt";
@@ -73,7 +84,12 @@ Measurement RunOnce(const std::string& program, const std::string& directory,
     dup2(in, STDIN_FILENO);
     dup2(null, STDOUT_FILENO);
     dup2(null, STDERR_FILENO);
-    execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    const char* program = contender.program.c_str();
+    if (contender.option.empty()) {
+      execl(program, program, static_cast<char*>(nullptr));
+    } else {
+      execl(program, program, contender.option.c_str(), static_cast<char*>(nullptr));
+    }
     _exit(127);
   }
   int status = 0;
@@ -88,28 +104,37 @@ Measurement RunOnce(const std::string& program, const std::string& directory,
   return m;
 }
 
-void Report(const char* name, const std::string& program, const std::string& directory,
-            const std::string& answers, int runs, long spans) {
-  std::vector<Measurement> all;
+void Report(const char* name, const std::vector<Contender>& contenders,
+            const std::string& directory, const std::string& answers, int runs, long spans) {
+  std::vector<std::vector<Measurement>> all(contenders.size());
   for (int i = 0; i < runs; ++i) {
-    all.push_back(RunOnce(program, directory, answers));
-  }
-  std::vector<double> times;
-  long peak = 0;
-  for (const Measurement& m : all) {
-    times.push_back(m.seconds);
-    peak = std::max(peak, m.peakKilobytes);
-    if (m.status != 0) {
-      std::printf("%s: run ended with status %d\n", name, m.status);
+    for (size_t c = 0; c < contenders.size(); ++c) {
+      all[c].push_back(RunOnce(contenders[c], directory, answers));
     }
   }
-  std::sort(times.begin(), times.end());
-  const double median = times[times.size() / 2];
-  std::printf(
-      "%-14s median %8.4f s (min %.4f, max %.4f) over %d runs, peak RSS %ld KB, "
-      "%ld spans, %.0f spans/s, report %lld bytes\n",
-      name, median, times.front(), times.back(), runs, peak, spans, spans / median,
-      all.back().reportBytes);
+  double first = 0;
+  for (size_t c = 0; c < contenders.size(); ++c) {
+    std::vector<double> times;
+    long peak = 0;
+    for (const Measurement& m : all[c]) {
+      times.push_back(m.seconds);
+      peak = std::max(peak, m.peakKilobytes);
+      if (m.status != 0) {
+        std::printf("%s, %s: run ended with status %d\n", name, contenders[c].name.c_str(),
+                    m.status);
+      }
+    }
+    std::sort(times.begin(), times.end());
+    const double median = times[times.size() / 2];
+    if (c == 0) {
+      first = median;
+    }
+    std::printf(
+        "%-11s %-9s median %8.4f s (min %.4f, max %.4f) over %d runs, peak RSS %ld KB, "
+        "%ld spans, %.0f spans/s, report %lld bytes, %.2fx the time of the first\n",
+        name, contenders[c].name.c_str(), median, times.front(), times.back(), runs, peak, spans,
+        spans / median, all[c].back().reportBytes, median / first);
+  }
 }
 
 double ThreadSeconds() {
@@ -191,7 +216,7 @@ void ReportDesign(const Lists& lists, int runs) {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: %s <path to kalvorden> [runs]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s <path to kalvorden> [runs] [program to compare]\n", argv[0]);
     return 2;
   }
   char resolved[PATH_MAX];
@@ -214,8 +239,17 @@ int main(int argc, char** argv) {
   const std::string largest = AnswerScript(largestLists);
   const std::string oneCase = AnswerScript({{"72.5"}, {"50"}, {"1.44"}, {"170"}, {"10"}});
 
-  Report("3125 cases", program, directory, largest, runs, 3125L * 111);
-  Report("1 case", program, directory, oneCase, runs, 111);
+  std::vector<Contender> contenders = {{"filter", program, ""}, {"--exact", program, "--exact"}};
+  if (argc > 3) {
+    char other[PATH_MAX];
+    if (realpath(argv[3], other) == nullptr) {
+      std::perror(argv[3]);
+      return 2;
+    }
+    contenders.push_back({"compared", other, ""});
+  }
+  Report("3125 cases", contenders, directory, largest, runs, 3125L * 111);
+  Report("1 case", contenders, directory, oneCase, runs, 111);
   ReportDesign(largestLists, runs);
 
   const std::string cleanup = std::string("rm -rf ") + directory;

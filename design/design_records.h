@@ -75,9 +75,10 @@ enum class SpanFault : uint8_t {
 // holds the unrounded minimum thickness and the working values as well.
 struct SpanDesign {
   Quad spanLength = 0;  // S, m (the printed EFFECTIVE SPAN LENGTH)
-  // mm, the converged required thickness. In the printed record, the
-  // binary128 value nearest its hundredths (an absurd thickness of 2^40
-  // hundredths or more, which no field can print, stays unrounded).
+  // mm, the converged required thickness. In the printed record, its
+  // hundredths n as n x 0.01 in binary128, which prints as n hundredths (an
+  // absurd thickness of 2^40 hundredths or more, which no field can print,
+  // stays unrounded).
   Quad minThickness = 0;
   int32_t actualThickness = 0;        // mm, the minimum rounded up to a multiple of 5
   int32_t mainBarDesignation = 0;     // bar size of the main reinforcement

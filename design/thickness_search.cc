@@ -11,7 +11,11 @@ namespace kalvorden {
 namespace {
 
 constexpr Quad kTwo = 2;
-constexpr Quad kHundredths = 100;
+// The printed thickness of n hundredths is n x 0.01 rounded once, with 0.01
+// the binary128 value nearest it: within a unit in the last place of
+// n / 100, so it prints as n hundredths (the report's two decimals, or many
+// more), and one multiplication is much cheaper than a division.
+constexpr Quad kOneHundredth = Quad{1} / 100;
 // Below this many hundredths the printed thickness is a whole number of
 // hundredths; the fast engine's rounding decides below it as well.
 constexpr int64_t kLargestHundredths = int64_t{1} << 40;
@@ -233,11 +237,11 @@ Quad PrintedThickness(Quad minThickness) {
   if (!scaled.fits || scaled.negative || scaled.magnitude >= kLargestHundredths) {
     return minThickness;
   }
-  return Div(static_cast<Quad>(static_cast<int64_t>(scaled.magnitude)), kHundredths);
+  return Mul(static_cast<Quad>(static_cast<int64_t>(scaled.magnitude)), kOneHundredth);
 }
 
 Quad PrintedThickness(Enclosure minThickness) {
-  return Div(static_cast<Quad>(RoundToHundredths(minThickness)), kHundredths);
+  return Mul(static_cast<Quad>(RoundToHundredths(minThickness)), kOneHundredth);
 }
 
 template BarValuesOf<Quad> LoadBarValuesOf<Quad>(const BarIndices&);

@@ -1,5 +1,6 @@
 #include "report/field_edit.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "numeric/decimal.h"
@@ -21,6 +22,20 @@ void PlaceRight(const char* textEnd, int length, int width, char* field) {
   std::memcpy(field + (width - length), textEnd - length, static_cast<size_t>(length));
 }
 
+// Takes the last decimal digit off `rest`. A value that fits 64 bits (every
+// value a field can show) is divided in 64-bit arithmetic, which the
+// compiler turns into a multiplication; a 128-bit division is a library call.
+int PopDigit(unsigned __int128& rest) {
+  if ((rest >> 64) == 0) {
+    const auto narrow = static_cast<uint64_t>(rest);
+    rest = narrow / 10;
+    return static_cast<int>(narrow % 10);
+  }
+  const auto digit = static_cast<int>(rest % 10);
+  rest /= 10;
+  return digit;
+}
+
 }  // namespace
 
 void EditFixed(Quad value, int width, int decimals, char* field) {
@@ -35,14 +50,12 @@ void EditFixed(Quad value, int width, int decimals, char* field) {
   char* cursor = end;
   unsigned __int128 rest = scaled.magnitude;
   for (int i = 0; i < decimals; ++i) {
-    *--cursor = static_cast<char>('0' + static_cast<int>(rest % 10));
-    rest /= 10;
+    *--cursor = static_cast<char>('0' + PopDigit(rest));
   }
   *--cursor = '.';
   const bool hasIntegerDigits = rest != 0;
   while (rest != 0 && cursor > text + 1) {
-    *--cursor = static_cast<char>('0' + static_cast<int>(rest % 10));
-    rest /= 10;
+    *--cursor = static_cast<char>('0' + PopDigit(rest));
   }
   if (rest != 0) {
     FillAsterisks(width, field);  // more digits than any field holds
