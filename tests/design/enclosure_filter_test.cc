@@ -16,6 +16,7 @@
 #include "design/design_cases.h"
 #include "design/span_sweep.h"
 #include "design/thickness_search.h"
+#include "numeric/decimal.h"
 #include "numeric/enclosure.h"
 #include "numeric/quad_ops.h"
 
@@ -239,6 +240,41 @@ TEST(Enclosure, DecidesOnlyWhenTheWholeIntervalAgrees) {
   for (const auto& c : roundings) {
     EXPECT_EQ(hundredths(c.a), c.rounded) << c.a.lo;
   }
+}
+
+// Values close to the points where a decision turns (halfway between
+// hundredths, whole numbers, a threshold), enclosed more or less tightly:
+// every decision the enclosure takes is the exact one, and the tight ones
+// are mostly taken.
+TEST(Enclosure, CertainDecisionsAreTheExactOnes) {
+  std::mt19937_64 random(13);
+  std::uniform_real_distribution<double> unit(0, 1);
+  int64_t taken = 0;
+  const int draws = 150000 * Scale();
+  for (int i = 0; i < draws; ++i) {
+    const Quad base = static_cast<Quad>(static_cast<int64_t>(random() % 5000000)) / 200;
+    const Quad offset = static_cast<Quad>(unit(random) - 0.5) * (i % 2 == 0 ? 1e-12 : 1e-3);
+    const Quad exact = Add(base, offset);
+    const Quad threshold = Add(base, static_cast<Quad>(unit(random) - 0.5) * 1e-9);
+    const Enclosure tight = Enclose(exact);
+    const double widening = i % 3 == 0 ? 0 : unit(random) * 1e-12;
+    const Enclosure e = {tight.lo - std::fabs(tight.lo) * widening,
+                         tight.hi + std::fabs(tight.hi) * widening};
+    try {
+      ASSERT_EQ(RoundToHundredths(e), static_cast<int64_t>(RoundToDecimals(exact, 2).magnitude));
+      ++taken;
+    } catch (const UncertainDecision&) {
+    }
+    try {
+      ASSERT_EQ(TruncateToInt32(e), TruncateToInt32(exact));
+    } catch (const UncertainDecision&) {
+    }
+    try {
+      ASSERT_EQ(Less(e, Enclose(threshold)), Less(exact, threshold));
+    } catch (const UncertainDecision&) {
+    }
+  }
+  EXPECT_GT(taken, draws / 2);
 }
 
 // Both engines, both continuity factors, realistic and extreme values.
