@@ -326,7 +326,8 @@ void WriteSpan(Sheet& sheet, const SheetTrace& trace, const SpanDesign& span,
   sheet.Quantity("design span", "S' = (1000 S - b / 2) / 1000", Num(span.designSpan), "m");
   const ThicknessPass* lastPass = nullptr;
   const MainSteelSteps* lastSteel = nullptr;
-  for (const TraceEvent& event : trace.lastSpan) {
+  for (size_t i = 0; i < trace.lastSpan.size(); ++i) {
+    const TraceEvent& event = trace.lastSpan[i];
     if (const auto* attempt = std::get_if<SpanAttempt>(&event)) {
       WriteAttempt(sheet, *attempt);
       lastPass = nullptr;
@@ -337,6 +338,13 @@ void WriteSpan(Sheet& sheet, const SheetTrace& trace, const SpanDesign& span,
     } else if (const auto* steel = std::get_if<MainSteelSteps>(&event)) {
       WriteMainSteel(sheet, *steel);
       lastSteel = steel;
+      // The design moves on without a bar advance: the spacing was enough.
+      const bool advanced = i + 1 < trace.lastSpan.size() &&
+                            std::holds_alternative<BarAdvance>(trace.lastSpan[i + 1]);
+      if (steel->inRange && !advanced) {
+        sheet.Line("    " + std::to_string(steel->mainBarSpacing) +
+                   " mm is not under the least spacing of 125 mm: the bars are kept.");
+      }
     } else if (const auto* advance = std::get_if<BarAdvance>(&event)) {
       WriteAdvance(sheet, *advance);
     } else if (const auto* distribution = std::get_if<DistributionSteps>(&event)) {
