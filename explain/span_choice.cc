@@ -47,14 +47,14 @@ SpanChoice ChooseSpan(const char* text) {
   return choice;
 }
 
-std::string SpanChoiceError(const char* text, const SpanChoice& choice) {
+std::string SpanChoiceReason(const SpanChoice& choice) {
   const std::string spans = "the spans are " + PrintedSpan(0) + ", " + PrintedSpan(1) + ", ..., " +
                             PrintedSpan(kLastIndex) + " m";
   if (!choice.isNumber) {
-    return std::string("--span '") + text + "' is not a finite number; " + spans;
+    return "not a finite number; " + spans;
   }
-  return std::string("--span ") + text + " is not one of the designed spans; the nearest are " +
-         PrintedSpan(choice.lower) + " and " + PrintedSpan(choice.upper) + " (" + spans + ")";
+  return "not one of the designed spans; the nearest are " + PrintedSpan(choice.lower) + " and " +
+         PrintedSpan(choice.upper) + " (" + spans + ")";
 }
 
 }  // namespace kalvorden

@@ -22,7 +22,8 @@ struct SpanChoice {
 };
 SpanChoice ChooseSpan(const char* text);
 
-// The usage error for a text that names no span: one line, no newline.
-std::string SpanChoiceError(const char* text, const SpanChoice& choice);
+// Why a text names no span, for its usage error: "not one of the designed
+// spans; the nearest are 1.000 and 1.025 (the spans are ...)".
+std::string SpanChoiceReason(const SpanChoice& choice);
 
 }  // namespace kalvorden
