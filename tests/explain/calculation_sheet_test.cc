@@ -161,8 +161,8 @@ TEST(ChooseSpan, PrintedSpansOnlyAndTheNearestTwo) {
       {"2.9125", -1, "nearest are 2.900 and 2.925"}, {"3.7500001", -1, "3.725 and 3.750"},
       {"1.0250001", -1, "nearest are 1.025 and 1.050"},
       {"garbage", -1, "not a finite number; the spans are 1.000, 1.025"},
-      {"", -1, "is not a finite number"}, {"2.9m", -1, "is not a finite number"},
-      {"inf", -1, "is not a finite number"}, {"nan", -1, "is not a finite number"}};
+      {"", -1, "not a finite number"}, {"2.9m", -1, "not a finite number"},
+      {"inf", -1, "not a finite number"}, {"nan", -1, "not a finite number"}};
   // clang-format on
   for (const auto& c : cases) {
     const SpanChoice choice = ChooseSpan(c.text);
