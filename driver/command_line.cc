@@ -6,6 +6,7 @@
 #include <array>
 #include <vector>
 
+#include "explain/span_choice.h"
 #include "numeric/glibc_float128.h"
 
 #ifndef KALVORDEN_VERSION
@@ -24,6 +25,7 @@ enum class OptionKey : uint8_t {
   kCsv,
   kText,
   kExact,
+  kSpan,
   kHelp,
   kVersion,
 };
@@ -62,6 +64,7 @@ constexpr OptionSpec kOptions[] = {
     {"overwrite", nullptr, OptionKey::kOverwrite, {}, "let --output replace an existing file"},
     {"text", "FILE", OptionKey::kText, {}, "also write the report as plain text (- : stdout)"},
     {"exact", nullptr, OptionKey::kExact, {}, "design every span on the exact path alone"},
+    {"span", "S", OptionKey::kSpan, {}, "(explain) the span, m, as printed: 1.000 to 3.750"},
     {"help", nullptr, OptionKey::kHelp, {}, "show this help and exit"},
     {"version", nullptr, OptionKey::kVersion, {}, "show the version and exit"},
 };
@@ -78,6 +81,9 @@ constexpr std::string_view kUsageForms =
     "  kalvorden --wheel-load LIST --top-cover LIST --paving LIST --fs LIST --fc LIST\n"
     "            [--continuity] --output FILE [--overwrite] [--text FILE]\n"
     "                                 no dialogue: the same design from the options\n"
+    "  kalvorden explain --wheel-load V --top-cover V --paving V --fs V --fc V\n"
+    "            [--continuity] --span S\n"
+    "                                 the calculation of one span, on standard output\n"
     "  kalvorden --help | --version\n";
 
 constexpr std::string_view kListHelp =
@@ -119,8 +125,39 @@ Fault RefusedOption(std::span<char* const> argv, int value) {
   return UsageFault("unknown or ambiguous option " + QuoteName(text), "see kalvorden --help");
 }
 
+// explain: the five values, one number each, and a span; no output file.
+Fault CheckExplain(const CommandLine& line) {
+  for (const OptionSpec& spec : kOptions) {
+    const int list = static_cast<int>(spec.list);
+    if (spec.key == OptionKey::kList && !line.listGiven[list]) {
+      return UsageFault("option " + OptionName(spec) + " missing", "explain needs all five values");
+    }
+    if (spec.key == OptionKey::kList && line.lists[list].count != 1) {
+      return UsageFault("option " + OptionName(spec), "explain takes one number, not a list");
+    }
+  }
+  if (line.spanIndex < 0) {
+    return UsageFault("option --span missing", "explain needs the span to show");
+  }
+  const char* notHere = line.reportFile.empty() ? nullptr : "--output";
+  notHere = line.overwrite ? "--overwrite" : notHere;
+  notHere = line.csvFile.empty() ? notHere : "--csv";
+  notHere = line.textFile.empty() ? notHere : "--text";
+  if (notHere != nullptr) {
+    return UsageFault(std::string("option ") + notHere,
+                      "not with explain (the sheet goes to standard output)");
+  }
+  return {};
+}
+
 // The checks that need the whole command line.
 Fault CheckCombination(const CommandLine& line) {
+  if (line.command == Command::kExplain) {
+    return CheckExplain(line);
+  }
+  if (line.spanIndex >= 0) {
+    return UsageFault("option --span", "only with explain");
+  }
   const bool dialogue = line.UsesDialogue();
   if (!dialogue) {
     for (int i = 0; i < kListOptions; ++i) {
@@ -196,6 +233,14 @@ Fault ApplyOption(const OptionSpec& spec, const char* value, CommandLine& line) 
     case OptionKey::kExact:
       line.exact = true;
       break;
+    case OptionKey::kSpan: {
+      const SpanChoice choice = ChooseSpan(text.c_str());
+      if (choice.index < 0) {
+        return UsageFault("option --span " + QuoteName(text), SpanChoiceReason(choice));
+      }
+      line.spanIndex = choice.index;
+      break;
+    }
     case OptionKey::kHelp:
       line.command = Command::kHelp;
       break;
@@ -255,6 +300,11 @@ std::string ParseValueList(std::string_view text, ValueList& list) {
 
 Fault ParseCommandLine(std::span<char* const> arguments, CommandLine& line) {
   line = CommandLine{};
+  // A sub-command is the first argument; its options follow it.
+  if (!arguments.empty() && std::string_view(arguments[0]) == "explain") {
+    line.command = Command::kExplain;
+    arguments = arguments.subspan(1);
+  }
   // getopt_long reads argv[0] as the program's name and the rest as options.
   std::vector<char*> argv = {const_cast<char*>("kalvorden")};
   argv.insert(argv.end(), arguments.begin(), arguments.end());

@@ -13,7 +13,7 @@
 namespace kalvorden {
 
 // What the program is asked to do. A sub-command is the first argument.
-enum class Command : uint8_t { kDesign, kHelp, kVersion };
+enum class Command : uint8_t { kDesign, kExplain, kHelp, kVersion };
 
 // The five lists in the order the dialogue asks for them.
 enum class ListOption : uint8_t {
@@ -35,7 +35,9 @@ struct CommandLine {
   std::string csvFile;     // --csv FILE ("-": standard output)
   std::string textFile;    // --text FILE ("-": standard output)
 
-  Command command = Command::kDesign;
+  Command command = Command::kDesign;  // kExplain: the first argument was "explain"
+  // explain --span: 0 for 1.000 m ... 110 for 3.750 m; -1 when not given.
+  int32_t spanIndex = -1;
   std::array<bool, kListOptions> listGiven{};
   bool continuity = false;  // --continuity: CF 0.8 instead of 1.0
   bool overwrite = false;   // --overwrite: --output may replace an existing file

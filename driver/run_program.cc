@@ -14,6 +14,7 @@
 
 #include "design/design_cases.h"
 #include "driver/command_line.h"
+#include "driver/explain_command.h"
 #include "driver/field_input.h"
 #include "numeric/decimal.h"
 #include "output/report_output.h"
@@ -447,6 +448,28 @@ Fault AskContinuityFactor(Console& console, Quad& continuityFactor) {
   return {};
 }
 
+namespace {
+
+// The case and span of `kalvorden explain`: the first value of each list (the
+// parser allows only one).
+ExplainRequest ExplainRequestOf(const CommandLine& line) {
+  ExplainRequest request;
+  DesignCase& values = request.values;
+  const auto value = [&line](ListOption list) {
+    return line.lists[static_cast<size_t>(list)].values[0];
+  };
+  values.wheelLoad = value(ListOption::kWheelLoad);
+  values.topCover = value(ListOption::kTopCover);
+  values.futurePaving = value(ListOption::kFuturePaving);
+  values.steelStress = value(ListOption::kSteelStress);
+  values.concreteStress = value(ListOption::kConcreteStress);
+  values.continuityFactor = line.continuity ? kContinuityFactor : Quad{1};
+  request.spanIndex = line.spanIndex;
+  return request;
+}
+
+}  // namespace
+
 int RunKalvorden(std::span<char* const> arguments, Console& console, const ClockReader& readClock) {
   CommandLine line;
   if (Fault fault = ParseCommandLine(arguments, line); !fault.ok()) {
@@ -457,6 +480,8 @@ int RunKalvorden(std::span<char* const> arguments, Console& console, const Clock
       return ShowText(console, UsageText());
     case Command::kVersion:
       return ShowText(console, VersionText());
+    case Command::kExplain:
+      return RunExplain(ExplainRequestOf(line), console.output, console.errors);
     case Command::kDesign:
       break;
   }
