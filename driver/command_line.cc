@@ -62,6 +62,7 @@ constexpr OptionSpec kOptions[] = {
      {},
      "the report file (line printer, ASA carriage control)"},
     {"overwrite", nullptr, OptionKey::kOverwrite, {}, "let --output replace an existing file"},
+    {"csv", "FILE", OptionKey::kCsv, {}, "also write the design as CSV (- : standard output)"},
     {"text", "FILE", OptionKey::kText, {}, "also write the report as plain text (- : stdout)"},
     {"exact", nullptr, OptionKey::kExact, {}, "design every span on the exact path alone"},
     {"span", "S", OptionKey::kSpan, {}, "(explain) the span, m, as printed: 1.000 to 3.750"},
@@ -76,10 +77,10 @@ constexpr int kFirstOptionValue = 256;
 constexpr std::string_view kUsageForms =
     "Usage:\n"
     "  kalvorden                      the dialogue: the program asks for every value\n"
-    "  kalvorden [--text FILE]\n"
+    "  kalvorden [--csv FILE] [--text FILE]\n"
     "                                 the dialogue; the design also goes to FILE(s)\n"
     "  kalvorden --wheel-load LIST --top-cover LIST --paving LIST --fs LIST --fc LIST\n"
-    "            [--continuity] --output FILE [--overwrite] [--text FILE]\n"
+    "          [--continuity] --output FILE [--overwrite] [--csv FILE] [--text FILE]\n"
     "                                 no dialogue: the same design from the options\n"
     "  kalvorden explain --wheel-load V --top-cover V --paving V --fs V --fc V\n"
     "            [--continuity] --span S\n"

@@ -17,6 +17,7 @@
 #include "driver/explain_command.h"
 #include "driver/field_input.h"
 #include "numeric/decimal.h"
+#include "output/csv_output.h"
 #include "output/report_output.h"
 #include "report/field_edit.h"
 
@@ -92,23 +93,6 @@ std::string SpanText(Quad spanLength) {
   return TrimBlanks(std::string(field, sizeof field));
 }
 
-std::string DescribeFault(SpanFault fault) {
-  switch (fault) {
-    case SpanFault::kInvalidInputs:
-      return "these values cannot describe a slab (all must be finite numbers, fc and fs "
-             "positive, the wheel load, cover and paving not negative)";
-    case SpanFault::kNoThickness:
-      return "the thickness iteration on the slab's own weight does not converge";
-    case SpanFault::kNoBarLargeEnough:
-      return "even #57 main bars would need a spacing under 125 mm";
-    case SpanFault::kOutOfRange:
-      return "the thickness, spacing or bar count is too large to design";
-    case SpanFault::kNone:
-      break;
-  }
-  return "no fault";
-}
-
 std::string DescribeUndesignedCase(const UndesignedCase& u) {
   const DesignCase& c = u.designCase;
   return "kalvorden: design case not designed in full: wheel load " +
@@ -116,7 +100,7 @@ std::string DescribeUndesignedCase(const UndesignedCase& u) {
          " mm, future paving " + FormatForMessage(c.futurePaving) + " kN/m^2, fs " +
          FormatForMessage(c.steelStress) + " MPa, fc " + FormatForMessage(c.concreteStress) +
          " MPa, continuity factor " + (c.continuityFactor == 1 ? "1.0" : "0.8") + ": " +
-         DescribeFault(u.fault) + ", first at span " + SpanText(u.firstSpan) +
+         std::string(SpanFaultReason(u.fault)) + ", first at span " + SpanText(u.firstSpan) +
          " m; the rows of such spans show asterisks";
 }
 
@@ -157,6 +141,12 @@ Fault AddOutput(std::unique_ptr<Output> output, std::string_view what, const std
 
 // The outputs asked for besides the report, each a file of its own.
 Fault AddRequestedOutputs(const CommandLine& line, const LocalDateTime& now, RunOutputs& outputs) {
+  if (!line.csvFile.empty()) {
+    if (Fault fault = AddOutput(std::make_unique<CsvOutput>(), "CSV", line.csvFile, outputs);
+        !fault.ok()) {
+      return fault;
+    }
+  }
   if (!line.textFile.empty()) {
     auto text = std::make_unique<ReportOutput>(now, ReportEncoding::kPlainText);
     if (Fault fault = AddOutput(std::move(text), "text", line.textFile, outputs); !fault.ok()) {

@@ -40,6 +40,10 @@ class CaseOutput {
   Fault failure_;
 };
 
+// Why a span could not be designed, in an engineer's words ("no fault" for
+// kNone).
+std::string_view SpanFaultReason(SpanFault fault);
+
 // The name that stands for standard output where a file name is expected.
 constexpr std::string_view kStandardOutputName = "-";
 

@@ -131,6 +131,9 @@ TEST(ParseCommandLine, UsageErrorsNameTheOptionOrValue) {
       {{"--overwrite"},
        "option --overwrite: only with the five list options (the dialogue asks for it)"},
       {{"--text", "-"}, "option --text -: standard output carries the dialogue"},
+      {{"--csv", "-"}, "option --csv -: standard output carries the dialogue"},
+      {WithLists({"--output", "r", "--csv", "-", "--text", "-"}),
+       "options --csv and --text: both name \"-\""},
       {WithLists({"--output", "r", "--text", "r"}), "options --output and --text: both name \"r\""},
       {WithLists({"--output", "r", "extra"}),
        "unexpected argument \"extra\": see kalvorden --help"},
@@ -147,7 +150,7 @@ TEST(UsageText, ListsEveryOption) {
   const std::string text = UsageText();
   for (const char* option : {"--wheel-load LIST", "--top-cover LIST", "--paving LIST", "--fs LIST",
                              "--fc LIST", "--continuity", "--output FILE", "--overwrite",
-                             "--text FILE", "--exact", "--help", "--version"}) {
+                             "--csv FILE", "--text FILE", "--exact", "--help", "--version"}) {
     EXPECT_NE(text.find(std::string("\n  ") + option + " "), std::string::npos) << option;
   }
   size_t start = 0;

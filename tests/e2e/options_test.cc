@@ -4,6 +4,7 @@
 // failed outputs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -233,4 +234,126 @@ TEST(Options, HelpVersionAndUsageErrors) {
     EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
   }
   EXPECT_EQ(FilesIn(dir), 0u);
+}
+
+namespace {
+
+// The result rows of a report, in order (59 characters each).
+std::vector<std::string> ReportRows(const std::string& report) {
+  std::vector<std::string> rows;
+  size_t start = 0;
+  for (size_t end; (end = report.find('\r', start)) != std::string::npos; start = end + 1) {
+    const std::string record = report.substr(start, end - start);
+    const size_t text = record.find_first_not_of("\n\f");
+    if (text != std::string::npos && record.size() - text == 70 && record[text + 40] == '#') {
+      rows.push_back(record.substr(text + 11));
+    }
+  }
+  return rows;
+}
+
+std::string Trim(const std::string& field) {
+  const size_t first = field.find_first_not_of(' ');
+  return first == std::string::npos ? "" : field.substr(first);
+}
+
+// Splits a CSV record on commas outside double quotes.
+std::vector<std::string> CsvFields(const std::string& record) {
+  std::vector<std::string> fields(1);
+  bool quoted = false;
+  for (const char c : record) {
+    if (c == '"') {
+      quoted = !quoted;
+    } else if (c == ',' && !quoted) {
+      fields.emplace_back();
+    } else {
+      fields.back() += c;
+    }
+  }
+  return fields;
+}
+
+}  // namespace
+
+// Every CSV row carries the report row's printed fields, digit for digit;
+// a span that could not be designed has empty numbers and its reason.
+TEST(CsvOutput, RowsAgreeWithTheReportFieldByField) {
+  // Columns of the row: span, minimum, actual, main bar, spacing, middle
+  // half, distribution bar, outer quarters (1-based first column, width).
+  const std::pair<int, int> slices[] = {{2, 6},  {12, 6}, {21, 4}, {31, 2},
+                                        {37, 4}, {45, 2}, {49, 2}, {53, 2}};
+  for (const ValueSet* set : {&kEightCases, &kUndesignable, &kWideLoads}) {
+    TempDir dir;
+    std::vector<std::string> arguments = Options(*set, "r.rpt");
+    arguments.insert(arguments.end(), {"--csv", "r.csv"});
+    const RunResult run = RunFixedClockWith(dir.path(), arguments);
+    EXPECT_EQ(run.exitStatus, set == &kUndesignable ? 65 : 0);
+    const std::vector<std::string> rows = ReportRows(ReadFileBytes(dir.File("r.rpt")));
+    const std::string csv = ReadFileBytes(dir.File("r.csv"));
+    const std::vector<std::string> records = [&] {
+      std::vector<std::string> lines;
+      size_t start = 0;
+      for (size_t end; (end = csv.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        lines.push_back(csv.substr(start, end - start));
+      }
+      EXPECT_EQ(start, csv.size()) << "every record ends in CR LF";
+      return lines;
+    }();
+    ASSERT_EQ(records.size(), rows.size() + 1);
+    EXPECT_EQ(records[0].rfind("case,wheel load (kN),top cover (mm),future paving (kN/m^2),"
+                               "fs (MPa),fc (MPa),continuity factor,modular ratio n,span (m),",
+                               0),
+              0u);
+    for (size_t i = 0; i < rows.size(); ++i) {
+      const std::vector<std::string> fields = CsvFields(records[i + 1]);
+      ASSERT_EQ(fields.size(), 17u) << records[i + 1];
+      EXPECT_EQ(fields[0], std::to_string(i / 111 + 1));
+      EXPECT_EQ(fields[6], set->continuity ? "0.8" : "1.0");
+      const bool designed = rows[i].find('*') == std::string::npos;
+      EXPECT_EQ(fields[16] == "ok", designed) << records[i + 1];
+      for (size_t k = 0; k < std::size(slices); ++k) {
+        const std::string printed = Trim(rows[i].substr(static_cast<size_t>(slices[k].first - 1),
+                                                        static_cast<size_t>(slices[k].second)));
+        EXPECT_EQ(fields[8 + k], designed || k == 0 ? printed : "") << rows[i];
+      }
+    }
+  }
+}
+
+TEST(CsvOutput, EnteredValuesInFullAndStandardOutput) {
+  TempDir dir;
+  ValueSet set = kWorked;
+  set.lists[0] = {"100.125"};  // the report's field shows asterisks
+  set.lists[2] = {"0.000001234"};
+  std::vector<std::string> arguments = Options(set, "r.rpt");
+  arguments.insert(arguments.end(), {"--csv", "-"});
+  const RunResult run = RunFixedClockWith(dir.path(), arguments);
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_NE(run.out.find("\r\n1,100.125,50,0.000001234,165,10,1.0,8,1.000,"), std::string::npos);
+  EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 112);
+  EXPECT_NE(run.err.find("CSV on standard output"), std::string::npos) << run.err;
+}
+
+// A file size limit set in a real shell: the program itself ignores
+// SIGXFSZ, so the write past the limit fails and the run ends with status
+// 74 and its line, in the dialogue (the report keeps the bytes up to the
+// limit) and with options (nothing is left under the report's name).
+TEST(FileSizeLimit, InARealShellEndsWithAWriteFailure) {
+  const std::string shell = "ulimit -f 8; exec \"$0\" \"$@\"";  // 8 blocks of 512 bytes
+  const std::vector<std::string> forms[] = {{}, Options(kEightCases, "r.rpt")};
+  for (const auto& form : forms) {
+    TempDir dir;
+    RunOptions options;
+    options.arguments = {"-c", shell, KALVORDEN_BINARY};
+    options.arguments.insert(options.arguments.end(), form.begin(), form.end());
+    options.workingDirectory = dir.path();
+    options.input = form.empty() ? Answers(kEightCases, "r.rpt") : "";
+    const RunResult run = RunBinary("/bin/sh", options);
+    EXPECT_EQ(run.exitStatus, 74) << run.err;
+    EXPECT_EQ(run.err.substr(run.err.rfind("kalvorden: error")),
+              "kalvorden: error (74): write failure, writing report file \"r.rpt\": File too "
+              "large\n");
+    EXPECT_EQ(ReadFileBytes(dir.File("r.rpt")).size(), form.empty() ? 4096u : 0u);
+    EXPECT_EQ(FilesIn(dir), form.empty() ? 1u : 0u);
+  }
 }

@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
   fixed.second = std::atoi(argv[6]);
 
   std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
   kalvorden::Console console;
   console.interactive = isatty(STDOUT_FILENO) == 1;
   const std::span<char* const> arguments(argv, static_cast<size_t>(argc));

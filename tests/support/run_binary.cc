@@ -36,12 +36,16 @@ int DecodeStatus(int status) {
   if (chdir(options.workingDirectory.c_str()) != 0) {
     _exit(126);
   }
+  // The program meets the signal dispositions a shell gives it: default.
+  // (This process ignores SIGPIPE for its own pipes; a program that must
+  // survive SIGPIPE or SIGXFSZ has to ignore them itself.)
+  signal(SIGPIPE, SIG_DFL);
+  signal(SIGXFSZ, SIG_DFL);
   if (options.fileSizeLimit >= 0) {
     struct rlimit limit {};
     limit.rlim_cur = static_cast<rlim_t>(options.fileSizeLimit);
     limit.rlim_max = static_cast<rlim_t>(options.fileSizeLimit);
     setrlimit(RLIMIT_FSIZE, &limit);
-    signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails with EFBIG
   }
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(binary.c_str()));

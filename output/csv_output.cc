@@ -1,0 +1,206 @@
+#include "output/csv_output.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include <unistd.h>
+
+#include "numeric/glibc_float128.h"
+#include "report/field_edit.h"
+
+namespace kalvorden {
+namespace {
+
+constexpr size_t kFlushSize = 1 << 16;
+
+constexpr std::string_view kHeader =
+    "case,wheel load (kN),top cover (mm),future paving (kN/m^2),fs (MPa),fc (MPa),"
+    "continuity factor,modular ratio n,span (m),minimum thickness (mm),actual thickness (mm),"
+    "main bar,main bar spacing (mm),bars in middle half,distribution bar,"
+    "bars in each outer quarter,status\r\n";
+
+// Room for any edited value: the report's field editing fills a field this
+// wide, right-aligned, with the report's decimals and rounding.
+constexpr int kWideField = 48;
+
+std::string Trimmed(const char* field, int width) {
+  int first = 0;
+  while (first < width && field[first] == ' ') {
+    ++first;
+  }
+  return std::string(field + first, static_cast<size_t>(width - first));
+}
+
+std::string Fixed(Quad value, int decimals) {
+  char field[kWideField];
+  EditFixed(value, kWideField, decimals, field);
+  return Trimmed(field, kWideField);
+}
+
+std::string Integer(int32_t value) {
+  char field[kWideField];
+  EditInteger(value, kWideField, field);
+  return Trimmed(field, kWideField);
+}
+
+// A field as RFC 4180 wants it: in double quotes, doubled inside, when it
+// holds a comma, a quote or a line end.
+std::string Quoted(std::string_view field) {
+  if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
+    return std::string(field);
+  }
+  std::string quoted = "\"";
+  for (const char c : field) {
+    quoted += c;
+    if (c == '"') {
+      quoted += '"';
+    }
+  }
+  return quoted + "\"";
+}
+
+// The fields every row of a case repeats, up to the span.
+std::string CaseFields(int caseNumber, const DesignCase& c) {
+  return std::to_string(caseNumber) + "," + ShortestDecimal(c.wheelLoad) + "," +
+         ShortestDecimal(c.topCover) + "," + ShortestDecimal(c.futurePaving) + "," +
+         ShortestDecimal(c.steelStress) + "," + ShortestDecimal(c.concreteStress) + "," +
+         Fixed(c.continuityFactor, 1) + "," + Integer(c.modularRatio) + ",";
+}
+
+// The span and its results with the decimals of the report row: span 3,
+// minimum thickness 2, everything else whole numbers.
+void AppendSpanFields(std::string& row, const SpanDesign& s) {
+  row += Fixed(s.spanLength, 3);
+  if (s.fault != SpanFault::kNone) {
+    row += ",,,,,,,,";
+    row += Quoted(SpanFaultReason(s.fault));
+    row += "\r\n";
+    return;
+  }
+  row += "," + Fixed(s.minThickness, 2) + "," + Integer(s.actualThickness) + "," +
+         Integer(s.mainBarDesignation) + "," + Integer(s.mainBarSpacing) + "," +
+         Integer(s.middleHalfBarCount) + "," + Integer(s.distBarDesignation) + "," +
+         Integer(s.outerQuartersBarCount) + ",ok\r\n";
+}
+
+}  // namespace
+
+std::string ShortestDecimal(Quad value) {
+  char text[64];
+  // Rounding to more digits only moves the text closer to the value, so the
+  // first precision that reads back exactly is the shortest; 36 digits
+  // always do for binary128.
+  int digits = 1;
+  for (; digits <= 36; ++digits) {
+    char format[16];
+    std::snprintf(format, sizeof format, "%%.%dg", digits);
+    strfromf128(text, sizeof text, format, value);
+    const Quad back = strtof128(text, nullptr);
+    if (back == value || !IsFinite(value)) {
+      break;
+    }
+  }
+  // %g writes 50 as "5e+01": for everyday magnitudes the same digits are
+  // written without an exponent.
+  const char* exponent = std::strchr(text, 'e');
+  if (exponent != nullptr && IsFinite(value)) {
+    const int power = static_cast<int>(std::strtol(exponent + 1, nullptr, 10));
+    if (power >= -6 && power < 36) {
+      const int decimals = digits - 1 - power > 0 ? digits - 1 - power : 0;
+      char format[16];
+      std::snprintf(format, sizeof format, "%%.%df", decimals);
+      strfromf128(text, sizeof text, format, value);
+    }
+  }
+  return text;
+}
+
+CsvOutput::CsvOutput() {
+  buffer_.reserve(kFlushSize + 4096);
+}
+
+CsvOutput::~CsvOutput() {
+  Abandon();
+}
+
+int CsvOutput::BeginPending(const std::string& name, bool replace) {
+  label_ = OutputLabel("CSV", name);
+  if (name == kStandardOutputName) {
+    toStandardOutput_ = true;
+    descriptor_ = STDOUT_FILENO;
+  } else {
+    if (const int failure = pending_.Create(name); failure != 0) {
+      return failure;
+    }
+    descriptor_ = pending_.descriptor();
+    replace_ = replace;
+  }
+  buffer_ = kHeader;
+  return 0;
+}
+
+bool CsvOutput::Flush() {
+  size_t done = 0;
+  while (failure_ == 0 && done < buffer_.size()) {
+    const ssize_t written = write(descriptor_, buffer_.data() + done, buffer_.size() - done);
+    if (written < 0) {
+      if (errno != EINTR) {
+        failure_ = errno;
+      }
+      continue;
+    }
+    if (written == 0) {
+      failure_ = EIO;  // a device that accepts nothing would loop forever
+      continue;
+    }
+    done += static_cast<size_t>(written);
+  }
+  buffer_.clear();
+  return CheckFailure();
+}
+
+bool CsvOutput::CheckFailure() {
+  if (failure_ != 0) {
+    Fail(OutputWriteFault(label_, failure_));
+    return false;
+  }
+  return true;
+}
+
+bool CsvOutput::Write(const DesignedCase& designed) {
+  const std::string caseFields = CaseFields(++caseNumber_, designed.designCase);
+  for (int32_t i = 0; i < designed.sweep.spanCount; ++i) {
+    buffer_ += caseFields;
+    AppendSpanFields(buffer_, designed.spans[i]);
+    if (buffer_.size() >= kFlushSize && !Flush()) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool CsvOutput::Finish() {
+  if (!Flush()) {
+    Abandon();
+    return false;
+  }
+  if (toStandardOutput_) {
+    descriptor_ = -1;
+    return true;
+  }
+  descriptor_ = -1;
+  if (const int failure = pending_.Commit(replace_); failure != 0) {
+    failure_ = failure;
+    return CheckFailure();
+  }
+  return true;
+}
+
+void CsvOutput::Abandon() noexcept {
+  descriptor_ = -1;
+  pending_.Abandon();
+}
+
+}  // namespace kalvorden

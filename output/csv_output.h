@@ -1,0 +1,50 @@
+#pragma once
+
+#include <string>
+
+#include "output/case_output.h"
+#include "output/pending_file.h"
+
+namespace kalvorden {
+
+// The design as a CSV table (RFC 4180: CRLF line ends, a header row, fields
+// with a comma or quote in double quotes): one row per design case and span,
+// in report order. Every quantity the report prints is edited by the
+// report's own field editing, with its decimals and rounding, so a
+// spreadsheet and the report agree to the last digit; where the report's
+// narrow field shows asterisks, the CSV shows the number. The entered values
+// are printed in full: the shortest decimal that reads back as the same
+// binary128 value.
+class CsvOutput final : public CaseOutput {
+ public:
+  CsvOutput();
+  ~CsvOutput() override;
+
+  // Writes through a temporary file renamed over `name` by Finish (over an
+  // existing file only when `replace`), or to standard output for "-".
+  // Returns 0 or the errno of the failed creation.
+  int BeginPending(const std::string& name, bool replace);
+
+  bool Write(const DesignedCase& designed) override;
+  bool Finish() override;
+  void Abandon() noexcept override;
+
+ private:
+  bool Flush();
+  bool CheckFailure();
+
+  PendingFile pending_;
+  int descriptor_ = -1;
+  bool toStandardOutput_ = false;
+  bool replace_ = false;
+  int failure_ = 0;  // errno of the first failed write
+  std::string label_;
+  std::string buffer_;
+  int caseNumber_ = 0;
+};
+
+// The shortest decimal text that strtof128 reads back as exactly `value`
+// ("72.5", "0.1", "inf", "nan").
+std::string ShortestDecimal(Quad value);
+
+}  // namespace kalvorden
