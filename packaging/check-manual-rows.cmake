@@ -3,8 +3,12 @@
 # example. A change of the design that changes that row makes the manual's
 # worked span wrong, and this check says so.
 #
+# With BINARY, the program's own calculation sheet of each quoted span
+# (`kalvorden explain` with the worked example's values) must end with that
+# row too.
+#
 #   cmake -D MANUAL=docs/method.md -D REPORT=tests/golden/worked-example.rpt
-#         -P packaging/check-manual-rows.cmake
+#         [-D BINARY=build/default/app/kalvorden] -P packaging/check-manual-rows.cmake
 
 file(STRINGS "${MANUAL}" rows REGEX "^  [0-9]\\.[0-9][0-9][0-9]    ")
 if(rows STREQUAL "")
@@ -17,6 +21,23 @@ foreach(row IN LISTS rows)
   string(FIND "${report}" "\n           ${row} " at)
   if(at EQUAL -1)
     message(FATAL_ERROR "${MANUAL} quotes a row that ${REPORT} does not hold:\n${row}")
+  endif()
+  if(DEFINED BINARY)
+    string(SUBSTRING "${row}" 2 5 span)
+    execute_process(COMMAND "${BINARY}" explain --wheel-load 72.5 --top-cover 50 --paving 1.5
+                            --fs 165 --fc 10 --span ${span}
+                    OUTPUT_VARIABLE sheet RESULT_VARIABLE status INPUT_FILE /dev/null TIMEOUT 30)
+    string(LENGTH "${row} \n" tail_length)
+    string(LENGTH "${sheet}" sheet_length)
+    set(tail "")
+    if(sheet_length GREATER_EQUAL tail_length)
+      math(EXPR start "${sheet_length} - ${tail_length}")
+      string(SUBSTRING "${sheet}" ${start} -1 tail)
+    endif()
+    if(NOT status EQUAL 0 OR NOT tail STREQUAL "${row} \n")
+      message(FATAL_ERROR "kalvorden explain --span ${span} (status ${status}) does not end "
+                          "with the row ${MANUAL} quotes:\n${row}")
+    endif()
   endif()
 endforeach()
 list(LENGTH rows count)
