@@ -1,0 +1,75 @@
+// Fuzzes the web page's query parser: any byte string, read as the query of
+// a design and of a calculation sheet. The parser must never overrun or
+// crash; a query it accepts must hold only values a slab can be designed for,
+// and must read back the same from the link the page makes of it. Every
+// query it refuses is answered 400 by the server, with the messages listed.
+
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+#include "web/design_query.h"
+
+using kalvorden::DesignQuery;
+using kalvorden::QueryParse;
+using kalvorden::QueryPurpose;
+
+namespace {
+
+void CheckAccepted(const DesignQuery& query) {
+  const kalvorden::Quad zero = 0;
+  for (int field = 0; field < kalvorden::kValueFieldCount; ++field) {
+    const kalvorden::QueryList& list = query.lists[field];
+    if (list.count < 1 || list.count > kalvorden::kMostValuesPerField ||
+        list.texts.size() > static_cast<size_t>(kalvorden::kMostValuesPerField)) {
+      __builtin_trap();
+    }
+    const bool positive =
+        kalvorden::FieldInfo(static_cast<kalvorden::ValueField>(field)).mustBePositive;
+    for (int i = 0; i < list.count; ++i) {
+      const kalvorden::Quad v = list.values[i];
+      if (!kalvorden::IsFinite(v) || (positive ? !(v > zero) : v < zero)) {
+        __builtin_trap();
+      }
+    }
+  }
+}
+
+void CheckRoundTrip(const DesignQuery& query, QueryPurpose purpose) {
+  const QueryParse again =
+      kalvorden::ParseDesignQuery(kalvorden::EncodeDesignQuery(query), QueryPurpose::kDesign);
+  if (purpose == QueryPurpose::kExplain) {
+    return;  // the span is not part of a design link
+  }
+  if (!again.ok() || again.query.continuity != query.continuity) {
+    __builtin_trap();
+  }
+  for (int field = 0; field < kalvorden::kValueFieldCount; ++field) {
+    const kalvorden::QueryList& a = query.lists[field];
+    const kalvorden::QueryList& b = again.query.lists[field];
+    if (a.count != b.count ||
+        std::memcmp(a.values.data(), b.values.data(), sizeof(a.values[0]) * a.count) != 0) {
+      __builtin_trap();
+    }
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string_view query(reinterpret_cast<const char*>(data), size);
+  for (const QueryPurpose purpose : {QueryPurpose::kDesign, QueryPurpose::kExplain}) {
+    const QueryParse parse = kalvorden::ParseDesignQuery(query, purpose);
+    for (const kalvorden::QueryError& error : parse.errors) {
+      if (error.message.empty() || error.field < -1 || error.field >= kalvorden::kValueFieldCount ||
+          error.position < 0 || error.position >= kalvorden::kMostValuesPerField) {
+        __builtin_trap();
+      }
+    }
+    if (parse.ok()) {
+      CheckAccepted(parse.query);
+      CheckRoundTrip(parse.query, purpose);
+    }
+  }
+  return 0;
+}

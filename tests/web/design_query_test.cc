@@ -1,0 +1,190 @@
+#include "web/design_query.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <tuple>
+
+#include "numeric/decimal.h"
+
+using namespace kalvorden;
+
+namespace {
+
+constexpr const char* kFiveLists = "wheel-load=72.5&top-cover=50&paving=1.44&fs=170&fc=10";
+
+Quad Decimal(const char* text) {
+  Quad value = 0;
+  EXPECT_TRUE(ParseDecimal(text, &value)) << text;
+  return value;
+}
+
+bool Same(Quad a, Quad b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+}  // namespace
+
+TEST(DesignQuery, ValueTextsAcceptedAndRefused) {
+  // The field, the text as typed, and the message (empty: accepted).
+  // clang-format off
+  const std::tuple<ValueField, std::string, std::string> cases[] = {
+      {ValueField::kWheelLoad, "72.5", ""},
+      {ValueField::kWheelLoad, " 72.5 ", ""},
+      {ValueField::kWheelLoad, "0", ""},
+      {ValueField::kWheelLoad, "-0", ""},
+      {ValueField::kWheelLoad, "1e3", ""},
+      {ValueField::kWheelLoad, ".5", ""},
+      {ValueField::kWheelLoad, "5.", ""},
+      {ValueField::kWheelLoad, "72,5", "Use a decimal point: 72.5, not 72,5."},
+      {ValueField::kWheelLoad, "1,440", "Use a decimal point: 72.5, not 72,5."},
+      {ValueField::kWheelLoad, "72 5", "Enter a number, such as 72.5."},
+      {ValueField::kWheelLoad, "72.5 kN", "Enter a number, such as 72.5."},
+      {ValueField::kWheelLoad, "72.5.1", "Enter a number, such as 72.5."},
+      {ValueField::kWheelLoad, "inf", "Enter a number, such as 72.5."},
+      {ValueField::kWheelLoad, "nan", "Enter a number, such as 72.5."},
+      {ValueField::kWheelLoad, "0x10", "Enter a number, such as 72.5."},
+      {ValueField::kWheelLoad, "1e", "Enter a number, such as 72.5."},
+      {ValueField::kWheelLoad, ".", "Enter a number, such as 72.5."},
+      {ValueField::kWheelLoad, "+", "Enter a number, such as 72.5."},
+      {ValueField::kWheelLoad, "1e5000", "Too large: enter a finite number."},
+      {ValueField::kWheelLoad, "-1", "Must not be negative."},
+      {ValueField::kTopCover, "-0.001", "Must not be negative."},
+      {ValueField::kPaving, "-1e-30", "Must not be negative."},
+      {ValueField::kSteelStress, "0", "Must be above zero."},
+      {ValueField::kSteelStress, "-0", "Must be above zero."},
+      {ValueField::kConcreteStress, "-10", "Must be above zero."},
+      {ValueField::kConcreteStress, "1e-5000", "Must be above zero."},  // underflows to zero
+      {ValueField::kConcreteStress, "1e-4940", ""},                     // subnormal, above zero
+  };
+  // clang-format on
+  for (const auto& [field, text, message] : cases) {
+    Quad value = -1;
+    EXPECT_EQ(CheckValueText(field, text, &value), message) << FieldInfo(field).name << " " << text;
+  }
+}
+
+TEST(DesignQuery, ValuesConvertExactlyAndInOrder) {
+  const QueryParse parse = ParseDesignQuery(
+      "wheel-load=72.5&wheel-load=&wheel-load=100.1&top-cover=50&paving=1.44&fs=170&fc=10"
+      "&fc=0.1e2&continuity=on&at=20261207140309",
+      QueryPurpose::kDesign);
+  ASSERT_TRUE(parse.ok()) << parse.errors[0].message;
+  const QueryList& loads = parse.query.list(ValueField::kWheelLoad);
+  ASSERT_EQ(loads.count, 2);
+  EXPECT_EQ(loads.texts.size(), 3U);  // the empty input keeps its place
+  EXPECT_TRUE(Same(loads.values[0], Decimal("72.5")));
+  EXPECT_TRUE(Same(loads.values[1], Decimal("100.1")));
+  EXPECT_EQ(parse.query.list(ValueField::kConcreteStress).count, 2);
+  EXPECT_TRUE(parse.query.continuity);
+  ASSERT_TRUE(parse.query.hasClock);
+  EXPECT_EQ(parse.query.clock.year, 2026);
+  EXPECT_EQ(parse.query.clock.second, 9);
+  // A link made from the query reads back the same.
+  EXPECT_EQ(EncodeDesignQuery(parse.query),
+            "wheel-load=72.5&wheel-load=100.1&top-cover=50&paving=1.44&fs=170&fc=10&fc=0.1e2"
+            "&continuity=on&at=20261207140309");
+}
+
+TEST(DesignQuery, PercentDecodingBeforeChecking) {
+  // clang-format off
+  const std::tuple<std::string, int, std::string> cases[] = {
+      {"wheel-load=72%2E5", -1, ""},
+      {"wheel%2Dload=72.5", -1, ""},
+      {"wheel-load=+72.5+", -1, ""},         // "+" decodes to a blank, trimmed
+      {"wheel-load=72%2C5", 0, "Use a decimal point: 72.5, not 72,5."},
+      {"wheel-load=72%00", 0, "Enter a number, such as 72.5."},
+      {"wheel-load=%FF", 0, "Enter a number, such as 72.5."},
+      {"wheel-load=72%2", -1, "The query holds a \"%\" that is not followed by two hex digits."},
+      {"wheel-load=72%G1", -1, "The query holds a \"%\" that is not followed by two hex digits."},
+      {"%=1", -1, "The query holds a \"%\" that is not followed by two hex digits."},
+  };
+  // clang-format on
+  for (const auto& [first, field, message] : cases) {
+    const std::string query = first + "&top-cover=50&paving=1.44&fs=170&fc=10";
+    const QueryParse parse = ParseDesignQuery(query, QueryPurpose::kDesign);
+    if (message.empty()) {
+      EXPECT_TRUE(parse.ok()) << query << ": " << parse.errors[0].message;
+      continue;
+    }
+    ASSERT_FALSE(parse.ok()) << query;
+    EXPECT_EQ(parse.errors[0].field, field) << query;
+    EXPECT_EQ(parse.errors[0].message, message) << query;
+  }
+}
+
+TEST(DesignQuery, RequestLevelFaults) {
+  // The query, its purpose, the first message and where it belongs.
+  // clang-format off
+  const std::tuple<std::string, QueryPurpose, int, int, std::string> cases[] = {
+      {"", QueryPurpose::kDesign, 0, 0, "Enter at least one value."},
+      {"top-cover=50&paving=1.44&fs=170&fc=10", QueryPurpose::kDesign, 0, 0,
+       "Enter at least one value."},
+      {"wheel-load=&top-cover=50&paving=1.44&fs=170&fc=10", QueryPurpose::kDesign, 0, 0,
+       "Enter at least one value."},
+      {std::string(kFiveLists) + "&wheel-load=1&wheel-load=2&wheel-load=3&wheel-load=4&wheel-load=5",
+       QueryPurpose::kDesign, 0, 4, "At most 5 values."},
+      {std::string(kFiveLists) + "&file=/etc/passwd", QueryPurpose::kDesign, -1, 0,
+       "Unknown field \"file\"."},
+      {std::string(kFiveLists) + "&continuity=yes", QueryPurpose::kDesign, -1, 0,
+       "continuity is on or off."},
+      {std::string(kFiveLists) + "&continuity=on&continuity=on", QueryPurpose::kDesign, -1, 0,
+       "The field \"continuity\" is given more than once."},
+      {std::string(kFiveLists) + "&at=20261307140309", QueryPurpose::kDesign, -1, 0,
+       "at must be a date and time written YYYYMMDDhhmmss."},
+      {std::string(kFiveLists) + "&at=2026120714030", QueryPurpose::kDesign, -1, 0,
+       "at must be a date and time written YYYYMMDDhhmmss."},
+      {std::string(kFiveLists) + "&span=1.500", QueryPurpose::kDesign, -1, 0,
+       "A span belongs to the calculation sheet, not to a design."},
+      {kFiveLists, QueryPurpose::kExplain, -1, 0, "Give the span, such as span=1.500."},
+      {std::string(kFiveLists) + "&fc=12&span=1.5", QueryPurpose::kExplain, 4, 0,
+       "The calculation sheet takes exactly one value here."},
+  };
+  // clang-format on
+  for (const auto& [query, purpose, field, position, message] : cases) {
+    const QueryParse parse = ParseDesignQuery(query, purpose);
+    ASSERT_FALSE(parse.ok()) << query;
+    EXPECT_EQ(parse.errors[0].field, field) << query;
+    EXPECT_EQ(parse.errors[0].position, position) << query;
+    EXPECT_EQ(parse.errors[0].message, message) << query;
+  }
+}
+
+TEST(DesignQuery, SpansAsPrinted) {
+  // clang-format off
+  const std::pair<std::string, int32_t> cases[] = {
+      {"1.000", 1000}, {"1", 1000}, {"1.5", 1500}, {"1.025", 1025}, {"3.750", 3750},
+      {"3.7500", 3750}, {"2.00", 2000},
+      {"0.975", -1}, {"3.775", -1}, {"1.026", -1}, {"1.0251", -1}, {"1,5", -1}, {"-1", -1},
+      {".5", -1}, {"1e0", -1}, {"99999999999999999999", -1}, {"", -1},
+  };
+  // clang-format on
+  for (const auto& [span, thousandths] : cases) {
+    const QueryParse parse =
+        ParseDesignQuery(std::string(kFiveLists) + "&span=" + span, QueryPurpose::kExplain);
+    EXPECT_EQ(parse.ok(), thousandths > 0) << span;
+    if (thousandths > 0) {
+      EXPECT_EQ(parse.query.spanThousandths, thousandths) << span;
+      EXPECT_EQ(SpanText(thousandths), SpanText(parse.query.spanThousandths));
+    }
+  }
+  EXPECT_EQ(SpanText(1025), "1.025");
+}
+
+TEST(DesignQuery, EveryFaultIsListed) {
+  const QueryParse parse = ParseDesignQuery(
+      "wheel-load=72,5&top-cover=-5&paving=x&fs=0&fc=10&fc=1e9999", QueryPurpose::kDesign);
+  ASSERT_EQ(parse.errors.size(), 5U);
+  const std::pair<int, int> places[] = {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 1}};
+  for (size_t i = 0; i < parse.errors.size(); ++i) {
+    EXPECT_EQ(parse.errors[i].field, places[i].first) << i;
+    EXPECT_EQ(parse.errors[i].position, places[i].second) << i;
+  }
+}
+
+TEST(DesignQuery, LinkComponentsAreEncoded) {
+  EXPECT_EQ(EncodeQueryComponent("1.5e+2"), "1.5e%2B2");
+  EXPECT_EQ(EncodeQueryComponent("<a&b=c>"), "%3Ca%26b%3Dc%3E");
+  EXPECT_EQ(EncodeQueryComponent("\xff "), "%FF%20");
+}

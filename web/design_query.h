@@ -1,0 +1,103 @@
+#pragma once
+
+// The values of a design as the web page sends them: a form-urlencoded query
+// whose field names are those of the command-line options. Parsing is
+// strict: a value is a decimal number written with a decimal point that
+// converts to a finite binary128 value in full, and each value must be one a
+// slab can be designed for. Nothing is reinterpreted: a decimal comma is
+// refused with a hint, never read as a point or as the end of the number.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "numeric/quad.h"
+
+namespace kalvorden {
+
+// The five value lists, in the order the design nests them.
+enum class ValueField : uint8_t { kWheelLoad, kTopCover, kPaving, kSteelStress, kConcreteStress };
+constexpr int kValueFieldCount = 5;
+// Inputs of one list on the form, and values one list may hold.
+constexpr int kMostValuesPerField = 5;
+
+struct ValueFieldInfo {
+  std::string_view name;   // the query's field name: "wheel-load"
+  std::string_view label;  // "Wheel load"
+  std::string_view unit;   // "kN"
+  bool mustBePositive;     // fc and fs: above zero; the others: not negative
+  std::array<std::string_view, kMostValuesPerField> typical;  // placeholders, "" for none
+};
+const ValueFieldInfo& FieldInfo(ValueField field);
+
+// One list as sent: every input in order, as typed (decoded), empty inputs
+// included so a form can be shown again as it was, and the values of the
+// inputs that were filled in.
+struct QueryList {
+  std::vector<std::string> texts;
+  int32_t count = 0;
+  std::array<Quad, kMostValuesPerField> values{};
+};
+
+// A reading of the clock carried by a link (at=YYYYMMDDhhmmss), so that a
+// download is stamped with the same instant as the page that offered it.
+struct QueryClock {
+  int year = 0;
+  int month = 0;
+  int day = 0;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+};
+
+struct DesignQuery {
+  std::array<QueryList, kValueFieldCount> lists;
+  bool continuity = false;      // CF 0.8 when set, 1.0 otherwise
+  bool hasSpan = false;         // span=S, for the calculation sheet
+  int32_t spanThousandths = 0;  // S in thousandths of a metre, one of the 111 swept spans
+  bool hasClock = false;
+  QueryClock clock;
+
+  const QueryList& list(ValueField field) const { return lists[static_cast<int>(field)]; }
+};
+
+// Where a message belongs: beside one input of a list, or (field < 0) to
+// the request as a whole.
+struct QueryError {
+  int field = -1;    // a ValueField, or -1
+  int position = 0;  // the input's place in its list
+  std::string message;
+};
+
+struct QueryParse {
+  DesignQuery query;
+  std::vector<QueryError> errors;
+  bool ok() const { return errors.empty(); }
+};
+
+// What the request asks for: a run of every combination (at least one value
+// per list), or one case and one span (exactly one value per list and a
+// span).
+enum class QueryPurpose : uint8_t { kDesign, kExplain };
+
+// Parses the query part of a URL (without the "?"). Every fault found is
+// listed, each with its place, so a form can show them all at once.
+QueryParse ParseDesignQuery(std::string_view query, QueryPurpose purpose);
+
+// Checks one value as typed, as the page's script does while it is typed:
+// an empty string when the text is a value `field` accepts, else the message.
+std::string CheckValueText(ValueField field, std::string_view text, Quad* value);
+
+// Query text for a link: the lists, continuity and clock of `query`, each
+// value exactly as it was typed, percent-encoded ("wheel-load=72.5&...").
+std::string EncodeDesignQuery(const DesignQuery& query);
+
+// Percent-encodes one value for a query (unreserved characters kept).
+std::string EncodeQueryComponent(std::string_view text);
+
+// The printed form of a span given in thousandths ("1.025").
+std::string SpanText(int32_t thousandths);
+
+}  // namespace kalvorden
