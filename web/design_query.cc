@@ -27,9 +27,9 @@ constexpr std::string_view kNegative = "Must not be negative.";
 constexpr std::string_view kMissing = "Enter at least one value.";
 constexpr std::string_view kOneValue = "The calculation sheet takes exactly one value here.";
 
-constexpr int32_t kFirstSpan = 1000;  // thousandths of a metre
-constexpr int32_t kLastSpan = 3750;
-constexpr int32_t kSpanStep = 25;
+constexpr int32_t kFirstSpanMillimetres = 1000;
+constexpr int32_t kLastSpanMillimetres = 3750;
+constexpr int32_t kSpanStepMillimetres = 25;
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') {
@@ -124,15 +124,16 @@ std::string_view TrimBlanks(std::string_view text) {
 }
 
 // span=S as printed: whole metres, a point and up to three decimals (more
-// only as trailing zeros). Read exactly, as thousandths.
-bool ParseSpan(std::string_view text, int32_t& thousandths) {
+// only as trailing zeros). Read exactly, in thousandths, so no rounding can
+// make a span that is not swept look like one that is.
+bool ParseSpan(std::string_view text, int32_t& index) {
   if (text.empty() || !IsDigit(text[0])) {
     return false;
   }
   int64_t value = 0;
   size_t i = 0;
   for (; i < text.size() && IsDigit(text[i]); ++i) {
-    if (value > kLastSpan) {
+    if (value > kLastSpanMillimetres) {
       return false;
     }
     value = value * 10 + (text[i] - '0');
@@ -152,10 +153,11 @@ bool ParseSpan(std::string_view text, int32_t& thousandths) {
       scale /= 10;
     }
   }
-  if (value < kFirstSpan || value > kLastSpan || (value - kFirstSpan) % kSpanStep != 0) {
+  if (value < kFirstSpanMillimetres || value > kLastSpanMillimetres ||
+      (value - kFirstSpanMillimetres) % kSpanStepMillimetres != 0) {
     return false;
   }
-  thousandths = static_cast<int32_t>(value);
+  index = static_cast<int32_t>((value - kFirstSpanMillimetres) / kSpanStepMillimetres);
   return true;
 }
 
@@ -229,7 +231,7 @@ void ParseSingleField(QueryParse& parse, std::string_view name, const std::strin
       AddError(parse, -1, 0, "continuity is on or off.");
     }
   } else if (which == 1) {
-    query.hasSpan = ParseSpan(value, query.spanThousandths);
+    query.hasSpan = ParseSpan(value, query.spanIndex);
     if (!query.hasSpan) {
       AddError(parse, -1, 0,
                "span must be one of the swept spans, 1.000 to 3.750 m in steps of 0.025.");
@@ -409,12 +411,6 @@ std::string EncodeDesignQuery(const DesignQuery& query) {
     AppendPair(out, "at", at);
   }
   return out;
-}
-
-std::string SpanText(int32_t thousandths) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%d.%03d", thousandths / 1000, thousandths % 1000);
-  return text;
 }
 
 }  // namespace kalvorden

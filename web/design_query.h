@@ -52,11 +52,15 @@ struct QueryClock {
   int second = 0;
 };
 
+// The continuity factor with continuity=on: 0.8 widened from single
+// precision, as the dialogue widens it (0.800000011920928955078125).
+constexpr Quad kContinuityFactorApplied = Widen(0.8f);
+
 struct DesignQuery {
   std::array<QueryList, kValueFieldCount> lists;
-  bool continuity = false;      // CF 0.8 when set, 1.0 otherwise
-  bool hasSpan = false;         // span=S, for the calculation sheet
-  int32_t spanThousandths = 0;  // S in thousandths of a metre, one of the 111 swept spans
+  bool continuity = false;  // CF 0.8 when set, 1.0 otherwise
+  bool hasSpan = false;     // span=S, for the calculation sheet
+  int32_t spanIndex = 0;    // the swept span: 0 for 1.000 m ... 110 for 3.750 m
   bool hasClock = false;
   QueryClock clock;
 
@@ -96,8 +100,5 @@ std::string EncodeDesignQuery(const DesignQuery& query);
 
 // Percent-encodes one value for a query (unreserved characters kept).
 std::string EncodeQueryComponent(std::string_view text);
-
-// The printed form of a span given in thousandths ("1.025").
-std::string SpanText(int32_t thousandths);
 
 }  // namespace kalvorden

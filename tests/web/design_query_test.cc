@@ -1,4 +1,5 @@
 #include "web/design_query.h"
+#include "web/result_page.h"
 
 #include <gtest/gtest.h>
 
@@ -154,22 +155,20 @@ TEST(DesignQuery, RequestLevelFaults) {
 TEST(DesignQuery, SpansAsPrinted) {
   // clang-format off
   const std::pair<std::string, int32_t> cases[] = {
-      {"1.000", 1000}, {"1", 1000}, {"1.5", 1500}, {"1.025", 1025}, {"3.750", 3750},
-      {"3.7500", 3750}, {"2.00", 2000},
+      {"1.000", 0}, {"1", 0}, {"1.5", 20}, {"1.025", 1}, {"3.750", 110},
+      {"3.7500", 110}, {"2.00", 40},
       {"0.975", -1}, {"3.775", -1}, {"1.026", -1}, {"1.0251", -1}, {"1,5", -1}, {"-1", -1},
       {".5", -1}, {"1e0", -1}, {"99999999999999999999", -1}, {"", -1},
   };
   // clang-format on
-  for (const auto& [span, thousandths] : cases) {
+  for (const auto& [span, index] : cases) {
     const QueryParse parse =
         ParseDesignQuery(std::string(kFiveLists) + "&span=" + span, QueryPurpose::kExplain);
-    EXPECT_EQ(parse.ok(), thousandths > 0) << span;
-    if (thousandths > 0) {
-      EXPECT_EQ(parse.query.spanThousandths, thousandths) << span;
-      EXPECT_EQ(SpanText(thousandths), SpanText(parse.query.spanThousandths));
+    EXPECT_EQ(parse.ok(), index >= 0) << span;
+    if (index >= 0) {
+      EXPECT_EQ(parse.query.spanIndex, index) << span;
     }
   }
-  EXPECT_EQ(SpanText(1025), "1.025");
 }
 
 TEST(DesignQuery, EveryFaultIsListed) {
@@ -187,4 +186,21 @@ TEST(DesignQuery, LinkComponentsAreEncoded) {
   EXPECT_EQ(EncodeQueryComponent("1.5e+2"), "1.5e%2B2");
   EXPECT_EQ(EncodeQueryComponent("<a&b=c>"), "%3Ca%26b%3Dc%3E");
   EXPECT_EQ(EncodeQueryComponent("\xff "), "%FF%20");
+}
+
+TEST(ResultPage, ValuesInFullWithoutNeedlessExponents) {
+  // clang-format off
+  const std::pair<const char*, const char*> cases[] = {
+      {"50", "50"}, {"72.5", "72.5"}, {"100.1", "100.1"}, {"0.1", "0.1"}, {"1440", "1440"},
+      {"1.5e-5", "0.000015"}, {"1e-8", "1e-08"}, {"1e21", "1e+21"}, {"1e20", "100000000000000000000"},
+      {"123456789.123456789", "123456789.123456789"}, {"-0", "-0"},
+      {"0.1000000000000000000000000000000000001", "0.1"},
+  };
+  // clang-format on
+  for (const auto& [typed, shown] : cases) {
+    const Quad value = Decimal(typed);
+    const std::string exact = ExactDecimal(value);
+    EXPECT_EQ(exact, shown) << typed;
+    EXPECT_TRUE(Same(Decimal(exact.c_str()), value)) << typed;
+  }
 }

@@ -1,0 +1,161 @@
+#!/usr/bin/env python3
+"""The design page in a real browser, used as an engineer would use it.
+
+Starts `kalvorden serve --port 0`, opens its page in headless Chromium
+(driven by chromedriver through Selenium), types the values of the worked
+example, one of them wrong first (its message must appear beside its field),
+submits with the keyboard, and checks that the result page holds the
+report's rows exactly and a chart. Takes a screenshot of the result page.
+
+Usage: browser_test.py KALVORDEN GOLDEN_REPORT SCREENSHOT_PNG
+
+Exits 77 (reported as skipped by CTest) only when Chromium, chromedriver or
+Selenium is not installed.
+"""
+
+import os
+import select
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+
+SKIPPED = 77
+SERVER_START_SECONDS = 30
+PAGE_SECONDS = 60
+
+VALUES = {"wheel-load-1": "72.5", "top-cover-1": "50", "paving-1": "1.5",
+          "fs-1": "165", "fc-1": "10"}
+COMMA_MESSAGE = "Use a decimal point: 72.5, not 72,5."
+
+
+def report_rows(path):
+    """The 59-character rows of a report file: records of 11 blanks and a
+    row, recognised by the " at " between bar and spacing."""
+    with open(path, "rb") as report:
+        text = report.read().decode("ascii")
+    rows = []
+    for line in text.replace("\f", "\n").replace("\r", "\n").split("\n"):
+        if len(line) == 70 and line.startswith(" " * 11) and line[43:47] == " at ":
+            rows.append(line[11:])
+    return rows
+
+
+def start_server(binary):
+    server = subprocess.Popen([binary, "serve", "--port", "0"], stdout=subprocess.PIPE,
+                              stderr=subprocess.PIPE, text=True)
+    ready, _, _ = select.select([server.stdout], [], [], SERVER_START_SECONDS)
+    if not ready:
+        server.kill()
+        raise AssertionError("the server printed no URL")
+    url = server.stdout.readline().strip()
+    if not url.startswith("http://127.0.0.1:"):
+        server.kill()
+        raise AssertionError("unexpected first line: %r (%s)" % (url, server.stderr.read()))
+    return server, url
+
+
+def open_browser(profile):
+    from selenium import webdriver
+    from selenium.webdriver.chrome.service import Service
+
+    options = webdriver.ChromeOptions()
+    options.binary_location = shutil.which("chromium")
+    # A root container has no user namespace for Chromium's sandbox and a
+    # small /dev/shm.
+    for argument in ("--headless=new", "--no-sandbox", "--disable-dev-shm-usage",
+                     "--disable-gpu", "--window-size=1280,1500", "--user-data-dir=" + profile):
+        options.add_argument(argument)
+    browser = webdriver.Chrome(service=Service(shutil.which("chromedriver")), options=options)
+    browser.set_page_load_timeout(PAGE_SECONDS)
+    browser.set_script_timeout(PAGE_SECONDS)
+    return browser
+
+
+def check(condition, what):
+    if not condition:
+        raise AssertionError(what)
+
+
+def use_the_page(browser, url, golden_rows, screenshot):
+    from selenium.webdriver.common.by import By
+    from selenium.webdriver.common.keys import Keys
+    from selenium.webdriver.support.ui import WebDriverWait
+
+    wait = WebDriverWait(browser, PAGE_SECONDS)
+    browser.get(url)
+    check("KALVORDEN" in browser.title, "the form page's title: %r" % browser.title)
+
+    # A decimal comma: the message appears beside the field while typing.
+    load = browser.find_element(By.ID, "wheel-load-1")
+    load.send_keys("72,5")
+    message = browser.find_element(By.ID, "wheel-load-1-message")
+    wait.until(lambda _: message.text == COMMA_MESSAGE)
+    check(message.find_element(By.XPATH, "..") == load.find_element(By.XPATH, ".."),
+          "the message is not beside its field")
+    check(load.get_attribute("aria-invalid") == "true", "the field is not marked invalid")
+    label = browser.find_element(By.CSS_SELECTOR, "label[for='wheel-load-1']")
+    check(label.text.startswith("Wheel load"), "the field has no label")
+
+    # Corrected, the message goes; the other values are typed in turn.
+    load.send_keys(Keys.BACKSPACE * 4, "72.5")
+    wait.until(lambda _: message.text == "")
+    for field, value in VALUES.items():
+        if field != "wheel-load-1":
+            browser.find_element(By.ID, field).send_keys(value)
+    browser.find_element(By.ID, "fc-1").send_keys(Keys.ENTER)
+
+    wait.until(lambda _: "/design?" in browser.current_url)
+    wait.until(lambda _: browser.find_elements(By.CSS_SELECTOR, "table.rows tbody tr"))
+    rows = [row.get_attribute("textContent")
+            for row in browser.find_elements(By.CSS_SELECTOR, "table.rows tbody tr")]
+    check(rows == golden_rows, "the page's rows differ from the report's:\n%s\n%s"
+          % ("\n".join(rows[:3]), "\n".join(golden_rows[:3])))
+    browser.save_screenshot(screenshot)
+    charts = browser.find_elements(By.CSS_SELECTOR, "figure.chart svg")
+    check(len(charts) == 1 and charts[0].size["height"] > 100, "no chart on the page")
+    check(browser.find_element(By.CSS_SELECTOR, "a[href^='/download/report.rpt?']"),
+          "no report download")
+
+
+def main():
+    if len(sys.argv) != 4:
+        print(__doc__)
+        return 2
+    binary, golden, screenshot = sys.argv[1:]
+    if not shutil.which("chromium") or not shutil.which("chromedriver"):
+        print("SKIPPED: Chromium is not installed (apt-get install chromium chromium-driver "
+              "python3-selenium)")
+        return SKIPPED
+    try:
+        import selenium  # noqa: F401
+    except ImportError:
+        print("SKIPPED: Selenium is not installed (apt-get install python3-selenium)")
+        return SKIPPED
+
+    server, url = start_server(binary)
+    browser = None
+    try:
+        with tempfile.TemporaryDirectory() as profile:
+            browser = open_browser(profile)
+            use_the_page(browser, url, report_rows(golden), screenshot)
+            browser.quit()
+            browser = None
+    finally:
+        if browser is not None:
+            browser.quit()
+        server.send_signal(signal.SIGTERM)
+        try:
+            status = server.wait(timeout=30)
+        except subprocess.TimeoutExpired:
+            server.kill()
+            status = "no end after SIGTERM"
+    check(status == 0, "the server ended with %s: %s" % (status, server.stderr.read()))
+    print("PASSED: the rows and the chart are on the page; screenshot " +
+          os.path.abspath(screenshot))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

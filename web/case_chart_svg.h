@@ -1,0 +1,18 @@
+#pragma once
+
+// A case's chart as SVG to put inline in the result page, drawn by the same
+// code as the PDF's chart page.
+
+#include <cstdint>
+#include <string>
+
+#include "design/case_pipeline.h"
+
+namespace kalvorden {
+
+// The chart's <svg> element, without the XML declaration, its element ids
+// made unique to case `caseNumber` so several charts can share one page.
+// Empty when the chart could not be drawn (the page then goes without it).
+std::string CaseChartSvg(const DesignedCase& designed, int32_t caseNumber);
+
+}  // namespace kalvorden

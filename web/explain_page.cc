@@ -1,0 +1,31 @@
+#include "web/explain_page.h"
+
+#include "explain/calculation_sheet.h"
+#include "explain/span_choice.h"
+#include "web/html_page.h"
+
+namespace kalvorden {
+
+std::string ExplainPage(const DesignQuery& query) {
+  DesignCase values;
+  Quad* const fields[kValueFieldCount] = {&values.wheelLoad, &values.topCover, &values.futurePaving,
+                                          &values.steelStress, &values.concreteStress};
+  for (int field = 0; field < kValueFieldCount; ++field) {
+    *fields[field] = query.lists[field].values[0];
+  }
+  values.continuityFactor = query.continuity ? kContinuityFactorApplied : Quad(1);
+  const CalculationSheet sheet = WriteCalculationSheet(values, query.spanIndex);
+  std::string body =
+      "<p>How the row of span " + PrintedSpan(query.spanIndex) + " m was obtained, step by step.";
+  if (!sheet.designed) {
+    body += " This span could not be designed; the sheet says why.";
+  }
+  body += "</p>\n<pre class=\"sheet\">" + EscapeHtml(sheet.text) + "</pre>\n";
+  DesignQuery back = query;
+  back.hasSpan = false;
+  body += "<p><a href=\"/design?" + EscapeHtml(EncodeDesignQuery(back)) +
+          "\">The design of this case</a></p>\n";
+  return PageFrame("Calculation sheet, span " + PrintedSpan(query.spanIndex) + " m", body);
+}
+
+}  // namespace kalvorden

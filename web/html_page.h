@@ -1,0 +1,35 @@
+#pragma once
+
+// The HTML of the page's fixed parts: the form (empty, or filled in again
+// with the values and messages of a refused request), the frame every page
+// shares, and the short pages of refusals. Every text that comes from a
+// request is escaped before it is written into HTML.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "web/design_query.h"
+
+namespace kalvorden {
+
+// Escapes &, <, >, " and ' so a text stays text inside an element or a
+// quoted attribute.
+std::string EscapeHtml(std::string_view text);
+
+// The page around `body`, with `title` in the document title and heading.
+std::string PageFrame(std::string_view title, std::string_view body);
+
+// The form. `shown` (may be null) fills the inputs with the values as typed
+// and `errors` puts each message beside its input, or above the form for
+// the request as a whole.
+std::string FormPage(const DesignQuery* shown, const std::vector<QueryError>& errors);
+
+// A short page for a refusal (404, 405, 413, 503, ...) or a query that a
+// design link cannot be made from.
+std::string MessagePage(std::string_view title, std::string_view message);
+
+// The messages of a refused query as a list, for pages without the form.
+std::string ErrorList(const std::vector<QueryError>& errors);
+
+}  // namespace kalvorden

@@ -1,0 +1,225 @@
+#include "web/result_page.h"
+
+#include <bit>
+#include <cstdio>
+#include <cstdlib>
+
+#include "numeric/decimal.h"
+#include "numeric/glibc_float128.h"
+#include "report/report_row.h"
+#include "web/case_chart_svg.h"
+#include "web/downloads.h"
+#include "web/html_page.h"
+
+namespace kalvorden {
+namespace {
+
+// Where the report's columns meet, in the 59-character row: the span, the
+// minimum and actual thickness, the main bars and their spacing, the middle
+// half and the outer quarters, each with the blanks before it.
+constexpr size_t kPieceEnds[RowPieces::kCount] = {7, 17, 24, 40, 50, 59};
+
+RowPieces CutRow(std::string_view row) {
+  RowPieces cut;
+  size_t begin = 0;
+  for (int i = 0; i < RowPieces::kCount; ++i) {
+    cut.pieces[i] = row.substr(begin, kPieceEnds[i] - begin);
+    begin = kPieceEnds[i];
+  }
+  return cut;
+}
+
+// The span as printed, without the blanks before it ("1.025").
+std::string_view TrimmedSpan(std::string_view row) {
+  const std::string_view piece = CutRow(row).pieces[0];
+  return piece.substr(piece.find_first_not_of(' '));
+}
+
+std::string DescribeFault(SpanFault fault) {
+  switch (fault) {
+    case SpanFault::kInvalidInputs:
+      return "these values cannot describe a slab";
+    case SpanFault::kNoThickness:
+      return "the thickness iteration on the slab's own weight does not converge";
+    case SpanFault::kNoBarLargeEnough:
+      return "even #57 main bars would need a spacing under 125 mm";
+    case SpanFault::kOutOfRange:
+      return "the thickness, spacing or bar count is too large to design";
+    case SpanFault::kNone:
+      break;
+  }
+  return "no fault";
+}
+
+void AppendValue(std::string& html, std::string_view name, const std::string& value,
+                 std::string_view unit) {
+  html += "<dt>" + EscapeHtml(name) + "</dt><dd>" + EscapeHtml(value);
+  if (!unit.empty()) {
+    html += " " + EscapeHtml(unit);
+  }
+  html += "</dd>";
+}
+
+// "5e+01" as "50" and "1.5e-05" as "0.000015": an engineer's figures have no
+// exponent unless they are far from 1 (beyond 10^21 or below 10^-7).
+std::string WithoutExponent(const std::string& numeral) {
+  const size_t e = numeral.find('e');
+  if (e == std::string::npos) {
+    return numeral;
+  }
+  const long exponent = std::strtol(numeral.c_str() + e + 1, nullptr, 10);
+  constexpr long kLargest = 21;
+  constexpr long kSmallest = -7;
+  if (exponent >= kLargest || exponent < kSmallest) {
+    return numeral;
+  }
+  const bool negative = numeral[0] == '-';
+  std::string digits;
+  for (size_t i = negative ? 1 : 0; i < e; ++i) {
+    if (numeral[i] != '.') {
+      digits += numeral[i];
+    }
+  }
+  // The value is 0.d1d2d3... x 10^(exponent + 1).
+  const long point = exponent + 1;
+  std::string plain;
+  if (point <= 0) {
+    plain = "0." + std::string(static_cast<size_t>(-point), '0') + digits;
+  } else if (static_cast<size_t>(point) >= digits.size()) {
+    plain = digits + std::string(static_cast<size_t>(point) - digits.size(), '0');
+  } else {
+    plain = digits.substr(0, static_cast<size_t>(point)) + "." +
+            digits.substr(static_cast<size_t>(point));
+  }
+  return negative ? "-" + plain : plain;
+}
+
+constexpr std::string_view kColumnHeads[RowPieces::kCount] = {
+    "Span (m)",         "Minimum thickness (mm)", "Actual (mm)", "Main bars at spacing (mm)",
+    "Middle half bars", "Outer quarter bars"};
+
+}  // namespace
+
+std::string ExactDecimal(Quad value) {
+  char text[64];
+  // 36 significant digits always identify a binary128 value.
+  for (int digits = 1; digits <= 36; ++digits) {
+    char format[16];
+    std::snprintf(format, sizeof format, "%%.%dg", digits);
+    strfromf128(text, sizeof text, format, value);
+    Quad back = 0;
+    if (ParseDecimal(text, &back) &&
+        std::bit_cast<unsigned __int128>(back) == std::bit_cast<unsigned __int128>(value)) {
+      break;
+    }
+  }
+  return WithoutExponent(text);
+}
+
+std::string ExplainQuery(const DesignCase& c, std::string_view spanText) {
+  DesignQuery query;
+  const Quad values[kValueFieldCount] = {c.wheelLoad, c.topCover, c.futurePaving, c.steelStress,
+                                         c.concreteStress};
+  for (int field = 0; field < kValueFieldCount; ++field) {
+    query.lists[field].texts.push_back(ExactDecimal(values[field]));
+  }
+  query.continuity = !(c.continuityFactor == 1);
+  return EncodeDesignQuery(query) + "&span=" + std::string(spanText);
+}
+
+ResultPage::ResultPage(const DesignQuery& query) : designQuery_(EncodeDesignQuery(query)) {}
+
+void ResultPage::AddCase(const DesignedCase& designed) {
+  ++caseCount_;
+  if (designed.sweep.fault != SpanFault::kNone) {
+    ++undesignedCount_;
+  }
+  if (caseCount_ <= kCasesShownInFull) {
+    AppendCase(designed);
+  }
+}
+
+void ResultPage::AppendCase(const DesignedCase& designed) {
+  const DesignCase& c = designed.designCase;
+  const std::string number = std::to_string(caseCount_);
+  std::string& html = cases_;
+  html += "<section class=\"case\" id=\"case-" + number + "\" aria-labelledby=\"case-" + number +
+          "-title\">\n<h2 id=\"case-" + number + "-title\">Case " + number + "</h2>\n";
+  html += "<dl class=\"values\">";
+  AppendValue(html, "Wheel load", ExactDecimal(c.wheelLoad), "kN");
+  AppendValue(html, "Top cover", ExactDecimal(c.topCover), "mm");
+  AppendValue(html, "Future paving", ExactDecimal(c.futurePaving), "kN/m\u00b2");
+  AppendValue(html, "Allowable steel stress fs", ExactDecimal(c.steelStress), "MPa");
+  AppendValue(html, "Allowable concrete stress fc", ExactDecimal(c.concreteStress), "MPa");
+  AppendValue(html, "Modular ratio n", std::to_string(c.modularRatio), "");
+  AppendValue(html, "Continuity factor",
+              c.continuityFactor == 1 ? "1.0" : "0.8 (" + ExactDecimal(c.continuityFactor) + ")",
+              "");
+  html += "</dl>\n";
+  if (designed.sweep.fault != SpanFault::kNone) {
+    SpanDesign first;
+    first.spanLength = designed.sweep.firstFaultSpan;
+    const ReportLine firstRow = FormatRow(first);
+    html += "<p class=\"note\">Not designed in full: " + DescribeFault(designed.sweep.fault) +
+            ", first at span " + EscapeHtml(TrimmedSpan(View(firstRow))) +
+            " m. Such rows show asterisks.</p>\n";
+  }
+
+  const std::string chart = CaseChartSvg(designed, caseCount_);
+  if (!chart.empty()) {
+    html += "<figure class=\"chart\">" + chart + "<figcaption>Case " + number +
+            ": slab thickness and main bar spacing against span</figcaption></figure>\n";
+  }
+  html += "<table class=\"rows\"><caption>Case " + number +
+          ": the rows as the report prints them; each span links to its calculation "
+          "sheet</caption>\n<thead><tr>";
+  for (const std::string_view head : kColumnHeads) {
+    html += "<th scope=\"col\">" + std::string(head) + "</th>";
+  }
+  html += "</tr></thead>\n<tbody>\n";
+  for (int32_t i = 0; i < designed.sweep.spanCount; ++i) {
+    const ReportLine row = FormatRow(designed.spans[i]);
+    const RowPieces cut = CutRow(View(row));
+    const std::string_view spanText = TrimmedSpan(View(row));
+    const std::string_view blanks = cut.pieces[0].substr(0, cut.pieces[0].size() - spanText.size());
+    html += "<tr><td>" + std::string(blanks) + "<a href=\"/explain?" +
+            EscapeHtml(ExplainQuery(c, spanText)) + "\">" + EscapeHtml(spanText) + "</a></td>";
+    for (int piece = 1; piece < RowPieces::kCount; ++piece) {
+      html += "<td>" + EscapeHtml(cut.pieces[piece]) + "</td>";
+    }
+    html += "</tr>\n";
+  }
+  html += "</tbody></table>\n";
+
+  html += "</section>\n";
+}
+
+std::string ResultPage::Finish() const {
+  const std::string links = EscapeHtml(designQuery_);
+  std::string body = "<section class=\"summary\" aria-label=\"Summary\">\n<p>" +
+                     std::to_string(caseCount_) +
+                     (caseCount_ == 1 ? " design case" : " design cases");
+  if (undesignedCount_ == 0) {
+    body += ", all designed in full.</p>\n";
+  } else {
+    body += "; " + std::to_string(undesignedCount_) +
+            " could not be designed in full (their rows show asterisks).</p>\n";
+  }
+  if (caseCount_ > kCasesShownInFull) {
+    body += "<p class=\"note\">This page shows the first " + std::to_string(kCasesShownInFull) +
+            " cases in full; all " + std::to_string(caseCount_) + " are in the downloads.</p>\n";
+  }
+  body += "<nav class=\"downloads\" aria-label=\"Downloads\"><p>Download the whole run:";
+  const char* separator = " ";
+  for (const DownloadInfo& download : AvailableDownloads()) {
+    body += separator;
+    body += "<a href=\"" + std::string(download.path) + "?" + links + "\">" +
+            std::string(download.linkText) + "</a>";
+    separator = ", ";
+  }
+  body += ". <a href=\"/?" + links + "\">Change the values</a>.</p></nav>\n</section>\n";
+  body += cases_;
+  return PageFrame("Design results", body);
+}
+
+}  // namespace kalvorden

@@ -1,0 +1,54 @@
+#pragma once
+
+// The page of a design run, built from the stream of finished cases as they
+// arrive: a short summary, then the first cases in full (their values, the
+// rows exactly as the report prints them, each linked to its calculation
+// sheet, and the chart). Later cases are only counted, so a run of any size
+// makes a page of bounded size; the downloads hold every case.
+
+#include <cstdint>
+#include <string>
+
+#include "design/case_pipeline.h"
+#include "web/design_query.h"
+
+namespace kalvorden {
+
+constexpr int32_t kCasesShownInFull = 25;
+
+// The shortest decimal numeral that reads back as exactly `value`.
+std::string ExactDecimal(Quad value);
+
+// The query of the calculation sheet for one case and the span printed as
+// `spanText` ("1.025").
+std::string ExplainQuery(const DesignCase& designCase, std::string_view spanText);
+
+// The row of `span` cut at the report's column boundaries: the pieces,
+// joined, are the 59-character row exactly as printed.
+struct RowPieces {
+  static constexpr int kCount = 6;
+  std::string_view pieces[kCount];
+};
+
+class ResultPage {
+ public:
+  // `query` holds the request's values and the clock reading of the run.
+  explicit ResultPage(const DesignQuery& query);
+
+  void AddCase(const DesignedCase& designed);
+
+  // The complete HTML page.
+  std::string Finish() const;
+
+  int32_t caseCount() const { return caseCount_; }
+
+ private:
+  void AppendCase(const DesignedCase& designed);
+
+  std::string designQuery_;  // the request's values and clock, for the download links
+  std::string cases_;        // the HTML of the cases shown in full
+  int32_t caseCount_ = 0;
+  int32_t undesignedCount_ = 0;
+};
+
+}  // namespace kalvorden
