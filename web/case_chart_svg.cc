@@ -1,11 +1,37 @@
 #include "web/case_chart_svg.h"
 
-namespace kalvorden {
+#include "chart/case_chart.h"
 
-// The chart is drawn by the PDF's drawing code, which this build does not
-// have yet: the page goes without it.
-std::string CaseChartSvg(const DesignedCase& /*designed*/, int32_t /*caseNumber*/) {
-  return {};
+namespace kalvorden {
+namespace {
+
+// Replaces every `from` in `text` with `to`.
+void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+}
+
+}  // namespace
+
+std::string CaseChartSvg(const DesignedCase& designed, int32_t caseNumber) {
+  std::string svg;
+  if (!WriteCaseChartSvg(designed, svg)) {
+    return {};
+  }
+  // Inline in HTML, the document's XML declaration has no place.
+  const size_t start = svg.find("<svg");
+  if (start == std::string::npos) {
+    return {};
+  }
+  svg.erase(0, start);
+  // The glyphs and clip paths of every chart are named alike ("glyph0-1");
+  // on one page, each chart's names get the case's number.
+  const std::string prefix = "c" + std::to_string(caseNumber) + "-";
+  ReplaceAll(svg, "id=\"", "id=\"" + prefix);
+  ReplaceAll(svg, "href=\"#", "href=\"#" + prefix);
+  ReplaceAll(svg, "url(#", "url(#" + prefix);
+  return svg;
 }
 
 }  // namespace kalvorden

@@ -5,6 +5,7 @@
 
 #include "design/design_cases.h"
 #include "output/report_output.h"
+#include "pdf/pdf_output.h"
 
 namespace kalvorden {
 namespace {
@@ -15,8 +16,9 @@ LocalDateTime ToLocalDateTime(const QueryClock& clock) {
 
 // Creates the output of `kind` writing to `path`; null with `error` set when
 // its file cannot be created.
-std::unique_ptr<CaseOutput> MakeOutput(DownloadKind kind, const LocalDateTime& now,
-                                       const std::string& path, std::string& error) {
+std::unique_ptr<CaseOutput> MakeOutput(DownloadKind kind, const DesignInputs& inputs,
+                                       const LocalDateTime& now, const std::string& path,
+                                       std::string& error) {
   switch (kind) {
     case DownloadKind::kReport: {
       auto report = std::make_unique<ReportOutput>(now);
@@ -26,6 +28,15 @@ std::unique_ptr<CaseOutput> MakeOutput(DownloadKind kind, const LocalDateTime& n
         return nullptr;
       }
       return report;
+    }
+    case DownloadKind::kPdf: {
+      auto pdf = std::make_unique<PdfOutput>(PaperSize::kA4, now);
+      const int failure = pdf->BeginPending(path, inputs);
+      if (failure != 0) {
+        error = std::string("cannot create the PDF: ") + std::strerror(failure);
+        return nullptr;
+      }
+      return pdf;
     }
     default:
       break;
@@ -40,6 +51,8 @@ const std::vector<DownloadInfo>& AvailableDownloads() {
   static const std::vector<DownloadInfo> downloads = {
       {DownloadKind::kReport, "/download/report.rpt", "report.rpt", "application/octet-stream",
        "report (.rpt)"},
+      {DownloadKind::kPdf, "/download/report.pdf", "report.pdf", "application/pdf",
+       "PDF with charts (.pdf)"},
   };
   return downloads;
 }
@@ -47,7 +60,8 @@ const std::vector<DownloadInfo>& AvailableDownloads() {
 bool WriteDownload(DownloadKind kind, const DesignInputs& inputs, const QueryClock& clock,
                    const std::string& path, const std::function<bool()>& keepGoing,
                    std::string& error) {
-  std::unique_ptr<CaseOutput> output = MakeOutput(kind, ToLocalDateTime(clock), path, error);
+  std::unique_ptr<CaseOutput> output =
+      MakeOutput(kind, inputs, ToLocalDateTime(clock), path, error);
   if (output == nullptr) {
     return false;
   }

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <regex>
+#include <set>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -334,4 +335,34 @@ TEST(WebServerLimits, AnAddressInUseIsRefused) {
   WebServer second(options);
   EXPECT_FALSE(second.Listen(error));
   EXPECT_FALSE(error.empty());
+}
+
+TEST_F(WebServerTest, ChartsWithUniqueIdsAndThePdfDownload) {
+  const std::string query = "wheel-load=72.5&wheel-load=90&top-cover=50&paving=1.44&fs=165&fc=10";
+  const httplib::Result page = Get("/design?" + query);
+  ASSERT_TRUE(page);
+  ASSERT_EQ(page->status, 200);
+  // One inline chart per case, without the XML declaration, and no element
+  // id given twice on the page (the charts' glyphs would be mixed up).
+  const std::string& html = page->body;
+  EXPECT_EQ(html.find("<?xml"), std::string::npos);
+  size_t charts = 0;
+  for (size_t at = html.find("<figure class=\"chart\"><svg"); at != std::string::npos;
+       at = html.find("<figure class=\"chart\"><svg", at + 1)) {
+    ++charts;
+  }
+  EXPECT_EQ(charts, 2U);
+  std::set<std::string> ids;
+  const std::regex id(" id=\"([^\"]*)\"");
+  for (auto it = std::sregex_iterator(html.begin(), html.end(), id); it != std::sregex_iterator();
+       ++it) {
+    EXPECT_TRUE(ids.insert((*it)[1].str()).second) << (*it)[1].str();
+  }
+
+  const httplib::Result pdf = Get("/download/report.pdf?" + query + "&at=20261207140309");
+  ASSERT_TRUE(pdf);
+  ASSERT_EQ(pdf->status, 200);
+  EXPECT_EQ(pdf->get_header_value("Content-Type"), "application/pdf");
+  EXPECT_EQ(pdf->body.compare(0, 5, "%PDF-"), 0);
+  EXPECT_NE(pdf->body.find("%%EOF"), std::string::npos);
 }
