@@ -85,6 +85,8 @@ constexpr std::string_view kUsageForms =
     "  kalvorden explain --wheel-load V --top-cover V --paving V --fs V --fc V\n"
     "            [--continuity] --span S\n"
     "                                 the calculation of one span, on standard output\n"
+    "  kalvorden serve [--port N] [--listen ADDRESS]\n"
+    "                                 the design as a web page (see serve --help)\n"
     "  kalvorden --help | --version\n";
 
 constexpr std::string_view kListHelp =

@@ -16,6 +16,7 @@
 #include "driver/command_line.h"
 #include "driver/explain_command.h"
 #include "driver/field_input.h"
+#include "driver/serve_command.h"
 #include "numeric/decimal.h"
 #include "output/csv_output.h"
 #include "output/report_output.h"
@@ -461,6 +462,9 @@ ExplainRequest ExplainRequestOf(const CommandLine& line) {
 }  // namespace
 
 int RunKalvorden(std::span<char* const> arguments, Console& console, const ClockReader& readClock) {
+  if (!arguments.empty() && std::string_view(arguments[0]) == "serve") {
+    return RunServeCommand(arguments.subspan(1), console);
+  }
   CommandLine line;
   if (Fault fault = ParseCommandLine(arguments, line); !fault.ok()) {
     return EndWithFault(console, {}, fault);
