@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "design/design_cases.h"
+#include "output/csv_output.h"
 #include "output/report_output.h"
 #include "pdf/pdf_output.h"
 
@@ -29,6 +30,24 @@ std::unique_ptr<CaseOutput> MakeOutput(DownloadKind kind, const DesignInputs& in
       }
       return report;
     }
+    case DownloadKind::kText: {
+      auto text = std::make_unique<ReportOutput>(now, ReportEncoding::kPlainText);
+      const int failure = text->BeginPending(path, true);
+      if (failure != 0) {
+        error = std::string("cannot create the text: ") + std::strerror(failure);
+        return nullptr;
+      }
+      return text;
+    }
+    case DownloadKind::kCsv: {
+      auto csv = std::make_unique<CsvOutput>();
+      const int failure = csv->BeginPending(path, true);
+      if (failure != 0) {
+        error = std::string("cannot create the table: ") + std::strerror(failure);
+        return nullptr;
+      }
+      return csv;
+    }
     case DownloadKind::kPdf: {
       auto pdf = std::make_unique<PdfOutput>(PaperSize::kA4, now);
       const int failure = pdf->BeginPending(path, inputs);
@@ -38,8 +57,6 @@ std::unique_ptr<CaseOutput> MakeOutput(DownloadKind kind, const DesignInputs& in
       }
       return pdf;
     }
-    default:
-      break;
   }
   error = "this download is not available";
   return nullptr;
@@ -51,6 +68,10 @@ const std::vector<DownloadInfo>& AvailableDownloads() {
   static const std::vector<DownloadInfo> downloads = {
       {DownloadKind::kReport, "/download/report.rpt", "report.rpt", "application/octet-stream",
        "report (.rpt)"},
+      {DownloadKind::kText, "/download/report.txt", "report.txt", "text/plain; charset=utf-8",
+       "text (.txt)"},
+      {DownloadKind::kCsv, "/download/report.csv", "report.csv", "text/csv; charset=utf-8",
+       "table (.csv)"},
       {DownloadKind::kPdf, "/download/report.pdf", "report.pdf", "application/pdf",
        "PDF with charts (.pdf)"},
   };

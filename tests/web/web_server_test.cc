@@ -337,7 +337,7 @@ TEST(WebServerLimits, AnAddressInUseIsRefused) {
   EXPECT_FALSE(error.empty());
 }
 
-TEST_F(WebServerTest, ChartsWithUniqueIdsAndThePdfDownload) {
+TEST_F(WebServerTest, ChartsWithUniqueIdsAndEveryDownload) {
   const std::string query = "wheel-load=72.5&wheel-load=90&top-cover=50&paving=1.44&fs=165&fc=10";
   const httplib::Result page = Get("/design?" + query);
   ASSERT_TRUE(page);
@@ -365,4 +365,24 @@ TEST_F(WebServerTest, ChartsWithUniqueIdsAndThePdfDownload) {
   EXPECT_EQ(pdf->get_header_value("Content-Type"), "application/pdf");
   EXPECT_EQ(pdf->body.compare(0, 5, "%PDF-"), 0);
   EXPECT_NE(pdf->body.find("%%EOF"), std::string::npos);
+
+  // The text is the report with its first line feed dropped, CR LF as LF
+  // and CR FF as LF FF; the table has its header and a row per span.
+  const httplib::Result report = Get("/download/report.rpt?" + query + "&at=20261207140309");
+  const httplib::Result text = Get("/download/report.txt?" + query + "&at=20261207140309");
+  const httplib::Result csv = Get("/download/report.csv?" + query);
+  ASSERT_TRUE(report && text && csv);
+  ASSERT_EQ(text->status, 200);
+  std::string expected = report->body.substr(1);
+  for (size_t at = expected.find('\r'); at != std::string::npos; at = expected.find('\r', at)) {
+    expected.replace(at, 2, expected[at + 1] == '\f' ? "\n\f" : "\n");
+  }
+  EXPECT_EQ(text->body, expected);
+  ASSERT_EQ(csv->status, 200);
+  size_t lines = 0;
+  for (size_t at = csv->body.find("\r\n"); at != std::string::npos;
+       at = csv->body.find("\r\n", at + 2)) {
+    ++lines;
+  }
+  EXPECT_EQ(lines, 1U + 2U * 111U);
 }
