@@ -123,6 +123,7 @@ struct RunOutputs {
   std::vector<CaseOutput*> all;
   std::vector<std::string> labels;
   std::vector<std::unique_ptr<CaseOutput>> owned;
+  std::vector<std::string> fileNames;  // of the outputs besides the report
 };
 
 // Adds `output`, writing to `name` through a temporary file (or to standard
@@ -137,6 +138,27 @@ Fault AddOutput(std::unique_ptr<Output> output, std::string_view what, const std
   outputs.all.push_back(output.get());
   outputs.labels.push_back(OutputLabel(what, name));
   outputs.owned.push_back(std::move(output));
+  outputs.fileNames.push_back(name);
+  return {};
+}
+
+// The dialogue learns the report's name only after the other outputs exist.
+// Were one of them the report file itself (the same name, or a link to it),
+// renaming that output into place at the end would replace the report just
+// written, so the run ends before anything is written, and the report file
+// keeps what it had.
+Fault FindOutputThatIsTheReport(const ReportFile& report, const RunOutputs& outputs) {
+  struct stat reportStatus {};
+  if (fstat(report.descriptor, &reportStatus) != 0) {
+    return {};
+  }
+  for (const std::string& name : outputs.fileNames) {
+    struct stat outputStatus {};
+    if (name != "-" && stat(name.c_str(), &outputStatus) == 0 &&
+        outputStatus.st_dev == reportStatus.st_dev && outputStatus.st_ino == reportStatus.st_ino) {
+      return {kFaultUsage, "output file is the report file", "file " + QuoteName(name), {}};
+    }
+  }
   return {};
 }
 
@@ -233,6 +255,10 @@ int RunDialogue(Console& console, ReportOutput& report, const RunOutputs& output
   }
   if (opened.outcome == OpenOutcome::kFailed) {
     return EndWithFault(console, outputs.all, opened.fault);
+  }
+  if (Fault fault = FindOutputThatIsTheReport(file, outputs); !fault.ok()) {
+    AbandonReport(file);
+    return EndWithFault(console, outputs.all, fault);
   }
   const std::string reportName = file.name;
   report.BeginInPlace(std::move(file));

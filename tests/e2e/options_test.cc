@@ -357,3 +357,25 @@ TEST(FileSizeLimit, InARealShellEndsWithAWriteFailure) {
     EXPECT_EQ(FilesIn(dir), form.empty() ? 1u : 0u);
   }
 }
+
+// With the dialogue, the report's name comes after the other outputs exist.
+// An output that is the report file itself (by name or through a link)
+// would replace the finished report when renamed into place: the run ends
+// before anything is written, and an existing report keeps what it had.
+TEST(Options, OutputThatIsTheDialoguesReportFile) {
+  const struct {
+    const char* option;
+    const char* target;
+  } kCases[] = {{"--csv", "r.rpt"}, {"--text", "link.txt"}};
+  for (const auto& c : kCases) {
+    TempDir dir;
+    WriteFileBytes(dir.File("r.rpt"), "old");
+    std::filesystem::create_symlink("r.rpt", dir.File("link.txt"));
+    const RunResult run =
+        RunFixedClockWith(dir.path(), {c.option, c.target}, Answers(kWorked, "r.rpt\nY"));
+    EXPECT_EQ(run.exitStatus, 64) << c.option;
+    EXPECT_NE(run.err.find("output file is the report file"), std::string::npos) << run.err;
+    EXPECT_EQ(ReadFileBytes(dir.File("r.rpt")), "old") << c.option;
+    EXPECT_EQ(FilesIn(dir), 2u) << c.option;
+  }
+}
