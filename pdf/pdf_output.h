@@ -2,6 +2,7 @@
 
 #include <cairo.h>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -79,6 +80,7 @@ class PdfOutput final : public CaseOutput {
   void WriteIndex(const DesignInputs& inputs);
   void WriteTablePage(const std::vector<std::string>& lines, int64_t caseNumber);
   void WriteChartPage(const DesignedCase& designed, int64_t caseNumber);
+  void LearnTableGlyphs();
   void Release() noexcept;
 
   PaperSize paper_;
@@ -92,6 +94,9 @@ class PdfOutput final : public CaseOutput {
   std::unique_ptr<Sink> sink_;
   cairo_surface_t* surface_ = nullptr;
   cairo_t* cr_ = nullptr;
+  std::array<unsigned long, 128> tableGlyphs_{};
+  bool tableGlyphsKnown_ = false;
+  std::vector<cairo_glyph_t> pageGlyphs_;  // reused page after page
 };
 
 }  // namespace kalvorden
