@@ -24,6 +24,8 @@ enum class OptionKey : uint8_t {
   kOverwrite,
   kCsv,
   kText,
+  kPdf,
+  kPaper,
   kExact,
   kSpan,
   kHelp,
@@ -64,6 +66,8 @@ constexpr OptionSpec kOptions[] = {
     {"overwrite", nullptr, OptionKey::kOverwrite, {}, "let --output replace an existing file"},
     {"csv", "FILE", OptionKey::kCsv, {}, "also write the design as CSV (- : standard output)"},
     {"text", "FILE", OptionKey::kText, {}, "also write the report as plain text (- : stdout)"},
+    {"pdf", "FILE", OptionKey::kPdf, {}, "also write a PDF: an index, each case's pages and chart"},
+    {"paper", "SIZE", OptionKey::kPaper, {}, "the PDF's paper: a4 (the default) or letter"},
     {"exact", nullptr, OptionKey::kExact, {}, "design every span on the exact path alone"},
     {"span", "S", OptionKey::kSpan, {}, "(explain) the span, m, as printed: 1.000 to 3.750"},
     {"help", nullptr, OptionKey::kHelp, {}, "show this help and exit"},
@@ -77,10 +81,11 @@ constexpr int kFirstOptionValue = 256;
 constexpr std::string_view kUsageForms =
     "Usage:\n"
     "  kalvorden                      the dialogue: the program asks for every value\n"
-    "  kalvorden [--csv FILE] [--text FILE]\n"
+    "  kalvorden [--csv FILE] [--text FILE] [--pdf FILE [--paper a4|letter]]\n"
     "                                 the dialogue; the design also goes to FILE(s)\n"
     "  kalvorden --wheel-load LIST --top-cover LIST --paving LIST --fs LIST --fc LIST\n"
     "          [--continuity] --output FILE [--overwrite] [--csv FILE] [--text FILE]\n"
+    "          [--pdf FILE [--paper a4|letter]]\n"
     "                                 no dialogue: the same design from the options\n"
     "  kalvorden explain --wheel-load V --top-cover V --paving V --fs V --fc V\n"
     "            [--continuity] --span S\n"
@@ -146,6 +151,8 @@ Fault CheckExplain(const CommandLine& line) {
   notHere = line.overwrite ? "--overwrite" : notHere;
   notHere = line.csvFile.empty() ? notHere : "--csv";
   notHere = line.textFile.empty() ? notHere : "--text";
+  notHere = line.pdfFile.empty() ? notHere : "--pdf";
+  notHere = line.paperGiven ? "--paper" : notHere;
   if (notHere != nullptr) {
     return UsageFault(std::string("option ") + notHere,
                       "not with explain (the sheet goes to standard output)");
@@ -192,8 +199,13 @@ Fault CheckCombination(const CommandLine& line) {
           "standard output carries the dialogue");
     }
   }
-  const std::pair<const char*, const std::string*> files[] = {
-      {"--output", &line.reportFile}, {"--csv", &line.csvFile}, {"--text", &line.textFile}};
+  if (line.paperGiven && line.pdfFile.empty()) {
+    return UsageFault("option --paper", "only with --pdf");
+  }
+  const std::pair<const char*, const std::string*> files[] = {{"--output", &line.reportFile},
+                                                              {"--csv", &line.csvFile},
+                                                              {"--text", &line.textFile},
+                                                              {"--pdf", &line.pdfFile}};
   for (size_t i = 0; i < std::size(files); ++i) {
     for (size_t k = i + 1; k < std::size(files); ++k) {
       if (!files[i].second->empty() && *files[i].second == *files[k].second) {
@@ -229,6 +241,25 @@ Fault ApplyOption(const OptionSpec& spec, const char* value, CommandLine& line) 
       (spec.key == OptionKey::kOutput ? line.reportFile
        : spec.key == OptionKey::kCsv  ? line.csvFile
                                       : line.textFile) = text;
+      break;
+    case OptionKey::kPdf:
+      // A PDF is built in a temporary file and renamed into place; standard
+      // output cannot be.
+      if (text.empty() || IsStandardOutput(text)) {
+        return UsageFault("option --pdf" + (text.empty() ? std::string() : " " + QuoteName(text)),
+                          text.empty() ? "the file name is empty" : "a PDF goes to a file");
+      }
+      line.pdfFile = text;
+      break;
+    case OptionKey::kPaper:
+      if (text == "a4" || text == "A4") {
+        line.paper = PaperSize::kA4;
+      } else if (text == "letter" || text == "Letter") {
+        line.paper = PaperSize::kLetter;
+      } else {
+        return UsageFault("option --paper " + QuoteName(text), "a4 or letter");
+      }
+      line.paperGiven = true;
       break;
     case OptionKey::kOverwrite:
       line.overwrite = true;

@@ -9,6 +9,7 @@
 #include "design/design_inputs.h"
 #include "fault/fault.h"
 #include "output/case_output.h"
+#include "pdf/paper_size.h"
 
 namespace kalvorden {
 
@@ -31,9 +32,12 @@ struct CommandLine {
   // for by the dialogue.
   std::array<ValueList, kListOptions> lists{};
 
-  std::string reportFile;  // --output FILE
-  std::string csvFile;     // --csv FILE ("-": standard output)
-  std::string textFile;    // --text FILE ("-": standard output)
+  std::string reportFile;            // --output FILE
+  std::string csvFile;               // --csv FILE ("-": standard output)
+  std::string textFile;              // --text FILE ("-": standard output)
+  std::string pdfFile;               // --pdf FILE
+  PaperSize paper = PaperSize::kA4;  // --paper a4|letter
+  bool paperGiven = false;
 
   Command command = Command::kDesign;  // kExplain: the first argument was "explain"
   // explain --span: 0 for 1.000 m ... 110 for 3.750 m; -1 when not given.

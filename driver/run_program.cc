@@ -20,6 +20,7 @@
 #include "numeric/decimal.h"
 #include "output/csv_output.h"
 #include "output/report_output.h"
+#include "pdf/pdf_output.h"
 #include "report/field_edit.h"
 
 namespace kalvorden {
@@ -176,6 +177,12 @@ Fault AddRequestedOutputs(const CommandLine& line, const LocalDateTime& now, Run
       return fault;
     }
   }
+  if (!line.pdfFile.empty()) {
+    auto pdf = std::make_unique<PdfOutput>(line.paper, now);
+    if (Fault fault = AddOutput(std::move(pdf), "PDF", line.pdfFile, outputs); !fault.ok()) {
+      return fault;
+    }
+  }
   return {};
 }
 
@@ -185,6 +192,11 @@ Fault AddRequestedOutputs(const CommandLine& line, const LocalDateTime& now, Run
 int DesignIntoOutputs(Console& console, const DesignInputs& inputs,
                       std::span<CaseOutput* const> outputs, const DesignOptions& options,
                       DesignRunSummary& summary) {
+  for (CaseOutput* output : outputs) {
+    if (!output->Start(inputs)) {
+      return EndWithFault(console, outputs, output->failure());
+    }
+  }
   const CaseOutput* failed = nullptr;
   summary = EnumerateDesignCases(
       inputs,

@@ -23,6 +23,10 @@ std::string_view SpanFaultReason(SpanFault fault) {
   return "no fault";
 }
 
+bool CaseOutput::Start(const DesignInputs& /*inputs*/) {
+  return true;
+}
+
 std::string OutputLabel(std::string_view what, const std::string& name) {
   if (name == kStandardOutputName) {
     return std::string(what) + " on standard output";

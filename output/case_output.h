@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "design/case_pipeline.h"
+#include "design/design_inputs.h"
 #include "fault/fault.h"
 
 namespace kalvorden {
@@ -17,6 +18,12 @@ class CaseOutput {
   virtual ~CaseOutput();
   CaseOutput(const CaseOutput&) = delete;
   CaseOutput& operator=(const CaseOutput&) = delete;
+
+  // Before the first case, once the run's values are known (the dialogue
+  // asks for them after the outputs' files are created): an output that
+  // lists the cases up front (the PDF's index) does it here. Returns false
+  // as Write does.
+  virtual bool Start(const DesignInputs& inputs);
 
   // Takes the next case. Returns false when the output has failed;
   // failure() says why, and the run stops.

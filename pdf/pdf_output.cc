@@ -202,7 +202,7 @@ PdfOutput::~PdfOutput() {
 
 void PdfOutput::FailWith(const std::string& detail) {
   if (failure().ok()) {
-    Fail({kFaultWriteFailure, "write failure", "writing PDF file " + QuoteName(name_), detail});
+    Fail({kFaultWriteFailure, "write failure", "writing " + OutputLabel("PDF", name_), detail});
   }
 }
 
@@ -222,10 +222,16 @@ bool PdfOutput::CheckHealth() {
   return failure().ok();
 }
 
-int PdfOutput::BeginPending(const std::string& name, const DesignInputs& inputs) {
+int PdfOutput::BeginPending(const std::string& name, bool replace) {
   name_ = name;
-  if (const int failure = pending_.Create(name); failure != 0) {
-    return failure;
+  replace_ = replace;
+  return pending_.Create(name);
+}
+
+bool PdfOutput::Start(const DesignInputs& inputs) {
+  if (pending_.descriptor() < 0 || sink_ != nullptr) {
+    FailWith("the file was not created");
+    return false;
   }
   sink_ = std::make_unique<Sink>();
   sink_->descriptor = pending_.descriptor();
@@ -242,7 +248,7 @@ int PdfOutput::BeginPending(const std::string& name, const DesignInputs& inputs)
   cairo_pdf_surface_set_metadata(surface_, CAIRO_PDF_METADATA_CREATOR, "kalvorden");
   cairo_pdf_surface_set_metadata(surface_, CAIRO_PDF_METADATA_CREATE_DATE, creationDate_.c_str());
   WriteIndex(inputs);
-  return 0;
+  return CheckHealth();
 }
 
 void PdfOutput::WriteIndex(const DesignInputs& inputs) {
@@ -430,7 +436,7 @@ bool PdfOutput::Finish() {
     FailWith(std::strerror(sink_->error));
   } else if (status != CAIRO_STATUS_SUCCESS) {
     FailWith(cairo_status_to_string(status));
-  } else if (const int failure = pending_.Commit(true); failure != 0) {
+  } else if (const int failure = pending_.Commit(replace_); failure != 0) {
     FailWith(std::strerror(failure));
   }
   if (!failure().ok()) {

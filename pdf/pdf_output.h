@@ -13,12 +13,11 @@
 #include "design/design_inputs.h"
 #include "output/case_output.h"
 #include "output/pending_file.h"
+#include "pdf/paper_size.h"
 #include "report/local_date_time.h"
 #include "report/report_writer.h"
 
 namespace kalvorden {
-
-enum class PaperSize : uint8_t { kA4, kLetter };
 
 // Page geometry in points (1/72 inch).
 struct PaperGeometry {
@@ -58,11 +57,14 @@ class PdfOutput final : public CaseOutput {
   PdfOutput(PaperSize paper, const LocalDateTime& now);
   ~PdfOutput() override;
 
-  // Creates the temporary file beside `name` and writes the index of the
-  // cases `inputs` makes (which must be the cases then written, in order).
-  // Returns 0 or the errno of the failed creation; a failed write of the
-  // index shows at the first Write.
-  int BeginPending(const std::string& name, const DesignInputs& inputs);
+  // Creates the temporary file beside `name`, to be renamed over an
+  // existing file only when `replace`. Returns 0 or the errno of the failed
+  // creation.
+  int BeginPending(const std::string& name, bool replace);
+
+  // Writes the index of the cases `inputs` makes, which must be the cases
+  // then written, in order. Returns false as Write does.
+  bool Start(const DesignInputs& inputs) override;
 
   bool Write(const DesignedCase& designed) override;
   bool Finish() override;
@@ -87,6 +89,7 @@ class PdfOutput final : public CaseOutput {
   ReportWriter headings_;
   std::string creationDate_;
   std::string name_;
+  bool replace_ = true;
   PendingFile pending_;
   int64_t caseCount_ = 0;
   int64_t casesWritten_ = 0;

@@ -17,9 +17,8 @@ LocalDateTime ToLocalDateTime(const QueryClock& clock) {
 
 // Creates the output of `kind` writing to `path`; null with `error` set when
 // its file cannot be created.
-std::unique_ptr<CaseOutput> MakeOutput(DownloadKind kind, const DesignInputs& inputs,
-                                       const LocalDateTime& now, const std::string& path,
-                                       std::string& error) {
+std::unique_ptr<CaseOutput> MakeOutput(DownloadKind kind, const LocalDateTime& now,
+                                       const std::string& path, std::string& error) {
   switch (kind) {
     case DownloadKind::kReport: {
       auto report = std::make_unique<ReportOutput>(now);
@@ -50,7 +49,7 @@ std::unique_ptr<CaseOutput> MakeOutput(DownloadKind kind, const DesignInputs& in
     }
     case DownloadKind::kPdf: {
       auto pdf = std::make_unique<PdfOutput>(PaperSize::kA4, now);
-      const int failure = pdf->BeginPending(path, inputs);
+      const int failure = pdf->BeginPending(path, true);
       if (failure != 0) {
         error = std::string("cannot create the PDF: ") + std::strerror(failure);
         return nullptr;
@@ -81,9 +80,13 @@ const std::vector<DownloadInfo>& AvailableDownloads() {
 bool WriteDownload(DownloadKind kind, const DesignInputs& inputs, const QueryClock& clock,
                    const std::string& path, const std::function<bool()>& keepGoing,
                    std::string& error) {
-  std::unique_ptr<CaseOutput> output =
-      MakeOutput(kind, inputs, ToLocalDateTime(clock), path, error);
+  std::unique_ptr<CaseOutput> output = MakeOutput(kind, ToLocalDateTime(clock), path, error);
   if (output == nullptr) {
+    return false;
+  }
+  if (!output->Start(inputs)) {
+    output->Abandon();
+    error = FormatFault(output->failure());
     return false;
   }
   bool failed = false;

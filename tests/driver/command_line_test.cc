@@ -99,6 +99,13 @@ TEST(ParseCommandLine, AcceptedForms) {
   EXPECT_TRUE(line.lists[0].values[1] == Q("75"));
   EXPECT_TRUE(line.lists[4].values[0] == Q("10"));
 
+  ASSERT_TRUE(Parse({"--pdf", "r.pdf"}, line).ok());
+  EXPECT_EQ(line.pdfFile, "r.pdf");
+  EXPECT_EQ(line.paper, kalvorden::PaperSize::kA4);
+  ASSERT_TRUE(
+      Parse(WithLists({"--output", "r", "--pdf", "r.pdf", "--paper", "letter"}), line).ok());
+  EXPECT_EQ(line.paper, kalvorden::PaperSize::kLetter);
+
   for (const char* help : {"--help", "--he"}) {
     ASSERT_TRUE(Parse({help, "--fs", "x"}, line).ok()) << help;
     EXPECT_EQ(line.command, Command::kHelp);
@@ -135,6 +142,10 @@ TEST(ParseCommandLine, UsageErrorsNameTheOptionOrValue) {
       {WithLists({"--output", "r", "--csv", "-", "--text", "-"}),
        "options --csv and --text: both name \"-\""},
       {WithLists({"--output", "r", "--text", "r"}), "options --output and --text: both name \"r\""},
+      {{"--pdf", "-"}, "option --pdf \"-\": a PDF goes to a file"},
+      {{"--pdf", "r.pdf", "--paper", "a3"}, "option --paper \"a3\": a4 or letter"},
+      {{"--paper", "letter"}, "option --paper: only with --pdf"},
+      {WithLists({"--output", "r", "--pdf", "r"}), "options --output and --pdf: both name \"r\""},
       {WithLists({"--output", "r", "extra"}),
        "unexpected argument \"extra\": see kalvorden --help"},
   };
@@ -148,9 +159,10 @@ TEST(ParseCommandLine, UsageErrorsNameTheOptionOrValue) {
 
 TEST(UsageText, ListsEveryOption) {
   const std::string text = UsageText();
-  for (const char* option : {"--wheel-load LIST", "--top-cover LIST", "--paving LIST", "--fs LIST",
-                             "--fc LIST", "--continuity", "--output FILE", "--overwrite",
-                             "--csv FILE", "--text FILE", "--exact", "--help", "--version"}) {
+  for (const char* option :
+       {"--wheel-load LIST", "--top-cover LIST", "--paving LIST", "--fs LIST", "--fc LIST",
+        "--continuity", "--output FILE", "--overwrite", "--csv FILE", "--text FILE", "--pdf FILE",
+        "--paper SIZE", "--exact", "--help", "--version"}) {
     EXPECT_NE(text.find(std::string("\n  ") + option + " "), std::string::npos) << option;
   }
   size_t start = 0;

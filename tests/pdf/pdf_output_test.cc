@@ -26,12 +26,13 @@ int WritePdf(const kalvorden::DesignInputs& inputs, const std::string& path, Pap
              std::string* message = nullptr) {
   PdfOutput pdf(paper, kNow);
   bool done = true;
-  if (const int failure = pdf.BeginPending(path, inputs); failure != 0) {
+  if (const int failure = pdf.BeginPending(path, true); failure != 0) {
     if (message != nullptr) {
       *message = path + ": " + std::strerror(failure);
     }
     return 74;
   }
+  done = pdf.Start(inputs);
   for (const auto& designed : DesignAll(inputs)) {
     done = done && pdf.Write(*designed);
   }
