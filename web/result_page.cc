@@ -6,6 +6,7 @@
 
 #include "numeric/decimal.h"
 #include "numeric/glibc_float128.h"
+#include "output/case_output.h"
 #include "report/report_row.h"
 #include "web/case_chart_svg.h"
 #include "web/downloads.h"
@@ -33,22 +34,6 @@ RowPieces CutRow(std::string_view row) {
 std::string_view TrimmedSpan(std::string_view row) {
   const std::string_view piece = CutRow(row).pieces[0];
   return piece.substr(piece.find_first_not_of(' '));
-}
-
-std::string DescribeFault(SpanFault fault) {
-  switch (fault) {
-    case SpanFault::kInvalidInputs:
-      return "these values cannot describe a slab";
-    case SpanFault::kNoThickness:
-      return "the thickness iteration on the slab's own weight does not converge";
-    case SpanFault::kNoBarLargeEnough:
-      return "even #57 main bars would need a spacing under 125 mm";
-    case SpanFault::kOutOfRange:
-      return "the thickness, spacing or bar count is too large to design";
-    case SpanFault::kNone:
-      break;
-  }
-  return "no fault";
 }
 
 void AppendValue(std::string& html, std::string_view name, const std::string& value,
@@ -160,9 +145,9 @@ void ResultPage::AppendCase(const DesignedCase& designed) {
     SpanDesign first;
     first.spanLength = designed.sweep.firstFaultSpan;
     const ReportLine firstRow = FormatRow(first);
-    html += "<p class=\"note\">Not designed in full: " + DescribeFault(designed.sweep.fault) +
-            ", first at span " + EscapeHtml(TrimmedSpan(View(firstRow))) +
-            " m. Such rows show asterisks.</p>\n";
+    html += "<p class=\"note\">Not designed in full: " +
+            std::string(SpanFaultReason(designed.sweep.fault)) + ", first at span " +
+            EscapeHtml(TrimmedSpan(View(firstRow))) + " m. Such rows show asterisks.</p>\n";
   }
 
   const std::string chart = CaseChartSvg(designed, caseCount_);
