@@ -34,7 +34,7 @@ enum class OptionKey : uint8_t {
 
 // One row per option: getopt_long's table, the --help text and the parser
 // are all built from this list.
-struct OptionSpec {
+struct OptionRow {
   const char* name;
   const char* valueName;  // nullptr: the option takes no value
   OptionKey key;
@@ -42,7 +42,7 @@ struct OptionSpec {
   const char* help;
 };
 
-constexpr OptionSpec kOptions[] = {
+constexpr OptionRow kOptions[] = {
     {"wheel-load", "LIST", OptionKey::kList, ListOption::kWheelLoad,
      "wheel loads, kN (72.5 for MS 18)"},
     {"top-cover", "LIST", OptionKey::kList, ListOption::kTopCover,
@@ -105,8 +105,8 @@ Fault UsageFault(std::string where, std::string detail) {
   return {kFaultUsage, "usage error", std::move(where), std::move(detail)};
 }
 
-std::string OptionName(const OptionSpec& spec) {
-  return std::string("--") + spec.name;
+std::string OptionName(const OptionRow& row) {
+  return std::string("--") + row.name;
 }
 
 bool IsStandardOutput(const std::string& name) {
@@ -119,10 +119,10 @@ bool IsStandardOutput(const std::string& name) {
 Fault RefusedOption(std::span<char* const> argv, int value) {
   const bool known = optopt >= kFirstOptionValue && optopt < kFirstOptionValue + kOptionCount;
   if (known) {
-    const OptionSpec& spec = kOptions[optopt - kFirstOptionValue];
+    const OptionRow& row = kOptions[optopt - kFirstOptionValue];
     return UsageFault(
-        "option " + OptionName(spec),
-        value == ':' ? "needs a value (" + std::string(spec.valueName) + ")" : "takes no value");
+        "option " + OptionName(row),
+        value == ':' ? "needs a value (" + std::string(row.valueName) + ")" : "takes no value");
   }
   std::string text;
   if (optopt > 0 && optopt < kFirstOptionValue) {
@@ -135,13 +135,13 @@ Fault RefusedOption(std::span<char* const> argv, int value) {
 
 // explain: the five values, one number each, and a span; no output file.
 Fault CheckExplain(const CommandLine& line) {
-  for (const OptionSpec& spec : kOptions) {
-    const int list = static_cast<int>(spec.list);
-    if (spec.key == OptionKey::kList && !line.listGiven[list]) {
-      return UsageFault("option " + OptionName(spec) + " missing", "explain needs all five values");
+  for (const OptionRow& row : kOptions) {
+    const int list = static_cast<int>(row.list);
+    if (row.key == OptionKey::kList && !line.listGiven[list]) {
+      return UsageFault("option " + OptionName(row) + " missing", "explain needs all five values");
     }
-    if (spec.key == OptionKey::kList && line.lists[list].count != 1) {
-      return UsageFault("option " + OptionName(spec), "explain takes one number, not a list");
+    if (row.key == OptionKey::kList && line.lists[list].count != 1) {
+      return UsageFault("option " + OptionName(row), "explain takes one number, not a list");
     }
   }
   if (line.spanIndex < 0) {
@@ -172,13 +172,13 @@ Fault CheckCombination(const CommandLine& line) {
   if (!dialogue) {
     for (int i = 0; i < kListOptions; ++i) {
       if (!line.listGiven[i]) {
-        const OptionSpec* spec = nullptr;
-        for (const OptionSpec& candidate : kOptions) {
+        const OptionRow* row = nullptr;
+        for (const OptionRow& candidate : kOptions) {
           if (candidate.key == OptionKey::kList && static_cast<int>(candidate.list) == i) {
-            spec = &candidate;
+            row = &candidate;
           }
         }
-        return UsageFault("option " + OptionName(*spec) + " missing",
+        return UsageFault("option " + OptionName(*row) + " missing",
                           "the five list options go together");
       }
     }
@@ -217,14 +217,14 @@ Fault CheckCombination(const CommandLine& line) {
   return {};
 }
 
-Fault ApplyOption(const OptionSpec& spec, const char* value, CommandLine& line) {
+Fault ApplyOption(const OptionRow& row, const char* value, CommandLine& line) {
   const std::string text = value != nullptr ? value : "";
-  switch (spec.key) {
+  switch (row.key) {
     case OptionKey::kList: {
-      const int list = static_cast<int>(spec.list);
+      const int list = static_cast<int>(row.list);
       const std::string why = ParseValueList(text, line.lists[list]);
       if (!why.empty()) {
-        return UsageFault("option " + OptionName(spec) + " " + QuoteName(text), why);
+        return UsageFault("option " + OptionName(row) + " " + QuoteName(text), why);
       }
       line.listGiven[list] = true;
       break;
@@ -236,11 +236,11 @@ Fault ApplyOption(const OptionSpec& spec, const char* value, CommandLine& line) 
     case OptionKey::kCsv:
     case OptionKey::kText:
       if (text.empty()) {
-        return UsageFault("option " + OptionName(spec), "the file name is empty");
+        return UsageFault("option " + OptionName(row), "the file name is empty");
       }
-      (spec.key == OptionKey::kOutput ? line.reportFile
-       : spec.key == OptionKey::kCsv  ? line.csvFile
-                                      : line.textFile) = text;
+      (row.key == OptionKey::kOutput ? line.reportFile
+       : row.key == OptionKey::kCsv  ? line.csvFile
+                                     : line.textFile) = text;
       break;
     case OptionKey::kPdf:
       // A PDF is built in a temporary file and renamed into place; standard
@@ -368,8 +368,8 @@ Fault ParseCommandLine(std::span<char* const> arguments, CommandLine& line) {
     if (value < kFirstOptionValue || value >= kFirstOptionValue + kOptionCount) {
       return RefusedOption(std::span(argv.data(), static_cast<size_t>(argc)), value);
     }
-    const OptionSpec& spec = kOptions[value - kFirstOptionValue];
-    if (Fault fault = ApplyOption(spec, optarg, line); !fault.ok()) {
+    const OptionRow& row = kOptions[value - kFirstOptionValue];
+    if (Fault fault = ApplyOption(row, optarg, line); !fault.ok()) {
       return fault;
     }
     if (line.command == Command::kHelp || line.command == Command::kVersion) {
@@ -389,14 +389,14 @@ std::string UsageText() {
       "highway bridge, in metric units and IEEE binary128.\n\n";
   text += kUsageForms;
   text += "\nOptions:\n";
-  for (const OptionSpec& spec : kOptions) {
-    std::string left = "  " + OptionName(spec);
-    if (spec.valueName != nullptr) {
-      left += std::string(" ") + spec.valueName;
+  for (const OptionRow& row : kOptions) {
+    std::string left = "  " + OptionName(row);
+    if (row.valueName != nullptr) {
+      left += std::string(" ") + row.valueName;
     }
     constexpr size_t kHelpColumn = 21;
     left.resize(std::max(left.size() + 1, kHelpColumn), ' ');
-    text += left + spec.help + "\n";
+    text += left + row.help + "\n";
   }
   text += "\n";
   text += kListHelp;
