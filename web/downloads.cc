@@ -15,47 +15,32 @@ LocalDateTime ToLocalDateTime(const QueryClock& clock) {
   return {clock.year, clock.month, clock.day, clock.hour, clock.minute, clock.second};
 }
 
+// `output`, once its temporary file beside `path` exists; null with `error`
+// set (naming `what`) when it cannot be created.
+template <typename Output>
+std::unique_ptr<CaseOutput> Begun(std::unique_ptr<Output> output, const std::string& path,
+                                  const char* what, std::string& error) {
+  if (const int failure = output->BeginPending(path, true); failure != 0) {
+    error = std::string("cannot create the ") + what + ": " + std::strerror(failure);
+    return nullptr;
+  }
+  return output;
+}
+
 // Creates the output of `kind` writing to `path`; null with `error` set when
 // its file cannot be created.
 std::unique_ptr<CaseOutput> MakeOutput(DownloadKind kind, const LocalDateTime& now,
                                        const std::string& path, std::string& error) {
   switch (kind) {
-    case DownloadKind::kReport: {
-      auto report = std::make_unique<ReportOutput>(now);
-      const int failure = report->BeginPending(path, true);
-      if (failure != 0) {
-        error = std::string("cannot create the report: ") + std::strerror(failure);
-        return nullptr;
-      }
-      return report;
-    }
-    case DownloadKind::kText: {
-      auto text = std::make_unique<ReportOutput>(now, ReportEncoding::kPlainText);
-      const int failure = text->BeginPending(path, true);
-      if (failure != 0) {
-        error = std::string("cannot create the text: ") + std::strerror(failure);
-        return nullptr;
-      }
-      return text;
-    }
-    case DownloadKind::kCsv: {
-      auto csv = std::make_unique<CsvOutput>();
-      const int failure = csv->BeginPending(path, true);
-      if (failure != 0) {
-        error = std::string("cannot create the table: ") + std::strerror(failure);
-        return nullptr;
-      }
-      return csv;
-    }
-    case DownloadKind::kPdf: {
-      auto pdf = std::make_unique<PdfOutput>(PaperSize::kA4, now);
-      const int failure = pdf->BeginPending(path, true);
-      if (failure != 0) {
-        error = std::string("cannot create the PDF: ") + std::strerror(failure);
-        return nullptr;
-      }
-      return pdf;
-    }
+    case DownloadKind::kReport:
+      return Begun(std::make_unique<ReportOutput>(now), path, "report", error);
+    case DownloadKind::kText:
+      return Begun(std::make_unique<ReportOutput>(now, ReportEncoding::kPlainText), path, "text",
+                   error);
+    case DownloadKind::kCsv:
+      return Begun(std::make_unique<CsvOutput>(), path, "table", error);
+    case DownloadKind::kPdf:
+      return Begun(std::make_unique<PdfOutput>(PaperSize::kA4, now), path, "PDF", error);
   }
   error = "this download is not available";
   return nullptr;
