@@ -2,15 +2,15 @@
 #
 #   cmake --install build/release --prefix stage   gives exactly
 #     bin/kalvorden
+#     libexec/kalvorden/kalvorden-full
 #     share/man/man1/kalvorden.1
 #     share/doc/kalvorden/{README.md,method.md,CHANGELOG.md,copyright,examples/*}
 #   cmake --workflow --preset package               builds build/release/kalvorden_X.Y.Z_amd64.deb
 #
 # packaging/check-install-tree.cmake holds the same list and checks it.
 
-include(GNUInstallDirs)
-
 install(TARGETS kalvorden RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS kalvorden-full RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/kalvorden)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/kalvorden.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/method.md
               ${PROJECT_SOURCE_DIR}/CHANGELOG.md ${PROJECT_SOURCE_DIR}/packaging/copyright

@@ -98,8 +98,9 @@ constexpr std::string_view kListHelp =
     "LIST is 1 to 5 numbers separated by commas, for example --wheel-load 72.5,80.\n"
     "Every combination of the listed values is one design case, designed for the\n"
     "111 effective spans 1.000 m to 3.750 m. Exit status: 0 done, 64 usage error,\n"
-    "65 a case could not be designed in full, 74 an output could not be written,\n"
-    "9, 10, 29, 30, 43 a file could not be opened.\n";
+    "65 a case could not be designed in full, 69 the PDF or the web page could not\n"
+    "be started, 74 an output could not be written, 9, 10, 29, 30, 43 a file could\n"
+    "not be opened.\n";
 
 Fault UsageFault(std::string where, std::string detail) {
   return {kFaultUsage, "usage error", std::move(where), std::move(detail)};

@@ -1,6 +1,7 @@
 #include "driver/run_program.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <ctime>
 #include <memory>
@@ -14,13 +15,12 @@
 
 #include "design/design_cases.h"
 #include "driver/command_line.h"
+#include "driver/complete_program.h"
 #include "driver/explain_command.h"
 #include "driver/field_input.h"
-#include "driver/serve_command.h"
 #include "numeric/decimal.h"
 #include "output/csv_output.h"
 #include "output/report_output.h"
-#include "pdf/pdf_output.h"
 #include "report/field_edit.h"
 
 namespace kalvorden {
@@ -130,8 +130,7 @@ struct RunOutputs {
 // Adds `output`, writing to `name` through a temporary file (or to standard
 // output for "-"). A file that cannot be created ends the run before
 // anything is written, with the open error of its name.
-template <typename Output>
-Fault AddOutput(std::unique_ptr<Output> output, std::string_view what, const std::string& name,
+Fault AddOutput(std::unique_ptr<CaseOutput> output, std::string_view what, const std::string& name,
                 RunOutputs& outputs) {
   if (const int failure = output->BeginPending(name, true); failure != 0) {
     return OpenFault(failure, true, name, what);
@@ -164,7 +163,8 @@ Fault FindOutputThatIsTheReport(const ReportFile& report, const RunOutputs& outp
 }
 
 // The outputs asked for besides the report, each a file of its own.
-Fault AddRequestedOutputs(const CommandLine& line, const LocalDateTime& now, RunOutputs& outputs) {
+Fault AddRequestedOutputs(const CommandLine& line, const LocalDateTime& now,
+                          const ProgramParts& parts, RunOutputs& outputs) {
   if (!line.csvFile.empty()) {
     if (Fault fault = AddOutput(std::make_unique<CsvOutput>(), "CSV", line.csvFile, outputs);
         !fault.ok()) {
@@ -178,8 +178,8 @@ Fault AddRequestedOutputs(const CommandLine& line, const LocalDateTime& now, Run
     }
   }
   if (!line.pdfFile.empty()) {
-    auto pdf = std::make_unique<PdfOutput>(line.paper, now);
-    if (Fault fault = AddOutput(std::move(pdf), "PDF", line.pdfFile, outputs); !fault.ok()) {
+    if (Fault fault = AddOutput(parts.makePdf(line.paper, now), "PDF", line.pdfFile, outputs);
+        !fault.ok()) {
       return fault;
     }
   }
@@ -499,13 +499,20 @@ ExplainRequest ExplainRequestOf(const CommandLine& line) {
 
 }  // namespace
 
-int RunKalvorden(std::span<char* const> arguments, Console& console, const ClockReader& readClock) {
+int RunKalvorden(std::span<char* const> arguments, Console& console, const ClockReader& readClock,
+                 const ProgramParts& parts) {
   if (!arguments.empty() && std::string_view(arguments[0]) == "serve") {
-    return RunServeCommand(arguments.subspan(1), console);
+    if (!parts.serve) {
+      return HandToCompleteProgram(arguments, console);
+    }
+    return parts.serve(arguments.subspan(1), console);
   }
   CommandLine line;
   if (Fault fault = ParseCommandLine(arguments, line); !fault.ok()) {
     return EndWithFault(console, {}, fault);
+  }
+  if (line.command == Command::kDesign && !line.pdfFile.empty() && !parts.makePdf) {
+    return HandToCompleteProgram(arguments, console);
   }
   switch (line.command) {
     case Command::kHelp:
@@ -524,7 +531,7 @@ int RunKalvorden(std::span<char* const> arguments, Console& console, const Clock
   outputs.labels.push_back(OutputLabel("report", line.reportFile));
   // Every other output file is created before the first question, so a name
   // that cannot be written ends the run before the engineer answers.
-  if (Fault fault = AddRequestedOutputs(line, now, outputs); !fault.ok()) {
+  if (Fault fault = AddRequestedOutputs(line, now, parts, outputs); !fault.ok()) {
     return EndWithFault(console, outputs.all, fault);
   }
   DesignOptions options;
@@ -536,7 +543,22 @@ int RunKalvorden(std::span<char* const> arguments, Console& console, const Clock
 }
 
 int RunProgram(Console& console, const ClockReader& readClock) {
-  return RunKalvorden({}, console, readClock);
+  return RunKalvorden({}, console, readClock, {});
+}
+
+int KalvordenMain(int argc, char** argv, const ClockReader& readClock, const ProgramParts& parts) {
+  // A console that goes away (a closed pipe) must not kill the run halfway
+  // through its report: the prompts are lost, the report is still finished.
+  std::signal(SIGPIPE, SIG_IGN);
+  // Likewise a file size limit (ulimit -f) must not kill it without a word:
+  // ignored, the write past the limit fails with EFBIG, and the run ends
+  // with status 74 and the line naming the file.
+  std::signal(SIGXFSZ, SIG_IGN);
+
+  Console console;
+  console.interactive = isatty(STDOUT_FILENO) == 1;
+  const std::span<char* const> arguments(argv, static_cast<size_t>(argc));
+  return RunKalvorden(arguments.subspan(argc > 0 ? 1 : 0), console, readClock, parts);
 }
 
 }  // namespace kalvorden

@@ -19,6 +19,12 @@ class CaseOutput {
   CaseOutput(const CaseOutput&) = delete;
   CaseOutput& operator=(const CaseOutput&) = delete;
 
+  // Creates the output's file: a temporary file beside `name`, renamed over
+  // it by Finish (over an existing file only when `replace`), or standard
+  // output for "-" where the output allows it. Returns 0 or the errno of the
+  // failed creation.
+  virtual int BeginPending(const std::string& name, bool replace) = 0;
+
   // Before the first case, once the run's values are known (the dialogue
   // asks for them after the outputs' files are created): an output that
   // lists the cases up front (the PDF's index) does it here. Returns false

@@ -23,7 +23,7 @@ class CsvOutput final : public CaseOutput {
   // Writes through a temporary file renamed over `name` by Finish (over an
   // existing file only when `replace`), or to standard output for "-".
   // Returns 0 or the errno of the failed creation.
-  int BeginPending(const std::string& name, bool replace);
+  int BeginPending(const std::string& name, bool replace) override;
 
   bool Write(const DesignedCase& designed) override;
   bool Finish() override;

@@ -23,6 +23,7 @@ endif()
 
 set(expected
     bin/kalvorden
+    libexec/kalvorden/kalvorden-full
     share/man/man1/kalvorden.1
     share/doc/kalvorden/CHANGELOG.md
     share/doc/kalvorden/README.md

@@ -60,7 +60,7 @@ class PdfOutput final : public CaseOutput {
   // Creates the temporary file beside `name`, to be renamed over an
   // existing file only when `replace`. Returns 0 or the errno of the failed
   // creation.
-  int BeginPending(const std::string& name, bool replace);
+  int BeginPending(const std::string& name, bool replace) override;
 
   // Writes the index of the cases `inputs` makes, which must be the cases
   // then written, in order. Returns false as Write does.

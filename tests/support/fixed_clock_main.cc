@@ -1,14 +1,12 @@
 // The program with its clock fixed:
 //   kalvorden_at YYYY MM DD hh mm ss [program arguments...]
-// Everything else is the real program, so end-to-end tests compare whole
-// reports byte for byte, with and without command-line options.
+// Everything else is the real program (the complete one, with the PDF and
+// the web page), so end-to-end tests compare whole reports byte for byte,
+// with and without command-line options.
 
-#include <csignal>
 #include <cstdlib>
-#include <span>
 
-#include <unistd.h>
-
+#include "driver/full_program_parts.h"
 #include "driver/run_program.h"
 
 int main(int argc, char** argv) {
@@ -23,10 +21,8 @@ int main(int argc, char** argv) {
   fixed.minute = std::atoi(argv[5]);
   fixed.second = std::atoi(argv[6]);
 
-  std::signal(SIGPIPE, SIG_IGN);
-  std::signal(SIGXFSZ, SIG_IGN);
-  kalvorden::Console console;
-  console.interactive = isatty(STDOUT_FILENO) == 1;
-  const std::span<char* const> arguments(argv, static_cast<size_t>(argc));
-  return kalvorden::RunKalvorden(arguments.subspan(7), console, [fixed] { return fixed; });
+  // Shift the clock's six numbers off, keeping the program's own name first.
+  argv[6] = argv[0];
+  return kalvorden::KalvordenMain(
+      argc - 6, argv + 6, [fixed] { return fixed; }, kalvorden::FullProgramParts());
 }

@@ -1,0 +1,19 @@
+#include "driver/full_program_parts.h"
+
+#include "driver/serve_command.h"
+#include "pdf/pdf_output.h"
+
+namespace kalvorden {
+
+ProgramParts FullProgramParts() {
+  ProgramParts parts;
+  parts.makePdf = [](PaperSize paper, const LocalDateTime& now) -> std::unique_ptr<CaseOutput> {
+    return std::make_unique<PdfOutput>(paper, now);
+  };
+  parts.serve = [](std::span<char* const> arguments, Console& console) {
+    return RunServeCommand(arguments, console);
+  };
+  return parts;
+}
+
+}  // namespace kalvorden

@@ -1,0 +1,31 @@
+#pragma once
+
+// The PDF (drawn with cairo) and the web page (served with cpp-httplib) bring
+// about thirty shared libraries with them, which the dynamic loader maps and
+// relocates at every start: several megabytes and milliseconds that the
+// dialogue, the report, the CSV, the text and `explain` never use. So
+// `kalvorden` is built without them, and a run that asks for a PDF or the web
+// page is handed, before it has read or written anything, to the complete
+// program `kalvorden-full`, which is the same driver built with both. The
+// parts are given to the driver here; a program built without them leaves
+// them empty.
+
+#include <functional>
+#include <memory>
+#include <span>
+
+#include "driver/console.h"
+#include "output/case_output.h"
+#include "pdf/paper_size.h"
+#include "report/local_date_time.h"
+
+namespace kalvorden {
+
+struct ProgramParts {
+  // Makes the PDF output (its file is created afterwards by BeginPending).
+  std::function<std::unique_ptr<CaseOutput>(PaperSize, const LocalDateTime&)> makePdf;
+  // Runs `kalvorden serve` with the arguments after "serve".
+  std::function<int(std::span<char* const>, Console&)> serve;
+};
+
+}  // namespace kalvorden
