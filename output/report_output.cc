@@ -58,11 +58,9 @@ bool ReportOutput::CheckFile() {
 
 bool ReportOutput::Write(const DesignedCase& designed) {
   for (int32_t i = 0; i < designed.sweep.spanCount && writer_.file.failure == 0; ++i) {
-    const SpanDesign& span = designed.spans[i];
-    if (IsPageTop(span.spanLength)) {
+    if (ReportSpan(writer_, designed.spans[i], designed.designCase)) {
       ++pages_;
     }
-    ReportSpan(writer_, span, designed.designCase);
   }
   return CheckFile();
 }

@@ -74,19 +74,30 @@ void EditFixed(Quad value, int width, int decimals, char* field) {
 }
 
 void EditInteger(int32_t value, int width, char* field) {
-  char text[16];
-  char* const end = text + sizeof text;
-  char* cursor = end;
-  // Work on the magnitude as a 64-bit number: -2147483648 has no 32-bit one.
-  int64_t magnitude = value < 0 ? -static_cast<int64_t>(value) : value;
+  // Seven integers a row: written straight into the field from its right
+  // end, blanks before them, asterisks over all of it when they overflow;
+  // no calls to memset and memcpy, which cost more than the digits.
+  // The magnitude is unsigned: -2147483648 has no 32-bit positive one.
+  uint32_t magnitude = value < 0 ? 0U - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+  int column = width;
   do {
-    *--cursor = static_cast<char>('0' + magnitude % 10);
+    if (column == 0) {
+      FillAsterisks(width, field);
+      return;
+    }
+    field[--column] = static_cast<char>('0' + magnitude % 10);
     magnitude /= 10;
   } while (magnitude != 0);
   if (value < 0) {
-    *--cursor = '-';
+    if (column == 0) {
+      FillAsterisks(width, field);
+      return;
+    }
+    field[--column] = '-';
   }
-  PlaceRight(end, static_cast<int>(end - cursor), width, field);
+  while (column > 0) {
+    field[--column] = ' ';
+  }
 }
 
 }  // namespace kalvorden

@@ -16,25 +16,22 @@ struct Composition {
   size_t nextText = 0;
   bool stopped = false;
 
-  char record[kRecordCapacity] = {};
+  char record[kRecordCapacity];
   int position = 0;     // columns passed so far (0-based next column)
   int furthest = 0;     // columns up to the end of the furthest placement
   bool placed = false;  // anything placed since the record started
 };
-
-void StartRecord(Composition& c) {
-  std::memset(c.record, ' ', sizeof c.record);
-  c.position = 0;
-  c.furthest = 0;
-  c.placed = false;
-}
 
 void EndRecord(Composition& c) {
   // A record is as long as its furthest placement; a record that received
   // only skips is as long as the columns it skipped.
   const int length = std::min(c.placed ? c.furthest : c.position, kRecordCapacity);
   WriteRecord(*c.file, std::string_view(c.record, static_cast<size_t>(length)));
-  StartRecord(c);
+  // Placements wrote only columns before the furthest: blank those again.
+  std::memset(c.record, ' ', static_cast<size_t>(std::min(c.furthest, kRecordCapacity)));
+  c.position = 0;
+  c.furthest = 0;
+  c.placed = false;
 }
 
 void Place(Composition& c, std::string_view text) {
@@ -86,7 +83,7 @@ void WriteLayout(ReportFile& file, RecordLayout layout, std::span<const std::str
   Composition c;
   c.file = &file;
   c.texts = texts;
-  StartRecord(c);
+  std::memset(c.record, ' ', sizeof c.record);
 
   size_t lastGroup = layout.size();
   for (size_t i = 0; i < layout.size(); ++i) {

@@ -50,8 +50,22 @@ void Append(ReportFile& file, const char* bytes, size_t count) {
   }
 }
 
-void Append(ReportFile& file, char byte) {
-  Append(file, &byte, 1);
+// A record's bytes: its line advance, the printed line and its line end.
+// They nearly always fit the buffer's room and go straight in.
+void AppendRecord(ReportFile& file, std::string_view advance, std::string_view printed,
+                  std::string_view end) {
+  const size_t total = advance.size() + printed.size() + end.size();
+  if (file.failure == 0 && kBufferSize - file.buffered >= total) {
+    char* const out = file.buffer.get() + file.buffered;
+    std::memcpy(out, advance.data(), advance.size());
+    std::memcpy(out + advance.size(), printed.data(), printed.size());
+    std::memcpy(out + advance.size() + printed.size(), end.data(), end.size());
+    file.buffered += total;
+    return;
+  }
+  Append(file, advance.data(), advance.size());
+  Append(file, printed.data(), printed.size());
+  Append(file, end.data(), end.size());
 }
 
 // Drops the old contents of a reopened file. Only a regular file has
@@ -97,36 +111,25 @@ void WriteRecord(ReportFile& file, std::string_view record) {
   if (file.encoding == ReportEncoding::kPlainText) {
     // Every line already ends in LF: a new page adds FF, double spacing an
     // empty line (not above the very first line of the file).
-    if (control == '1') {
-      Append(file, '\f');
-    } else if (control == '0' && !first) {
-      Append(file, '\n');
-    }
-    Append(file, printed.data(), printed.size());
-    Append(file, '\n');
+    const std::string_view advance = control == '1' ? "\f" : (control == '0' && !first) ? "\n" : "";
+    AppendRecord(file, advance, printed, "\n");
     return;
   }
+  std::string_view advance;
   switch (control) {
     case '1':
       // New page: the form feed takes the place of the pending line feed.
-      Append(file, '\f');
+      advance = "\f";
       break;
     case '0':
       // Double spacing: one empty line above the printed line.
-      if (file.lineFeedPending) {
-        Append(file, "\n\n", 2);
-      } else {
-        Append(file, '\n');
-      }
+      advance = file.lineFeedPending ? "\n\n" : "\n";
       break;
     default:
-      if (file.lineFeedPending) {
-        Append(file, '\n');
-      }
+      advance = file.lineFeedPending ? "\n" : "";
       break;
   }
-  Append(file, printed.data(), printed.size());
-  Append(file, '\r');
+  AppendRecord(file, advance, printed, "\r");
   file.lineFeedPending = true;
 }
 
@@ -140,7 +143,7 @@ bool FlushReport(ReportFile& file) {
     return file.failure == 0;
   }
   if (file.lineFeedPending) {
-    Append(file, '\n');
+    Append(file, "\n", 1);
     file.lineFeedPending = false;
   }
   Flush(file);

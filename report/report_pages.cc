@@ -108,14 +108,20 @@ void WriteHeading(ReportWriter& writer, std::string_view endingPageLabel) {
 // Which page of its case, if any, the row of span length S begins.
 enum class PageTop : uint8_t { kNone, kFirst, kSecond, kThird };
 
+// Asked for every row, so on the bits: for values that are neither negative
+// nor NaN, binary128 order is the order of the bit patterns read as unsigned
+// integers. Every bound is positive; a negative value (-0 included) or a NaN
+// has bits above those of +infinity and lies in no page's interval.
 PageTop PageTopOf(Quad s) {
-  if (s == kFirstPageTop) {
+  using quad_detail::Bits;
+  const quad_detail::U128 bits = Bits(s);
+  if (bits == Bits(kFirstPageTop)) {
     return PageTop::kFirst;
   }
-  if (Less(kSecondPageAbove, s) && Less(s, kSecondPageBelow)) {
+  if (Bits(kSecondPageAbove) < bits && bits < Bits(kSecondPageBelow)) {
     return PageTop::kSecond;
   }
-  if (Less(kThirdPageAbove, s) && Less(s, kThirdPageBelow)) {
+  if (Bits(kThirdPageAbove) < bits && bits < Bits(kThirdPageBelow)) {
     return PageTop::kThird;
   }
   return PageTop::kNone;
@@ -144,9 +150,10 @@ bool IsPageTop(Quad spanLength) {
   return PageTopOf(spanLength) != PageTop::kNone;
 }
 
-void ReportSpan(ReportWriter& writer, const SpanDesign& span, const DesignCase& designCase) {
+bool ReportSpan(ReportWriter& writer, const SpanDesign& span, const DesignCase& designCase) {
   const PageTop top = PageTopOf(span.spanLength);
-  if (top != PageTop::kNone) {
+  const bool pageTop = top != PageTop::kNone;
+  if (pageTop) {
     FillCaseLine(writer, designCase);
     // A later page starts with the footer of the page that ends.
     WriteHeading(writer, top == PageTop::kFirst    ? std::string_view()
@@ -154,6 +161,7 @@ void ReportSpan(ReportWriter& writer, const SpanDesign& span, const DesignCase& 
                                                    : kPage2Footer);
   }
   WriteRow(writer, span);
+  return pageTop;
 }
 
 void WriteFinalFooter(ReportWriter& writer) {

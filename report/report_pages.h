@@ -18,8 +18,8 @@ bool IsPageTop(Quad spanLength);
 
 // Writes the page output that the span's length calls for (the previous
 // page's footer, a form feed and the heading block, or a case's first
-// heading) and then the span's row.
-void ReportSpan(ReportWriter& writer, const SpanDesign& span, const DesignCase& designCase);
+// heading) and then the span's row. Returns true when the row began a page.
+bool ReportSpan(ReportWriter& writer, const SpanDesign& span, const DesignCase& designCase);
 
 // Ends the report with "Page 3 of 3", once, after the last design case (or
 // alone, when the run had no design case).

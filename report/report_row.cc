@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "report/field_edit.h"
-#include "report/record_layout.h"
 
 namespace kalvorden {
 namespace {
@@ -19,7 +18,7 @@ void FillAsterisks(ReportLine& line, int firstColumn, int width) {
 
 // The row is the only text of its record: a blank control character and 11
 // blanks put it in printed columns 12 to 70.
-constexpr LayoutStep kRowLayout[] = {Skip(12), Text()};
+constexpr int kRowIndent = 12;
 
 }  // namespace
 
@@ -66,8 +65,10 @@ ReportLine FormatRow(const SpanDesign& span) {
 
 void WriteRow(ReportWriter& writer, const SpanDesign& span) {
   FillRow(writer.row, span);
-  const std::string_view texts[] = {View(writer.row)};
-  WriteLayout(writer.file, kRowLayout, texts);
+  char record[kRowIndent + kLineWidth];
+  std::memset(record, ' ', kRowIndent);
+  std::memcpy(record + kRowIndent, writer.row.data(), kLineWidth);
+  WriteRecord(writer.file, std::string_view(record, sizeof record));
 }
 
 }  // namespace kalvorden

@@ -3,6 +3,7 @@
 #include <tuple>
 #include <vector>
 
+#include "numeric/quad_ops.h"
 #include "report/report_pages.h"
 #include "report/report_row.h"
 #include "tests/report/report_test_util.h"
@@ -106,6 +107,33 @@ TEST(ReportPages, PageTopsOfTheSweep) {
   kalvorden::Quad span = 1;
   for (int i = 0; i < 111; ++i, span = span + kSpanStep) {
     EXPECT_EQ(kalvorden::IsPageTop(span), i == 0 || i == 40 || i == 80) << "span " << i;
+  }
+}
+
+// The page tops are decided on the bits of the span length; the bounds are
+// open, and no negative value, NaN or infinity is a page top.
+TEST(ReportPages, PageTopBounds) {
+  using kalvorden::Quad;
+  using kalvorden::Widen;
+  const auto up = [](Quad x) {
+    return kalvorden::quad_detail::FromBits(kalvorden::quad_detail::Bits(x) + 1);
+  };
+  const auto down = [](Quad x) {
+    return kalvorden::quad_detail::FromBits(kalvorden::quad_detail::Bits(x) - 1);
+  };
+  const Quad nan = __builtin_nanq("");
+  const Quad infinity = __builtin_infq();
+  // clang-format off
+  const std::pair<Quad, bool> cases[] = {
+      {1, true}, {up(1), false}, {down(1), false}, {0, false}, {-Quad{0}, false}, {-1, false},
+      {Widen(1.98f), false}, {up(Widen(1.98f)), true}, {2, true},
+      {down(Widen(2.01f)), true}, {Widen(2.01f), false}, {-2, false},
+      {Widen(2.98f), false}, {up(Widen(2.98f)), true}, {3, true},
+      {down(Widen(3.01f)), true}, {Widen(3.01f), false}, {-3, false},
+      {nan, false}, {-nan, false}, {infinity, false}, {-infinity, false}};
+  // clang-format on
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(kalvorden::IsPageTop(cases[i].first), cases[i].second) << "case " << i;
   }
 }
 
