@@ -23,7 +23,7 @@ constexpr const char* kHandedOver = "KALVORDEN_HANDED_OVER";
 constexpr std::string_view kCannotStart =
     "cannot start the program that makes PDF files and serves the web page";
 
-int EndWith(Console& console, Fault fault) {
+int EndWith(Console& console, const Fault& fault) {
   WriteConsoleMessage(console, FormatFault(fault));
   EndConsole(console);
   return fault.number;

@@ -56,10 +56,15 @@ void AppendRecord(ReportFile& file, std::string_view advance, std::string_view p
                   std::string_view end) {
   const size_t total = advance.size() + printed.size() + end.size();
   if (file.failure == 0 && kBufferSize - file.buffered >= total) {
-    char* const out = file.buffer.get() + file.buffered;
-    std::memcpy(out, advance.data(), advance.size());
-    std::memcpy(out + advance.size(), printed.data(), printed.size());
-    std::memcpy(out + advance.size() + printed.size(), end.data(), end.size());
+    char* out = file.buffer.get() + file.buffered;
+    // An empty piece may have no storage at all (a null data pointer),
+    // which memcpy must not be given even for no bytes.
+    for (const std::string_view piece : {advance, printed, end}) {
+      if (!piece.empty()) {
+        std::memcpy(out, piece.data(), piece.size());
+        out += piece.size();
+      }
+    }
     file.buffered += total;
     return;
   }
