@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include <unistd.h>
@@ -23,32 +24,30 @@ constexpr const char* kHandedOver = "KALVORDEN_HANDED_OVER";
 constexpr std::string_view kCannotStart =
     "cannot start the program that makes PDF files and serves the web page";
 
-int EndWith(Console& console, const Fault& fault) {
-  WriteConsoleMessage(console, FormatFault(fault));
-  EndConsole(console);
-  return fault.number;
-}
-
-}  // namespace
-
-std::string CompleteProgramPath(std::string_view ownPath) {
+// The complete program's path for a program at `ownPath`: the same place
+// relative to it in the build tree as in an installed tree,
+// libexec/kalvorden/kalvorden-full beside bin/.
+std::string CompleteProgramPath(const char* ownPath) {
   const std::filesystem::path own(ownPath);
   return (own.parent_path() / KALVORDEN_COMPLETE_PROGRAM_FROM_BINARY).lexically_normal().string();
 }
 
+}  // namespace
+
 int HandToCompleteProgram(std::span<char* const> arguments, Console& console) {
+  if (const char* startedAs = std::getenv(kHandedOver); startedAs != nullptr) {
+    return EndConsoleWithFault(
+        console, {kFaultUnavailable, std::string(kCannotStart), "file " + QuoteName(startedAs),
+                  "it is not the complete program"});
+  }
   char own[PATH_MAX];
   const ssize_t length = readlink("/proc/self/exe", own, sizeof own - 1);
   if (length <= 0) {
-    return EndWith(console, {kFaultUnavailable, std::string(kCannotStart),
-                             "finding this program's own file", std::strerror(errno)});
+    return EndConsoleWithFault(console, {kFaultUnavailable, std::string(kCannotStart),
+                                         "finding this program's own file", std::strerror(errno)});
   }
   own[length] = '\0';
   std::string path = CompleteProgramPath(own);
-  if (const char* startedAs = std::getenv(kHandedOver); startedAs != nullptr) {
-    return EndWith(console, {kFaultUnavailable, std::string(kCannotStart),
-                             "file " + QuoteName(startedAs), "it is not the complete program"});
-  }
   std::vector<char*> argv = {path.data()};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
   argv.push_back(nullptr);
@@ -58,8 +57,8 @@ int HandToCompleteProgram(std::span<char* const> arguments, Console& console) {
   }
   const int error = errno;
   unsetenv(kHandedOver);
-  return EndWith(console, {kFaultUnavailable, std::string(kCannotStart), "file " + QuoteName(path),
-                           std::strerror(error)});
+  return EndConsoleWithFault(console, {kFaultUnavailable, std::string(kCannotStart),
+                                       "file " + QuoteName(path), std::strerror(error)});
 }
 
 }  // namespace kalvorden

@@ -1,17 +1,10 @@
 #pragma once
 
 #include <span>
-#include <string>
-#include <string_view>
 
 #include "driver/console.h"
 
 namespace kalvorden {
-
-// The complete program's path for a program at `ownPath` (an absolute path
-// to a file): the same relative place in the build tree as in an installed
-// tree, libexec/kalvorden/kalvorden-full beside bin/.
-std::string CompleteProgramPath(std::string_view ownPath);
 
 // Hands the run to the complete program (driver/program_parts.h): this
 // process becomes `kalvorden-full` with the same arguments, standard

@@ -53,6 +53,12 @@ void EndConsole(Console& console) {
   std::fflush(console.errors);
 }
 
+int EndConsoleWithFault(Console& console, const Fault& fault) {
+  WriteConsoleMessage(console, FormatFault(fault));
+  EndConsole(console);
+  return fault.number;
+}
+
 bool ReadAnswerLine(Console& console, AnswerLine& line) {
   WritePendingLineFeed(console);
   std::fflush(console.output);

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string_view>
 
+#include "fault/fault.h"
+
 namespace kalvorden {
 
 // The console the dialogue runs on. Every output record begins with one
@@ -30,6 +32,10 @@ void WriteConsoleMessage(Console& console, std::string_view message);
 
 // Ends the console at the end of the run: the pending line feed, then flush.
 void EndConsole(Console& console);
+
+// Ends a run that failed: the fault's line on standard error, then the
+// console; returns the fault's number, the exit status.
+int EndConsoleWithFault(Console& console, const Fault& fault);
 
 // The first characters of one answer line; no field is wider than this, and
 // the rest of a line, however long, is read and dropped without storing it.

@@ -113,9 +113,7 @@ int EndWithFault(Console& console, std::span<CaseOutput* const> outputs, const F
   for (CaseOutput* output : outputs) {
     output->Abandon();
   }
-  WriteConsoleMessage(console, FormatFault(fault));
-  EndConsole(console);
-  return fault.number;
+  return EndConsoleWithFault(console, fault);
 }
 
 // The outputs of one run, in the order they are written and finished, with

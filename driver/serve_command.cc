@@ -100,9 +100,7 @@ std::string ServeUsageText() {
 int RunServeCommand(std::span<char* const> arguments, Console& console) {
   ServeRequest request;
   if (Fault fault = ParseServeArguments(arguments, request); !fault.ok()) {
-    WriteConsoleMessage(console, FormatFault(fault));
-    EndConsole(console);
-    return fault.number;
+    return EndConsoleWithFault(console, fault);
   }
   if (request.help) {
     std::fputs(ServeUsageText().c_str(), console.output);

@@ -20,9 +20,6 @@ class CsvOutput final : public CaseOutput {
   CsvOutput();
   ~CsvOutput() override;
 
-  // Writes through a temporary file renamed over `name` by Finish (over an
-  // existing file only when `replace`), or to standard output for "-".
-  // Returns 0 or the errno of the failed creation.
   int BeginPending(const std::string& name, bool replace) override;
 
   bool Write(const DesignedCase& designed) override;

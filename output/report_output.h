@@ -24,9 +24,6 @@ class ReportOutput final : public CaseOutput {
   // should the run fail.
   void BeginInPlace(ReportFile opened);
 
-  // Writes through a temporary file renamed over `name` by Finish (over an
-  // existing file only when `replace`), or to standard output for "-".
-  // Returns 0 or the errno of the failed creation.
   int BeginPending(const std::string& name, bool replace) override;
 
   bool Write(const DesignedCase& designed) override;
