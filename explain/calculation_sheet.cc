@@ -184,6 +184,17 @@ void WriteCaseConstants(Sheet& sheet, const DesignCase& c) {
   }
 }
 
+// A spacing under the least one while the main bars are already the largest
+// (the advance records no larger bar): the span's own steps and the sweep's
+// list of earlier spans say it in the same words.
+void WriteNoLargerBar(Sheet& sheet, const BarAdvance& a, const std::string& first,
+                      const std::string& second) {
+  sheet.Line(first + std::to_string(a.mainBarSpacing) +
+             " mm is under the least spacing of 125 mm and " + Bar(a.fromMainBar) +
+             " is the largest bar:");
+  sheet.Line(second + "no bar is large enough. The span cannot be designed.");
+}
+
 void WriteSweep(Sheet& sheet, const SheetTrace& trace, std::span<const SpanDesign> spans) {
   const SpanDesign& last = spans.back();
   const std::string target = PrintedSpan(static_cast<int32_t>(spans.size()) - 1);
@@ -205,9 +216,14 @@ void WriteSweep(Sheet& sheet, const SheetTrace& trace, std::span<const SpanDesig
     const auto at = std::find_if(spans.begin(), spans.end(), [&](const SpanDesign& s) {
       return s.spanLength == advance.spanLength;
     });
-    sheet.Line("      S = " + PrintedSpan(static_cast<int32_t>(at - spans.begin())) + " m: with " +
-               Bar(advance.fromMainBar) + " main bars the spacing is " +
-               std::to_string(advance.mainBarSpacing) + " mm, under 125 mm;");
+    const std::string span = PrintedSpan(static_cast<int32_t>(at - spans.begin()));
+    if (advance.toMainBar == 0) {
+      WriteNoLargerBar(sheet, advance, "      S = " + span + " m: ", "        ");
+      continue;
+    }
+    sheet.Line("      S = " + span + " m: with " + Bar(advance.fromMainBar) +
+               " main bars the spacing is " + std::to_string(advance.mainBarSpacing) +
+               " mm, under 125 mm;");
     sheet.Line("        main bars move up to " + Bar(advance.toMainBar) +
                ", distribution bars to " + Bar(advance.toDistributionBar) + ".");
   }
@@ -290,10 +306,7 @@ void WriteMainSteel(Sheet& sheet, const MainSteelSteps& s) {
 
 void WriteAdvance(Sheet& sheet, const BarAdvance& a) {
   if (a.toMainBar == 0) {
-    sheet.Line("    " + std::to_string(a.mainBarSpacing) +
-               " mm is under the least spacing of 125 mm" + " and " + Bar(a.fromMainBar) +
-               " is the largest bar:");
-    sheet.Line("    no bar is large enough. The span cannot be designed.");
+    WriteNoLargerBar(sheet, a, "    ", "    ");
     return;
   }
   sheet.Line("    " + std::to_string(a.mainBarSpacing) +

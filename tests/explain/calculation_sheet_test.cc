@@ -129,6 +129,8 @@ TEST(CalculationSheet, UndesignableSpanSaysWhy) {
       {{"72.5", "50", "1.5", "165", "1e-4000", 1.0f}, 0, "The required thickness is not a finite"},
       {{"72.5", "50", "1.5", "24e35", "10", 1.0f}, 5, "limit of 100 passes"},
       {{"1e6", "50", "1.5", "165", "10", 0.8f}, 110, "and #57 is the largest bar:"},
+      {{"1e6", "50", "1.44", "170", "10", 1.0f}, 2,
+       "S = 1.025 m: 20 mm is under the least spacing of 125 mm and #57 is the largest bar:"},
       {{"72.5", "50", "1.5", "165", "1e-9", 1.0f}, 0, "The thickness is beyond any whole"},
       {{"72.5", "1e12", "1.5", "165", "10", 1.0f}, 2, "The thickness is beyond any whole"}};
   // clang-format on
@@ -137,6 +139,8 @@ TEST(CalculationSheet, UndesignableSpanSaysWhy) {
     const CalculationSheet sheet = WriteCalculationSheet(CaseOf(c.values), c.span);
     EXPECT_FALSE(sheet.designed);
     EXPECT_NE(sheet.text.find(c.why), std::string::npos) << sheet.text;
+    // Bar #0 is the advance's mark for "no larger bar", never a bar to print.
+    EXPECT_EQ(sheet.text.find("#0"), std::string::npos) << sheet.text;
     const std::vector<std::string> lines = Lines(sheet.text);
     EXPECT_EQ(lines.back(), RunDesign(InputsOf(c.values)).rows.at(static_cast<size_t>(c.span)));
     EXPECT_EQ(lines.back().substr(7, 20), "    ******   ****   ");
