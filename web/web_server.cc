@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <optional>
 #include <semaphore>
 #include <thread>
 
@@ -123,6 +124,29 @@ class ScratchDirectory {
   std::string file_;
 };
 
+// One of the server's design slots, held from a successful wait to the end
+// of the holder's scope. Given back by the destructor, so a design that ends
+// in an exception (memory exhausted, a failing clock) cannot keep its slot:
+// after `concurrentDesigns` such ends every later design would be busy.
+class DesignSlot {
+ public:
+  DesignSlot(std::counting_semaphore<>& slots, std::chrono::milliseconds wait)
+      : slots_(slots), held_(slots.try_acquire_for(wait)) {}
+  ~DesignSlot() {
+    if (held_) {
+      slots_.release();
+    }
+  }
+  DesignSlot(const DesignSlot&) = delete;
+  DesignSlot& operator=(const DesignSlot&) = delete;
+  // False when none came free in time.
+  bool held() const { return held_; }
+
+ private:
+  std::counting_semaphore<>& slots_;
+  bool held_;
+};
+
 }  // namespace
 
 struct WebServer::State {
@@ -131,8 +155,8 @@ struct WebServer::State {
   int port = 0;
   std::counting_semaphore<> designSlots{0};
 
-  // Waits for a design slot; false when none came free in time.
-  bool AcquireDesignSlot() { return designSlots.try_acquire_for(options.designWait); }
+  // Waits for a design slot; check held() before designing.
+  DesignSlot WaitForDesignSlot() { return {designSlots, options.designWait}; }
 
   QueryClock Clock(const DesignQuery& query) const {
     if (query.hasClock) {
@@ -254,23 +278,26 @@ void WebServer::State::ServeDesign(const httplib::Request& request, httplib::Res
     SetPage(response, 400, FormPage(&parse.query, parse.errors));
     return;
   }
-  if (!AcquireDesignSlot()) {
-    Busy(response);
-    return;
-  }
-  parse.query.clock = Clock(parse.query);
-  parse.query.hasClock = true;
-  ResultPage page(parse.query);
-  const auto deadline = std::chrono::steady_clock::now() + options.designTimeLimit;
+  std::optional<ResultPage> page;
   bool inTime = true;
-  EnumerateDesignCases(ToDesignInputs(parse.query), [&](const DesignedCase& designed) {
-    inTime = std::chrono::steady_clock::now() < deadline;
-    if (inTime) {
-      page.AddCase(designed);
+  {
+    const DesignSlot slot = WaitForDesignSlot();
+    if (!slot.held()) {
+      Busy(response);
+      return;
     }
-    return inTime;
-  });
-  designSlots.release();
+    parse.query.clock = Clock(parse.query);
+    parse.query.hasClock = true;
+    page.emplace(parse.query);
+    const auto deadline = std::chrono::steady_clock::now() + options.designTimeLimit;
+    EnumerateDesignCases(ToDesignInputs(parse.query), [&](const DesignedCase& designed) {
+      inTime = std::chrono::steady_clock::now() < deadline;
+      if (inTime) {
+        page->AddCase(designed);
+      }
+      return inTime;
+    });
+  }
   if (!inTime) {
     SetPage(response, 503,
             MessagePage("Too long",
@@ -278,7 +305,7 @@ void WebServer::State::ServeDesign(const httplib::Request& request, httplib::Res
                         "give fewer cases."));
     return;
   }
-  SetPage(response, 200, page.Finish());
+  SetPage(response, 200, page->Finish());
 }
 
 void WebServer::State::ServeExplain(const httplib::Request& request, httplib::Response& response) {
@@ -287,13 +314,12 @@ void WebServer::State::ServeExplain(const httplib::Request& request, httplib::Re
     SetPage(response, 400, PageFrame("Calculation sheet", ErrorList(parse.errors)));
     return;
   }
-  if (!AcquireDesignSlot()) {
+  const DesignSlot slot = WaitForDesignSlot();
+  if (!slot.held()) {
     Busy(response);
     return;
   }
-  const std::string html = ExplainPage(parse.query);
-  designSlots.release();
-  SetPage(response, 200, html);
+  SetPage(response, 200, ExplainPage(parse.query));
 }
 
 void WebServer::State::ServeDownload(const DownloadInfo& download, const httplib::Request& request,
@@ -308,17 +334,20 @@ void WebServer::State::ServeDownload(const DownloadInfo& download, const httplib
     SetPage(response, 500, MessagePage("Download failed", "No temporary directory."));
     return;
   }
-  if (!AcquireDesignSlot()) {
-    Busy(response);
-    return;
-  }
-  const auto deadline = std::chrono::steady_clock::now() + options.designTimeLimit;
   const std::string path = scratch.File(download.fileName);
   std::string error;
-  const bool written = WriteDownload(
-      download.kind, ToDesignInputs(parse.query), Clock(parse.query), path,
-      [&deadline] { return std::chrono::steady_clock::now() < deadline; }, error);
-  designSlots.release();
+  bool written = false;
+  {
+    const DesignSlot slot = WaitForDesignSlot();
+    if (!slot.held()) {
+      Busy(response);
+      return;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + options.designTimeLimit;
+    written = WriteDownload(
+        download.kind, ToDesignInputs(parse.query), Clock(parse.query), path,
+        [&deadline] { return std::chrono::steady_clock::now() < deadline; }, error);
+  }
   if (!written) {
     SetPage(response, error.empty() ? 503 : 500,
             MessagePage("Download failed", error.empty() ? "This design took too long." : error));

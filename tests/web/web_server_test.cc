@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <atomic>
 #include <memory>
+#include <new>
 #include <regex>
 #include <set>
 #include <string>
@@ -323,6 +325,40 @@ TEST(WebServerLimits, ADesignOverItsTimeIsStopped) {
   EXPECT_EQ(result->status, 503);
   server.Stop();
   runner.join();
+}
+
+// A design that ends in an exception (here the clock, read while the design
+// holds its slot) is answered 500 and gives its slot back: with one slot, the
+// next design of the same kind is served, not refused as busy.
+TEST(WebServerLimits, AFailedDesignGivesItsSlotBack) {
+  const std::vector<std::string> targets = {std::string("/design?") + kWorkedExample,
+                                            std::string("/download/report.csv?") + kWorkedExample};
+  for (const std::string& target : targets) {
+    SCOPED_TRACE(target);
+    auto calls = std::make_shared<std::atomic<int>>(0);
+    WebServerOptions options;
+    options.port = 0;
+    options.concurrentDesigns = 1;
+    options.designWait = std::chrono::milliseconds(200);
+    options.readClock = [calls] {
+      if (calls->fetch_add(1) == 0) {
+        throw std::bad_alloc();
+      }
+      return kFixedClock;
+    };
+    WebServer server(options);
+    std::string error;
+    ASSERT_TRUE(server.Listen(error)) << error;
+    std::thread runner([&server] { server.Run(); });
+    httplib::Client client("127.0.0.1", server.port());
+    const httplib::Result failed = client.Get(target.c_str());
+    const httplib::Result next = client.Get(target.c_str());
+    server.Stop();
+    runner.join();
+    ASSERT_TRUE(failed && next);
+    EXPECT_EQ(failed->status, 500);
+    EXPECT_EQ(next->status, 200);
+  }
 }
 
 TEST(WebServerLimits, AnAddressInUseIsRefused) {
