@@ -203,19 +203,8 @@ Fault CheckCombination(const CommandLine& line) {
   if (line.paperGiven && line.pdfFile.empty()) {
     return UsageFault("option --paper", "only with --pdf");
   }
-  const std::pair<const char*, const std::string*> files[] = {{"--output", &line.reportFile},
-                                                              {"--csv", &line.csvFile},
-                                                              {"--text", &line.textFile},
-                                                              {"--pdf", &line.pdfFile}};
-  for (size_t i = 0; i < std::size(files); ++i) {
-    for (size_t k = i + 1; k < std::size(files); ++k) {
-      if (!files[i].second->empty() && *files[i].second == *files[k].second) {
-        return UsageFault(std::string("options ") + files[i].first + " and " + files[k].first,
-                          "both name " + QuoteName(*files[i].second));
-      }
-    }
-  }
-  return {};
+  return FindOutputsNamingOneFile(
+      line, [](const std::string& first, const std::string& second) { return first == second; });
 }
 
 Fault ApplyOption(const OptionRow& row, const char* value, CommandLine& line) {
@@ -287,6 +276,24 @@ Fault ApplyOption(const OptionRow& row, const char* value, CommandLine& line) {
 }
 
 }  // namespace
+
+Fault FindOutputsNamingOneFile(const CommandLine& line,
+                               bool (*sameFile)(const std::string&, const std::string&)) {
+  const std::pair<const char*, const std::string*> files[] = {{"--output", &line.reportFile},
+                                                              {"--csv", &line.csvFile},
+                                                              {"--text", &line.textFile},
+                                                              {"--pdf", &line.pdfFile}};
+  for (size_t i = 0; i < std::size(files); ++i) {
+    for (size_t k = i + 1; k < std::size(files); ++k) {
+      if (!files[i].second->empty() && !files[k].second->empty() &&
+          sameFile(*files[i].second, *files[k].second)) {
+        return UsageFault(std::string("options ") + files[i].first + " and " + files[k].first,
+                          "both name " + QuoteName(*files[i].second));
+      }
+    }
+  }
+  return {};
+}
 
 bool CommandLine::UsesDialogue() const {
   for (const bool given : listGiven) {

@@ -55,6 +55,13 @@ struct CommandLine {
 // no fault, or error 64 with one line that names the bad option or value.
 Fault ParseCommandLine(std::span<char* const> arguments, CommandLine& line);
 
+// The first two output options, in the order --output, --csv, --text,
+// --pdf, whose names `sameFile` finds to be one file, as error 64 naming
+// both options; no fault when there are none. The parser compares the names
+// themselves; the run compares the files they reach.
+Fault FindOutputsNamingOneFile(const CommandLine& line,
+                               bool (*sameFile)(const std::string&, const std::string&));
+
 // Parses a LIST value: 1 to 5 finite numbers separated by commas, each item
 // a whole number token. Returns an empty string, or why the text is not one.
 std::string ParseValueList(std::string_view text, ValueList& list);

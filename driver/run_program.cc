@@ -20,6 +20,7 @@
 #include "driver/field_input.h"
 #include "numeric/decimal.h"
 #include "output/csv_output.h"
+#include "output/pending_file.h"
 #include "output/report_output.h"
 #include "report/field_edit.h"
 
@@ -158,6 +159,18 @@ Fault FindOutputThatIsTheReport(const ReportFile& report, const RunOutputs& outp
     }
   }
   return {};
+}
+
+// Output files are renamed into place one after another, so two outputs
+// that reach one file would leave only the last, while the run names both
+// as written. The parser refuses equal names; here names that differ but
+// reach one file ("./r.rpt", "sub/../r.rpt", a link) are refused the same
+// way, before any file is created. Standard output ("-") is not a file.
+Fault FindOutputsSharingAFile(const CommandLine& line) {
+  return FindOutputsNamingOneFile(line, [](const std::string& first, const std::string& second) {
+    return first != kStandardOutputName && second != kStandardOutputName &&
+           ReachSameFile(first, second);
+  });
 }
 
 // The outputs asked for besides the report, each a file of its own.
@@ -521,6 +534,9 @@ int RunKalvorden(std::span<char* const> arguments, Console& console, const Clock
       return RunExplain(ExplainRequestOf(line), console.output, console.errors);
     case Command::kDesign:
       break;
+  }
+  if (Fault fault = FindOutputsSharingAFile(line); !fault.ok()) {
+    return EndWithFault(console, {}, fault);
   }
   const LocalDateTime now = readClock();
   ReportOutput report(now);

@@ -54,7 +54,33 @@ int RenameWithoutReplacing(const std::string& from, const std::string& to) {
   return 0;
 }
 
+// The entry a name that does not exist yet would be created as: its
+// directory resolved (symbolic links, "." and ".."), then its last
+// component; empty when the directory cannot be resolved (nothing can be
+// created there either).
+std::string NewEntryPath(const std::string& name) {
+  const std::string directory = DirectoryOf(name);
+  char resolved[PATH_MAX];
+  if (realpath(directory.empty() ? "." : directory.c_str(), resolved) == nullptr) {
+    return {};
+  }
+  return std::string(resolved) + "/" + name.substr(directory.size());
+}
+
 }  // namespace
+
+bool ReachSameFile(const std::string& first, const std::string& second) {
+  struct stat firstStatus {};
+  struct stat secondStatus {};
+  const bool firstExists = stat(first.c_str(), &firstStatus) == 0;
+  const bool secondExists = stat(second.c_str(), &secondStatus) == 0;
+  if (firstExists || secondExists) {
+    return firstExists && secondExists && firstStatus.st_dev == secondStatus.st_dev &&
+           firstStatus.st_ino == secondStatus.st_ino;
+  }
+  const std::string entry = NewEntryPath(first);
+  return !entry.empty() && entry == NewEntryPath(second);
+}
 
 int PendingFile::Create(const std::string& target) {
   Abandon();

@@ -40,4 +40,11 @@ class PendingFile {
   std::string finalName_;  // where Commit puts it
 };
 
+// True when PendingFile would write `first` and `second` to one file, so
+// that committing one would replace the other: both exist and are the same
+// file (by device and inode, through symbolic links, hard links or any
+// spelling of the path), or neither exists and both name the same entry of
+// the same directory ("r.csv", "./r.csv", "sub/../r.csv").
+bool ReachSameFile(const std::string& first, const std::string& second);
+
 }  // namespace kalvorden

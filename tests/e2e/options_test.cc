@@ -379,3 +379,55 @@ TEST(Options, OutputThatIsTheDialoguesReportFile) {
     EXPECT_EQ(FilesIn(dir), 2u) << c.option;
   }
 }
+
+// Two outputs whose names differ but reach one file would overwrite each
+// other: the one renamed into place last replaces the other, while the run
+// names both as written. The run ends before anything is written, with the
+// line equal names get, whether the values come from the options or from
+// the dialogue; every file keeps what it had and no file is created.
+TEST(Options, TwoOutputsThatAreOneFile) {
+  struct Case {
+    bool dialogue;
+    std::vector<std::string> outputs;  // --output FILE first when not the dialogue
+    std::string err;                   // after "kalvorden: error (64): usage error, "
+  };
+  const Case cases[] = {
+      {false, {"--output", "r.rpt", "--csv", "./r.rpt"}, "options --output and --csv"},
+      {false,
+       {"--output", "old.rpt", "--overwrite", "--text", "./old.rpt"},
+       "options --output and --text"},
+      {false, {"--output", "r.rpt", "--text", "sub/../r.rpt"}, "options --output and --text"},
+      {false,
+       {"--output", "old.rpt", "--overwrite", "--csv", "link"},
+       "options --output and --csv"},
+      {false, {"--output", "r.rpt", "--csv", "a", "--text", "./a"}, "options --csv and --text"},
+      {false,
+       {"--output", "old.rpt", "--overwrite", "--csv", "hard"},
+       "options --output and --csv"},
+      {true, {"--csv", "a", "--text", "./a"}, "options --csv and --text"},
+      {true, {"--csv", "sub/../old.rpt", "--text", "link"}, "options --csv and --text"},
+      {true, {"--csv", "hard", "--text", "old.rpt"}, "options --csv and --text"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.outputs));
+    TempDir dir;
+    WriteFileBytes(dir.File("old.rpt"), "old");
+    std::filesystem::create_directory(dir.File("sub"));
+    std::filesystem::create_symlink("old.rpt", dir.File("link"));
+    std::filesystem::create_hard_link(dir.File("old.rpt"), dir.File("hard"));
+    std::vector<std::string> arguments;
+    if (!c.dialogue) {
+      arguments = Options(kWorked, c.outputs[1]);
+    }
+    arguments.insert(arguments.end(), c.outputs.begin() + (c.dialogue ? 0 : 2), c.outputs.end());
+    const RunResult run =
+        RunFixedClockWith(dir.path(), arguments, c.dialogue ? Answers(kWorked, "d.rpt") : "");
+    EXPECT_EQ(run.exitStatus, 64);
+    EXPECT_EQ(run.out, "");  // not one question asked
+    EXPECT_EQ(run.err.rfind("kalvorden: error (64): usage error, " + c.err + ": both name ", 0), 0u)
+        << run.err;
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+    EXPECT_TRUE(ReadFileBytes(dir.File("old.rpt")) == "old");
+    EXPECT_EQ(FilesIn(dir), 4u);  // old.rpt, sub, link, hard
+  }
+}
