@@ -328,8 +328,10 @@ int RunFromOptions(Console& console, const CommandLine& line, ReportOutput& repo
   inputs.spanDeductionWidths = ValueList{1, {}};
   inputs.continuityFactor = line.continuity ? kContinuityFactor : Quad{1};
 
+  // "-" is standard output, whatever file of that name the directory holds.
   struct stat status {};
-  if (!line.overwrite && stat(line.reportFile.c_str(), &status) == 0 && !S_ISDIR(status.st_mode)) {
+  if (!line.overwrite && line.reportFile != kStandardOutputName &&
+      stat(line.reportFile.c_str(), &status) == 0 && !S_ISDIR(status.st_mode)) {
     return EndWithFault(
         console, outputs.all,
         {kFaultCannotOverwrite, "cannot overwrite existing file",

@@ -431,3 +431,15 @@ TEST(Options, TwoOutputsThatAreOneFile) {
     EXPECT_EQ(FilesIn(dir), 4u);  // old.rpt, sub, link, hard
   }
 }
+
+// --output - writes the report on standard output: a file named "-" in the
+// working directory is another file, neither an existing report nor changed.
+TEST(Options, ReportOnStandardOutputBesideAFileNamedDash) {
+  TempDir dir;
+  WriteFileBytes(dir.File("-"), "old");
+  const RunResult run = RunFixedClockWith(dir.path(), Options(kWorked, "-"));
+  EXPECT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_TRUE(run.out == ReadFileBytes(std::string(KALVORDEN_GOLDEN_DIR) + "/worked-example.rpt"));
+  EXPECT_EQ(ReadFileBytes(dir.File("-")), "old");
+  EXPECT_EQ(FilesIn(dir), 1u);
+}
