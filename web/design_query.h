@@ -52,10 +52,6 @@ struct QueryClock {
   int second = 0;
 };
 
-// The continuity factor with continuity=on: 0.8 widened from single
-// precision, as the dialogue widens it (0.800000011920928955078125).
-constexpr Quad kContinuityFactorApplied = Widen(0.8f);
-
 struct DesignQuery {
   std::array<QueryList, kValueFieldCount> lists;
   bool continuity = false;  // CF 0.8 when set, 1.0 otherwise

@@ -1,5 +1,6 @@
 #include "web/explain_page.h"
 
+#include "design/design_inputs.h"
 #include "explain/calculation_sheet.h"
 #include "explain/span_choice.h"
 #include "web/html_page.h"
@@ -13,7 +14,7 @@ std::string ExplainPage(const DesignQuery& query) {
   for (int field = 0; field < kValueFieldCount; ++field) {
     *fields[field] = query.lists[field].values[0];
   }
-  values.continuityFactor = query.continuity ? kContinuityFactorApplied : Quad(1);
+  values.continuityFactor = query.continuity ? kContinuityFactor : Quad(1);
   const CalculationSheet sheet = WriteCalculationSheet(values, query.spanIndex);
   std::string body =
       "<p>How the row of span " + PrintedSpan(query.spanIndex) + " m was obtained, step by step.";

@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "design/design_cases.h"
+#include "design/design_inputs.h"
 #include "web/downloads.h"
 #include "web/explain_page.h"
 #include "web/html_page.h"
@@ -88,7 +89,7 @@ DesignInputs ToDesignInputs(const DesignQuery& query) {
       lists[field]->values[i] = query.lists[field].values[i];
     }
   }
-  inputs.continuityFactor = query.continuity ? kContinuityFactorApplied : Quad(1);
+  inputs.continuityFactor = query.continuity ? kContinuityFactor : Quad(1);
   return inputs;
 }
 
