@@ -1,10 +1,9 @@
 #include "web/design_query.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 
-#include "numeric/glibc_float128.h"
+#include "numeric/decimal.h"
 
 namespace kalvorden {
 namespace {
@@ -298,11 +297,8 @@ std::string CheckValueText(ValueField field, std::string_view typed, Quad* value
     const bool comma = withPoint != text;
     return std::string(comma && IsDecimalNumeral(withPoint) ? kDecimalComma : kNotANumber);
   }
-  const std::string numeral(text);
-  errno = 0;
-  char* end = nullptr;
-  const Quad parsed = strtof128(numeral.c_str(), &end);
-  if (end != numeral.c_str() + numeral.size()) {
+  Quad parsed = 0;
+  if (!ParseDecimal(std::string(text).c_str(), &parsed)) {
     return std::string(kNotANumber);
   }
   if (!IsFinite(parsed)) {

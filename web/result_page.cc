@@ -15,6 +15,13 @@
 namespace kalvorden {
 namespace {
 
+// The row of `span` cut at the report's column boundaries: the pieces,
+// joined, are the 59-character row exactly as printed.
+struct RowPieces {
+  static constexpr int kCount = 6;
+  std::string_view pieces[kCount];
+};
+
 // Where the report's columns meet, in the 59-character row: the span, the
 // minimum and actual thickness, the main bars and their spacing, the middle
 // half and the outer quarters, each with the blanks before it.
@@ -83,6 +90,19 @@ constexpr std::string_view kColumnHeads[RowPieces::kCount] = {
     "Span (m)",         "Minimum thickness (mm)", "Actual (mm)", "Main bars at spacing (mm)",
     "Middle half bars", "Outer quarter bars"};
 
+// The query of the calculation sheet for one case and the span printed as
+// `spanText` ("1.025").
+std::string ExplainQuery(const DesignCase& c, std::string_view spanText) {
+  DesignQuery query;
+  const Quad values[kValueFieldCount] = {c.wheelLoad, c.topCover, c.futurePaving, c.steelStress,
+                                         c.concreteStress};
+  for (int field = 0; field < kValueFieldCount; ++field) {
+    query.lists[field].texts.push_back(ExactDecimal(values[field]));
+  }
+  query.continuity = !(c.continuityFactor == 1);
+  return EncodeDesignQuery(query) + "&span=" + std::string(spanText);
+}
+
 }  // namespace
 
 std::string ExactDecimal(Quad value) {
@@ -99,17 +119,6 @@ std::string ExactDecimal(Quad value) {
     }
   }
   return WithoutExponent(text);
-}
-
-std::string ExplainQuery(const DesignCase& c, std::string_view spanText) {
-  DesignQuery query;
-  const Quad values[kValueFieldCount] = {c.wheelLoad, c.topCover, c.futurePaving, c.steelStress,
-                                         c.concreteStress};
-  for (int field = 0; field < kValueFieldCount; ++field) {
-    query.lists[field].texts.push_back(ExactDecimal(values[field]));
-  }
-  query.continuity = !(c.continuityFactor == 1);
-  return EncodeDesignQuery(query) + "&span=" + std::string(spanText);
 }
 
 ResultPage::ResultPage(const DesignQuery& query) : designQuery_(EncodeDesignQuery(query)) {}

@@ -19,17 +19,6 @@ constexpr int32_t kCasesShownInFull = 25;
 // The shortest decimal numeral that reads back as exactly `value`.
 std::string ExactDecimal(Quad value);
 
-// The query of the calculation sheet for one case and the span printed as
-// `spanText` ("1.025").
-std::string ExplainQuery(const DesignCase& designCase, std::string_view spanText);
-
-// The row of `span` cut at the report's column boundaries: the pieces,
-// joined, are the 59-character row exactly as printed.
-struct RowPieces {
-  static constexpr int kCount = 6;
-  std::string_view pieces[kCount];
-};
-
 class ResultPage {
  public:
   // `query` holds the request's values and the clock reading of the run.
@@ -39,8 +28,6 @@ class ResultPage {
 
   // The complete HTML page.
   std::string Finish() const;
-
-  int32_t caseCount() const { return caseCount_; }
 
  private:
   void AppendCase(const DesignedCase& designed);
