@@ -90,9 +90,11 @@ constexpr std::string_view kColumnHeads[RowPieces::kCount] = {
     "Span (m)",         "Minimum thickness (mm)", "Actual (mm)", "Main bars at spacing (mm)",
     "Middle half bars", "Outer quarter bars"};
 
-// The query of the calculation sheet for one case and the span printed as
-// `spanText` ("1.025").
-std::string ExplainQuery(const DesignCase& c, std::string_view spanText) {
+// The link to the calculation sheets of one case, HTML-escaped, up to the
+// span: "/explain?wheel-load=72.5&amp;...&amp;span=". It is the same for
+// every row of the case, so it is built once; escaping works character by
+// character, so the row's escaped span is simply appended.
+std::string ExplainLinkPrefix(const DesignCase& c) {
   DesignQuery query;
   const Quad values[kValueFieldCount] = {c.wheelLoad, c.topCover, c.futurePaving, c.steelStress,
                                          c.concreteStress};
@@ -100,7 +102,7 @@ std::string ExplainQuery(const DesignCase& c, std::string_view spanText) {
     query.lists[field].texts.push_back(ExactDecimal(values[field]));
   }
   query.continuity = !(c.continuityFactor == 1);
-  return EncodeDesignQuery(query) + "&span=" + std::string(spanText);
+  return "/explain?" + EscapeHtml(EncodeDesignQuery(query) + "&span=");
 }
 
 }  // namespace
@@ -171,13 +173,15 @@ void ResultPage::AppendCase(const DesignedCase& designed) {
     html += "<th scope=\"col\">" + std::string(head) + "</th>";
   }
   html += "</tr></thead>\n<tbody>\n";
+  const std::string explainLink = ExplainLinkPrefix(c);
   for (int32_t i = 0; i < designed.sweep.spanCount; ++i) {
     const ReportLine row = FormatRow(designed.spans[i]);
     const RowPieces cut = CutRow(View(row));
     const std::string_view spanText = TrimmedSpan(View(row));
     const std::string_view blanks = cut.pieces[0].substr(0, cut.pieces[0].size() - spanText.size());
-    html += "<tr><td>" + std::string(blanks) + "<a href=\"/explain?" +
-            EscapeHtml(ExplainQuery(c, spanText)) + "\">" + EscapeHtml(spanText) + "</a></td>";
+    const std::string span = EscapeHtml(spanText);
+    html.append("<tr><td>").append(blanks).append("<a href=\"").append(explainLink);
+    html.append(span).append("\">").append(span).append("</a></td>");
     for (int piece = 1; piece < RowPieces::kCount; ++piece) {
       html += "<td>" + EscapeHtml(cut.pieces[piece]) + "</td>";
     }
