@@ -261,8 +261,9 @@ cairo_status_t AppendToString(void* closure, const unsigned char* data, unsigned
 
 std::string FullDecimal(Quad value) {
   char text[64];
+  // 36 significant digits always identify a binary128 value.
   int digits = 1;
-  for (; digits < 36; ++digits) {
+  for (; digits <= 36; ++digits) {
     strfromf128(text, sizeof text, ("%." + std::to_string(digits) + "g").c_str(), value);
     if (strtof128(text, nullptr) == value || value != value) {
       break;

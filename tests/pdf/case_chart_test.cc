@@ -13,9 +13,16 @@ TEST(FullDecimal, ShortestNumeralThatReadsBackExactly) {
     const char* entered;
     const char* full;
   } table[] = {
-      {"72.5", "72.5"},   {"120", "120"},     {"1.44", "1.44"},
-      {"0.1", "0.1"},     {"1e-40", "1e-40"}, {"123456789.123", "123456789.123"},
-      {"-0.25", "-0.25"}, {"inf", "inf"},
+      {"72.5", "72.5"},
+      {"120", "120"},
+      {"1.44", "1.44"},
+      {"0.1", "0.1"},
+      {"1e-40", "1e-40"},
+      {"123456789.123", "123456789.123"},
+      {"-0.25", "-0.25"},
+      {"inf", "inf"},
+      // A value that only 36 significant digits identify.
+      {"1000.98576740873362620160078675239075", "1000.98576740873362620160078675239075"},
   };
   for (const auto& row : table) {
     EXPECT_EQ(kalvorden::FullDecimal(Q(row.entered)), row.full) << row.entered;
