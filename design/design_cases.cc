@@ -152,7 +152,6 @@ DesignRunSummary EnumerateDesignCases(const DesignInputs& inputs, const Designed
     delivering = DeliverOldestCase(pipeline, sink, summary);
   }
   StopCasePipeline(pipeline);
-  summary.stopped = !delivering;
   return summary;
 }
 

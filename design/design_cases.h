@@ -25,7 +25,6 @@ std::optional<UndesignedCase> FindUndesignedSpan(const DesignedCase& designed);
 struct DesignRunSummary {
   int32_t designCases = 0;      // cases the sink accepted
   int32_t undesignedCases = 0;  // of those, cases with a span that has a fault
-  bool stopped = false;         // the sink asked to stop before the last case
 };
 
 // Called once per finished case, in case order; returns false to stop the
