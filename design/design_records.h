@@ -71,8 +71,8 @@ enum class SpanFault : uint8_t {
 // record, which the enclosure filter and the exact engine give equal, field
 // by field: the minimum thickness rounded to hundredths as the report prints
 // it, and no working values of the exact design. The full record (the exact
-// engine alone: SweepSpans with a trace, or DesignOptions::workingValues)
-// holds the unrounded minimum thickness and the working values as well.
+// engine alone: the SweepSpans overload without options) holds the unrounded
+// minimum thickness and the working values as well.
 struct SpanDesign {
   Quad spanLength = 0;  // S, m (the printed EFFECTIVE SPAN LENGTH)
   // mm, the converged required thickness. In the printed record, its

@@ -245,8 +245,8 @@ SweepResult SweepSpans(const DesignCase& c, SweepState& state, std::span<SpanDes
 
 SweepResult SweepSpans(const DesignCase& c, SweepState& state, std::span<SpanDesign> spans,
                        const DesignOptions& options) {
-  if (options.exact || options.workingValues || !SuitsTheFilter(c)) {
-    return SweepExactly(c, state, spans, options.workingValues, nullptr);
+  if (options.exact || !SuitsTheFilter(c)) {
+    return SweepExactly(c, state, spans, false, nullptr);
   }
   return SweepFiltered(c, state, spans, 0);
 }

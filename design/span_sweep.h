@@ -45,9 +45,8 @@ SweepResult SweepSpans(const DesignCase& designCase, SweepState& state, std::spa
 // designed again, alone, by the exact engine from the same bars (spans
 // depend on each other only through the bars). A case whose values lie
 // outside a comfortable part of the double range is designed exactly
-// throughout. Either way the record is the one the exact engine gives:
-// options.exact designs every span exactly, to the same printed record;
-// options.workingValues gives the full record, exactly.
+// throughout. Either way the record is the printed one the exact engine
+// gives; options.exact designs every span exactly, to the same record.
 SweepResult SweepSpans(const DesignCase& designCase, SweepState& state, std::span<SpanDesign> spans,
                        const DesignOptions& options);
 
