@@ -150,43 +150,31 @@ struct DesignTally {
   long exactSpans = 0;
 };
 
-// Designs every combination of the five lists, in the dialogue's order, as
-// the program does (continuity factor 1.0), without a report.
+// Designs every case of the five lists, as the program forms them
+// (continuity factor 1.0), without a report.
 DesignTally DesignInProcess(const Lists& lists, const kalvorden::DesignOptions& options) {
   using namespace kalvorden;
-  std::vector<std::vector<Quad>> values;
-  for (const auto& list : lists) {
-    values.emplace_back();
-    for (const std::string& text : list) {
-      ParseDecimal(text.c_str(), &values.back().emplace_back());
+  DesignInputs inputs;
+  ValueList* valueLists[] = {&inputs.wheelLoads, &inputs.topCovers, &inputs.futurePavings,
+                             &inputs.steelStresses, &inputs.concreteStresses};
+  for (size_t l = 0; l < lists.size() && l < std::size(valueLists); ++l) {
+    ValueList& values = *valueLists[l];
+    for (const std::string& text : lists[l]) {
+      if (values.count < kListCapacity) {
+        ParseDecimal(text.c_str(), &values.values[values.count++]);
+      }
     }
   }
   std::vector<SpanDesign> spans(kSpansPerCase);
   DesignTally tally;
   const double start = ThreadSeconds();
-  DesignCase c;
-  for (const Quad load : values[0]) {
-    for (const Quad cover : values[1]) {
-      for (const Quad paving : values[2]) {
-        for (const Quad steel : values[3]) {
-          for (const Quad concrete : values[4]) {
-            c.wheelLoad = load;
-            c.topCover = cover;
-            c.futurePaving = paving;
-            c.steelStress = steel;
-            c.concreteStress = concrete;
-            c.modularRatio = DeriveModularRatio(concrete);
-            DeriveCaseConstants(c);
-            SweepState state;
-            const SweepResult sweep = SweepSpans(c, state, spans, options);
-            ++tally.cases;
-            tally.spans += sweep.spanCount;
-            tally.exactSpans += sweep.exactSpans;
-          }
-        }
-      }
-    }
-  }
+  ForEachDesignCase(inputs, [&](const DesignCase& c) {
+    SweepState state;
+    const SweepResult sweep = SweepSpans(c, state, spans, options);
+    ++tally.cases;
+    tally.spans += sweep.spanCount;
+    tally.exactSpans += sweep.exactSpans;
+  });
   tally.seconds = ThreadSeconds() - start;
   return tally;
 }

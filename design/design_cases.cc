@@ -94,31 +94,8 @@ void DeriveCaseConstants(DesignCase& c) {
   c.steelAreaFactor = (kOne / c.steelStress) / c.j;
 }
 
-DesignRunSummary EnumerateDesignCases(const DesignInputs& inputs, const DesignedCaseSink& sink,
-                                      const DesignOptions& options) {
-  DesignRunSummary summary;
-  const int32_t caseCount = Entries(inputs.wheelLoads) * Entries(inputs.topCovers) *
-                            Entries(inputs.futurePavings) * Entries(inputs.steelStresses) *
-                            Entries(inputs.concreteStresses) * Entries(inputs.spanDeductionWidths);
-  CasePipeline pipeline;
-  // A few workers are enough to keep the outputs busy; more would only
-  // add threads and slots (memory) on large machines.
-  constexpr uint32_t kMostWorkers = 4;
-  const uint32_t workers = std::min(std::thread::hardware_concurrency(), kMostWorkers);
-  StartCasePipeline(pipeline, caseCount > 0 ? workers : 0, options);
-
-  // Each case formed goes to the pipeline; when it is full, the oldest case
-  // goes to the sink first to make room.
-  bool delivering = true;
-  const auto designAndDeliver = [&](const DesignCase& c) {
-    if (delivering && IsCasePipelineFull(pipeline)) {
-      delivering = DeliverOldestCase(pipeline, sink, summary);
-    }
-    if (delivering) {
-      SubmitCase(pipeline, c);
-    }
-  };
-
+void ForEachDesignCase(const DesignInputs& inputs,
+                       const std::function<void(const DesignCase&)>& visit) {
   DesignCase c;
   c.continuityFactor = inputs.continuityFactor;
   const int32_t loads = Entries(inputs.wheelLoads);
@@ -141,13 +118,50 @@ DesignRunSummary EnumerateDesignCases(const DesignInputs& inputs, const Designed
             for (int32_t w = 0; w < widths; ++w) {
               c.spanDeductionWidth = inputs.spanDeductionWidths.values[w];
               DeriveCaseConstants(c);
-              designAndDeliver(c);
+              visit(c);
             }
           }
         }
       }
     }
   }
+}
+
+int64_t DesignCaseCount(const DesignInputs& inputs) {
+  const int32_t lists[] = {Entries(inputs.wheelLoads),       Entries(inputs.topCovers),
+                           Entries(inputs.futurePavings),    Entries(inputs.steelStresses),
+                           Entries(inputs.concreteStresses), Entries(inputs.spanDeductionWidths)};
+  int64_t count = 1;
+  for (const int32_t entries : lists) {
+    count *= entries;
+  }
+  return count;
+}
+
+DesignRunSummary EnumerateDesignCases(const DesignInputs& inputs, const DesignedCaseSink& sink,
+                                      const DesignOptions& options) {
+  DesignRunSummary summary;
+  const int64_t caseCount = DesignCaseCount(inputs);
+  CasePipeline pipeline;
+  // A few workers are enough to keep the outputs busy; more would only
+  // add threads and slots (memory) on large machines.
+  constexpr uint32_t kMostWorkers = 4;
+  const uint32_t workers = std::min(std::thread::hardware_concurrency(), kMostWorkers);
+  StartCasePipeline(pipeline, caseCount > 0 ? workers : 0, options);
+
+  // Each case formed goes to the pipeline; when it is full, the oldest case
+  // goes to the sink first to make room.
+  bool delivering = true;
+  const auto designAndDeliver = [&](const DesignCase& c) {
+    if (delivering && IsCasePipelineFull(pipeline)) {
+      delivering = DeliverOldestCase(pipeline, sink, summary);
+    }
+    if (delivering) {
+      SubmitCase(pipeline, c);
+    }
+  };
+
+  ForEachDesignCase(inputs, designAndDeliver);
   while (delivering && !IsCasePipelineEmpty(pipeline)) {
     delivering = DeliverOldestCase(pipeline, sink, summary);
   }

@@ -31,9 +31,20 @@ struct DesignRunSummary {
 // run early. The case is valid only during the call.
 using DesignedCaseSink = std::function<bool(const DesignedCase&)>;
 
-// Designs every combination of the entered values, wheel load outermost and
-// concrete stress innermost, and hands each finished case to `sink`. Only a
-// few cases are held at any time, however many the run has.
+// Calls `visit` with every design case `inputs` makes: each combination of
+// the entered values, in the order a run designs them and every output lists
+// them (wheel load outermost, then cover, paving, steel stress, concrete
+// stress, and the span deduction width innermost). Each case comes with its
+// modular ratio and case constants derived, ready to design.
+void ForEachDesignCase(const DesignInputs& inputs,
+                       const std::function<void(const DesignCase&)>& visit);
+
+// The number of cases ForEachDesignCase forms from `inputs`.
+int64_t DesignCaseCount(const DesignInputs& inputs);
+
+// Designs every case ForEachDesignCase forms, in its order, and hands each
+// finished case to `sink`. Only a few cases are held at any time, however
+// many the run has.
 DesignRunSummary EnumerateDesignCases(const DesignInputs& inputs, const DesignedCaseSink& sink,
                                       const DesignOptions& options = {});
 

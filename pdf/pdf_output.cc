@@ -99,10 +99,6 @@ constexpr double kIndexLinePitch = 11;
 constexpr double kIndexTableTop = 130;  // baseline of the first entry
 constexpr int kValueColumn = 14;        // characters per value column
 
-int32_t Entries(const ValueList& list) {
-  return std::clamp(list.count, 0, kListCapacity);
-}
-
 std::string PadRight(std::string text, size_t width) {
   text.push_back(' ');  // a value wider than its column still stands apart
   if (text.size() < width) {
@@ -165,32 +161,6 @@ int64_t FirstPageOfCase(PaperSize paper, int64_t caseCount, int64_t caseNumber) 
   return IndexPageCount(paper, caseCount) + (caseNumber - 1) * kPdfPagesPerCase + 1;
 }
 
-void ForEachCaseValues(const DesignInputs& inputs,
-                       const std::function<void(const DesignCase&)>& visit) {
-  DesignCase c;
-  c.continuityFactor = inputs.continuityFactor;
-  for (int32_t a = 0; a < Entries(inputs.wheelLoads); ++a) {
-    c.wheelLoad = inputs.wheelLoads.values[a];
-    for (int32_t b = 0; b < Entries(inputs.topCovers); ++b) {
-      c.topCover = inputs.topCovers.values[b];
-      for (int32_t p = 0; p < Entries(inputs.futurePavings); ++p) {
-        c.futurePaving = inputs.futurePavings.values[p];
-        for (int32_t s = 0; s < Entries(inputs.steelStresses); ++s) {
-          c.steelStress = inputs.steelStresses.values[s];
-          for (int32_t f = 0; f < Entries(inputs.concreteStresses); ++f) {
-            c.concreteStress = inputs.concreteStresses.values[f];
-            c.modularRatio = DeriveModularRatio(c.concreteStress);
-            for (int32_t w = 0; w < Entries(inputs.spanDeductionWidths); ++w) {
-              c.spanDeductionWidth = inputs.spanDeductionWidths.values[w];
-              visit(c);
-            }
-          }
-        }
-      }
-    }
-  }
-}
-
 PdfOutput::PdfOutput(PaperSize paper, const LocalDateTime& now)
     : paper_(paper), creationDate_(IsoDate(now)) {
   StampHeaderLines(headings_, now);
@@ -236,8 +206,7 @@ bool PdfOutput::Start(const DesignInputs& inputs) {
   sink_ = std::make_unique<Sink>();
   sink_->descriptor = pending_.descriptor();
   sink_->buffer = std::make_unique<char[]>(Sink::kBufferSize);
-  caseCount_ = 0;
-  ForEachCaseValues(inputs, [this](const DesignCase&) { ++caseCount_; });
+  caseCount_ = DesignCaseCount(inputs);
 
   const PaperGeometry page = GeometryOf(paper_);
   surface_ = cairo_pdf_surface_create_for_stream(WriteToSink, sink_.get(), page.width, page.height);
@@ -290,7 +259,7 @@ void PdfOutput::WriteIndex(const DesignInputs& inputs) {
     endPage();
     return;
   }
-  ForEachCaseValues(inputs, [&](const DesignCase& c) {
+  ForEachDesignCase(inputs, [&](const DesignCase& c) {
     const int32_t line = static_cast<int32_t>(caseNumber % perPage);
     ++caseNumber;
     if (line == 0) {

@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,12 +36,6 @@ constexpr int32_t kPdfPagesPerCase = 4;
 // The 1-based PDF page on which case `caseNumber` (1-based) begins. Known
 // before any case is designed, which is what lets the index come first.
 int64_t FirstPageOfCase(PaperSize paper, int64_t caseCount, int64_t caseNumber);
-
-// Calls `visit` with the values of every design case `inputs` makes, in the
-// order the design runs them (wheel load outermost, concrete stress
-// innermost), with n derived as the design derives it.
-void ForEachCaseValues(const DesignInputs& inputs,
-                       const std::function<void(const DesignCase&)>& visit);
 
 // The print-ready PDF of a run: an index of the design cases first, then for
 // each case the report's three pages (same headings and rows, monospaced,

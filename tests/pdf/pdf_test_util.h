@@ -15,10 +15,9 @@
 inline std::vector<std::unique_ptr<kalvorden::DesignedCase>> DesignAll(
     const kalvorden::DesignInputs& inputs) {
   std::vector<std::unique_ptr<kalvorden::DesignedCase>> cases;
-  kalvorden::ForEachCaseValues(inputs, [&cases](const kalvorden::DesignCase& values) {
+  kalvorden::ForEachDesignCase(inputs, [&cases](const kalvorden::DesignCase& values) {
     auto designed = std::make_unique<kalvorden::DesignedCase>();
     designed->designCase = values;
-    kalvorden::DeriveCaseConstants(designed->designCase);
     kalvorden::SweepState state;
     designed->sweep = kalvorden::SweepSpans(designed->designCase, state, designed->spans);
     cases.push_back(std::move(designed));
