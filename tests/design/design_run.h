@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -83,4 +84,15 @@ inline DesignRun RunDesign(const kalvorden::DesignInputs& inputs) {
     }
   }
   return run;
+}
+
+// Every case of `inputs` as the design run gives it to the outputs, in order.
+inline std::vector<std::unique_ptr<kalvorden::DesignedCase>> DesignAll(
+    const kalvorden::DesignInputs& inputs) {
+  std::vector<std::unique_ptr<kalvorden::DesignedCase>> cases;
+  kalvorden::EnumerateDesignCases(inputs, [&cases](const kalvorden::DesignedCase& designed) {
+    cases.push_back(std::make_unique<kalvorden::DesignedCase>(designed));
+    return true;
+  });
+  return cases;
 }

@@ -3,7 +3,6 @@
 #include "report/report_pages.h"
 
 #include "tests/design/design_run.h"
-#include "tests/pdf/pdf_test_util.h"
 
 namespace {
 
