@@ -102,10 +102,6 @@ constexpr std::string_view kListHelp =
     "be started, 74 an output could not be written, 9, 10, 29, 30, 43 a file could\n"
     "not be opened.\n";
 
-Fault UsageFault(std::string where, std::string detail) {
-  return {kFaultUsage, "usage error", std::move(where), std::move(detail)};
-}
-
 std::string OptionName(const OptionRow& row) {
   return std::string("--") + row.name;
 }

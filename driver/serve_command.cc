@@ -14,10 +14,6 @@ enum OptionValue : int { kPort = 256, kListen, kHelp };
 
 constexpr int kLargestPort = 65535;
 
-Fault ServeUsageFault(std::string where, std::string detail) {
-  return {kFaultUsage, "usage error", std::move(where), std::move(detail)};
-}
-
 // A port number: the whole text, 0 to 65535.
 bool ParsePort(const char* text, int& port) {
   if (text[0] < '0' || text[0] > '9') {
@@ -56,13 +52,12 @@ Fault ParseServeArguments(std::span<char* const> arguments, ServeRequest& reques
     switch (value) {
       case kPort:
         if (!ParsePort(optarg, request.port)) {
-          return ServeUsageFault("option --port " + QuoteName(optarg),
-                                 "not a port number (0 to 65535)");
+          return UsageFault("option --port " + QuoteName(optarg), "not a port number (0 to 65535)");
         }
         break;
       case kListen:
         if (optarg[0] == '\0') {
-          return ServeUsageFault("option --listen", "the address is empty");
+          return UsageFault("option --listen", "the address is empty");
         }
         request.address = optarg;
         break;
@@ -70,18 +65,18 @@ Fault ParseServeArguments(std::span<char* const> arguments, ServeRequest& reques
         request.help = true;
         return {};
       case ':':
-        return ServeUsageFault(std::string("option ") + (optopt == kPort ? "--port" : "--listen"),
-                               "needs a value");
+        return UsageFault(std::string("option ") + (optopt == kPort ? "--port" : "--listen"),
+                          "needs a value");
       default: {
         const char* text = optind > 0 && optind <= argc ? argv[optind - 1] : "";
-        return ServeUsageFault("unknown or ambiguous option " + QuoteName(text),
-                               "see kalvorden serve --help");
+        return UsageFault("unknown or ambiguous option " + QuoteName(text),
+                          "see kalvorden serve --help");
       }
     }
   }
   if (optind < argc) {
-    return ServeUsageFault("unexpected argument " + QuoteName(argv[optind]),
-                           "see kalvorden serve --help");
+    return UsageFault("unexpected argument " + QuoteName(argv[optind]),
+                      "see kalvorden serve --help");
   }
   return {};
 }

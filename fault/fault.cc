@@ -1,6 +1,7 @@
 #include "fault/fault.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace kalvorden {
 namespace {
@@ -13,6 +14,10 @@ Fault EndOfFileFault() {
 
 Fault ConversionFault() {
   return {kFaultConversion, "input conversion error", std::string(kConsoleInput), {}};
+}
+
+Fault UsageFault(std::string where, std::string detail) {
+  return {kFaultUsage, "usage error", std::move(where), std::move(detail)};
 }
 
 std::string FormatFault(const Fault& fault) {

@@ -35,6 +35,8 @@ constexpr int kFaultWriteFailure = 74;
 
 Fault EndOfFileFault();
 Fault ConversionFault();
+// Error 64: a command line the program cannot use, and why.
+Fault UsageFault(std::string where, std::string detail);
 
 // "kalvorden: error (64): input conversion error, reading standard input"
 std::string FormatFault(const Fault& fault);
