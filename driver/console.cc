@@ -1,5 +1,9 @@
 #include "driver/console.h"
 
+#include <cerrno>
+
+#include "output/case_output.h"
+
 namespace kalvorden {
 namespace {
 
@@ -57,6 +61,17 @@ int EndConsoleWithFault(Console& console, const Fault& fault) {
   WriteConsoleMessage(console, FormatFault(fault));
   EndConsole(console);
   return fault.number;
+}
+
+int ShowText(Console& console, std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), console.output);
+  if (std::fflush(console.output) != 0 || std::ferror(console.output) != 0) {
+    const int osError = errno;
+    WriteConsoleMessage(
+        console, FormatFault(OutputWriteFault("standard output", osError != 0 ? osError : EIO)));
+    return kFaultWriteFailure;
+  }
+  return 0;
 }
 
 bool ReadAnswerLine(Console& console, AnswerLine& line) {

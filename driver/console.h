@@ -37,6 +37,10 @@ void EndConsole(Console& console);
 // console; returns the fault's number, the exit status.
 int EndConsoleWithFault(Console& console, const Fault& fault);
 
+// A help or version text on standard output: status 0, or 74 with the
+// fault's line when that output cannot be written.
+int ShowText(Console& console, std::string_view text);
+
 // The first characters of one answer line; no field is wider than this, and
 // the rest of a line, however long, is read and dropped without storing it.
 struct AnswerLine {

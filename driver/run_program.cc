@@ -357,20 +357,6 @@ int RunFromOptions(Console& console, const CommandLine& line, ReportOutput& repo
   return summary.undesignedCases == 0 ? 0 : kFaultDesignIncomplete;
 }
 
-// --help and --version: on standard output, status 0, unless that output
-// cannot be written.
-int ShowText(Console& console, const std::string& text) {
-  std::fputs(text.c_str(), console.output);
-  std::fputc('\n', console.output);
-  if (std::fflush(console.output) != 0 || std::ferror(console.output) != 0) {
-    const int osError = errno;
-    WriteConsoleMessage(
-        console, FormatFault(OutputWriteFault("standard output", osError != 0 ? osError : EIO)));
-    return kFaultWriteFailure;
-  }
-  return 0;
-}
-
 }  // namespace
 
 LocalDateTime ReadLocalClock() {
@@ -529,9 +515,9 @@ int RunKalvorden(std::span<char* const> arguments, Console& console, const Clock
   }
   switch (line.command) {
     case Command::kHelp:
-      return ShowText(console, UsageText());
+      return ShowText(console, UsageText() + "\n");
     case Command::kVersion:
-      return ShowText(console, VersionText());
+      return ShowText(console, VersionText() + "\n");
     case Command::kExplain:
       return RunExplain(ExplainRequestOf(line), console.output, console.errors);
     case Command::kDesign:

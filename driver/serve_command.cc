@@ -98,9 +98,7 @@ int RunServeCommand(std::span<char* const> arguments, Console& console) {
     return EndConsoleWithFault(console, fault);
   }
   if (request.help) {
-    std::fputs(ServeUsageText().c_str(), console.output);
-    std::fflush(console.output);
-    return 0;
+    return ShowText(console, ServeUsageText());
   }
   WebServerOptions options;
   options.address = request.address;

@@ -174,3 +174,22 @@ TEST(ServeCommand, ArgumentsAndUsageErrors) {
     }
   }
 }
+
+// The help of the program and of serve on a standard output that cannot be
+// written (a full device): status 74 and the line that says so, not 0.
+TEST(ServeCommand, HelpOnAFullDeviceEndsWithAWriteFailure) {
+  const std::vector<std::string> forms[] = {{"--help"}, {"serve", "--help"}};
+  for (const auto& form : forms) {
+    const TempDir directory;
+    RunOptions options;
+    options.arguments = {"-c", "exec \"$0\" \"$@\" > /dev/full", KALVORDEN_BINARY};
+    options.arguments.insert(options.arguments.end(), form.begin(), form.end());
+    options.workingDirectory = directory.path();
+    const auto run = RunBinary("/bin/sh", options);
+    EXPECT_EQ(run.exitStatus, 74) << form[0];
+    EXPECT_EQ(run.err,
+              "kalvorden: error (74): write failure, writing standard output: No space left on "
+              "device\n")
+        << form[0];
+  }
+}
