@@ -6,10 +6,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <numbers>
 
-#include "numeric/glibc_float128.h"
+#include "numeric/decimal.h"
 #include "report/field_edit.h"
 
 namespace kalvorden {
@@ -260,24 +259,9 @@ cairo_status_t AppendToString(void* closure, const unsigned char* data, unsigned
 }  // namespace
 
 std::string FullDecimal(Quad value) {
-  char text[64];
-  // 36 significant digits always identify a binary128 value.
-  int digits = 1;
-  for (; digits <= 36; ++digits) {
-    strfromf128(text, sizeof text, ("%." + std::to_string(digits) + "g").c_str(), value);
-    if (strtof128(text, nullptr) == value || value != value) {
-      break;
-    }
-  }
-  // "%g" writes 120 as 1.2e+02 with two digits; a whole number below 10^36
-  // is written out with as many digits as it has.
-  const char* exponent = std::strchr(text, 'e');
-  const int power =
-      exponent != nullptr ? static_cast<int>(std::strtol(exponent + 1, nullptr, 10)) : 0;
-  if (power >= digits && power < 36) {
-    strfromf128(text, sizeof text, ("%." + std::to_string(power + 1) + "g").c_str(), value);
-  }
-  return text;
+  // %g's own notation, except that whole numbers below 10^36 are written
+  // with all their digits ("120", not "1.2e+02").
+  return ShortestExactDecimal(value, {.least = -4, .beyond = 36});
 }
 
 std::string DescribeCaseValues(const DesignCase& c) {

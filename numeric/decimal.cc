@@ -1,5 +1,8 @@
 #include "numeric/decimal.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "numeric/glibc_float128.h"
@@ -14,6 +17,43 @@ bool ParseDecimal(const char* text, Quad* value) {
   }
   *value = parsed;
   return true;
+}
+
+std::string ShortestExactDecimal(Quad value, PlainExponents plain) {
+  constexpr int kMostDigits = 36;
+  char text[64];
+  char format[16];
+  // Rounding to more digits only moves the text closer to the value, so the
+  // first precision that reads back exactly is the shortest. At that
+  // precision %g drops no trailing zero, so the text has exactly `digits`
+  // significant digits.
+  int digits = 1;
+  for (; digits <= kMostDigits; ++digits) {
+    std::snprintf(format, sizeof format, "%%.%dg", digits);
+    strfromf128(text, sizeof text, format, value);
+    Quad back = 0;
+    if (!IsFinite(value) || (ParseDecimal(text, &back) && back == value)) {
+      break;
+    }
+  }
+  const char* exponent = std::strchr(text, 'e');
+  if (exponent == nullptr || !IsFinite(value)) {
+    return text;
+  }
+  const long power = std::strtol(exponent + 1, nullptr, 10);
+  if (power < plain.least || power >= plain.beyond) {
+    return text;
+  }
+  // The same digits with the point written out: %f rounds at the same
+  // decimal place as %g did. A numeral with an exponent of at least `digits`
+  // names a whole number (below 2^113 every whole number is exact, above it
+  // every value is whole), which %.0f writes exactly.
+  const long decimals = std::max(0L, digits - 1 - power);
+  std::snprintf(format, sizeof format, "%%.%ldf", decimals);
+  // Sized by the conversion itself: a wide `plain` can ask for many zeros.
+  std::string written(static_cast<size_t>(strfromf128(nullptr, 0, format, value)), '\0');
+  strfromf128(written.data(), written.size() + 1, format, value);
+  return written;
 }
 
 ScaledDecimal RoundToDecimals(Quad value, int decimals) {

@@ -12,6 +12,22 @@ namespace kalvorden {
 // syntax, so this only fails on text it should never be given.
 bool ParseDecimal(const char* text, Quad* value);
 
+// The decimal exponents a caller writes out in full: p with least <= p <
+// beyond. %g alone writes out only -4 <= p < the number of digits shown.
+struct PlainExponents {
+  int least;
+  int beyond;
+};
+
+// The shortest decimal numeral that reads back as exactly `value`: the
+// first of 1 to 36 significant digits that does (36 always do for binary128;
+// glibc's strfromf128 and strtof128 are correctly rounded), written as %g
+// writes it ("72.5", "-0", "1e-09", "inf", "nan") unless its exponent is in
+// `plain`: then without one, "0.000015" for 1.5e-05 and "120" for 1.2e+02.
+// A whole number so written shows all its digits exactly, which past 2^113
+// need not be the shortest digits followed by zeros.
+std::string ShortestExactDecimal(Quad value, PlainExponents plain);
+
 // |value| x 10^decimals rounded to the nearest whole number, halfway cases
 // away from zero, computed exactly from the binary128 significand. `fits` is
 // false for an infinity, a NaN, or a magnitude of 2^100 or more, none of

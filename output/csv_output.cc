@@ -1,13 +1,10 @@
 #include "output/csv_output.h"
 
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 #include <unistd.h>
 
-#include "numeric/glibc_float128.h"
+#include "numeric/decimal.h"
 #include "report/field_edit.h"
 
 namespace kalvorden {
@@ -88,33 +85,9 @@ void AppendSpanFields(std::string& row, const SpanDesign& s) {
 }  // namespace
 
 std::string ShortestDecimal(Quad value) {
-  char text[64];
-  // Rounding to more digits only moves the text closer to the value, so the
-  // first precision that reads back exactly is the shortest; 36 digits
-  // always do for binary128.
-  int digits = 1;
-  for (; digits <= 36; ++digits) {
-    char format[16];
-    std::snprintf(format, sizeof format, "%%.%dg", digits);
-    strfromf128(text, sizeof text, format, value);
-    const Quad back = strtof128(text, nullptr);
-    if (back == value || !IsFinite(value)) {
-      break;
-    }
-  }
-  // %g writes 50 as "5e+01": for everyday magnitudes the same digits are
-  // written without an exponent.
-  const char* exponent = std::strchr(text, 'e');
-  if (exponent != nullptr && IsFinite(value)) {
-    const int power = static_cast<int>(std::strtol(exponent + 1, nullptr, 10));
-    if (power >= -6 && power < 36) {
-      const int decimals = digits - 1 - power > 0 ? digits - 1 - power : 0;
-      char format[16];
-      std::snprintf(format, sizeof format, "%%.%df", decimals);
-      strfromf128(text, sizeof text, format, value);
-    }
-  }
-  return text;
+  // %g writes 50 as "5e+01": for everyday magnitudes, 10^-6 up to 10^36,
+  // the same digits are written without an exponent.
+  return ShortestExactDecimal(value, {.least = -6, .beyond = 36});
 }
 
 CsvOutput::CsvOutput() {

@@ -1,11 +1,6 @@
 #include "web/result_page.h"
 
-#include <bit>
-#include <cstdio>
-#include <cstdlib>
-
 #include "numeric/decimal.h"
-#include "numeric/glibc_float128.h"
 #include "output/case_output.h"
 #include "report/report_row.h"
 #include "web/case_chart_svg.h"
@@ -52,40 +47,6 @@ void AppendValue(std::string& html, std::string_view name, const std::string& va
   html += "</dd>";
 }
 
-// "5e+01" as "50" and "1.5e-05" as "0.000015": an engineer's figures have no
-// exponent unless they are far from 1 (beyond 10^21 or below 10^-7).
-std::string WithoutExponent(const std::string& numeral) {
-  const size_t e = numeral.find('e');
-  if (e == std::string::npos) {
-    return numeral;
-  }
-  const long exponent = std::strtol(numeral.c_str() + e + 1, nullptr, 10);
-  constexpr long kLargest = 21;
-  constexpr long kSmallest = -7;
-  if (exponent >= kLargest || exponent < kSmallest) {
-    return numeral;
-  }
-  const bool negative = numeral[0] == '-';
-  std::string digits;
-  for (size_t i = negative ? 1 : 0; i < e; ++i) {
-    if (numeral[i] != '.') {
-      digits += numeral[i];
-    }
-  }
-  // The value is 0.d1d2d3... x 10^(exponent + 1).
-  const long point = exponent + 1;
-  std::string plain;
-  if (point <= 0) {
-    plain = "0." + std::string(static_cast<size_t>(-point), '0') + digits;
-  } else if (static_cast<size_t>(point) >= digits.size()) {
-    plain = digits + std::string(static_cast<size_t>(point) - digits.size(), '0');
-  } else {
-    plain = digits.substr(0, static_cast<size_t>(point)) + "." +
-            digits.substr(static_cast<size_t>(point));
-  }
-  return negative ? "-" + plain : plain;
-}
-
 constexpr std::string_view kColumnHeads[RowPieces::kCount] = {
     "Span (m)",         "Minimum thickness (mm)", "Actual (mm)", "Main bars at spacing (mm)",
     "Middle half bars", "Outer quarter bars"};
@@ -108,19 +69,9 @@ std::string ExplainLinkPrefix(const DesignCase& c) {
 }  // namespace
 
 std::string ExactDecimal(Quad value) {
-  char text[64];
-  // 36 significant digits always identify a binary128 value.
-  for (int digits = 1; digits <= 36; ++digits) {
-    char format[16];
-    std::snprintf(format, sizeof format, "%%.%dg", digits);
-    strfromf128(text, sizeof text, format, value);
-    Quad back = 0;
-    if (ParseDecimal(text, &back) &&
-        std::bit_cast<unsigned __int128>(back) == std::bit_cast<unsigned __int128>(value)) {
-      break;
-    }
-  }
-  return WithoutExponent(text);
+  // "5e+01" as "50" and "1.5e-05" as "0.000015": an engineer's figures have
+  // no exponent unless they are far from 1 (beyond 10^21 or below 10^-7).
+  return ShortestExactDecimal(value, {.least = -7, .beyond = 21});
 }
 
 ResultPage::ResultPage(const DesignQuery& query) : designQuery_(EncodeDesignQuery(query)) {}

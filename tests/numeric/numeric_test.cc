@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <string>
@@ -155,5 +156,88 @@ TEST(RoundToDecimals, TiesAwayFromZeroAndValuesThatDoNotFit) {
     EXPECT_TRUE(result.fits == c.fits && result.negative == c.negative &&
                 (!c.fits || result.magnitude == c.magnitude))
         << c.value;
+  }
+}
+
+// The three notations in use: %g's own with whole numbers written out (the
+// chart), everyday magnitudes without an exponent (CSV), and the page's
+// 10^-7 to 10^21.
+TEST(ShortestExactDecimal, NotationsAndExactReadBack) {
+  constexpr PlainExponents kChart = {.least = -4, .beyond = 36};
+  constexpr PlainExponents kCsv = {.least = -6, .beyond = 36};
+  constexpr PlainExponents kPage = {.least = -7, .beyond = 21};
+  // clang-format off
+  const struct { const char* value; const char* chart; const char* csv; const char* page; } cases[] = {
+      {"0", "0", "0", "0"},
+      {"-0", "-0", "-0", "-0"},
+      {"0.1", "0.1", "0.1", "0.1"},
+      {"-72.5", "-72.5", "-72.5", "-72.5"},
+      {"1.2e2", "120", "120", "120"},
+      {"1e-5", "1e-05", "0.00001", "0.00001"},
+      {"-2.5e-6", "-2.5e-06", "-0.0000025", "-0.0000025"},
+      {"1.5e-7", "1.5e-07", "1.5e-07", "0.00000015"},
+      {"1e-8", "1e-08", "1e-08", "1e-08"},
+      {"1e20", "100000000000000000000", "100000000000000000000", "100000000000000000000"},
+      {"1e21", "1000000000000000000000", "1000000000000000000000", "1e+21"},
+      {"-1.5e30", "-1500000000000000000000000000000", "-1500000000000000000000000000000",
+       "-1.5e+30"},
+      {"1e36", "1e+36", "1e+36", "1e+36"},
+      {"1e-4950", "1e-4950", "1e-4950", "1e-4950"},
+      // 2^115: 34 digits identify it, but written out it shows its own 35.
+      {"41538374868278621028243970633760768", "41538374868278621028243970633760768",
+       "41538374868278621028243970633760768", "4.153837486827862102824397063376077e+34"},
+      {"123456789012345678901234567890", "123456789012345678901234567890",
+       "123456789012345678901234567890", "1.2345678901234567890123456789e+29"},
+      // Values that 34, 35 and 36 significant digits identify.
+      {"0.3333333333333333333333333333333333333", "0.3333333333333333333333333333333333",
+       "0.3333333333333333333333333333333333", "0.3333333333333333333333333333333333"},
+      {"0.45679015566666666666666666666666665", "0.45679015566666666666666666666666665",
+       "0.45679015566666666666666666666666665", "0.45679015566666666666666666666666665"},
+      {"1000.98576740873362620160078675239075", "1000.98576740873362620160078675239075",
+       "1000.98576740873362620160078675239075", "1000.98576740873362620160078675239075"},
+      {"inf", "inf", "inf", "inf"},
+      {"-inf", "-inf", "-inf", "-inf"},
+      {"nan", "nan", "nan", "nan"},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    const Quad value = Q(c.value);
+    EXPECT_EQ(ShortestExactDecimal(value, kChart), c.chart) << c.value;
+    EXPECT_EQ(ShortestExactDecimal(value, kCsv), c.csv) << c.value;
+    EXPECT_EQ(ShortestExactDecimal(value, kPage), c.page) << c.value;
+  }
+}
+
+// For values of every magnitude the text reads back as the same bits in
+// every notation, and rounded to one significant digit fewer it would not
+// (checked in the page's notation, where a whole number written out is
+// below 10^21 and so has no digits but the shortest and zeros).
+TEST(ShortestExactDecimal, ReadsBackAndIsShortest) {
+  std::mt19937_64 random(20261209);
+  std::uniform_int_distribution<int> exponent(16383 - 130, 16383 + 130);
+  for (int i = 0; i < 10000; ++i) {
+    U128 bits = (U128{random()} << 64 | random()) & kFractionMask;
+    bits |= static_cast<U128>(exponent(random) + (i % 2 == 0 ? 0 : 0x8000)) << 112;
+    const Quad value = std::bit_cast<Quad>(bits);
+    const std::string chart = ShortestExactDecimal(value, {.least = -4, .beyond = 36});
+    ASSERT_EQ(std::bit_cast<U128>(Q(chart.c_str())), bits) << chart;
+    const std::string page = ShortestExactDecimal(value, {.least = -7, .beyond = 21});
+    ASSERT_EQ(std::bit_cast<U128>(Q(page.c_str())), bits) << page;
+    std::string mantissa = page.substr(0, page.find('e'));
+    if (mantissa.find('.') == std::string::npos) {
+      mantissa.erase(mantissa.find_last_not_of('0') + 1);
+    }
+    const size_t first = mantissa.find_first_of("123456789");
+    int digits = 0;
+    for (size_t at = first; at < mantissa.size(); ++at) {
+      digits += mantissa[at] == '.' ? 0 : 1;
+    }
+    if (digits > 1) {
+      char format[16];
+      char fewer[64];
+      std::snprintf(format, sizeof format, "%%.%dg", digits - 1);
+      strfromf128(fewer, sizeof fewer, format, value);
+      EXPECT_NE(std::bit_cast<U128>(Q(fewer)), bits) << page;
+    }
   }
 }
