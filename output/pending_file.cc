@@ -19,10 +19,17 @@ std::string DirectoryOf(const std::string& name) {
 }
 
 // The mode a new file gets from open(2): 0666 less the process's umask.
+// umask can only be read by setting it, and the web page creates files from
+// several threads at once: reading it on every call could leave another
+// thread's file, or the process, with a mask of 0. It is read once, under
+// the guard of a function-local static's initialisation.
 mode_t NewFileMode() {
-  const mode_t mask = umask(0);
-  umask(mask);
-  return 0666 & ~mask;
+  static const mode_t kMask = [] {
+    const mode_t mask = umask(0);
+    umask(mask);
+    return mask;
+  }();
+  return 0666 & ~kMask;
 }
 
 // Opens a device or pipe for writing without blocking on a pipe nobody
