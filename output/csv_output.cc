@@ -6,6 +6,7 @@
 
 #include "numeric/decimal.h"
 #include "report/field_edit.h"
+#include "report/report_file.h"
 
 namespace kalvorden {
 namespace {
@@ -115,20 +116,8 @@ int CsvOutput::BeginPending(const std::string& name, bool replace) {
 }
 
 bool CsvOutput::Flush() {
-  size_t done = 0;
-  while (failure_ == 0 && done < buffer_.size()) {
-    const ssize_t written = write(descriptor_, buffer_.data() + done, buffer_.size() - done);
-    if (written < 0) {
-      if (errno != EINTR) {
-        failure_ = errno;
-      }
-      continue;
-    }
-    if (written == 0) {
-      failure_ = EIO;  // a device that accepts nothing would loop forever
-      continue;
-    }
-    done += static_cast<size_t>(written);
+  if (failure_ == 0) {
+    failure_ = WriteAll(descriptor_, buffer_.data(), buffer_.size());
   }
   buffer_.clear();
   return CheckFailure();

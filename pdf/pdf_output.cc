@@ -12,6 +12,7 @@
 #include "chart/case_chart.h"
 #include "design/design_cases.h"
 #include "report/case_pages.h"
+#include "report/report_file.h"
 #include "report/report_pages.h"
 
 namespace kalvorden {
@@ -29,20 +30,8 @@ struct PdfOutput::Sink {
   static constexpr size_t kBufferSize = 1 << 16;
 
   void Flush() {
-    size_t done = 0;
-    while (error == 0 && done < buffered) {
-      const ssize_t written = write(descriptor, buffer.get() + done, buffered - done);
-      if (written < 0) {
-        if (errno != EINTR) {
-          error = errno;  // EFBIG past a file size limit, ENOSPC, EIO, ...
-        }
-        continue;
-      }
-      if (written == 0) {
-        error = EIO;  // a file that accepts nothing would loop forever
-        continue;
-      }
-      done += static_cast<size_t>(written);
+    if (error == 0) {
+      error = WriteAll(descriptor, buffer.get(), buffered);
     }
     buffered = 0;
   }

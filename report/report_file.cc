@@ -17,20 +17,8 @@ void Flush(ReportFile& file) {
     file.buffered = 0;
     return;
   }
-  size_t done = 0;
-  while (file.failure == 0 && done < file.buffered) {
-    const ssize_t written = write(file.descriptor, file.buffer.get() + done, file.buffered - done);
-    if (written < 0) {
-      if (errno != EINTR) {
-        file.failure = errno;
-      }
-      continue;
-    }
-    if (written == 0) {
-      file.failure = EIO;  // a device that accepts nothing would loop forever
-      continue;
-    }
-    done += static_cast<size_t>(written);
+  if (file.failure == 0) {
+    file.failure = WriteAll(file.descriptor, file.buffer.get(), file.buffered);
   }
   file.buffered = 0;
 }
@@ -88,6 +76,24 @@ void CutOldContents(ReportFile& file) {
 }
 
 }  // namespace
+
+int WriteAll(int descriptor, const char* bytes, size_t count) {
+  size_t done = 0;
+  while (done < count) {
+    const ssize_t written = write(descriptor, bytes + done, count - done);
+    if (written < 0) {
+      if (errno != EINTR) {
+        return errno;  // EFBIG past a file size limit, ENOSPC, EIO, ...
+      }
+      continue;
+    }
+    if (written == 0) {
+      return EIO;
+    }
+    done += static_cast<size_t>(written);
+  }
+  return 0;
+}
 
 void BeginReportFile(ReportFile& file, int descriptor, std::string name,
                      bool replacesExistingFile) {

@@ -47,6 +47,12 @@ struct ReportFile {
   std::string* memory = nullptr;
 };
 
+// Writes all `count` bytes to `descriptor`, calling write(2) again after a
+// partial write or an interruption (EINTR). Returns 0, or the errno of the
+// write that failed; a write that accepts nothing at all is EIO, since a
+// device that accepts nothing would otherwise be called forever.
+int WriteAll(int descriptor, const char* bytes, size_t count);
+
 // Takes over an opened descriptor. `replacesExistingFile` is true when the
 // engineer agreed to overwrite an existing file.
 void BeginReportFile(ReportFile& file, int descriptor, std::string name, bool replacesExistingFile);
