@@ -76,20 +76,6 @@ bool IsDirectory(const std::string& name) {
   return stat(name.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-// A report file opened without blocking: a FIFO nobody reads would
-// otherwise hold the program forever. Writes block again afterwards.
-int OpenWithoutBlocking(const std::string& name, int flags) {
-  const int descriptor =
-      open(name.c_str(), flags | O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
-  if (descriptor >= 0) {
-    const int status = fcntl(descriptor, F_GETFL);
-    if (status >= 0) {
-      fcntl(descriptor, F_SETFL, status & ~O_NONBLOCK);
-    }
-  }
-  return descriptor;
-}
-
 std::string SpanText(Quad spanLength) {
   char field[6];
   EditFixed(spanLength, 6, 3, field);

@@ -32,19 +32,6 @@ mode_t NewFileMode() {
   return 0666 & ~kMask;
 }
 
-// Opens a device or pipe for writing without blocking on a pipe nobody
-// reads; writes block again afterwards.
-int OpenDirect(const std::string& name) {
-  const int descriptor = open(name.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (descriptor >= 0) {
-    const int status = fcntl(descriptor, F_GETFL);
-    if (status >= 0) {
-      fcntl(descriptor, F_SETFL, status & ~O_NONBLOCK);
-    }
-  }
-  return descriptor;
-}
-
 int RenameWithoutReplacing(const std::string& from, const std::string& to) {
   if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
     return 0;
@@ -89,6 +76,18 @@ bool ReachSameFile(const std::string& first, const std::string& second) {
   return !entry.empty() && entry == NewEntryPath(second);
 }
 
+int OpenWithoutBlocking(const std::string& name, int flags) {
+  const int descriptor =
+      open(name.c_str(), flags | O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+  if (descriptor >= 0) {
+    const int status = fcntl(descriptor, F_GETFL);
+    if (status >= 0) {
+      fcntl(descriptor, F_SETFL, status & ~O_NONBLOCK);
+    }
+  }
+  return descriptor;
+}
+
 int PendingFile::Create(const std::string& target) {
   Abandon();
   if (target.empty()) {
@@ -102,7 +101,7 @@ int PendingFile::Create(const std::string& target) {
       return EISDIR;
     }
     if (!S_ISREG(status.st_mode)) {
-      descriptor_ = OpenDirect(target);
+      descriptor_ = OpenWithoutBlocking(target, 0);
       direct_ = descriptor_ >= 0;
       return descriptor_ >= 0 ? 0 : errno;
     }

@@ -40,6 +40,12 @@ class PendingFile {
   std::string finalName_;  // where Commit puts it
 };
 
+// Opens `name` for writing with `flags` added (O_CREAT | O_EXCL to create
+// it, mode 0666 less the umask) without blocking: a FIFO nobody reads would
+// otherwise hold the program forever. Writes block again afterwards.
+// Returns the descriptor, or -1 with errno set.
+int OpenWithoutBlocking(const std::string& name, int flags);
+
 // True when PendingFile would write `first` and `second` to one file, so
 // that committing one would replace the other: both exist and are the same
 // file (by device and inode, through symbolic links, hard links or any
