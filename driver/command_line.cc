@@ -167,15 +167,11 @@ Fault CheckCombination(const CommandLine& line) {
   }
   const bool dialogue = line.UsesDialogue();
   if (!dialogue) {
-    for (int i = 0; i < kListOptions; ++i) {
-      if (!line.listGiven[i]) {
-        const OptionRow* row = nullptr;
-        for (const OptionRow& candidate : kOptions) {
-          if (candidate.key == OptionKey::kList && static_cast<int>(candidate.list) == i) {
-            row = &candidate;
-          }
-        }
-        return UsageFault("option " + OptionName(*row) + " missing",
+    // The table lists the five in the dialogue's order: the first missing
+    // one is named.
+    for (const OptionRow& row : kOptions) {
+      if (row.key == OptionKey::kList && !line.listGiven[static_cast<int>(row.list)]) {
+        return UsageFault("option " + OptionName(row) + " missing",
                           "the five list options go together");
       }
     }
