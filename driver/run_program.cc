@@ -1,5 +1,6 @@
 #include "driver/run_program.h"
 
+#include <array>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -221,6 +222,13 @@ int DesignIntoOutputs(Console& console, const DesignInputs& inputs,
   return -1;
 }
 
+// The five value lists of `inputs` in the order the dialogue asks for them
+// and ListOption numbers them.
+std::array<ValueList*, kListOptions> ListsInOrder(DesignInputs& inputs) {
+  return {&inputs.wheelLoads, &inputs.topCovers, &inputs.futurePavings, &inputs.steelStresses,
+          &inputs.concreteStresses};
+}
+
 // The dialogue's closing line, written once every output is complete: a
 // report with spans that could not be designed is not a normal end, and its
 // own line and status say so.
@@ -274,16 +282,14 @@ int RunDialogue(Console& console, ReportOutput& report, const RunOutputs& output
 
   const ListQuestion questions[] = {kWheelLoadQuestion, kTopCoverQuestion, kFuturePavingQuestion,
                                     kSteelStressQuestion, kConcreteStressQuestion};
-  ValueList* lists[] = {&inputs.wheelLoads, &inputs.topCovers, &inputs.futurePavings,
-                        &inputs.steelStresses, &inputs.concreteStresses};
-  for (int i = 0; i < 5; ++i) {
+  const std::array<ValueList*, kListOptions> lists = ListsInOrder(inputs);
+  for (int i = 0; i < kListOptions; ++i) {
     if (Fault fault =
             ReadValueList(console, questions[i].countPrompt, questions[i].valuePrompt, *lists[i]);
         !fault.ok()) {
       return EndWithFault(console, outputs.all, fault);
     }
   }
-  inputs.spanDeductionWidths = ValueList{1, {}};
   if (Fault fault = AskContinuityFactor(console, inputs.continuityFactor); !fault.ok()) {
     return EndWithFault(console, outputs.all, fault);
   }
@@ -306,12 +312,10 @@ int RunFromOptions(Console& console, const CommandLine& line, ReportOutput& repo
                    RunOutputs& outputs, const DesignOptions& options) {
   DesignInputs inputs;
   inputs.reportFileName = line.reportFile;
-  ValueList* lists[] = {&inputs.wheelLoads, &inputs.topCovers, &inputs.futurePavings,
-                        &inputs.steelStresses, &inputs.concreteStresses};
+  const std::array<ValueList*, kListOptions> lists = ListsInOrder(inputs);
   for (int i = 0; i < kListOptions; ++i) {
     *lists[i] = line.lists[i];
   }
-  inputs.spanDeductionWidths = ValueList{1, {}};
   inputs.continuityFactor = line.continuity ? kContinuityFactor : Quad{1};
 
   // "-" is standard output, whatever file of that name the directory holds.
