@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include "driver/run_program.h"
-#include "report/report_pages.h"
 #include "tests/driver/memory_console.h"
 #include "tests/support/run_binary.h"
 
@@ -48,29 +47,6 @@ TEST(Console, RecordsPlainAndInteractive) {
     }
     EXPECT_EQ(memory.Out(), out) << operations;
     EXPECT_EQ(memory.Err(), err) << operations;
-  }
-}
-
-TEST(StampHeaderLines, DateAndTimeFields) {
-  std::vector<std::pair<LocalDateTime, std::string>> cases = {
-      {{2026, 12, 7, 14, 3, 9}, "07-DEC-26 14:03:09"},
-      {{2000, 1, 1, 0, 0, 0}, "01-JAN-00 00:00:00"},
-      {{1999, 9, 30, 23, 59, 59}, "30-SEP-99 23:59:59"},
-      {{2100, 2, 28, 9, 5, 1}, "28-FEB-00 09:05:01"}};
-  const std::string months = "JANFEBMARAPRMAYJUNJULAUGSEPOCTNOVDEC";
-  for (int month = 1; month <= 12; ++month) {
-    cases.push_back({{2026, month, 15, 12, 30, 45},
-                     "15-" + months.substr(3 * (month - 1), 3) + "-26 12:30:45"});
-  }
-  const ReportWriter blank;
-  for (const auto& [now, stamp] : cases) {
-    ReportWriter writer;
-    StampHeaderLines(writer, now);
-    const std::string_view line1 = View(writer.headerLine1), line2 = View(writer.headerLine2);
-    EXPECT_EQ(line1.substr(0, 9), stamp.substr(0, 9));
-    EXPECT_EQ(line2.substr(0, 9), stamp.substr(9));  // column 1 stays blank
-    EXPECT_EQ(line1.substr(9), View(blank.headerLine1).substr(9));
-    EXPECT_EQ(line2.substr(9), View(blank.headerLine2).substr(9));
   }
 }
 

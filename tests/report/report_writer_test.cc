@@ -1,6 +1,9 @@
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <string_view>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "numeric/quad_ops.h"
@@ -194,6 +197,30 @@ TEST(ReportRow, Row) {
               std::string(example).replace(column - 1, text.size(), text));
   }
   EXPECT_TRUE(kalvorden::CloseReport(writer.file));
+}
+
+TEST(StampHeaderLines, DateAndTimeFields) {
+  std::vector<std::pair<kalvorden::LocalDateTime, std::string>> cases = {
+      {{2026, 12, 7, 14, 3, 9}, "07-DEC-26 14:03:09"},
+      {{2000, 1, 1, 0, 0, 0}, "01-JAN-00 00:00:00"},
+      {{1999, 9, 30, 23, 59, 59}, "30-SEP-99 23:59:59"},
+      {{2100, 2, 28, 9, 5, 1}, "28-FEB-00 09:05:01"}};
+  const std::string months = "JANFEBMARAPRMAYJUNJULAUGSEPOCTNOVDEC";
+  for (int month = 1; month <= 12; ++month) {
+    cases.push_back({{2026, month, 15, 12, 30, 45},
+                     "15-" + months.substr(3 * (month - 1), 3) + "-26 12:30:45"});
+  }
+  const kalvorden::ReportWriter blank;
+  for (const auto& [now, stamp] : cases) {
+    kalvorden::ReportWriter writer;
+    kalvorden::StampHeaderLines(writer, now);
+    const std::string_view line1 = kalvorden::View(writer.headerLine1),
+                           line2 = kalvorden::View(writer.headerLine2);
+    EXPECT_EQ(line1.substr(0, 9), stamp.substr(0, 9));
+    EXPECT_EQ(line2.substr(0, 9), stamp.substr(9));  // column 1 stays blank
+    EXPECT_EQ(line1.substr(9), kalvorden::View(blank.headerLine1).substr(9));
+    EXPECT_EQ(line2.substr(9), kalvorden::View(blank.headerLine2).substr(9));
+  }
 }
 
 }  // namespace
