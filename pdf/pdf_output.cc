@@ -65,6 +65,17 @@ constexpr double kA4Height = 841.89;   // 297 mm
 constexpr double kLetterWidth = 612;   // 8.5 in
 constexpr double kLetterHeight = 792;  // 11 in
 
+// Page geometry in points (1/72 inch).
+struct PaperGeometry {
+  double width = 0;
+  double height = 0;
+};
+
+PaperGeometry GeometryOf(PaperSize paper) {
+  return paper == PaperSize::kLetter ? PaperGeometry{kLetterWidth, kLetterHeight}
+                                     : PaperGeometry{kA4Width, kA4Height};
+}
+
 constexpr const char* kMonoFont = "DejaVu Sans Mono";
 constexpr const char* kSansFont = "DejaVu Sans";
 
@@ -131,11 +142,6 @@ std::string IsoDate(const LocalDateTime& now) {
 
 }  // namespace
 
-PaperGeometry GeometryOf(PaperSize paper) {
-  return paper == PaperSize::kLetter ? PaperGeometry{kLetterWidth, kLetterHeight}
-                                     : PaperGeometry{kA4Width, kA4Height};
-}
-
 int32_t IndexEntriesPerPage(PaperSize paper) {
   const double room = GeometryOf(paper).height - kBottomMargin - kIndexTableTop;
   return static_cast<int32_t>(room / kIndexLinePitch) + 1;
@@ -146,9 +152,18 @@ int32_t IndexPageCount(PaperSize paper, int64_t caseCount) {
   return static_cast<int32_t>(std::max<int64_t>(1, (caseCount + perPage - 1) / perPage));
 }
 
+namespace {
+
+// Each case takes its three table pages and a chart page.
+constexpr int32_t kPdfPagesPerCase = 4;
+
+// The 1-based PDF page on which case `caseNumber` (1-based) begins. Known
+// before any case is designed, which is what lets the index come first.
 int64_t FirstPageOfCase(PaperSize paper, int64_t caseCount, int64_t caseNumber) {
   return IndexPageCount(paper, caseCount) + (caseNumber - 1) * kPdfPagesPerCase + 1;
 }
+
+}  // namespace
 
 PdfOutput::PdfOutput(PaperSize paper, const LocalDateTime& now)
     : paper_(paper), creationDate_(IsoDate(now)) {
@@ -210,7 +225,6 @@ bool PdfOutput::Start(const DesignInputs& inputs) {
 }
 
 void PdfOutput::WriteIndex(const DesignInputs& inputs) {
-  const PaperGeometry page = GeometryOf(paper_);
   const int32_t perPage = IndexEntriesPerPage(paper_);
   const int32_t pages = IndexPageCount(paper_, caseCount_);
   const std::string heading1 = PadRight("Case", 6) + PadRight("Wheel load", kValueColumn) +
@@ -271,7 +285,6 @@ void PdfOutput::WriteIndex(const DesignInputs& inputs) {
       endPage();
     }
   });
-  (void)page;
 }
 
 void PdfOutput::WriteTablePage(const std::vector<std::string>& lines, int64_t caseNumber) {

@@ -18,24 +18,10 @@
 
 namespace kalvorden {
 
-// Page geometry in points (1/72 inch).
-struct PaperGeometry {
-  double width = 0;
-  double height = 0;
-};
-PaperGeometry GeometryOf(PaperSize paper);
-
 // Index entries per index page for a paper size, and the pages the index
 // takes for `caseCount` cases (at least one, which says when there is none).
 int32_t IndexEntriesPerPage(PaperSize paper);
 int32_t IndexPageCount(PaperSize paper, int64_t caseCount);
-
-// Each case takes its three table pages and a chart page.
-constexpr int32_t kPdfPagesPerCase = 4;
-
-// The 1-based PDF page on which case `caseNumber` (1-based) begins. Known
-// before any case is designed, which is what lets the index come first.
-int64_t FirstPageOfCase(PaperSize paper, int64_t caseCount, int64_t caseNumber);
 
 // The print-ready PDF of a run: an index of the design cases first, then for
 // each case the report's three pages (same headings and rows, monospaced,
@@ -62,9 +48,6 @@ class PdfOutput final : public CaseOutput {
   bool Write(const DesignedCase& designed) override;
   bool Finish() override;
   void Abandon() noexcept override;
-
-  // PDF pages drawn so far.
-  int64_t pages() const { return pagesWritten_; }
 
   // The buffered writer between cairo and the temporary file.
   struct Sink;
