@@ -16,6 +16,7 @@
 // kalvorden_bench <path to kalvorden> [runs] [path to a program to compare]
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <climits>
 #include <cstdio>
@@ -70,8 +71,14 @@ Measurement RunOnce(const Contender& contender, const std::string& directory,
   const std::string report = directory + "/bench.rpt";
   unlink(report.c_str());
   FILE* file = std::fopen(answerFile.c_str(), "w");
-  std::fwrite(answers.data(), 1, answers.size(), file);
-  std::fclose(file);
+  const bool written =
+      file != nullptr && std::fwrite(answers.data(), 1, answers.size(), file) == answers.size();
+  if (file == nullptr || std::fclose(file) != 0 || !written) {
+    // Without its answers the program would time a dialogue that reads an
+    // empty or partial file: nothing worth measuring.
+    std::perror(answerFile.c_str());
+    std::exit(1);
+  }
 
   Measurement m;
   const auto start = std::chrono::steady_clock::now();
@@ -200,10 +207,23 @@ void ReportDesign(const Lists& lists, int runs) {
       100.0 * tally.exactSpans / tally.spans);
 }
 
+// The number of runs: a whole number of at least 1, or 0 for anything else.
+int RunsOf(const char* text) {
+  char* end = nullptr;
+  errno = 0;
+  const long runs = std::strtol(text, &end, 10);
+  if (errno != 0 || end == text || *end != '\0' || runs < 1 || runs > INT_MAX) {
+    return 0;
+  }
+  return static_cast<int>(runs);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
+  // Every median needs at least one run.
+  const int runs = argc > 2 ? RunsOf(argv[2]) : 5;
+  if (argc < 2 || runs < 1) {
     std::fprintf(stderr, "usage: %s <path to kalvorden> [runs] [program to compare]\n", argv[0]);
     return 2;
   }
@@ -213,7 +233,6 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string program = resolved;
-  const int runs = argc > 2 ? std::atoi(argv[2]) : 5;
   char pattern[] = "/tmp/kalvorden-bench-XXXXXX";
   const char* directory = mkdtemp(pattern);
   if (directory == nullptr)
