@@ -27,7 +27,8 @@ inline bool Near(kalvorden::Quad value, const char* expected, const char* tolera
 
 // The worked example: wheel load 72.5 kN, cover 50 mm, paving 1.5 kN/m^2, fs
 // 165 MPa, fc 10 MPa; `change` replaces list 0 to 4 (in that order) by `values`.
-inline kalvorden::DesignInputs Inputs(int change = -1, std::vector<const char*> values = {}) {
+inline kalvorden::DesignInputs Inputs(int change = -1,
+                                      const std::vector<const char*>& values = {}) {
   kalvorden::DesignInputs inputs;
   kalvorden::ValueList* lists[] = {&inputs.wheelLoads, &inputs.topCovers, &inputs.futurePavings,
                                    &inputs.steelStresses, &inputs.concreteStresses};
