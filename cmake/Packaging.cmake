@@ -52,6 +52,7 @@ The method is described in /usr/share/doc/kalvorden/method.md.")
 set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/finish-debian-tree.cmake)
 # The release date is that of the changelog's latest entry.
 file(STRINGS ${PROJECT_SOURCE_DIR}/CHANGELOG.md KALVORDEN_RELEASE_LINE
-     REGEX "^## \\[[0-9]+\\.[0-9]+\\.[0-9]+\\] - [0-9-]+$" LIMIT_COUNT 1)
+     REGEX "^## \\[[0-9]+\\.[0-9]+\\.[0-9]+\\] - [0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]$"
+     LIMIT_COUNT 1)
 string(REGEX REPLACE "^.* - " "" CPACK_KALVORDEN_RELEASE_DATE "${KALVORDEN_RELEASE_LINE}")
 include(CPack)

@@ -1,9 +1,12 @@
 # The release has one version number: the one in project() (VERSION). It
 # must also head CHANGELOG.md, be what `kalvorden --version` prints (when
-# BINARY is given) and be in the package's file name (when PACKAGE is given):
+# BINARY is given), be the manual page's (its title line and its --version
+# example, when MANPAGE is given) and be in the package's file name (when
+# PACKAGE is given):
 #
 #   cmake -D VERSION=1.0.0 -D CHANGELOG=CHANGELOG.md [-D BINARY=bin/kalvorden]
-#         [-D PACKAGE=kalvorden_1.0.0_amd64.deb] -P packaging/check-version.cmake
+#         [-D MANPAGE=docs/kalvorden.1] [-D PACKAGE=kalvorden_1.0.0_amd64.deb]
+#         -P packaging/check-version.cmake
 
 foreach(variable VERSION CHANGELOG)
   if(NOT DEFINED ${variable} OR "${${variable}}" STREQUAL "")
@@ -33,6 +36,23 @@ if(DEFINED BINARY)
     message(FATAL_ERROR "${BINARY} --version printed '${printed}' (status ${status}, "
                         "standard error '${errors}'); expected 'kalvorden ${VERSION}'")
   endif()
+endif()
+
+if(DEFINED MANPAGE)
+  file(STRINGS "${MANPAGE}" versions REGEX "kalvorden [0-9]+\\.[0-9]+\\.[0-9]+")
+  list(LENGTH versions count)
+  if(count LESS 2)
+    message(FATAL_ERROR "${MANPAGE} should name the version in its title line and its "
+                        "--version example; found: ${versions}")
+  endif()
+  foreach(line IN LISTS versions)
+    string(REGEX MATCHALL "kalvorden [0-9]+\\.[0-9]+\\.[0-9]+" named "${line}")
+    foreach(version IN LISTS named)
+      if(NOT version STREQUAL "kalvorden ${VERSION}")
+        message(FATAL_ERROR "${MANPAGE} names '${version}'; the project's version is ${VERSION}")
+      endif()
+    endforeach()
+  endforeach()
 endif()
 
 if(DEFINED PACKAGE)
