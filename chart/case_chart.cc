@@ -258,18 +258,12 @@ cairo_status_t AppendToString(void* closure, const unsigned char* data, unsigned
 
 }  // namespace
 
-std::string FullDecimal(Quad value) {
-  // %g's own notation, except that whole numbers below 10^36 are written
-  // with all their digits ("120", not "1.2e+02").
-  return ShortestExactDecimal(value, {.least = -4, .beyond = 36});
-}
-
 std::string DescribeCaseValues(const DesignCase& c) {
-  return "wheel load " + FullDecimal(c.wheelLoad) + " kN, top cover " + FullDecimal(c.topCover) +
-         " mm, future paving " + FullDecimal(c.futurePaving) + " kN/m^2, fs " +
-         FullDecimal(c.steelStress) + " MPa, fc " + FullDecimal(c.concreteStress) + " MPa, n " +
-         std::to_string(c.modularRatio) + ", continuity factor " +
-         (c.continuityFactor == 1 ? "1.0" : "0.8");
+  const auto full = [](Quad value) { return FullDecimal(value, FullDecimalUse::kPrinted); };
+  return "wheel load " + full(c.wheelLoad) + " kN, top cover " + full(c.topCover) +
+         " mm, future paving " + full(c.futurePaving) + " kN/m^2, fs " + full(c.steelStress) +
+         " MPa, fc " + full(c.concreteStress) + " MPa, n " + std::to_string(c.modularRatio) +
+         ", continuity factor " + (c.continuityFactor == 1 ? "1.0" : "0.8");
 }
 
 std::vector<ChartSpan> ChartSpans(const DesignedCase& designed) {

@@ -9,11 +9,6 @@
 
 namespace kalvorden {
 
-// The shortest decimal numeral that reads back as exactly `value` (glibc's
-// strfromf128 and strtof128 are correctly rounded): the value an engineer
-// entered, in full, however narrow the report's field for it.
-std::string FullDecimal(Quad value);
-
 // The case's entered values and n with their units, in full:
 // "wheel load 120 kN, top cover 50 mm, ...".
 std::string DescribeCaseValues(const DesignCase& designCase);

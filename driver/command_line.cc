@@ -6,8 +6,8 @@
 #include <array>
 #include <vector>
 
-#include "explain/span_choice.h"
 #include "numeric/glibc_float128.h"
+#include "report/printed_span.h"
 
 #ifndef KALVORDEN_VERSION
 #error "KALVORDEN_VERSION must be defined by the build (the project's version)"
@@ -33,47 +33,54 @@ enum class OptionKey : uint8_t {
 };
 
 // One row per option: getopt_long's table, the --help text and the parser
-// are all built from this list.
+// are all built from this list. The five list options come first, from the
+// table of value lists.
 struct OptionRow {
   const char* name;
   const char* valueName;  // nullptr: the option takes no value
   OptionKey key;
-  ListOption list;  // for kList
-  const char* help;
+  ValueListId list;  // for kList
+  std::string help;
 };
 
-constexpr OptionRow kOptions[] = {
-    {"wheel-load", "LIST", OptionKey::kList, ListOption::kWheelLoad,
-     "wheel loads, kN (72.5 for MS 18)"},
-    {"top-cover", "LIST", OptionKey::kList, ListOption::kTopCover,
-     "top covers, mm (50, 60, 65 or 70)"},
-    {"paving", "LIST", OptionKey::kList, ListOption::kFuturePaving,
-     "future paving allowances, kN/m^2 (1.44)"},
-    {"fs", "LIST", OptionKey::kList, ListOption::kSteelStress,
-     "allowable steel stresses fs, MPa (170 for Grade 420)"},
-    {"fc", "LIST", OptionKey::kList, ListOption::kConcreteStress,
-     "allowable concrete stresses fc, MPa (10 for f'c 25 MPa)"},
-    {"continuity",
-     nullptr,
-     OptionKey::kContinuity,
-     {},
-     "apply the continuity factor 0.8 (without it: 1.0)"},
-    {"output",
-     "FILE",
-     OptionKey::kOutput,
-     {},
-     "the report file (line printer, ASA carriage control)"},
-    {"overwrite", nullptr, OptionKey::kOverwrite, {}, "let --output replace an existing file"},
-    {"csv", "FILE", OptionKey::kCsv, {}, "also write the design as CSV (- : standard output)"},
-    {"text", "FILE", OptionKey::kText, {}, "also write the report as plain text (- : stdout)"},
-    {"pdf", "FILE", OptionKey::kPdf, {}, "also write a PDF: an index, each case's pages and chart"},
-    {"paper", "SIZE", OptionKey::kPaper, {}, "the PDF's paper: a4 (the default) or letter"},
-    {"exact", nullptr, OptionKey::kExact, {}, "design every span on the exact path alone"},
-    {"span", "S", OptionKey::kSpan, {}, "(explain) the span, m, as printed: 1.000 to 3.750"},
-    {"help", nullptr, OptionKey::kHelp, {}, "show this help and exit"},
-    {"version", nullptr, OptionKey::kVersion, {}, "show the version and exit"},
-};
-constexpr int kOptionCount = static_cast<int>(std::size(kOptions));
+const std::vector<OptionRow>& Options() {
+  static const std::vector<OptionRow> rows = [] {
+    std::vector<OptionRow> table;
+    for (const ValueListInfo& list : ValueLists()) {
+      table.push_back({list.name.data(), "LIST", OptionKey::kList, list.id,
+                       std::string(list.plural) + ", " + std::string(list.unit) + " (" +
+                           std::string(list.note) + ")"});
+    }
+    const OptionRow others[] = {
+        {"continuity",
+         nullptr,
+         OptionKey::kContinuity,
+         {},
+         "apply the continuity factor 0.8 (without it: 1.0)"},
+        {"output",
+         "FILE",
+         OptionKey::kOutput,
+         {},
+         "the report file (line printer, ASA carriage control)"},
+        {"overwrite", nullptr, OptionKey::kOverwrite, {}, "let --output replace an existing file"},
+        {"csv", "FILE", OptionKey::kCsv, {}, "also write the design as CSV (- : standard output)"},
+        {"text", "FILE", OptionKey::kText, {}, "also write the report as plain text (- : stdout)"},
+        {"pdf",
+         "FILE",
+         OptionKey::kPdf,
+         {},
+         "also write a PDF: an index, each case's pages and chart"},
+        {"paper", "SIZE", OptionKey::kPaper, {}, "the PDF's paper: a4 (the default) or letter"},
+        {"exact", nullptr, OptionKey::kExact, {}, "design every span on the exact path alone"},
+        {"span", "S", OptionKey::kSpan, {}, "(explain) the span, m, as printed: 1.000 to 3.750"},
+        {"help", nullptr, OptionKey::kHelp, {}, "show this help and exit (also -h)"},
+        {"version", nullptr, OptionKey::kVersion, {}, "show the version and exit"},
+    };
+    table.insert(table.end(), std::begin(others), std::end(others));
+    return table;
+  }();
+  return rows;
+}
 
 // getopt_long returns an option's index plus this, clear of its own '?' and ':'.
 constexpr int kFirstOptionValue = 256;
@@ -92,7 +99,7 @@ constexpr std::string_view kUsageForms =
     "                                 the calculation of one span, on standard output\n"
     "  kalvorden serve [--port N] [--listen ADDRESS]\n"
     "                                 the design as a web page (see serve --help)\n"
-    "  kalvorden --help | --version\n";
+    "  kalvorden --help | -h | --version\n";
 
 constexpr std::string_view kListHelp =
     "LIST is 1 to 5 numbers separated by commas, for example --wheel-load 72.5,80.\n"
@@ -114,9 +121,10 @@ bool IsStandardOutput(const std::string& name) {
 // (unknown, ambiguous, or a value given to an option that takes none) or
 // ':' (a value missing).
 Fault RefusedOption(std::span<char* const> argv, int value) {
-  const bool known = optopt >= kFirstOptionValue && optopt < kFirstOptionValue + kOptionCount;
+  const bool known = optopt >= kFirstOptionValue &&
+                     optopt < kFirstOptionValue + static_cast<int>(Options().size());
   if (known) {
-    const OptionRow& row = kOptions[optopt - kFirstOptionValue];
+    const OptionRow& row = Options()[static_cast<size_t>(optopt - kFirstOptionValue)];
     return UsageFault(
         "option " + OptionName(row),
         value == ':' ? "needs a value (" + std::string(row.valueName) + ")" : "takes no value");
@@ -132,7 +140,7 @@ Fault RefusedOption(std::span<char* const> argv, int value) {
 
 // explain: the five values, one number each, and a span; no output file.
 Fault CheckExplain(const CommandLine& line) {
-  for (const OptionRow& row : kOptions) {
+  for (const OptionRow& row : Options()) {
     const int list = static_cast<int>(row.list);
     if (row.key == OptionKey::kList && !line.listGiven[list]) {
       return UsageFault("option " + OptionName(row) + " missing", "explain needs all five values");
@@ -169,7 +177,7 @@ Fault CheckCombination(const CommandLine& line) {
   if (!dialogue) {
     // The table lists the five in the dialogue's order: the first missing
     // one is named.
-    for (const OptionRow& row : kOptions) {
+    for (const OptionRow& row : Options()) {
       if (row.key == OptionKey::kList && !line.listGiven[static_cast<int>(row.list)]) {
         return UsageFault("option " + OptionName(row) + " missing",
                           "the five list options go together");
@@ -203,8 +211,8 @@ Fault ApplyOption(const OptionRow& row, const char* value, CommandLine& line) {
   const std::string text = value != nullptr ? value : "";
   switch (row.key) {
     case OptionKey::kList: {
-      const int list = static_cast<int>(row.list);
-      const std::string why = ParseValueList(text, line.lists[list]);
+      const auto list = static_cast<size_t>(row.list);
+      const std::string why = ParseValueList(ValueListOf(row.list), text, line.lists[list]);
       if (!why.empty()) {
         return UsageFault("option " + OptionName(row) + " " + QuoteName(text), why);
       }
@@ -296,13 +304,13 @@ bool CommandLine::UsesDialogue() const {
   return true;
 }
 
-std::string ParseValueList(std::string_view text, ValueList& list) {
+std::string ParseValueList(const ValueListInfo& list, std::string_view text, ValueList& values) {
   ValueList parsed;
   size_t start = 0;
   for (int item = 1;; ++item) {
     const size_t comma = text.find(',', start);
-    const std::string token(
-        text.substr(start, comma == std::string_view::npos ? text.npos : comma - start));
+    const std::string_view token =
+        text.substr(start, comma == std::string_view::npos ? text.npos : comma - start);
     const std::string which = "item " + std::to_string(item);
     if (item > kListCapacity) {
       return "more than " + std::to_string(kListCapacity) + " values";
@@ -310,25 +318,18 @@ std::string ParseValueList(std::string_view text, ValueList& list) {
     if (token.empty()) {
       return which + " is empty";
     }
-    // strtof128 would skip leading blanks and stop at trailing text: the
-    // token must be a number from its first character to its last.
-    char* end = nullptr;
-    const Quad value = strtof128(token.c_str(), &end);
-    const bool leadingBlank = token[0] == ' ' || (token[0] >= '\t' && token[0] <= '\r');
-    if (leadingBlank || end != token.c_str() + token.size()) {
-      return which + " is not a number";
+    const ValueRefusal refusal =
+        CheckValue(list, token, &parsed.values[static_cast<size_t>(item - 1)]);
+    if (refusal != ValueRefusal::kNone) {
+      return which + " " + std::string(RefusalPhrase(refusal));
     }
-    if (!IsFinite(value)) {
-      return which + " is not finite";
-    }
-    parsed.values[static_cast<size_t>(item - 1)] = value;
     parsed.count = item;
     if (comma == std::string_view::npos) {
       break;
     }
     start = comma + 1;
   }
-  list = parsed;
+  values = parsed;
   return {};
 }
 
@@ -346,29 +347,33 @@ Fault ParseCommandLine(std::span<char* const> arguments, CommandLine& line) {
   const int argc = static_cast<int>(argv.size()) - 1;
 
   std::vector<option> table;
-  table.reserve(kOptionCount + 1);
-  for (int i = 0; i < kOptionCount; ++i) {
-    table.push_back({kOptions[i].name,
-                     kOptions[i].valueName != nullptr ? required_argument : no_argument, nullptr,
-                     kFirstOptionValue + i});
+  const std::vector<OptionRow>& rows = Options();
+  table.reserve(rows.size() + 1);
+  for (size_t i = 0; i < rows.size(); ++i) {
+    table.push_back({rows[i].name, rows[i].valueName != nullptr ? required_argument : no_argument,
+                     nullptr, kFirstOptionValue + static_cast<int>(i)});
   }
   table.push_back({nullptr, 0, nullptr, 0});
 
-  // "+": stop at the first argument that is not an option; ":": report a
+  // "h": -h is --help. "+": stop at the first argument that is not an option; ":": report a
   // missing value apart from an unknown option. optind = 0 restarts the
   // parser (it keeps state between calls), opterr = 0 keeps it quiet: the
   // one error line is ours.
   optind = 0;
   opterr = 0;
   for (;;) {
-    const int value = getopt_long(argc, argv.data(), "+:", table.data(), nullptr);
+    const int value = getopt_long(argc, argv.data(), "+:h", table.data(), nullptr);
     if (value == -1) {
       break;
     }
-    if (value < kFirstOptionValue || value >= kFirstOptionValue + kOptionCount) {
+    if (value == 'h') {
+      line.command = Command::kHelp;
+      return {};  // shown at once, as --help
+    }
+    if (value < kFirstOptionValue || value >= kFirstOptionValue + static_cast<int>(rows.size())) {
       return RefusedOption(std::span(argv.data(), static_cast<size_t>(argc)), value);
     }
-    const OptionRow& row = kOptions[value - kFirstOptionValue];
+    const OptionRow& row = rows[static_cast<size_t>(value - kFirstOptionValue)];
     if (Fault fault = ApplyOption(row, optarg, line); !fault.ok()) {
       return fault;
     }
@@ -389,7 +394,7 @@ std::string UsageText() {
       "highway bridge, in metric units and IEEE binary128.\n\n";
   text += kUsageForms;
   text += "\nOptions:\n";
-  for (const OptionRow& row : kOptions) {
+  for (const OptionRow& row : Options()) {
     std::string left = "  " + OptionName(row);
     if (row.valueName != nullptr) {
       left += std::string(" ") + row.valueName;

@@ -10,27 +10,18 @@
 #include "fault/fault.h"
 #include "output/case_output.h"
 #include "pdf/paper_size.h"
+#include "run/value_lists.h"
 
 namespace kalvorden {
 
 // What the program is asked to do. A sub-command is the first argument.
 enum class Command : uint8_t { kDesign, kExplain, kHelp, kVersion };
 
-// The five lists in the order the dialogue asks for them.
-enum class ListOption : uint8_t {
-  kWheelLoad,
-  kTopCover,
-  kFuturePaving,
-  kSteelStress,
-  kConcreteStress
-};
-constexpr int kListOptions = 5;
-
 // The command line, parsed. Nothing here has touched a file yet.
 struct CommandLine {
   // The design values: given by all five list options, or (none given) asked
   // for by the dialogue.
-  std::array<ValueList, kListOptions> lists{};
+  std::array<ValueList, kValueListCount> lists{};
 
   std::string reportFile;            // --output FILE
   std::string csvFile;               // --csv FILE ("-": standard output)
@@ -42,7 +33,7 @@ struct CommandLine {
   Command command = Command::kDesign;  // kExplain: the first argument was "explain"
   // explain --span: 0 for 1.000 m ... 110 for 3.750 m; -1 when not given.
   int32_t spanIndex = -1;
-  std::array<bool, kListOptions> listGiven{};
+  std::array<bool, kValueListCount> listGiven{};
   bool continuity = false;  // --continuity: CF 0.8 instead of 1.0
   bool overwrite = false;   // --overwrite: --output may replace an existing file
   bool exact = false;       // --exact
@@ -62,9 +53,10 @@ Fault ParseCommandLine(std::span<char* const> arguments, CommandLine& line);
 Fault FindOutputsNamingOneFile(const CommandLine& line,
                                bool (*sameFile)(const std::string&, const std::string&));
 
-// Parses a LIST value: 1 to 5 finite numbers separated by commas, each item
-// a whole number token. Returns an empty string, or why the text is not one.
-std::string ParseValueList(std::string_view text, ValueList& list);
+// Parses a LIST value of `list`: 1 to 5 values separated by commas, each one
+// that the value check accepts (run/value_lists.h). Returns an empty string,
+// or why the text is not one ("item 2 must be above zero").
+std::string ParseValueList(const ValueListInfo& list, std::string_view text, ValueList& values);
 
 // The --help text: every form of the command line and every option.
 std::string UsageText();

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "explain/calculation_sheet.h"
-#include "explain/span_choice.h"
 #include "fault/fault.h"
+#include "report/printed_span.h"
 
 namespace kalvorden {
 

@@ -7,9 +7,7 @@ namespace kalvorden {
 
 ProgramParts FullProgramParts() {
   ProgramParts parts;
-  parts.makePdf = [](PaperSize paper, const LocalDateTime& now) -> std::unique_ptr<CaseOutput> {
-    return std::make_unique<PdfOutput>(paper, now);
-  };
+  parts.makePdf = MakePdfOutput;
   parts.serve = [](std::span<char* const> arguments, Console& console) {
     return RunServeCommand(arguments, console);
   };

@@ -15,15 +15,13 @@
 #include <span>
 
 #include "driver/console.h"
-#include "output/case_output.h"
-#include "pdf/paper_size.h"
-#include "report/local_date_time.h"
+#include "run/output_factory.h"
 
 namespace kalvorden {
 
 struct ProgramParts {
   // Makes the PDF output (its file is created afterwards by BeginPending).
-  std::function<std::unique_ptr<CaseOutput>(PaperSize, const LocalDateTime&)> makePdf;
+  PdfMaker makePdf;
   // Runs `kalvorden serve` with the arguments after "serve".
   std::function<int(std::span<char* const>, Console&)> serve;
 };

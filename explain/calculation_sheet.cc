@@ -10,8 +10,8 @@
 #include "design/design_constants.h"
 #include "design/span_sweep.h"
 #include "design/span_trace.h"
-#include "explain/span_choice.h"
 #include "numeric/glibc_float128.h"
+#include "report/printed_span.h"
 #include "report/report_row.h"
 
 namespace kalvorden {
@@ -328,8 +328,8 @@ void WriteDistribution(Sheet& sheet, const DistributionSteps& d, const SpanDesig
   sheet.Quantity("bar quantity", "N = A / (2 x bar area)", Num(d.bars));
   sheet.Quantity("middle half", "trunc(N + 0.9999)", std::to_string(d.middleHalf), "bars");
   sheet.Quantity("half quantity", "N / 2", Num(d.halfBars));
-  sheet.Quantity("each outer quarter", "trunc(N/2 + 0.9999), even", std::to_string(d.outerQuarters),
-                 "bars");
+  sheet.Quantity("both outer quarters", "trunc(N/2 + 0.9999), even",
+                 std::to_string(d.outerQuarters), "bars, half in each");
 }
 
 // The steps of the chosen span, in the order the design took them.
@@ -381,9 +381,10 @@ void WriteResult(Sheet& sheet, const SpanDesign& span, const std::string& spanTe
     sheet.Line("    main bars " + Bar(span.mainBarDesignation) + " at " +
                std::to_string(span.mainBarSpacing) + " mm;");
     sheet.Line("    distribution bars: " + std::to_string(span.middleHalfBarCount) + " " +
-               Bar(span.distBarDesignation) + " in the middle half, " +
+               Bar(span.distBarDesignation) + " in the middle half and " +
                std::to_string(span.outerQuartersBarCount) + " " + Bar(span.distBarDesignation) +
-               " in each outer quarter.");
+               " in the two outer quarters");
+    sheet.Line("    together, half in each outer quarter.");
     sheet.Line("    The report prints this row, its figures rounded to the printed digits:");
   } else {
     sheet.Line("    S = " + spanText + " m cannot be designed. The report prints this row:");

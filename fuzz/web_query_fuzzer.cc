@@ -18,14 +18,13 @@ namespace {
 
 void CheckAccepted(const DesignQuery& query) {
   const kalvorden::Quad zero = 0;
-  for (int field = 0; field < kalvorden::kValueFieldCount; ++field) {
-    const kalvorden::QueryList& list = query.lists[field];
+  for (const kalvorden::ValueListInfo& info : kalvorden::ValueLists()) {
+    const kalvorden::QueryList& list = query.list(info.id);
     if (list.count < 1 || list.count > kalvorden::kMostValuesPerField ||
         list.texts.size() > static_cast<size_t>(kalvorden::kMostValuesPerField)) {
       __builtin_trap();
     }
-    const bool positive =
-        kalvorden::FieldInfo(static_cast<kalvorden::ValueField>(field)).mustBePositive;
+    const bool positive = info.rule == kalvorden::SignRule::kAboveZero;
     for (int i = 0; i < list.count; ++i) {
       const kalvorden::Quad v = list.values[i];
       if (!kalvorden::IsFinite(v) || (positive ? !(v > zero) : v < zero)) {
@@ -44,7 +43,7 @@ void CheckRoundTrip(const DesignQuery& query, QueryPurpose purpose) {
   if (!again.ok() || again.query.continuity != query.continuity) {
     __builtin_trap();
   }
-  for (int field = 0; field < kalvorden::kValueFieldCount; ++field) {
+  for (size_t field = 0; field < query.lists.size(); ++field) {
     const kalvorden::QueryList& a = query.lists[field];
     const kalvorden::QueryList& b = again.query.lists[field];
     if (a.count != b.count ||
@@ -61,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const QueryPurpose purpose : {QueryPurpose::kDesign, QueryPurpose::kExplain}) {
     const QueryParse parse = kalvorden::ParseDesignQuery(query, purpose);
     for (const kalvorden::QueryError& error : parse.errors) {
-      if (error.message.empty() || error.field < -1 || error.field >= kalvorden::kValueFieldCount ||
+      if (error.message.empty() || error.field < -1 || error.field >= kalvorden::kValueListCount ||
           error.position < 0 || error.position >= kalvorden::kMostValuesPerField) {
         __builtin_trap();
       }

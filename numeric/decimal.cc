@@ -19,6 +19,48 @@ bool ParseDecimal(const char* text, Quad* value) {
   return true;
 }
 
+bool IsDecimalNumeral(std::string_view text) {
+  const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+  size_t i = 0;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    ++i;
+  }
+  size_t digits = 0;
+  bool point = false;
+  for (; i < text.size(); ++i) {
+    if (isDigit(text[i])) {
+      ++digits;
+    } else if (text[i] == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  if (digits == 0) {
+    return false;
+  }
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+      ++i;
+    }
+    size_t exponentDigits = 0;
+    for (; i < text.size() && isDigit(text[i]); ++i) {
+      ++exponentDigits;
+    }
+    if (exponentDigits == 0) {
+      return false;
+    }
+  }
+  return i == text.size();
+}
+
+std::string FullDecimal(Quad value, FullDecimalUse use) {
+  constexpr PlainExponents kPlain[] = {
+      {.least = -6, .beyond = 36}, {.least = -4, .beyond = 36}, {.least = -7, .beyond = 21}};
+  return ShortestExactDecimal(value, kPlain[static_cast<size_t>(use)]);
+}
+
 std::string ShortestExactDecimal(Quad value, PlainExponents plain) {
   constexpr int kMostDigits = 36;
   char text[64];

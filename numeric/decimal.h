@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "numeric/quad.h"
 
@@ -11,6 +13,12 @@ namespace kalvorden {
 // The whole text must be consumed; the caller has already checked the
 // syntax, so this only fails on text it should never be given.
 bool ParseDecimal(const char* text, Quad* value);
+
+// True for a decimal numeral as an engineer writes a quantity: an optional
+// sign, digits with at most one decimal point (at least one digit), an
+// optional exponent (e or E, an optional sign, digits). No blanks, no
+// hexadecimal, no "inf" or "nan".
+bool IsDecimalNumeral(std::string_view text);
 
 // The decimal exponents a caller writes out in full: p with least <= p <
 // beyond. %g alone writes out only -4 <= p < the number of digits shown.
@@ -27,6 +35,18 @@ struct PlainExponents {
 // A whole number so written shows all its digits exactly, which past 2^113
 // need not be the shortest digits followed by zeros.
 std::string ShortestExactDecimal(Quad value, PlainExponents plain);
+
+// Where an entered value is shown in full, as the shortest exact decimal; each
+// place writes plainly (without an exponent) the decimal exponents its
+// readers expect, and these never change, so that a file written today reads
+// the same as one written before:
+enum class FullDecimalUse : uint8_t {
+  kTable,    // the CSV table: plain from 10^-6 up to 10^36
+  kPrinted,  // the PDF and its charts: as %g writes small values (10^-4), whole numbers to 10^36
+  kWeb,      // the web page, its links and files: as a browser's script writes numbers,
+             // 10^-7 up to 10^21
+};
+std::string FullDecimal(Quad value, FullDecimalUse use);
 
 // |value| x 10^decimals rounded to the nearest whole number, halfway cases
 // away from zero, computed exactly from the binary128 significand. `fits` is

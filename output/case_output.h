@@ -43,6 +43,10 @@ class CaseOutput {
   // removed, and a file the output was to replace keeps what it had.
   virtual void Abandon() noexcept = 0;
 
+  // Pages written so far, for an output made of pages (the report, the
+  // PDF); 0 for one that has none.
+  virtual int64_t pageCount() const { return 0; }
+
   const Fault& failure() const { return failure_; }
 
  protected:
@@ -67,5 +71,11 @@ std::string OutputLabel(std::string_view what, const std::string& name);
 // Error 74 for a failed write of the output labelled `label`, with the
 // operating system's reason.
 Fault OutputWriteFault(const std::string& label, int osError);
+
+// Maps the operating system's reason for a failed open of an output file
+// (`what`: "report", "CSV", "text", "PDF") to the run's error number and
+// text; `creating` when the file was to be created, not reopened.
+Fault OpenFault(int osError, bool creating, const std::string& name,
+                std::string_view what = "report");
 
 }  // namespace kalvorden

@@ -17,7 +17,7 @@ constexpr std::string_view kHeader =
     "case,wheel load (kN),top cover (mm),future paving (kN/m^2),fs (MPa),fc (MPa),"
     "continuity factor,modular ratio n,span (m),minimum thickness (mm),actual thickness (mm),"
     "main bar,main bar spacing (mm),bars in middle half,distribution bar,"
-    "bars in each outer quarter,status\r\n";
+    "bars in both outer quarters (half in each),status\r\n";
 
 // Room for any edited value: the report's field editing fills a field this
 // wide, right-aligned, with the report's decimals and rounding.
@@ -59,11 +59,16 @@ std::string Quoted(std::string_view field) {
   return quoted + "\"";
 }
 
+// An entered value in full: the shortest decimal that reads back as exactly
+// the binary128 value.
+std::string Value(Quad value) {
+  return FullDecimal(value, FullDecimalUse::kTable);
+}
+
 // The fields every row of a case repeats, up to the span.
 std::string CaseFields(int caseNumber, const DesignCase& c) {
-  return std::to_string(caseNumber) + "," + ShortestDecimal(c.wheelLoad) + "," +
-         ShortestDecimal(c.topCover) + "," + ShortestDecimal(c.futurePaving) + "," +
-         ShortestDecimal(c.steelStress) + "," + ShortestDecimal(c.concreteStress) + "," +
+  return std::to_string(caseNumber) + "," + Value(c.wheelLoad) + "," + Value(c.topCover) + "," +
+         Value(c.futurePaving) + "," + Value(c.steelStress) + "," + Value(c.concreteStress) + "," +
          Fixed(c.continuityFactor, 1) + "," + Integer(c.modularRatio) + ",";
 }
 
@@ -84,12 +89,6 @@ void AppendSpanFields(std::string& row, const SpanDesign& s) {
 }
 
 }  // namespace
-
-std::string ShortestDecimal(Quad value) {
-  // %g writes 50 as "5e+01": for everyday magnitudes, 10^-6 up to 10^36,
-  // the same digits are written without an exponent.
-  return ShortestExactDecimal(value, {.least = -6, .beyond = 36});
-}
 
 CsvOutput::CsvOutput() {
   buffer_.reserve(kFlushSize + 4096);

@@ -40,8 +40,4 @@ class CsvOutput final : public CaseOutput {
   int caseNumber_ = 0;
 };
 
-// The shortest decimal text that strtof128 reads back as exactly `value`
-// ("72.5", "0.1", "inf", "nan").
-std::string ShortestDecimal(Quad value);
-
 }  // namespace kalvorden

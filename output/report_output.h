@@ -31,7 +31,10 @@ class ReportOutput final : public CaseOutput {
   void Abandon() noexcept override;
 
   // Pages begun so far (three a case).
-  int pages() const { return pages_; }
+  int64_t pageCount() const override { return pages_; }
+
+  // The file's name as the engineer gave it.
+  const std::string& fileName() const { return writer_.file.name; }
 
  private:
   bool CheckFile();
@@ -42,7 +45,7 @@ class ReportOutput final : public CaseOutput {
   PendingFile pending_;
   enum class Target : uint8_t { kInPlace, kPending, kStandardOutput } target_ = Target::kInPlace;
   bool replace_ = false;
-  int pages_ = 0;
+  int64_t pages_ = 0;
 };
 
 }  // namespace kalvorden

@@ -11,6 +11,7 @@
 
 #include "chart/case_chart.h"
 #include "design/design_cases.h"
+#include "numeric/decimal.h"
 #include "report/case_pages.h"
 #include "report/report_file.h"
 #include "report/report_pages.h"
@@ -122,6 +123,11 @@ void ShowLine(cairo_t* cr, double x, double y, const std::string& text) {
   cairo_show_text(cr, text.c_str());
 }
 
+// An entered value in full, however narrow the report's field for it.
+std::string Full(Quad value) {
+  return FullDecimal(value, FullDecimalUse::kPrinted);
+}
+
 std::string CaseCaption(int64_t caseNumber, int64_t caseCount) {
   return "Design case " + std::to_string(caseNumber) + " of " + std::to_string(caseCount);
 }
@@ -164,6 +170,10 @@ int64_t FirstPageOfCase(PaperSize paper, int64_t caseCount, int64_t caseNumber) 
 }
 
 }  // namespace
+
+std::unique_ptr<CaseOutput> MakePdfOutput(PaperSize paper, const LocalDateTime& now) {
+  return std::make_unique<PdfOutput>(paper, now);
+}
 
 PdfOutput::PdfOutput(PaperSize paper, const LocalDateTime& now)
     : paper_(paper), creationDate_(IsoDate(now)) {
@@ -270,11 +280,10 @@ void PdfOutput::WriteIndex(const DesignInputs& inputs) {
     }
     const int64_t first = FirstPageOfCase(paper_, caseCount_, caseNumber);
     const std::string entry =
-        PadRight(std::to_string(caseNumber), 6) + PadRight(FullDecimal(c.wheelLoad), kValueColumn) +
-        PadRight(FullDecimal(c.topCover), kValueColumn) +
-        PadRight(FullDecimal(c.futurePaving), kValueColumn) +
-        PadRight(FullDecimal(c.steelStress), kValueColumn) +
-        PadRight(FullDecimal(c.concreteStress), kValueColumn) +
+        PadRight(std::to_string(caseNumber), 6) + PadRight(Full(c.wheelLoad), kValueColumn) +
+        PadRight(Full(c.topCover), kValueColumn) + PadRight(Full(c.futurePaving), kValueColumn) +
+        PadRight(Full(c.steelStress), kValueColumn) +
+        PadRight(Full(c.concreteStress), kValueColumn) +
         PadRight(std::to_string(c.modularRatio), 4) +
         PadRight(c.continuityFactor == 1 ? "1.0" : "0.8", 5) + PadLeft(std::to_string(first), 5);
     // No link from the entry to its page: cairo 1.16 writes a link to a page

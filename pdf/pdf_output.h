@@ -23,6 +23,9 @@ namespace kalvorden {
 int32_t IndexEntriesPerPage(PaperSize paper);
 int32_t IndexPageCount(PaperSize paper, int64_t caseCount);
 
+// A PDF output, for the output factory (run/output_factory.h).
+std::unique_ptr<CaseOutput> MakePdfOutput(PaperSize paper, const LocalDateTime& now);
+
 // The print-ready PDF of a run: an index of the design cases first, then for
 // each case the report's three pages (same headings and rows, monospaced,
 // selectable text) and a chart page, with a bookmark per case. Pages are
@@ -48,6 +51,7 @@ class PdfOutput final : public CaseOutput {
   bool Write(const DesignedCase& designed) override;
   bool Finish() override;
   void Abandon() noexcept override;
+  int64_t pageCount() const override { return pagesWritten_; }
 
   // The buffered writer between cairo and the temporary file.
   struct Sink;

@@ -4,31 +4,14 @@
 #include <cstdio>
 
 #include "numeric/decimal.h"
+#include "report/printed_span.h"
 
 namespace kalvorden {
 namespace {
 
-// The dialogue's typical values, shown as placeholders on the form.
-constexpr ValueFieldInfo kFields[kValueFieldCount] = {
-    {"wheel-load", "Wheel load", "kN", false, {"72.5", "", "", "", ""}},
-    {"top-cover", "Top cover", "mm", false, {"50", "60", "65", "70", ""}},
-    {"paving", "Future paving", "kN/m\u00b2", false, {"1.44", "", "", "", ""}},
-    {"fs", "Allowable steel stress fs", "MPa", true, {"170", "", "", "", ""}},
-    {"fc", "Allowable concrete stress fc", "MPa", true, {"10", "", "", "", ""}},
-};
-
-// The messages; the page's script shows the same words.
-constexpr std::string_view kNotANumber = "Enter a number, such as 72.5.";
-constexpr std::string_view kDecimalComma = "Use a decimal point: 72.5, not 72,5.";
-constexpr std::string_view kNotFinite = "Too large: enter a finite number.";
-constexpr std::string_view kNotAboveZero = "Must be above zero.";
-constexpr std::string_view kNegative = "Must not be negative.";
-constexpr std::string_view kMissing = "Enter at least one value.";
+// The messages of the query as a whole; a value's own come from the value
+// check (run/value_lists.h). The page's script shows the same words.
 constexpr std::string_view kOneValue = "The calculation sheet takes exactly one value here.";
-
-constexpr int32_t kFirstSpanMillimetres = 1000;
-constexpr int32_t kLastSpanMillimetres = 3750;
-constexpr int32_t kSpanStepMillimetres = 25;
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') {
@@ -74,44 +57,6 @@ bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
-// A decimal numeral: optional sign, digits with at most one decimal point
-// (at least one digit), optional exponent. No blanks, no hexadecimal, no
-// "inf" or "nan": what an engineer types for a quantity.
-bool IsDecimalNumeral(std::string_view text) {
-  size_t i = 0;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-    ++i;
-  }
-  size_t digits = 0;
-  bool point = false;
-  for (; i < text.size(); ++i) {
-    if (IsDigit(text[i])) {
-      ++digits;
-    } else if (text[i] == '.' && !point) {
-      point = true;
-    } else {
-      break;
-    }
-  }
-  if (digits == 0) {
-    return false;
-  }
-  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-    ++i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-      ++i;
-    }
-    size_t exponentDigits = 0;
-    for (; i < text.size() && IsDigit(text[i]); ++i) {
-      ++exponentDigits;
-    }
-    if (exponentDigits == 0) {
-      return false;
-    }
-  }
-  return i == text.size();
-}
-
 std::string_view TrimBlanks(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
     text.remove_prefix(1);
@@ -122,42 +67,11 @@ std::string_view TrimBlanks(std::string_view text) {
   return text;
 }
 
-// span=S as printed: whole metres, a point and up to three decimals (more
-// only as trailing zeros). Read exactly, in thousandths, so no rounding can
-// make a span that is not swept look like one that is.
+// span=S names one of the swept spans, as the command line reads it.
 bool ParseSpan(std::string_view text, int32_t& index) {
-  if (text.empty() || !IsDigit(text[0])) {
-    return false;
-  }
-  int64_t value = 0;
-  size_t i = 0;
-  for (; i < text.size() && IsDigit(text[i]); ++i) {
-    if (value > kLastSpanMillimetres) {
-      return false;
-    }
-    value = value * 10 + (text[i] - '0');
-  }
-  value *= 1000;
-  if (i < text.size()) {
-    if (text[i] != '.') {
-      return false;
-    }
-    ++i;
-    int64_t scale = 100;
-    for (; i < text.size(); ++i) {
-      if (!IsDigit(text[i]) || (scale == 0 && text[i] != '0')) {
-        return false;
-      }
-      value += (text[i] - '0') * scale;
-      scale /= 10;
-    }
-  }
-  if (value < kFirstSpanMillimetres || value > kLastSpanMillimetres ||
-      (value - kFirstSpanMillimetres) % kSpanStepMillimetres != 0) {
-    return false;
-  }
-  index = static_cast<int32_t>((value - kFirstSpanMillimetres) / kSpanStepMillimetres);
-  return true;
+  const SpanChoice choice = ChooseSpan(text);
+  index = choice.index;
+  return choice.index >= 0;
 }
 
 bool ParseTwoDigits(std::string_view text, size_t at, int& value) {
@@ -168,8 +82,8 @@ bool ParseTwoDigits(std::string_view text, size_t at, int& value) {
   return true;
 }
 
-// at=YYYYMMDDhhmmss, a real calendar instant.
-bool ParseClock(std::string_view text, QueryClock& clock) {
+// at=YYYYMMDDhhmmss, an instant of the calendar.
+bool ParseClock(std::string_view text, LocalDateTime& clock) {
   constexpr size_t kLength = 14;
   if (text.size() != kLength) {
     return false;
@@ -183,19 +97,12 @@ bool ParseClock(std::string_view text, QueryClock& clock) {
     return false;
   }
   clock.year = century * 100 + year;
-  constexpr int kDaysInMonth[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return clock.month >= 1 && clock.month <= 12 && clock.day >= 1 &&
-         clock.day <= kDaysInMonth[clock.month - 1] && clock.hour <= 23 && clock.minute <= 59 &&
-         clock.second <= 60;
+  return IsCalendarInstant(clock);
 }
 
 int FindValueField(std::string_view name) {
-  for (int i = 0; i < kValueFieldCount; ++i) {
-    if (kFields[i].name == name) {
-      return i;
-    }
-  }
-  return -1;
+  const ValueListInfo* list = FindValueList(name);
+  return list != nullptr ? static_cast<int>(list->id) : -1;
 }
 
 void AddError(QueryParse& parse, int field, int position, std::string_view message) {
@@ -247,15 +154,15 @@ void ParseSingleField(QueryParse& parse, std::string_view name, const std::strin
 // and the calculation sheet takes exactly one case and a span.
 void CheckCompleteness(QueryParse& parse, QueryPurpose purpose) {
   const DesignQuery& query = parse.query;
-  for (int field = 0; field < kValueFieldCount; ++field) {
-    const QueryList& list = query.lists[field];
+  for (int field = 0; field < kValueListCount; ++field) {
+    const QueryList& list = query.lists[static_cast<size_t>(field)];
     const bool hasFault = std::any_of(parse.errors.begin(), parse.errors.end(),
                                       [field](const QueryError& e) { return e.field == field; });
     if (hasFault) {
       continue;
     }
     if (list.count == 0) {
-      AddError(parse, field, 0, kMissing);
+      AddError(parse, field, 0, kMissingValue);
     } else if (purpose == QueryPurpose::kExplain && list.count != 1) {
       AddError(parse, field, 0, kOneValue);
     }
@@ -281,37 +188,17 @@ void AppendPair(std::string& out, std::string_view name, std::string_view value)
 
 }  // namespace
 
-const ValueFieldInfo& FieldInfo(ValueField field) {
-  return kFields[static_cast<int>(field)];
+std::string CheckValueText(const ValueListInfo& list, std::string_view typed, Quad* value) {
+  return std::string(RefusalSentence(CheckValue(list, TrimBlanks(typed), value)));
 }
 
-std::string CheckValueText(ValueField field, std::string_view typed, Quad* value) {
-  const std::string_view text = TrimBlanks(typed);
-  if (!IsDecimalNumeral(text)) {
-    std::string withPoint(text);
-    for (char& c : withPoint) {
-      if (c == ',') {
-        c = '.';
-      }
-    }
-    const bool comma = withPoint != text;
-    return std::string(comma && IsDecimalNumeral(withPoint) ? kDecimalComma : kNotANumber);
+DesignInputs QueryInputs(const DesignQuery& query) {
+  std::array<ValueList, kValueListCount> lists{};
+  for (size_t field = 0; field < lists.size(); ++field) {
+    lists[field].count = query.lists[field].count;
+    lists[field].values = query.lists[field].values;
   }
-  Quad parsed = 0;
-  if (!ParseDecimal(std::string(text).c_str(), &parsed)) {
-    return std::string(kNotANumber);
-  }
-  if (!IsFinite(parsed)) {
-    return std::string(kNotFinite);
-  }
-  const Quad zero = 0;
-  if (FieldInfo(field).mustBePositive ? !(parsed > zero) : parsed < zero) {
-    return std::string(FieldInfo(field).mustBePositive ? kNotAboveZero : kNegative);
-  }
-  if (value != nullptr) {
-    *value = parsed;
-  }
-  return {};
+  return DesignInputsOf(lists, query.continuity);
 }
 
 QueryParse ParseDesignQuery(std::string_view query, QueryPurpose purpose) {
@@ -339,7 +226,7 @@ QueryParse ParseDesignQuery(std::string_view query, QueryPurpose purpose) {
       ParseSingleField(parse, name, value, seen);
       continue;
     }
-    QueryList& list = parse.query.lists[field];
+    QueryList& list = parse.query.lists[static_cast<size_t>(field)];
     const int position = static_cast<int>(list.texts.size());
     if (position >= kMostValuesPerField) {
       if (position == kMostValuesPerField) {
@@ -353,7 +240,8 @@ QueryParse ParseDesignQuery(std::string_view query, QueryPurpose purpose) {
       continue;  // an input left empty
     }
     Quad parsed = 0;
-    const std::string message = CheckValueText(static_cast<ValueField>(field), value, &parsed);
+    const std::string message =
+        CheckValueText(ValueListOf(static_cast<ValueListId>(field)), value, &parsed);
     if (!message.empty()) {
       AddError(parse, field, position, message);
       continue;
@@ -389,10 +277,10 @@ std::string EncodeQueryComponent(std::string_view text) {
 
 std::string EncodeDesignQuery(const DesignQuery& query) {
   std::string out;
-  for (int field = 0; field < kValueFieldCount; ++field) {
-    for (const std::string& text : query.lists[field].texts) {
+  for (const ValueListInfo& list : ValueLists()) {
+    for (const std::string& text : query.list(list.id).texts) {
       if (!TrimBlanks(text).empty()) {
-        AppendPair(out, kFields[field].name, TrimBlanks(text));
+        AppendPair(out, list.name, TrimBlanks(text));
       }
     }
   }
@@ -401,7 +289,7 @@ std::string EncodeDesignQuery(const DesignQuery& query) {
   }
   if (query.hasClock) {
     char at[16];
-    const QueryClock& c = query.clock;
+    const LocalDateTime& c = query.clock;
     std::snprintf(at, sizeof at, "%04d%02d%02d%02d%02d%02d", c.year, c.month, c.day, c.hour,
                   c.minute, c.second);
     AppendPair(out, "at", at);

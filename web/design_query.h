@@ -1,7 +1,7 @@
 #pragma once
 
 // The values of a design as the web page sends them: a form-urlencoded query
-// whose field names are those of the command-line options. Parsing is
+// whose field names are those of the command-line options (run/value_lists.h). Parsing is
 // strict: a value is a decimal number written with a decimal point that
 // converts to a finite binary128 value in full, and each value must be one a
 // slab can be designed for. Nothing is reinterpreted: a decimal comma is
@@ -14,23 +14,16 @@
 #include <vector>
 
 #include "numeric/quad.h"
+#include "report/local_date_time.h"
+#include "run/value_lists.h"
 
 namespace kalvorden {
 
-// The five value lists, in the order the design nests them.
-enum class ValueField : uint8_t { kWheelLoad, kTopCover, kPaving, kSteelStress, kConcreteStress };
-constexpr int kValueFieldCount = 5;
-// Inputs of one list on the form, and values one list may hold.
-constexpr int kMostValuesPerField = 5;
+// The message for a list left empty.
+constexpr std::string_view kMissingValue = "Enter at least one value.";
 
-struct ValueFieldInfo {
-  std::string_view name;   // the query's field name: "wheel-load"
-  std::string_view label;  // "Wheel load"
-  std::string_view unit;   // "kN"
-  bool mustBePositive;     // fc and fs: above zero; the others: not negative
-  std::array<std::string_view, kMostValuesPerField> typical;  // placeholders, "" for none
-};
-const ValueFieldInfo& FieldInfo(ValueField field);
+// Inputs of one list on the form, and values one list may hold.
+constexpr int kMostValuesPerField = kListCapacity;
 
 // One list as sent: every input in order, as typed (decoded), empty inputs
 // included so a form can be shown again as it was, and the values of the
@@ -41,32 +34,23 @@ struct QueryList {
   std::array<Quad, kMostValuesPerField> values{};
 };
 
-// A reading of the clock carried by a link (at=YYYYMMDDhhmmss), so that a
-// download is stamped with the same instant as the page that offered it.
-struct QueryClock {
-  int year = 0;
-  int month = 0;
-  int day = 0;
-  int hour = 0;
-  int minute = 0;
-  int second = 0;
-};
-
 struct DesignQuery {
-  std::array<QueryList, kValueFieldCount> lists;
+  std::array<QueryList, kValueListCount> lists;
   bool continuity = false;  // CF 0.8 when set, 1.0 otherwise
   bool hasSpan = false;     // span=S, for the calculation sheet
   int32_t spanIndex = 0;    // the swept span: 0 for 1.000 m ... 110 for 3.750 m
+  // A reading of the clock carried by the link (at=YYYYMMDDhhmmss), so that
+  // a download is stamped with the same instant as the page that offered it.
   bool hasClock = false;
-  QueryClock clock;
+  LocalDateTime clock;
 
-  const QueryList& list(ValueField field) const { return lists[static_cast<int>(field)]; }
+  const QueryList& list(ValueListId id) const { return lists[static_cast<size_t>(id)]; }
 };
 
 // Where a message belongs: beside one input of a list, or (field < 0) to
 // the request as a whole.
 struct QueryError {
-  int field = -1;    // a ValueField, or -1
+  int field = -1;    // a ValueListId, or -1
   int position = 0;  // the input's place in its list
   std::string message;
 };
@@ -86,9 +70,13 @@ enum class QueryPurpose : uint8_t { kDesign, kExplain };
 // listed, each with its place, so a form can show them all at once.
 QueryParse ParseDesignQuery(std::string_view query, QueryPurpose purpose);
 
-// Checks one value as typed, as the page's script does while it is typed:
-// an empty string when the text is a value `field` accepts, else the message.
-std::string CheckValueText(ValueField field, std::string_view text, Quad* value);
+// Checks one value as typed (blanks around it allowed), by the value check
+// every door shares: an empty string when `list` accepts it, else the
+// message shown beside its field.
+std::string CheckValueText(const ValueListInfo& list, std::string_view text, Quad* value);
+
+// The design inputs of a query's lists and continuity.
+DesignInputs QueryInputs(const DesignQuery& query);
 
 // Query text for a link: the lists, continuity and clock of `query`, each
 // value exactly as it was typed, percent-encoded ("wheel-load=72.5&...").

@@ -1,37 +1,31 @@
 #pragma once
 
-// The run's files as the web page offers them: produced by the same writers
-// as the command line, from the request's values only, into a private
-// temporary directory, and handed to the response from there.
+// The run's files as the web page offers them: made by the same factory and
+// designed by the same run as the command line's, from the request's values
+// only, into a private temporary directory, and handed to the response from
+// there.
 
-#include <array>
-#include <functional>
 #include <string>
 #include <string_view>
 
 #include "design/design_inputs.h"
-#include "web/design_query.h"
+#include "report/local_date_time.h"
+#include "run/design_run.h"
+#include "run/output_factory.h"
 
 namespace kalvorden {
 
-enum class DownloadKind : uint8_t { kReport, kText, kCsv, kPdf };
+// The route of a download: "/download/report.rpt".
+std::string DownloadPath(const OutputKindInfo& kind);
 
-struct DownloadInfo {
-  DownloadKind kind;
-  std::string_view path;  // the route: "/download/report.rpt"
-  std::string_view fileName;
-  std::string_view contentType;
-  std::string_view linkText;
-};
+// The output whose route is `path`, or null.
+const OutputKindInfo* FindDownload(std::string_view path);
 
-// The downloads this build offers, in the order the page lists them.
-const std::vector<DownloadInfo>& AvailableDownloads();
-
-// Writes the `kind` output of the run of `inputs`, stamped with `clock`, to
-// `path`. `keepGoing` is asked after every case; when it says no, the run
-// stops and nothing is left at `path`. False with `error` set on failure.
-bool WriteDownload(DownloadKind kind, const DesignInputs& inputs, const QueryClock& clock,
-                   const std::string& path, const std::function<bool()>& keepGoing,
-                   std::string& error);
+// Writes the `kind` output of the run of `inputs`, stamped with `clock` (on
+// A4 paper, for the PDF), to `path`. `keepGoing` is asked before every case;
+// when it says no, the run stops and nothing is left at `path`.
+DesignRunResult WriteDownload(OutputKind kind, const DesignInputs& inputs,
+                              const LocalDateTime& clock, const std::string& path,
+                              const KeepGoing& keepGoing);
 
 }  // namespace kalvorden

@@ -1,21 +1,14 @@
 #include "web/explain_page.h"
 
-#include "design/design_inputs.h"
 #include "explain/calculation_sheet.h"
-#include "explain/span_choice.h"
+#include "report/printed_span.h"
 #include "web/html_page.h"
 
 namespace kalvorden {
 
 std::string ExplainPage(const DesignQuery& query) {
-  DesignCase values;
-  Quad* const fields[kValueFieldCount] = {&values.wheelLoad, &values.topCover, &values.futurePaving,
-                                          &values.steelStress, &values.concreteStress};
-  for (int field = 0; field < kValueFieldCount; ++field) {
-    *fields[field] = query.lists[field].values[0];
-  }
-  values.continuityFactor = query.continuity ? kContinuityFactor : Quad(1);
-  const CalculationSheet sheet = WriteCalculationSheet(values, query.spanIndex);
+  const CalculationSheet sheet =
+      WriteCalculationSheet(CaseValuesOf(QueryInputs(query)), query.spanIndex);
   std::string body =
       "<p>How the row of span " + PrintedSpan(query.spanIndex) + " m was obtained, step by step.";
   if (!sheet.designed) {

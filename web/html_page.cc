@@ -3,7 +3,7 @@
 namespace kalvorden {
 namespace {
 
-std::string InputId(const ValueFieldInfo& info, int position) {
+std::string InputId(const ValueListInfo& info, int position) {
   return std::string(info.name) + "-" + std::to_string(position + 1);
 }
 
@@ -18,39 +18,56 @@ const std::string* MessageFor(const std::vector<QueryError>& errors, int field, 
 
 // One list: a fieldset with one labelled input per value, its unit beside
 // it, the typical value as a placeholder and a place for its message.
-void AppendValueList(std::string& html, ValueField field, const DesignQuery* shown,
+void AppendValueList(std::string& html, const ValueListInfo& info, const DesignQuery* shown,
                      const std::vector<QueryError>& errors) {
-  const ValueFieldInfo& info = FieldInfo(field);
-  const int index = static_cast<int>(field);
+  const int index = static_cast<int>(info.id);
+  const std::string label = ValueLabel(info);
+  const std::string unit = DisplayUnit(info.unit);
   html += "<fieldset class=\"values\" id=\"" + std::string(info.name) + "\"><legend>" +
-          EscapeHtml(info.label) + " (" + EscapeHtml(info.unit) + ")</legend>\n";
+          EscapeHtml(label) + " (" + EscapeHtml(unit) + ")</legend>\n";
   for (int position = 0; position < kMostValuesPerField; ++position) {
     const std::string id = InputId(info, position);
     std::string value;
-    if (shown != nullptr && position < static_cast<int>(shown->lists[index].texts.size())) {
-      value = shown->lists[index].texts[position];
+    const QueryList* list = shown != nullptr ? &shown->list(info.id) : nullptr;
+    if (list != nullptr && position < static_cast<int>(list->texts.size())) {
+      value = list->texts[static_cast<size_t>(position)];
     }
     const std::string* message = MessageFor(errors, index, position);
     html += "<div class=\"value\"><label for=\"" + id + "\">";
-    html += EscapeHtml(info.label) + " " + std::to_string(position + 1);
+    html += EscapeHtml(label) + " " + std::to_string(position + 1);
     html += "</label><input type=\"text\" inputmode=\"decimal\" autocomplete=\"off\" id=\"";
     html += id + "\" name=\"" + std::string(info.name) + "\" value=\"" + EscapeHtml(value) + "\"";
-    if (!info.typical[position].empty()) {
-      html += " placeholder=\"" + std::string(info.typical[position]) + "\"";
+    const std::string_view typical = info.typical[static_cast<size_t>(position)];
+    if (!typical.empty()) {
+      html += " placeholder=\"" + std::string(typical) + "\"";
     }
-    html += std::string(" data-positive=\"") + (info.mustBePositive ? "yes" : "no") + "\"";
+    html += std::string(" data-positive=\"") + (info.rule == SignRule::kAboveZero ? "yes" : "no") +
+            "\"";
     html += " aria-describedby=\"" + id + "-message\"";
     if (message != nullptr) {
       html += " aria-invalid=\"true\"";
     }
-    html += "><span class=\"unit\">" + EscapeHtml(info.unit) +
-            "</span><span class=\"message\" id=\"" + id + "-message\" aria-live=\"polite\">" +
-            (message ? EscapeHtml(*message) : "") + "</span></div>\n";
+    html += "><span class=\"unit\">" + EscapeHtml(unit) + "</span><span class=\"message\" id=\"" +
+            id + "-message\" aria-live=\"polite\">" + (message ? EscapeHtml(*message) : "") +
+            "</span></div>\n";
   }
   html += "</fieldset>\n";
 }
 
 }  // namespace
+
+std::string ValueLabel(const ValueListInfo& list) {
+  return std::string(list.label) + " " + std::string(list.symbol);
+}
+
+std::string DisplayUnit(std::string_view unit) {
+  std::string shown(unit);
+  const size_t square = shown.find("^2");
+  if (square != std::string::npos) {
+    shown.replace(square, 2, "\u00b2");
+  }
+  return shown;
+}
 
 std::string EscapeHtml(std::string_view text) {
   std::string out;
@@ -103,8 +120,8 @@ std::string ErrorList(const std::vector<QueryError>& errors) {
   for (const QueryError& error : errors) {
     html += "<li>";
     if (error.field >= 0) {
-      const ValueFieldInfo& info = FieldInfo(static_cast<ValueField>(error.field));
-      html += EscapeHtml(info.label) + " " + std::to_string(error.position + 1) + ": ";
+      const ValueListInfo& info = ValueListOf(static_cast<ValueListId>(error.field));
+      html += EscapeHtml(ValueLabel(info)) + " " + std::to_string(error.position + 1) + ": ";
     }
     html += EscapeHtml(error.message) + "</li>\n";
   }
@@ -117,13 +134,25 @@ std::string FormPage(const DesignQuery* shown, const std::vector<QueryError>& er
   if (!errors.empty()) {
     body += ErrorList(errors);
   }
+  // The page's script checks each value as it is typed, in the words of the
+  // server's own check, which the form carries.
+  body += "<form id=\"design-form\" action=\"/design\" method=\"get\" novalidate";
+  const std::pair<const char*, ValueRefusal> words[] = {
+      {"not-a-number", ValueRefusal::kNotANumber},
+      {"comma", ValueRefusal::kDecimalComma},
+      {"not-finite", ValueRefusal::kNotFinite},
+      {"not-above-zero", ValueRefusal::kNotAboveZero},
+      {"negative", ValueRefusal::kNegative}};
+  for (const auto& [name, refusal] : words) {
+    body += std::string(" data-") + name + "=\"" + EscapeHtml(RefusalSentence(refusal)) + "\"";
+  }
+  body += " data-missing=\"" + EscapeHtml(kMissingValue) + "\">\n";
   body +=
-      "<form id=\"design-form\" action=\"/design\" method=\"get\" novalidate>\n"
       "<p>Enter one to five values in each list, with a decimal point. Every combination of the "
       "values is a design case; each case is designed for the 111 spans from 1.000 m to "
       "3.750 m. The grey figures are typical values, not defaults.</p>\n";
-  for (int field = 0; field < kValueFieldCount; ++field) {
-    AppendValueList(body, static_cast<ValueField>(field), shown, errors);
+  for (const ValueListInfo& list : ValueLists()) {
+    AppendValueList(body, list, shown, errors);
   }
   const bool continuity = shown != nullptr && shown->continuity;
   body += std::string(

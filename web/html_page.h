@@ -13,6 +13,12 @@
 
 namespace kalvorden {
 
+// A value list as the page names it: "Allowable steel stress fs".
+std::string ValueLabel(const ValueListInfo& list);
+
+// A unit as the page shows it: "kN/m\u00b2" for "kN/m^2".
+std::string DisplayUnit(std::string_view unit);
+
 // Escapes &, <, >, " and ' so a text stays text inside an element or a
 // quoted attribute.
 std::string EscapeHtml(std::string_view text);

@@ -2,22 +2,21 @@
 
 namespace kalvorden {
 
-// Checks each value of the form as it is typed, with the rules and the words
-// of the server's own check (web/design_query.cc), which stays the judge: the
+// Checks each value of the form as it is typed, with the rules of the
+// server's own check (run/value_lists.h) and its words, which the form
+// carries in data attributes; the server stays the judge: the
 // page works the same without this script. The range test here only looks at
 // the decimal exponent; a value at the very edge of binary128's range is left
 // to the server.
 const std::string_view kFormScript = R"JS('use strict';
 (function () {
   const numeral = /^[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?$/;
-  const words = {
-    notANumber: 'Enter a number, such as 72.5.',
-    comma: 'Use a decimal point: 72.5, not 72,5.',
-    notFinite: 'Too large: enter a finite number.',
-    notAboveZero: 'Must be above zero.',
-    negative: 'Must not be negative.',
-    missing: 'Enter at least one value.'
-  };
+  const form = document.getElementById('design-form');
+  if (!form) {
+    return;
+  }
+  // The server's words, which the form carries (data-not-a-number, ...).
+  const words = form.dataset;
   const largestExponent = 4932;   // binary128 holds values below 1.19e4932
   const smallestExponent = -4966; // and rounds those below 6.5e-4966 to zero
 
@@ -77,10 +76,6 @@ const std::string_view kFormScript = R"JS('use strict';
     return ok;
   }
 
-  const form = document.getElementById('design-form');
-  if (!form) {
-    return;
-  }
   for (const input of form.querySelectorAll('fieldset input')) {
     input.addEventListener('input', function () { show(input, check(input)); });
   }

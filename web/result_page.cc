@@ -2,7 +2,9 @@
 
 #include "numeric/decimal.h"
 #include "output/case_output.h"
+#include "report/printed_span.h"
 #include "report/report_row.h"
+#include "run/output_factory.h"
 #include "web/case_chart_svg.h"
 #include "web/downloads.h"
 #include "web/html_page.h"
@@ -32,12 +34,6 @@ RowPieces CutRow(std::string_view row) {
   return cut;
 }
 
-// The span as printed, without the blanks before it ("1.025").
-std::string_view TrimmedSpan(std::string_view row) {
-  const std::string_view piece = CutRow(row).pieces[0];
-  return piece.substr(piece.find_first_not_of(' '));
-}
-
 void AppendValue(std::string& html, std::string_view name, const std::string& value,
                  std::string_view unit) {
   html += "<dt>" + EscapeHtml(name) + "</dt><dd>" + EscapeHtml(value);
@@ -48,8 +44,12 @@ void AppendValue(std::string& html, std::string_view name, const std::string& va
 }
 
 constexpr std::string_view kColumnHeads[RowPieces::kCount] = {
-    "Span (m)",         "Minimum thickness (mm)", "Actual (mm)", "Main bars at spacing (mm)",
-    "Middle half bars", "Outer quarter bars"};
+    "Span (m)",
+    "Minimum thickness (mm)",
+    "Actual (mm)",
+    "Main bars at spacing (mm)",
+    "Bars in the middle half",
+    "Bars in both outer quarters (half in each)"};
 
 // The link to the calculation sheets of one case, HTML-escaped, up to the
 // span: "/explain?wheel-load=72.5&amp;...&amp;span=". It is the same for
@@ -57,10 +57,9 @@ constexpr std::string_view kColumnHeads[RowPieces::kCount] = {
 // character, so the row's escaped span is simply appended.
 std::string ExplainLinkPrefix(const DesignCase& c) {
   DesignQuery query;
-  const Quad values[kValueFieldCount] = {c.wheelLoad, c.topCover, c.futurePaving, c.steelStress,
-                                         c.concreteStress};
-  for (int field = 0; field < kValueFieldCount; ++field) {
-    query.lists[field].texts.push_back(ExactDecimal(values[field]));
+  for (const ValueListInfo& list : ValueLists()) {
+    query.lists[static_cast<size_t>(list.id)].texts.push_back(
+        FullDecimal(ValueOf(c, list.id), FullDecimalUse::kWeb));
   }
   query.continuity = !(c.continuityFactor == 1);
   return "/explain?" + EscapeHtml(EncodeDesignQuery(query) + "&span=");
@@ -68,15 +67,13 @@ std::string ExplainLinkPrefix(const DesignCase& c) {
 
 }  // namespace
 
-std::string ExactDecimal(Quad value) {
-  // "5e+01" as "50" and "1.5e-05" as "0.000015": an engineer's figures have
-  // no exponent unless they are far from 1 (beyond 10^21 or below 10^-7).
-  return ShortestExactDecimal(value, {.least = -7, .beyond = 21});
-}
-
 ResultPage::ResultPage(const DesignQuery& query) : designQuery_(EncodeDesignQuery(query)) {}
 
-void ResultPage::AddCase(const DesignedCase& designed) {
+int ResultPage::BeginPending(const std::string& /*name*/, bool /*replace*/) {
+  return 0;  // the page is built in memory
+}
+
+bool ResultPage::Write(const DesignedCase& designed) {
   ++caseCount_;
   if (designed.sweep.fault != SpanFault::kNone) {
     ++undesignedCount_;
@@ -84,6 +81,12 @@ void ResultPage::AddCase(const DesignedCase& designed) {
   if (caseCount_ <= kCasesShownInFull) {
     AppendCase(designed);
   }
+  return true;
+}
+
+void ResultPage::Abandon() noexcept {
+  cases_.clear();
+  html_.clear();
 }
 
 void ResultPage::AppendCase(const DesignedCase& designed) {
@@ -93,23 +96,22 @@ void ResultPage::AppendCase(const DesignedCase& designed) {
   html += "<section class=\"case\" id=\"case-" + number + "\" aria-labelledby=\"case-" + number +
           "-title\">\n<h2 id=\"case-" + number + "-title\">Case " + number + "</h2>\n";
   html += "<dl class=\"values\">";
-  AppendValue(html, "Wheel load", ExactDecimal(c.wheelLoad), "kN");
-  AppendValue(html, "Top cover", ExactDecimal(c.topCover), "mm");
-  AppendValue(html, "Future paving", ExactDecimal(c.futurePaving), "kN/m\u00b2");
-  AppendValue(html, "Allowable steel stress fs", ExactDecimal(c.steelStress), "MPa");
-  AppendValue(html, "Allowable concrete stress fc", ExactDecimal(c.concreteStress), "MPa");
+  for (const ValueListInfo& list : ValueLists()) {
+    AppendValue(html, ValueLabel(list), FullDecimal(ValueOf(c, list.id), FullDecimalUse::kWeb),
+                DisplayUnit(list.unit));
+  }
   AppendValue(html, "Modular ratio n", std::to_string(c.modularRatio), "");
   AppendValue(html, "Continuity factor",
-              c.continuityFactor == 1 ? "1.0" : "0.8 (" + ExactDecimal(c.continuityFactor) + ")",
+              c.continuityFactor == 1
+                  ? "1.0"
+                  : "0.8 (" + FullDecimal(c.continuityFactor, FullDecimalUse::kWeb) + ")",
               "");
   html += "</dl>\n";
   if (designed.sweep.fault != SpanFault::kNone) {
-    SpanDesign first;
-    first.spanLength = designed.sweep.firstFaultSpan;
-    const ReportLine firstRow = FormatRow(first);
     html += "<p class=\"note\">Not designed in full: " +
             std::string(SpanFaultReason(designed.sweep.fault)) + ", first at span " +
-            EscapeHtml(TrimmedSpan(View(firstRow))) + " m. Such rows show asterisks.</p>\n";
+            EscapeHtml(PrintedSpanOf(designed.sweep.firstFaultSpan)) +
+            " m. Such rows show asterisks.</p>\n";
   }
 
   const std::string chart = CaseChartSvg(designed, caseCount_);
@@ -128,7 +130,7 @@ void ResultPage::AppendCase(const DesignedCase& designed) {
   for (int32_t i = 0; i < designed.sweep.spanCount; ++i) {
     const ReportLine row = FormatRow(designed.spans[i]);
     const RowPieces cut = CutRow(View(row));
-    const std::string_view spanText = TrimmedSpan(View(row));
+    const std::string_view spanText = cut.pieces[0].substr(cut.pieces[0].find_first_not_of(' '));
     const std::string_view blanks = cut.pieces[0].substr(0, cut.pieces[0].size() - spanText.size());
     const std::string span = EscapeHtml(spanText);
     html.append("<tr><td>").append(blanks).append("<a href=\"").append(explainLink);
@@ -143,7 +145,7 @@ void ResultPage::AppendCase(const DesignedCase& designed) {
   html += "</section>\n";
 }
 
-std::string ResultPage::Finish() const {
+bool ResultPage::Finish() {
   const std::string links = EscapeHtml(designQuery_);
   std::string body = "<section class=\"summary\" aria-label=\"Summary\">\n<p>" +
                      std::to_string(caseCount_) +
@@ -160,15 +162,16 @@ std::string ResultPage::Finish() const {
   }
   body += "<nav class=\"downloads\" aria-label=\"Downloads\"><p>Download the whole run:";
   const char* separator = " ";
-  for (const DownloadInfo& download : AvailableDownloads()) {
+  for (const OutputKindInfo& download : OutputKinds()) {
     body += separator;
-    body += "<a href=\"" + std::string(download.path) + "?" + links + "\">" +
+    body += "<a href=\"" + DownloadPath(download) + "?" + links + "\">" +
             std::string(download.linkText) + "</a>";
     separator = ", ";
   }
   body += ". <a href=\"/?" + links + "\">Change the values</a>.</p></nav>\n</section>\n";
   body += cases_;
-  return PageFrame("Design results", body);
+  html_ = PageFrame("Design results", body);
+  return true;
 }
 
 }  // namespace kalvorden

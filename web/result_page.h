@@ -10,24 +10,27 @@
 #include <string>
 
 #include "design/case_pipeline.h"
+#include "output/case_output.h"
 #include "web/design_query.h"
 
 namespace kalvorden {
 
 constexpr int32_t kCasesShownInFull = 25;
 
-// The shortest decimal numeral that reads back as exactly `value`.
-std::string ExactDecimal(Quad value);
-
-class ResultPage {
+// An output like the report or the CSV, which writes no file: the run
+// designs into it and Finish completes the page in memory.
+class ResultPage final : public CaseOutput {
  public:
   // `query` holds the request's values and the clock reading of the run.
   explicit ResultPage(const DesignQuery& query);
 
-  void AddCase(const DesignedCase& designed);
+  int BeginPending(const std::string& name, bool replace) override;
+  bool Write(const DesignedCase& designed) override;
+  bool Finish() override;
+  void Abandon() noexcept override;
 
-  // The complete HTML page.
-  std::string Finish() const;
+  // The complete HTML page, once Finish has returned true.
+  const std::string& html() const { return html_; }
 
  private:
   void AppendCase(const DesignedCase& designed);
@@ -36,6 +39,7 @@ class ResultPage {
   std::string cases_;        // the HTML of the cases shown in full
   int32_t caseCount_ = 0;
   int32_t undesignedCount_ = 0;
+  std::string html_;
 };
 
 }  // namespace kalvorden

@@ -18,8 +18,8 @@
 #include <semaphore>
 #include <thread>
 
-#include "design/design_cases.h"
-#include "design/design_inputs.h"
+#include "fault/fault.h"
+#include "run/design_run.h"
 #include "web/downloads.h"
 #include "web/explain_page.h"
 #include "web/html_page.h"
@@ -77,20 +77,10 @@ void SetPage(httplib::Response& response, int status, const std::string& html) {
   response.set_content(html, std::string(kHtml));
 }
 
-// The values of a query as the design takes them.
-DesignInputs ToDesignInputs(const DesignQuery& query) {
-  DesignInputs inputs;
-  ValueList* lists[kValueFieldCount] = {&inputs.wheelLoads, &inputs.topCovers,
-                                        &inputs.futurePavings, &inputs.steelStresses,
-                                        &inputs.concreteStresses};
-  for (int field = 0; field < kValueFieldCount; ++field) {
-    lists[field]->count = query.lists[field].count;
-    for (int i = 0; i < query.lists[field].count; ++i) {
-      lists[field]->values[i] = query.lists[field].values[i];
-    }
-  }
-  inputs.continuityFactor = query.continuity ? kContinuityFactor : Quad(1);
-  return inputs;
+// Keeps a design going until `limit` from now.
+KeepGoing InTime(std::chrono::milliseconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  return [deadline] { return std::chrono::steady_clock::now() < deadline; };
 }
 
 // A private directory for one download, removed with what it holds.
@@ -159,11 +149,11 @@ struct WebServer::State {
   // Waits for a design slot; check held() before designing.
   DesignSlot WaitForDesignSlot() { return {designSlots, options.designWait}; }
 
-  QueryClock Clock(const DesignQuery& query) const {
+  LocalDateTime Clock(const DesignQuery& query) const {
     if (query.hasClock) {
       return query.clock;
     }
-    return options.readClock ? options.readClock() : ReadQueryClock();
+    return options.readClock ? options.readClock() : ReadLocalClock();
   }
 
   bool AcceptsHost(const httplib::Request& request) const;
@@ -171,7 +161,7 @@ struct WebServer::State {
   void ServeForm(const httplib::Request& request, httplib::Response& response) const;
   void ServeDesign(const httplib::Request& request, httplib::Response& response);
   void ServeExplain(const httplib::Request& request, httplib::Response& response);
-  void ServeDownload(const DownloadInfo& download, const httplib::Request& request,
+  void ServeDownload(const OutputKindInfo& download, const httplib::Request& request,
                      httplib::Response& response);
   void Busy(httplib::Response& response) const {
     SetPage(response, 503,
@@ -280,7 +270,7 @@ void WebServer::State::ServeDesign(const httplib::Request& request, httplib::Res
     return;
   }
   std::optional<ResultPage> page;
-  bool inTime = true;
+  DesignRunResult run;
   {
     const DesignSlot slot = WaitForDesignSlot();
     if (!slot.held()) {
@@ -290,23 +280,18 @@ void WebServer::State::ServeDesign(const httplib::Request& request, httplib::Res
     parse.query.clock = Clock(parse.query);
     parse.query.hasClock = true;
     page.emplace(parse.query);
-    const auto deadline = std::chrono::steady_clock::now() + options.designTimeLimit;
-    EnumerateDesignCases(ToDesignInputs(parse.query), [&](const DesignedCase& designed) {
-      inTime = std::chrono::steady_clock::now() < deadline;
-      if (inTime) {
-        page->AddCase(designed);
-      }
-      return inTime;
-    });
+    CaseOutput* const outputs[] = {&*page};
+    run = DesignIntoOutputs(QueryInputs(parse.query), outputs, DesignOptions{},
+                            InTime(options.designTimeLimit));
   }
-  if (!inTime) {
+  if (!run.complete()) {
     SetPage(response, 503,
             MessagePage("Too long",
                         "This design took too long and was stopped. Fewer values "
                         "give fewer cases."));
     return;
   }
-  SetPage(response, 200, page->Finish());
+  SetPage(response, 200, page->html());
 }
 
 void WebServer::State::ServeExplain(const httplib::Request& request, httplib::Response& response) {
@@ -323,8 +308,8 @@ void WebServer::State::ServeExplain(const httplib::Request& request, httplib::Re
   SetPage(response, 200, ExplainPage(parse.query));
 }
 
-void WebServer::State::ServeDownload(const DownloadInfo& download, const httplib::Request& request,
-                                     httplib::Response& response) {
+void WebServer::State::ServeDownload(const OutputKindInfo& download,
+                                     const httplib::Request& request, httplib::Response& response) {
   QueryParse parse = ParseDesignQuery(RawQuery(request), QueryPurpose::kDesign);
   if (!parse.ok()) {
     SetPage(response, 400, PageFrame("Download", ErrorList(parse.errors)));
@@ -336,22 +321,21 @@ void WebServer::State::ServeDownload(const DownloadInfo& download, const httplib
     return;
   }
   const std::string path = scratch.File(download.fileName);
-  std::string error;
-  bool written = false;
+  DesignRunResult run;
   {
     const DesignSlot slot = WaitForDesignSlot();
     if (!slot.held()) {
       Busy(response);
       return;
     }
-    const auto deadline = std::chrono::steady_clock::now() + options.designTimeLimit;
-    written = WriteDownload(
-        download.kind, ToDesignInputs(parse.query), Clock(parse.query), path,
-        [&deadline] { return std::chrono::steady_clock::now() < deadline; }, error);
+    run = WriteDownload(download.kind, QueryInputs(parse.query), Clock(parse.query), path,
+                        InTime(options.designTimeLimit));
   }
-  if (!written) {
-    SetPage(response, error.empty() ? 503 : 500,
-            MessagePage("Download failed", error.empty() ? "This design took too long." : error));
+  if (!run.complete()) {
+    // The fault names the scratch file, which is no business of the page's.
+    SetPage(response, run.stopped ? 503 : 500,
+            MessagePage("Download failed", run.stopped ? "This design took too long."
+                                                       : "The file could not be written."));
     return;
   }
   // The file is read through its descriptor: its name goes with the
@@ -441,8 +425,8 @@ WebServer::WebServer(WebServerOptions options) : state_(std::make_unique<State>(
   server.Get("/explain", [state](const httplib::Request& request, httplib::Response& response) {
     state->ServeExplain(request, response);
   });
-  for (const DownloadInfo& download : AvailableDownloads()) {
-    server.Get(std::string(download.path),
+  for (const OutputKindInfo& download : OutputKinds()) {
+    server.Get(DownloadPath(download),
                [state, &download](const httplib::Request& request, httplib::Response& response) {
                  state->ServeDownload(download, request, response);
                });
@@ -495,14 +479,6 @@ void WebServer::Stop() {
   state_->server.stop();
 }
 
-QueryClock ReadQueryClock() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-          local.tm_hour,        local.tm_min,     local.tm_sec};
-}
-
 int RunServe(const WebServerOptions& options, FILE* out, FILE* err) {
   // SIGINT and SIGTERM are taken by one thread with sigwait, which then
   // stops the server from an ordinary thread context: nothing runs in a
@@ -520,8 +496,8 @@ int RunServe(const WebServerOptions& options, FILE* out, FILE* err) {
   std::string error;
   if (!server.Listen(error)) {
     std::fprintf(err, "kalvorden: error (%d): cannot listen, on %s port %d: %s\n",
-                 kServeCannotListen, options.address.c_str(), options.port, error.c_str());
-    return kServeCannotListen;
+                 kFaultUnavailable, options.address.c_str(), options.port, error.c_str());
+    return kFaultUnavailable;
   }
   std::fprintf(out, "%s\n", server.Url().c_str());
   std::fflush(out);

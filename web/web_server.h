@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "report/local_date_time.h"
 #include "web/design_query.h"
 
 namespace kalvorden {
@@ -18,7 +19,7 @@ struct WebServerOptions {
   std::string address = "127.0.0.1";  // anything but loopback only when asked for
   int port = 8080;                    // 0: a free port
   // The clock read once per design request; downloads carry its reading.
-  std::function<QueryClock()> readClock;
+  ClockReader readClock;
   // Designs run at most this many at once; a request that waits longer than
   // `designWait` for its turn is answered 503.
   int concurrentDesigns = 2;
@@ -55,14 +56,9 @@ class WebServer {
   std::unique_ptr<State> state_;
 };
 
-// The local clock as a QueryClock.
-QueryClock ReadQueryClock();
-
 // Runs the server in the foreground: prints its URL on `out` when it is
 // ready, serves until SIGINT or SIGTERM, and returns 0; returns 69 after an
 // error line on `err` when it cannot listen.
 int RunServe(const WebServerOptions& options, FILE* out, FILE* err);
-
-constexpr int kServeCannotListen = 69;
 
 }  // namespace kalvorden

@@ -43,13 +43,13 @@ TEST(ParseValueList, ItemsAndRefusals) {
       {"72.5", {"72.5"}},
       {"72.5,80", {"72.5", "80"}},
       {"1,2,3,4,5", {"1", "2", "3", "4", "5"}},
-      {"-0.5,1e2,0x10", {"-0.5", "100", "16"}},
+      {"0.5,1e2,+3,0", {"0.5", "100", "3", "0"}},
       {"0.1000000000000000000000000000000000000001",
        {"0.1000000000000000000000000000000000000001"}},
   };
   for (const auto& [text, values] : accepted) {
     ValueList list;
-    EXPECT_EQ(ParseValueList(text, list), "") << text;
+    EXPECT_EQ(ParseValueList(ValueListOf(ValueListId::kWheelLoad), text, list), "") << text;
     ASSERT_EQ(list.count, static_cast<int32_t>(values.size())) << text;
     for (size_t i = 0; i < values.size(); ++i) {
       EXPECT_TRUE(list.values[i] == Q(values[i])) << text << " item " << i;
@@ -66,13 +66,15 @@ TEST(ParseValueList, ItemsAndRefusals) {
       {" 72.5", "item 1 is not a number"},
       {"1;2", "item 1 is not a number"},
       {"abc", "item 1 is not a number"},
-      {"1,inf", "item 2 is not finite"},
-      {"nan", "item 1 is not finite"},
+      {"1,inf", "item 2 is not a number"},
+      {"nan", "item 1 is not a number"},
+      {"0x10", "item 1 is not a number"},
       {"1e5000", "item 1 is not finite"},
+      {"1,-0.5", "item 2 must not be negative"},
   };
   for (const auto& [text, why] : refused) {
     ValueList list{1, {Q("7")}};
-    EXPECT_EQ(ParseValueList(text, list), why) << text;
+    EXPECT_EQ(ParseValueList(ValueListOf(ValueListId::kWheelLoad), text, list), why) << text;
     EXPECT_EQ(list.count, 1) << "a refused list leaves the old one: " << text;
   }
 }

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "driver/dialogue.h"
 #include "driver/run_program.h"
 #include "tests/driver/memory_console.h"
 #include "tests/support/run_binary.h"

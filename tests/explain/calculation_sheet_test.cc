@@ -6,8 +6,8 @@
 #include <sstream>
 
 #include "design/span_sweep.h"
-#include "explain/span_choice.h"
 #include "numeric/glibc_float128.h"
+#include "report/printed_span.h"
 #include "tests/design/design_run.h"
 
 using namespace kalvorden;

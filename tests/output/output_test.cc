@@ -30,7 +30,7 @@ size_t FilesIn(const TempDir& dir) {
 
 }  // namespace
 
-TEST(ShortestDecimal, ReadsBackExactlyWithoutNeedlessDigits) {
+TEST(FullDecimal, TheCsvTableReadsBackExactlyWithoutNeedlessDigits) {
   const std::pair<const char*, const char*> cases[] = {
       {"72.5", "72.5"},
       {"50", "50"},
@@ -48,8 +48,8 @@ TEST(ShortestDecimal, ReadsBackExactlyWithoutNeedlessDigits) {
       {"-inf", "-inf"},
   };
   for (const auto& [entered, text] : cases) {
-    EXPECT_EQ(ShortestDecimal(Q(entered)), text) << entered;
-    const Quad back = Q(ShortestDecimal(Q(entered)).c_str());
+    EXPECT_EQ(FullDecimal(Q(entered), FullDecimalUse::kTable), text) << entered;
+    const Quad back = Q(FullDecimal(Q(entered), FullDecimalUse::kTable).c_str());
     EXPECT_TRUE(back == Q(entered) || !IsFinite(back)) << entered;
   }
 }

@@ -8,7 +8,7 @@ namespace {
 
 using kalvorden::ChartSpan;
 
-TEST(FullDecimal, ShortestNumeralThatReadsBackExactly) {
+TEST(FullDecimal, PrintedShortestNumeralThatReadsBackExactly) {
   const struct {
     const char* entered;
     const char* full;
@@ -25,7 +25,8 @@ TEST(FullDecimal, ShortestNumeralThatReadsBackExactly) {
       {"1000.98576740873362620160078675239075", "1000.98576740873362620160078675239075"},
   };
   for (const auto& row : table) {
-    EXPECT_EQ(kalvorden::FullDecimal(Q(row.entered)), row.full) << row.entered;
+    EXPECT_EQ(kalvorden::FullDecimal(Q(row.entered), kalvorden::FullDecimalUse::kPrinted), row.full)
+        << row.entered;
   }
 }
 

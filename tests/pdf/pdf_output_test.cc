@@ -10,12 +10,17 @@
 #include <csignal>
 
 #include "chart/case_chart.h"
+#include "numeric/decimal.h"
 #include "tests/pdf/pdf_test_util.h"
 
 namespace {
 
 using kalvorden::PaperSize, kalvorden::PdfOutput;
 using kalvorden::testing::TempDir;
+
+std::string Full(kalvorden::Quad value) {
+  return kalvorden::FullDecimal(value, kalvorden::FullDecimalUse::kPrinted);
+}
 
 // The run's clock reading: 07-DEC-26 14:03:09.
 const kalvorden::LocalDateTime kNow = {2026, 12, 7, 14, 3, 9};
@@ -146,19 +151,18 @@ TEST(PdfOutput, IndexTablesChartsAndBookmarksOfTheRun) {
     for (int64_t n = 1; n <= count; ++n) {
       const kalvorden::DesignCase& c = cases[n - 1]->designCase;
       const std::vector<std::string> entry = {std::to_string(n),
-                                              kalvorden::FullDecimal(c.wheelLoad),
-                                              kalvorden::FullDecimal(c.topCover),
-                                              kalvorden::FullDecimal(c.futurePaving),
-                                              kalvorden::FullDecimal(c.steelStress),
-                                              kalvorden::FullDecimal(c.concreteStress),
+                                              Full(c.wheelLoad),
+                                              Full(c.topCover),
+                                              Full(c.futurePaving),
+                                              Full(c.steelStress),
+                                              Full(c.concreteStress),
                                               std::to_string(c.modularRatio),
                                               "0.8",
                                               std::to_string(indexPages + 4 * (n - 1) + 1)};
       EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
                               [&](const std::string& line) { return Words(line) == entry; }))
           << "no index entry for case " << n;
-      EXPECT_NE(text.find("wheel load " + kalvorden::FullDecimal(c.wheelLoad) + " kN"),
-                std::string::npos);
+      EXPECT_NE(text.find("wheel load " + Full(c.wheelLoad) + " kN"), std::string::npos);
     }
   }
 }

@@ -1,13 +1,15 @@
 #include "web/design_query.h"
-#include "web/result_page.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 #include <tuple>
+#include <vector>
 
+#include "driver/command_line.h"
 #include "numeric/decimal.h"
+#include "web/result_page.h"
 
 using namespace kalvorden;
 
@@ -27,43 +29,82 @@ bool Same(Quad a, Quad b) {
 
 }  // namespace
 
-TEST(DesignQuery, ValueTextsAcceptedAndRefused) {
-  // The field, the text as typed, and the message (empty: accepted).
+// The command line and the web page check a value by one rule: each row's
+// text is given to both doors, which accept it or refuse it alike, each in
+// its own words (the page beside the field, the command line as a usage
+// error naming the option and the value).
+TEST(ValueCheck, BothDoorsAcceptAndRefuseAlike) {
+  using enum ValueListId;
   // clang-format off
-  const std::tuple<ValueField, std::string, std::string> cases[] = {
-      {ValueField::kWheelLoad, "72.5", ""},
-      {ValueField::kWheelLoad, " 72.5 ", ""},
-      {ValueField::kWheelLoad, "0", ""},
-      {ValueField::kWheelLoad, "-0", ""},
-      {ValueField::kWheelLoad, "1e3", ""},
-      {ValueField::kWheelLoad, ".5", ""},
-      {ValueField::kWheelLoad, "5.", ""},
-      {ValueField::kWheelLoad, "72,5", "Use a decimal point: 72.5, not 72,5."},
-      {ValueField::kWheelLoad, "1,440", "Use a decimal point: 72.5, not 72,5."},
-      {ValueField::kWheelLoad, "72 5", "Enter a number, such as 72.5."},
-      {ValueField::kWheelLoad, "72.5 kN", "Enter a number, such as 72.5."},
-      {ValueField::kWheelLoad, "72.5.1", "Enter a number, such as 72.5."},
-      {ValueField::kWheelLoad, "inf", "Enter a number, such as 72.5."},
-      {ValueField::kWheelLoad, "nan", "Enter a number, such as 72.5."},
-      {ValueField::kWheelLoad, "0x10", "Enter a number, such as 72.5."},
-      {ValueField::kWheelLoad, "1e", "Enter a number, such as 72.5."},
-      {ValueField::kWheelLoad, ".", "Enter a number, such as 72.5."},
-      {ValueField::kWheelLoad, "+", "Enter a number, such as 72.5."},
-      {ValueField::kWheelLoad, "1e5000", "Too large: enter a finite number."},
-      {ValueField::kWheelLoad, "-1", "Must not be negative."},
-      {ValueField::kTopCover, "-0.001", "Must not be negative."},
-      {ValueField::kPaving, "-1e-30", "Must not be negative."},
-      {ValueField::kSteelStress, "0", "Must be above zero."},
-      {ValueField::kSteelStress, "-0", "Must be above zero."},
-      {ValueField::kConcreteStress, "-10", "Must be above zero."},
-      {ValueField::kConcreteStress, "1e-5000", "Must be above zero."},  // underflows to zero
-      {ValueField::kConcreteStress, "1e-4940", ""},                     // subnormal, above zero
+  const std::tuple<ValueListId, std::string, ValueRefusal> cases[] = {
+      {kWheelLoad, "72.5", ValueRefusal::kNone},
+      {kWheelLoad, "0", ValueRefusal::kNone},
+      {kWheelLoad, "-0", ValueRefusal::kNone},
+      {kWheelLoad, "1e3", ValueRefusal::kNone},
+      {kWheelLoad, ".5", ValueRefusal::kNone},
+      {kWheelLoad, "5.", ValueRefusal::kNone},
+      {kWheelLoad, "+72.5", ValueRefusal::kNone},
+      {kWheelLoad, "72 5", ValueRefusal::kNotANumber},
+      {kWheelLoad, "72.5kN", ValueRefusal::kNotANumber},
+      {kWheelLoad, "72.5.1", ValueRefusal::kNotANumber},
+      {kWheelLoad, "inf", ValueRefusal::kNotANumber},
+      {kWheelLoad, "nan", ValueRefusal::kNotANumber},
+      {kWheelLoad, "0x10", ValueRefusal::kNotANumber},
+      {kWheelLoad, "1e", ValueRefusal::kNotANumber},
+      {kWheelLoad, ".", ValueRefusal::kNotANumber},
+      {kWheelLoad, "+", ValueRefusal::kNotANumber},
+      {kWheelLoad, "1e5000", ValueRefusal::kNotFinite},
+      {kWheelLoad, "-1", ValueRefusal::kNegative},
+      {kTopCover, "-0.001", ValueRefusal::kNegative},
+      {kFuturePaving, "-1e-30", ValueRefusal::kNegative},
+      {kSteelStress, "0", ValueRefusal::kNotAboveZero},
+      {kSteelStress, "-0", ValueRefusal::kNotAboveZero},
+      {kConcreteStress, "0", ValueRefusal::kNotAboveZero},
+      {kConcreteStress, "-10", ValueRefusal::kNotAboveZero},
+      {kConcreteStress, "1e-5000", ValueRefusal::kNotAboveZero},  // underflows to zero
+      {kConcreteStress, "1e-4940", ValueRefusal::kNone},          // subnormal, above zero
   };
   // clang-format on
-  for (const auto& [field, text, message] : cases) {
+  const std::vector<std::string> kValues = {"72.5", "50", "1.5", "165", "10"};
+  for (const auto& [id, text, refusal] : cases) {
+    const ValueListInfo& list = ValueListOf(id);
     Quad value = -1;
-    EXPECT_EQ(CheckValueText(field, text, &value), message) << FieldInfo(field).name << " " << text;
+    EXPECT_EQ(CheckValueText(list, text, &value), RefusalSentence(refusal))
+        << list.name << " " << text;
+
+    std::vector<std::string> arguments = {"--output", "r.rpt"};
+    std::string query;
+    for (const ValueListInfo& other : ValueLists()) {
+      const std::string& given = other.id == id ? text : kValues[static_cast<size_t>(other.id)];
+      arguments.insert(arguments.end(), {"--" + std::string(other.name), given});
+      query +=
+          (query.empty() ? "" : "&") + std::string(other.name) + "=" + EncodeQueryComponent(given);
+    }
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) {
+      argv.push_back(argument.data());
+    }
+    CommandLine line;
+    const Fault fault = ParseCommandLine(argv, line);
+    const QueryParse parse = ParseDesignQuery(query, QueryPurpose::kDesign);
+    if (refusal == ValueRefusal::kNone) {
+      EXPECT_TRUE(fault.ok()) << text << ": " << FormatFault(fault);
+      EXPECT_TRUE(parse.ok()) << query;
+      continue;
+    }
+    EXPECT_EQ(FormatFault(fault), "kalvorden: error (64): usage error, option --" +
+                                      std::string(list.name) + " " + QuoteName(text) + ": item 1 " +
+                                      std::string(RefusalPhrase(refusal)))
+        << text;
+    ASSERT_EQ(parse.errors.size(), 1U) << query;
+    EXPECT_EQ(parse.errors[0].field, static_cast<int>(id)) << query;
+    EXPECT_EQ(parse.errors[0].message, RefusalSentence(refusal)) << query;
   }
+  // Blanks around a typed value are the form's to trim; a comma is refused
+  // with a hint on the page (on the command line it separates values).
+  EXPECT_EQ(CheckValueText(ValueListOf(kWheelLoad), " 72.5 ", nullptr), "");
+  EXPECT_EQ(CheckValueText(ValueListOf(kWheelLoad), "1,440", nullptr),
+            "Use a decimal point: 72.5, not 72,5.");
 }
 
 TEST(DesignQuery, ValuesConvertExactlyAndInOrder) {
@@ -72,12 +113,12 @@ TEST(DesignQuery, ValuesConvertExactlyAndInOrder) {
       "&fc=0.1e2&continuity=on&at=20261207140309",
       QueryPurpose::kDesign);
   ASSERT_TRUE(parse.ok()) << parse.errors[0].message;
-  const QueryList& loads = parse.query.list(ValueField::kWheelLoad);
+  const QueryList& loads = parse.query.list(ValueListId::kWheelLoad);
   ASSERT_EQ(loads.count, 2);
   EXPECT_EQ(loads.texts.size(), 3U);  // the empty input keeps its place
   EXPECT_TRUE(Same(loads.values[0], Decimal("72.5")));
   EXPECT_TRUE(Same(loads.values[1], Decimal("100.1")));
-  EXPECT_EQ(parse.query.list(ValueField::kConcreteStress).count, 2);
+  EXPECT_EQ(parse.query.list(ValueListId::kConcreteStress).count, 2);
   EXPECT_TRUE(parse.query.continuity);
   ASSERT_TRUE(parse.query.hasClock);
   EXPECT_EQ(parse.query.clock.year, 2026);
@@ -134,6 +175,8 @@ TEST(DesignQuery, RequestLevelFaults) {
        "The field \"continuity\" is given more than once."},
       {std::string(kFiveLists) + "&at=20261307140309", QueryPurpose::kDesign, -1, 0,
        "at must be a date and time written YYYYMMDDhhmmss."},
+      {std::string(kFiveLists) + "&at=20230229120000", QueryPurpose::kDesign, -1, 0,
+       "at must be a date and time written YYYYMMDDhhmmss."},
       {std::string(kFiveLists) + "&at=2026120714030", QueryPurpose::kDesign, -1, 0,
        "at must be a date and time written YYYYMMDDhhmmss."},
       {std::string(kFiveLists) + "&span=1.500", QueryPurpose::kDesign, -1, 0,
@@ -158,7 +201,7 @@ TEST(DesignQuery, SpansAsPrinted) {
       {"1.000", 0}, {"1", 0}, {"1.5", 20}, {"1.025", 1}, {"3.750", 110},
       {"3.7500", 110}, {"2.00", 40},
       {"0.975", -1}, {"3.775", -1}, {"1.026", -1}, {"1.0251", -1}, {"1,5", -1}, {"-1", -1},
-      {".5", -1}, {"1e0", -1}, {"99999999999999999999", -1}, {"", -1},
+      {".5", -1}, {"1e0", 0}, {"1.50e0", 20}, {"99999999999999999999", -1}, {"", -1}, {" 1.5", -1},
   };
   // clang-format on
   for (const auto& [span, index] : cases) {
@@ -199,7 +242,7 @@ TEST(ResultPage, ValuesInFullWithoutNeedlessExponents) {
   // clang-format on
   for (const auto& [typed, shown] : cases) {
     const Quad value = Decimal(typed);
-    const std::string exact = ExactDecimal(value);
+    const std::string exact = FullDecimal(value, FullDecimalUse::kWeb);
     EXPECT_EQ(exact, shown) << typed;
     EXPECT_TRUE(Same(Decimal(exact.c_str()), value)) << typed;
   }

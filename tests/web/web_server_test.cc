@@ -26,7 +26,7 @@ using kalvorden::testing::TempDir;
 namespace {
 
 // The fixed clock of the end-to-end tests: 07-DEC-26 14:03:09.
-constexpr QueryClock kFixedClock = {2026, 12, 7, 14, 3, 9};
+constexpr LocalDateTime kFixedClock = {2026, 12, 7, 14, 3, 9};
 constexpr const char* kWorkedExample = "wheel-load=72.5&top-cover=50&paving=1.5&fs=165&fc=10";
 
 class WebServerTest : public ::testing::Test {
@@ -114,7 +114,8 @@ TEST_F(WebServerTest, RoutesAndMethods) {
   const std::tuple<std::string, std::string, int, std::string> cases[] = {
       {"GET", "/", 200, "<form id=\"design-form\" action=\"/design\" method=\"get\""},
       {"GET", "/?wheel-load=80", 200, "value=\"80\""},
-      {"GET", "/static/form.js", 200, "Use a decimal point: 72.5, not 72,5."},
+      {"GET", "/static/form.js", 200, "form.dataset"},
+      {"GET", "/", 200, "data-comma=\"Use a decimal point: 72.5, not 72,5.\""},
       {"GET", "/static/style.css", 200, "@media print"},
       {"GET", std::string("/design?") + kWorkedExample, 200, "1 design case, all designed in full"},
       {"GET", std::string("/explain?") + kWorkedExample + "&span=1.500", 200, "1.500"},
@@ -283,7 +284,7 @@ TEST_F(WebServerTest, TwentyConcurrentRequestsTwentyAnswers) {
   }
   for (int i = 0; i < kRequests; ++i) {
     EXPECT_EQ(statuses[i], 200) << i;
-    EXPECT_NE(bodies[i].find("<dt>Wheel load</dt><dd>" + std::to_string(50 + i) + " kN</dd>"),
+    EXPECT_NE(bodies[i].find("<dt>Wheel load P</dt><dd>" + std::to_string(50 + i) + " kN</dd>"),
               std::string::npos)
         << i;
     EXPECT_EQ(PageRows(bodies[i]).size(), 111U) << i;

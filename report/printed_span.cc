@@ -1,7 +1,8 @@
-#include "explain/span_choice.h"
+#include "report/printed_span.h"
 
 #include "design/span_sweep.h"
 #include "numeric/decimal.h"
+#include "report/field_edit.h"
 
 namespace kalvorden {
 namespace {
@@ -9,6 +10,9 @@ namespace {
 constexpr int32_t kFirstSpanMillimetres = 1000;
 constexpr int32_t kSpanStepMillimetres = 25;
 constexpr int32_t kLastIndex = kSpansPerCase - 1;
+// The row's span field: 6 characters, 3 decimals.
+constexpr int kSpanFieldWidth = 6;
+constexpr int kSpanDecimals = 3;
 
 }  // namespace
 
@@ -19,10 +23,19 @@ std::string PrintedSpan(int32_t index) {
   return text + fraction.substr(1);
 }
 
-SpanChoice ChooseSpan(const char* text) {
+std::string PrintedSpanOf(Quad spanLength) {
+  char field[kSpanFieldWidth];
+  EditFixed(spanLength, kSpanFieldWidth, kSpanDecimals, field);
+  const std::string_view text(field, sizeof field);
+  const size_t first = text.find_first_not_of(' ');
+  return std::string(first == std::string_view::npos ? std::string_view() : text.substr(first));
+}
+
+SpanChoice ChooseSpan(std::string_view text) {
   SpanChoice choice;
   Quad value = 0;
-  if (!ParseDecimal(text, &value) || !IsFinite(value)) {
+  if (!IsDecimalNumeral(text) || !ParseDecimal(std::string(text).c_str(), &value) ||
+      !IsFinite(value)) {
     return choice;
   }
   choice.isNumber = true;

@@ -1,0 +1,27 @@
+#include "report/local_date_time.h"
+
+#include <ctime>
+
+namespace kalvorden {
+
+LocalDateTime ReadLocalClock() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+          local.tm_hour,        local.tm_min,     local.tm_sec};
+}
+
+bool IsCalendarInstant(const LocalDateTime& instant) {
+  constexpr int kDaysInMonth[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (instant.month < 1 || instant.month > 12 || instant.day < 1) {
+    return false;
+  }
+  const int year = instant.year;
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  const int days = kDaysInMonth[instant.month - 1] + (instant.month == 2 && leap ? 1 : 0);
+  return instant.day <= days && instant.hour >= 0 && instant.hour <= 23 && instant.minute >= 0 &&
+         instant.minute <= 59 && instant.second >= 0 && instant.second <= 60;
+}
+
+}  // namespace kalvorden

@@ -1,0 +1,52 @@
+#include "run/design_run.h"
+
+namespace kalvorden {
+namespace {
+
+DesignRunResult Abandoned(std::span<CaseOutput* const> outputs, DesignRunResult result) {
+  for (CaseOutput* output : outputs) {
+    output->Abandon();
+  }
+  return result;
+}
+
+}  // namespace
+
+DesignRunResult DesignIntoOutputs(const DesignInputs& inputs, std::span<CaseOutput* const> outputs,
+                                  const DesignOptions& options, const KeepGoing& keepGoing) {
+  DesignRunResult result;
+  for (CaseOutput* output : outputs) {
+    if (!output->Start(inputs)) {
+      result.fault = output->failure();
+      return Abandoned(outputs, result);
+    }
+  }
+  result.summary = EnumerateDesignCases(
+      inputs,
+      [&](const DesignedCase& designed) {
+        if (keepGoing && !keepGoing()) {
+          result.stopped = true;
+          return false;
+        }
+        for (CaseOutput* output : outputs) {
+          if (!output->Write(designed)) {
+            result.fault = output->failure();
+            return false;
+          }
+        }
+        return true;
+      },
+      options);
+  if (!result.complete()) {
+    return Abandoned(outputs, result);
+  }
+  for (CaseOutput* output : outputs) {
+    if (!output->Finish()) {
+      result.fault = output->failure();
+      return Abandoned(outputs, result);
+    }
+  }
+  return result;
+}
+
+}  // namespace kalvorden

@@ -1,0 +1,42 @@
+#pragma once
+
+// One design run into a list of outputs: the command line, the dialogue, the
+// web page and its downloads all design through here, so a run ends the same
+// way whichever door started it.
+
+#include <functional>
+#include <span>
+
+#include "design/design_cases.h"
+#include "design/design_inputs.h"
+#include "design/design_options.h"
+#include "fault/fault.h"
+#include "output/case_output.h"
+
+namespace kalvorden {
+
+struct DesignRunResult {
+  DesignRunSummary summary;  // the cases every output took
+  // Why the run ended early: the fault of the output that failed (its
+  // number is the exit status), or none.
+  Fault fault;
+  // True when `keepGoing` stopped the run (a deadline, a client gone).
+  bool stopped = false;
+
+  // Every output is finished and in place.
+  bool complete() const { return fault.ok() && !stopped; }
+};
+
+// Asked before each case; false stops the run.
+using KeepGoing = std::function<bool()>;
+
+// Starts every output with the run's values, designs each case once and
+// hands it to every output in order, then finishes them in order. When an
+// output fails or `keepGoing` says no, every output is abandoned: a
+// temporary file goes and a file an output was to replace keeps what it
+// had. Outputs keep only the case at hand, so the run's memory does not grow
+// with its number of cases.
+DesignRunResult DesignIntoOutputs(const DesignInputs& inputs, std::span<CaseOutput* const> outputs,
+                                  const DesignOptions& options, const KeepGoing& keepGoing = {});
+
+}  // namespace kalvorden

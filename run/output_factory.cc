@@ -1,0 +1,55 @@
+#include "run/output_factory.h"
+
+#include "output/csv_output.h"
+
+namespace kalvorden {
+namespace {
+
+constexpr std::array<OutputKindInfo, kOutputKindCount> kKinds = {{
+    {OutputKind::kReport, "report", "report.rpt", "application/octet-stream", "report (.rpt)"},
+    {OutputKind::kText, "text", "report.txt", "text/plain; charset=utf-8", "text (.txt)"},
+    {OutputKind::kCsv, "CSV", "report.csv", "text/csv; charset=utf-8", "table (.csv)"},
+    {OutputKind::kPdf, "PDF", "report.pdf", "application/pdf", "PDF with charts (.pdf)"},
+}};
+
+}  // namespace
+
+const std::array<OutputKindInfo, kOutputKindCount>& OutputKinds() {
+  return kKinds;
+}
+
+const OutputKindInfo& OutputKindOf(OutputKind kind) {
+  return kKinds[static_cast<size_t>(kind)];
+}
+
+bool OutputFactory::Offers(OutputKind kind) const {
+  return kind != OutputKind::kPdf || static_cast<bool>(makePdf_);
+}
+
+std::unique_ptr<CaseOutput> OutputFactory::Make(OutputKind kind, const LocalDateTime& now,
+                                                PaperSize paper) const {
+  switch (kind) {
+    case OutputKind::kReport:
+      return MakeReport(now);
+    case OutputKind::kText:
+      return std::make_unique<ReportOutput>(now, ReportEncoding::kPlainText);
+    case OutputKind::kCsv:
+      return std::make_unique<CsvOutput>();
+    case OutputKind::kPdf:
+      return makePdf_ ? makePdf_(paper, now) : nullptr;
+  }
+  return nullptr;
+}
+
+std::unique_ptr<ReportOutput> OutputFactory::MakeReport(const LocalDateTime& now) {
+  return std::make_unique<ReportOutput>(now);
+}
+
+Fault BeginOutputFile(CaseOutput& output, OutputKind kind, const std::string& name, bool replace) {
+  if (const int failure = output.BeginPending(name, replace); failure != 0) {
+    return OpenFault(failure, true, name, OutputKindOf(kind).what);
+  }
+  return {};
+}
+
+}  // namespace kalvorden

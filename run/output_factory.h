@@ -1,0 +1,65 @@
+#pragma once
+
+// Every output a run can write, made by one factory from its kind: the
+// command line and the dialogue make the outputs their options name, the web
+// page the one its download asks for, from the same table.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "fault/fault.h"
+#include "output/case_output.h"
+#include "output/report_output.h"
+#include "pdf/paper_size.h"
+#include "report/local_date_time.h"
+
+namespace kalvorden {
+
+enum class OutputKind : uint8_t { kReport, kText, kCsv, kPdf };
+constexpr int kOutputKindCount = 4;
+
+struct OutputKindInfo {
+  OutputKind kind;
+  std::string_view what;         // how messages name it: "report", "text", "CSV", "PDF"
+  std::string_view fileName;     // a download's name: "report.rpt"
+  std::string_view contentType;  // a download's media type
+  std::string_view linkText;     // a download's link: "report (.rpt)"
+};
+
+// The kinds in the order outputs are written and named.
+const std::array<OutputKindInfo, kOutputKindCount>& OutputKinds();
+const OutputKindInfo& OutputKindOf(OutputKind kind);
+
+// The PDF is drawn with cairo, which only the complete program carries
+// (driver/program_parts.h); it gives the factory this maker.
+using PdfMaker = std::function<std::unique_ptr<CaseOutput>(PaperSize, const LocalDateTime&)>;
+
+class OutputFactory {
+ public:
+  explicit OutputFactory(PdfMaker makePdf = {}) : makePdf_(std::move(makePdf)) {}
+
+  // False for the PDF in a program without it.
+  bool Offers(OutputKind kind) const;
+
+  // The output of `kind` for a run whose one clock reading is `now` (the
+  // report's headings, the PDF's date), its file not yet created; null when
+  // not offered. `paper` is the PDF's.
+  std::unique_ptr<CaseOutput> Make(OutputKind kind, const LocalDateTime& now,
+                                   PaperSize paper = PaperSize::kA4) const;
+
+  // The line-printer report itself, which the dialogue writes in place.
+  static std::unique_ptr<ReportOutput> MakeReport(const LocalDateTime& now);
+
+ private:
+  PdfMaker makePdf_;
+};
+
+// Creates the file of `output`, of `kind`, at `name` (BeginPending): no
+// fault, or the open error of that name ("opening CSV file ...").
+Fault BeginOutputFile(CaseOutput& output, OutputKind kind, const std::string& name, bool replace);
+
+}  // namespace kalvorden
