@@ -84,7 +84,7 @@ Fault MakeOutputs(const CommandLine& line, const LocalDateTime& now, const Outpu
     if (name->empty()) {
       continue;
     }
-    std::unique_ptr<CaseOutput> output = factory.Make(kind, now, line.paper);
+    std::unique_ptr<CaseOutput> output = factory.Make(kind, {.now = now, .paper = line.paper});
     if (Fault fault = BeginOutputFile(*output, kind, *name, true); !fault.ok()) {
       return fault;
     }

@@ -171,8 +171,8 @@ int64_t FirstPageOfCase(PaperSize paper, int64_t caseCount, int64_t caseNumber) 
 
 }  // namespace
 
-std::unique_ptr<CaseOutput> MakePdfOutput(PaperSize paper, const LocalDateTime& now) {
-  return std::make_unique<PdfOutput>(paper, now);
+std::unique_ptr<CaseOutput> MakePdfOutput(const OutputSettings& settings) {
+  return std::make_unique<PdfOutput>(settings.paper, settings.now);
 }
 
 PdfOutput::PdfOutput(PaperSize paper, const LocalDateTime& now)

@@ -15,6 +15,7 @@
 #include "pdf/paper_size.h"
 #include "report/local_date_time.h"
 #include "report/report_writer.h"
+#include "run/output_factory.h"
 
 namespace kalvorden {
 
@@ -24,7 +25,7 @@ int32_t IndexEntriesPerPage(PaperSize paper);
 int32_t IndexPageCount(PaperSize paper, int64_t caseCount);
 
 // A PDF output, for the output factory (run/output_factory.h).
-std::unique_ptr<CaseOutput> MakePdfOutput(PaperSize paper, const LocalDateTime& now);
+std::unique_ptr<CaseOutput> MakePdfOutput(const OutputSettings& settings);
 
 // The print-ready PDF of a run: an index of the design cases first, then for
 // each case the report's three pages (same headings and rows, monospaced,

@@ -26,17 +26,17 @@ bool OutputFactory::Offers(OutputKind kind) const {
   return kind != OutputKind::kPdf || static_cast<bool>(makePdf_);
 }
 
-std::unique_ptr<CaseOutput> OutputFactory::Make(OutputKind kind, const LocalDateTime& now,
-                                                PaperSize paper) const {
+std::unique_ptr<CaseOutput> OutputFactory::Make(OutputKind kind,
+                                                const OutputSettings& settings) const {
   switch (kind) {
     case OutputKind::kReport:
-      return MakeReport(now);
+      return MakeReport(settings.now);
     case OutputKind::kText:
-      return std::make_unique<ReportOutput>(now, ReportEncoding::kPlainText);
+      return std::make_unique<ReportOutput>(settings.now, ReportEncoding::kPlainText);
     case OutputKind::kCsv:
       return std::make_unique<CsvOutput>();
     case OutputKind::kPdf:
-      return makePdf_ ? makePdf_(paper, now) : nullptr;
+      return makePdf_ ? makePdf_(settings) : nullptr;
   }
   return nullptr;
 }

@@ -34,9 +34,16 @@ struct OutputKindInfo {
 const std::array<OutputKindInfo, kOutputKindCount>& OutputKinds();
 const OutputKindInfo& OutputKindOf(OutputKind kind);
 
+// What a run tells the outputs it makes, besides the cases themselves.
+struct OutputSettings {
+  // The run's one clock reading: the report's headings, the PDF's date.
+  LocalDateTime now;
+  PaperSize paper = PaperSize::kA4;  // the PDF's
+};
+
 // The PDF is drawn with cairo, which only the complete program carries
 // (driver/program_parts.h); it gives the factory this maker.
-using PdfMaker = std::function<std::unique_ptr<CaseOutput>(PaperSize, const LocalDateTime&)>;
+using PdfMaker = std::function<std::unique_ptr<CaseOutput>(const OutputSettings&)>;
 
 class OutputFactory {
  public:
@@ -45,11 +52,9 @@ class OutputFactory {
   // False for the PDF in a program without it.
   bool Offers(OutputKind kind) const;
 
-  // The output of `kind` for a run whose one clock reading is `now` (the
-  // report's headings, the PDF's date), its file not yet created; null when
-  // not offered. `paper` is the PDF's.
-  std::unique_ptr<CaseOutput> Make(OutputKind kind, const LocalDateTime& now,
-                                   PaperSize paper = PaperSize::kA4) const;
+  // The output of `kind` for a run of `settings`, its file not yet
+  // created; null when not offered.
+  std::unique_ptr<CaseOutput> Make(OutputKind kind, const OutputSettings& settings) const;
 
   // The line-printer report itself, which the dialogue writes in place.
   static std::unique_ptr<ReportOutput> MakeReport(const LocalDateTime& now);

@@ -21,7 +21,7 @@ DesignRunResult WriteDownload(OutputKind kind, const DesignInputs& inputs,
                               const LocalDateTime& clock, const std::string& path,
                               const KeepGoing& keepGoing) {
   const OutputFactory factory(MakePdfOutput);
-  const std::unique_ptr<CaseOutput> output = factory.Make(kind, clock);
+  const std::unique_ptr<CaseOutput> output = factory.Make(kind, {.now = clock});
   DesignRunResult result;
   result.fault = BeginOutputFile(*output, kind, path, true);
   if (!result.fault.ok()) {
