@@ -71,9 +71,9 @@ struct RunOutputs {
 // The outputs the command line names, each file created before the first
 // question, so a name that cannot be written ends the run before the
 // engineer answers.
-Fault MakeOutputs(const CommandLine& line, const LocalDateTime& now, const OutputFactory& factory,
-                  Console& console, RunOutputs& outputs) {
-  outputs.report = OutputFactory::MakeReport(now);
+Fault MakeOutputs(const CommandLine& line, const OutputSettings& settings,
+                  const OutputFactory& factory, Console& console, RunOutputs& outputs) {
+  outputs.report = OutputFactory::MakeReport(settings.now);
   outputs.all.push_back(outputs.report.get());
   outputs.labels.push_back(OutputLabel("report", line.reportFile));
   const std::pair<OutputKind, const std::string*> requested[] = {
@@ -84,7 +84,7 @@ Fault MakeOutputs(const CommandLine& line, const LocalDateTime& now, const Outpu
     if (name->empty()) {
       continue;
     }
-    std::unique_ptr<CaseOutput> output = factory.Make(kind, {.now = now, .paper = line.paper});
+    std::unique_ptr<CaseOutput> output = factory.Make(kind, settings);
     if (Fault fault = BeginOutputFile(*output, kind, *name, true); !fault.ok()) {
       return fault;
     }
@@ -189,9 +189,11 @@ int RunDesign(const CommandLine& line, Console& console, const ClockReader& read
   if (Fault fault = FindOutputsSharingAFile(line); !fault.ok()) {
     return EndConsoleWithFault(console, fault);
   }
-  const LocalDateTime now = readClock();
+  OutputSettings settings;
+  settings.now = readClock();
+  settings.paper = line.paper;
   RunOutputs outputs;
-  if (Fault fault = MakeOutputs(line, now, OutputFactory(parts.makePdf), console, outputs);
+  if (Fault fault = MakeOutputs(line, settings, OutputFactory(parts.makePdf), console, outputs);
       !fault.ok()) {
     return EndBeforeDesign(console, outputs, fault);
   }

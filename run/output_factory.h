@@ -34,11 +34,32 @@ struct OutputKindInfo {
 const std::array<OutputKindInfo, kOutputKindCount>& OutputKinds();
 const OutputKindInfo& OutputKindOf(OutputKind kind);
 
+// Which bridge a run designs for and who answers for it: shown by the
+// outputs that are filed (the PDF's cover and title blocks, the web page).
+// Every field may be empty.
+struct ProjectIdentity {
+  std::string title;
+  std::string bridge;
+  std::string designer;
+  std::string checker;
+  std::string revision;
+  std::string notes;
+};
+
 // What a run tells the outputs it makes, besides the cases themselves.
 struct OutputSettings {
   // The run's one clock reading: the report's headings, the PDF's date.
   LocalDateTime now;
   PaperSize paper = PaperSize::kA4;  // the PDF's
+  ProjectIdentity project;
+  // The bridge's effective span as the engineer gave it ("2.91"), and the
+  // printed row that governs it in every case: the first printed span at or
+  // above it (0 for 1.000 m ... 110 for 3.750 m); -1 when no span is given.
+  std::string spanText;
+  int32_t governingRow = -1;
+  // The SHA-256 (hexadecimal) of the run's values in their canonical form,
+  // or empty.
+  std::string digest;
 };
 
 // The PDF is drawn with cairo, which only the complete program carries

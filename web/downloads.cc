@@ -21,7 +21,9 @@ DesignRunResult WriteDownload(OutputKind kind, const DesignInputs& inputs,
                               const LocalDateTime& clock, const std::string& path,
                               const KeepGoing& keepGoing) {
   const OutputFactory factory(MakePdfOutput);
-  const std::unique_ptr<CaseOutput> output = factory.Make(kind, {.now = clock});
+  OutputSettings settings;
+  settings.now = clock;
+  const std::unique_ptr<CaseOutput> output = factory.Make(kind, settings);
   DesignRunResult result;
   result.fault = BeginOutputFile(*output, kind, path, true);
   if (!result.fault.ok()) {
