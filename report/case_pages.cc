@@ -6,11 +6,27 @@ namespace kalvorden {
 
 void FormatCasePages(const ReportWriter& headings, const DesignCase& designCase,
                      std::span<const SpanDesign> spans, CasePages& pages) {
+  for (std::vector<std::string>& page : pages.pages) {
+    page.clear();
+  }
+  // The records as the report writes them: a "1" begins a new page, a "0"
+  // has an empty line above it (but for the first line, where the report
+  // has none either), any other control character just the line.
+  size_t page = 0;
+  bool first = true;
+  const RecordSink records = [&](char control, std::string_view printed) {
+    if (control == '1' && !first && page + 1 < pages.pages.size()) {
+      ++page;
+    } else if (control == '0' && !first) {
+      pages.pages[page].emplace_back();
+    }
+    pages.pages[page].emplace_back(printed);
+    first = false;
+  };
   ReportWriter writer;
   writer.headerLine1 = headings.headerLine1;
   writer.headerLine2 = headings.headerLine2;
-  std::string bytes;
-  BeginReportMemory(writer.file, bytes);
+  BeginReportRecords(writer.file, records);
   for (const SpanDesign& span : spans) {
     ReportSpan(writer, span, designCase);
   }
@@ -18,28 +34,6 @@ void FormatCasePages(const ReportWriter& headings, const DesignCase& designCase,
   // case's own pages end with it here.
   WriteFinalFooter(writer);
   CloseReport(writer.file);
-
-  // The bytes start with the line feed of the first record; after that a
-  // carriage return ends every line, followed by the line feed of the next
-  // or by a form feed where a new page begins.
-  for (std::vector<std::string>& page : pages.pages) {
-    page.clear();
-  }
-  size_t page = 0;
-  std::string line;
-  for (size_t at = bytes.starts_with('\n') ? 1 : 0; at < bytes.size(); ++at) {
-    const char byte = bytes[at];
-    if (byte != '\r') {
-      line.push_back(byte);
-      continue;
-    }
-    pages.pages[page].push_back(line);
-    line.clear();
-    ++at;  // the line feed or form feed that follows
-    if (at < bytes.size() && bytes[at] == '\f' && page + 1 < pages.pages.size()) {
-      ++page;
-    }
-  }
 }
 
 }  // namespace kalvorden

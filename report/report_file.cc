@@ -12,11 +12,6 @@ namespace {
 constexpr size_t kBufferSize = 1 << 16;
 
 void Flush(ReportFile& file) {
-  if (file.memory != nullptr) {
-    file.memory->append(file.buffer.get(), file.buffered);
-    file.buffered = 0;
-    return;
-  }
   if (file.failure == 0) {
     file.failure = WriteAll(file.descriptor, file.buffer.get(), file.buffered);
   }
@@ -105,7 +100,7 @@ void BeginReportFile(ReportFile& file, int descriptor, std::string name,
   file.failure = 0;
   file.buffer = std::make_unique<char[]>(kBufferSize);
   file.buffered = 0;
-  file.memory = nullptr;
+  file.records = nullptr;
 }
 
 void WriteRecord(ReportFile& file, std::string_view record) {
@@ -117,6 +112,10 @@ void WriteRecord(ReportFile& file, std::string_view record) {
   }
   const char control = record.empty() ? ' ' : record.front();
   const std::string_view printed = record.size() > 1 ? record.substr(1) : std::string_view();
+  if (file.records != nullptr) {
+    (*file.records)(control, printed);
+    return;
+  }
   const bool first = !file.anyRecord;
   file.anyRecord = true;
   if (file.encoding == ReportEncoding::kPlainText) {
@@ -144,13 +143,13 @@ void WriteRecord(ReportFile& file, std::string_view record) {
   file.lineFeedPending = true;
 }
 
-void BeginReportMemory(ReportFile& file, std::string& bytes) {
-  BeginReportFile(file, -1, "memory", false);
-  file.memory = &bytes;
+void BeginReportRecords(ReportFile& file, const RecordSink& records) {
+  BeginReportFile(file, -1, "records", false);
+  file.records = &records;
 }
 
 bool FlushReport(ReportFile& file) {
-  if (file.descriptor < 0 && file.memory == nullptr) {
+  if (file.descriptor < 0) {
     return file.failure == 0;
   }
   if (file.lineFeedPending) {
@@ -162,9 +161,8 @@ bool FlushReport(ReportFile& file) {
 }
 
 bool CloseReport(ReportFile& file) {
-  if (file.memory != nullptr) {
-    FlushReport(file);
-    file.memory = nullptr;
+  if (file.records != nullptr) {
+    file.records = nullptr;
     return true;
   }
   if (file.descriptor < 0) {

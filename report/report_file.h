@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -13,6 +14,11 @@ namespace kalvorden {
 // ends each line with LF and starts a page with FF: the same file with its
 // first LF dropped, every CR LF turned into LF and every CR FF into LF FF.
 enum class ReportEncoding : uint8_t { kLinePrinter, kPlainText };
+
+// Where the records of a report laid out for another output go, one at a
+// time: the carriage-control character and the printed line, never turned
+// into bytes.
+using RecordSink = std::function<void(char control, std::string_view printed)>;
 
 // The open report file: a line-printer file whose records carry an ASA
 // carriage-control character in column 1. Records are turned into bytes as
@@ -42,9 +48,9 @@ struct ReportFile {
   std::unique_ptr<char[]> buffer;
   size_t buffered = 0;
 
-  // Set for a report kept in memory (BeginReportMemory): the bytes go here
-  // instead of to a descriptor.
-  std::string* memory = nullptr;
+  // Set for a report laid out for another output (BeginReportRecords): each
+  // record goes here instead of to a descriptor.
+  const RecordSink* records = nullptr;
 };
 
 // Writes all `count` bytes to `descriptor`, calling write(2) again after a
@@ -57,10 +63,10 @@ int WriteAll(int descriptor, const char* bytes, size_t count);
 // engineer agreed to overwrite an existing file.
 void BeginReportFile(ReportFile& file, int descriptor, std::string name, bool replacesExistingFile);
 
-// Starts a report whose bytes are appended to `bytes` rather than written to
-// a file: for outputs that lay out the report's own lines themselves.
-// CloseReport ends it; nothing in it can fail.
-void BeginReportMemory(ReportFile& file, std::string& bytes);
+// Starts a report whose records go to `records` rather than to a file: for
+// outputs that lay out the report's own lines themselves (the PDF). Nothing
+// in it can fail; `records` must outlive the writing.
+void BeginReportRecords(ReportFile& file, const RecordSink& records);
 
 // Appends one record: its control character (blank, "0" or "1") becomes the
 // line advance, the rest is the printed line, ended by a carriage return.
