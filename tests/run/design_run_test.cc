@@ -1,0 +1,110 @@
+// The one design run: what the outputs and the summary say when a run ends
+// early, because an output refuses a case or because it is told to stop.
+#include "run/design_run.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "output/csv_output.h"
+#include "run/value_lists.h"
+#include "tests/support/run_binary.h"
+
+using namespace kalvorden;
+using kalvorden::testing::TempDir;
+
+namespace {
+
+// An output that counts what the run asks of it and refuses the case
+// numbered `refuseAt` (1-based; 0: none).
+class CountingOutput final : public CaseOutput {
+ public:
+  explicit CountingOutput(int refuseAt) : refuseAt_(refuseAt) {}
+  int BeginPending(const std::string& /*name*/, bool /*replace*/) override { return 0; }
+  bool Write(const DesignedCase& /*designed*/) override {
+    if (++writes == refuseAt_) {
+      Fail({kFaultWriteFailure, "write failure", "writing the test output", "refused"});
+      return false;
+    }
+    return true;
+  }
+  bool Finish() override {
+    ++finishes;
+    return true;
+  }
+  void Abandon() noexcept override { ++abandons; }
+
+  int writes = 0;
+  int finishes = 0;
+  int abandons = 0;
+
+ private:
+  int refuseAt_;
+};
+
+// Eight cases: two loads, two covers, two steel stresses.
+DesignInputs EightCases() {
+  std::array<ValueList, kValueListCount> lists{};
+  const std::vector<std::vector<const char*>> texts = {
+      {"72.5", "90"}, {"50", "60"}, {"1.5"}, {"165", "170"}, {"10"}};
+  for (size_t i = 0; i < texts.size(); ++i) {
+    for (const char* text : texts[i]) {
+      CheckValue(ValueLists()[i], text, &lists[i].values[static_cast<size_t>(lists[i].count++)]);
+    }
+  }
+  return DesignInputsOf(lists, false);
+}
+
+size_t FilesIn(const TempDir& dir) {
+  return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(dir.path()), {}));
+}
+
+}  // namespace
+
+TEST(DesignIntoOutputs, EndsEarlyAndAbandonsEveryOutput) {
+  struct Case {
+    const char* what;
+    int refuseAt;   // the case the second output refuses (0: none)
+    int stopAfter;  // cases before keepGoing says no (-1: never)
+    int accepted;   // cases the summary counts
+    bool stopped;
+  };
+  const Case cases[] = {
+      {"complete", 0, -1, 8, false},
+      {"the third case refused", 3, -1, 2, false},
+      {"the first case refused", 1, -1, 0, false},
+      {"stopped after five cases", 0, 5, 5, true},
+      {"stopped before the first", 0, 0, 0, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    CsvOutput csv;
+    ASSERT_EQ(csv.BeginPending(dir.File("r.csv"), true), 0);
+    CountingOutput refusing(c.refuseAt);
+    CountingOutput after(0);
+    CaseOutput* const outputs[] = {&csv, &refusing, &after};
+    int asked = 0;
+    const DesignRunResult result = DesignIntoOutputs(EightCases(), outputs, DesignOptions{},
+                                                     [&] { return asked++ != c.stopAfter; });
+
+    EXPECT_EQ(result.summary.designCases, c.accepted);
+    EXPECT_EQ(result.stopped, c.stopped);
+    EXPECT_EQ(result.fault.ok(), c.refuseAt == 0);
+    EXPECT_EQ(result.complete(), c.refuseAt == 0 && !c.stopped);
+    if (c.refuseAt != 0) {
+      EXPECT_EQ(FormatFault(result.fault),
+                "kalvorden: error (74): write failure, writing the test output: refused");
+      // The output after the one that refused never saw the refused case.
+      EXPECT_EQ(after.writes, c.refuseAt - 1);
+    }
+    const bool complete = result.complete();
+    EXPECT_EQ(after.finishes, complete ? 1 : 0);
+    EXPECT_EQ(after.abandons, complete ? 0 : 1);
+    EXPECT_EQ(refusing.abandons, complete ? 0 : 1);
+    // A run that ended early leaves no file, finished or temporary.
+    EXPECT_EQ(FilesIn(dir), complete ? 1U : 0U);
+  }
+}
