@@ -4,10 +4,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <numbers>
+#include <span>
 
+#include "chart/chart_layout.h"
 #include "numeric/decimal.h"
 #include "report/field_edit.h"
 
@@ -22,14 +25,6 @@ constexpr double kFirstSpan = 1.0;  // m
 constexpr double kLastSpan = 3.75;  // m
 constexpr double kSpanTick = 0.25;  // m
 
-constexpr double kTitleSize = 11;
-constexpr double kLabelSize = 8.5;
-constexpr double kPanelGap = 46;
-constexpr double kLeftMargin = 58;
-constexpr double kRightMargin = 14;
-constexpr double kTopMargin = 52;
-constexpr double kBottomMargin = 34;
-
 struct Colour {
   double red, green, blue;
 };
@@ -40,6 +35,43 @@ constexpr Colour kMinimum = {0.12, 0.35, 0.75};
 constexpr Colour kActual = {0.85, 0.4, 0.05};
 constexpr Colour kSpacing = {0.1, 0.55, 0.25};
 constexpr Colour kBarChange = {0.6, 0.1, 0.5};
+
+// A figure a panel plots against span, with its colour and legend. `steps`
+// draws it as a staircase: the value holds until the next span.
+struct Curve {
+  double (*value)(const ChartSpan&);
+  Colour colour;
+  const char* legend;
+  bool steps;
+};
+
+// How a panel marks the spans where the main bar size changes: dashed lines
+// only, or dashed lines with "#16 -> #19 at 3.725 m" beside them.
+enum class BarChangeMarks : uint8_t { kLines, kLabelledLines };
+
+// What one panel shows: its value axis's title, its curves (the first is
+// drawn last, on top of the others) and its marks of the bar changes.
+struct PanelContent {
+  const char* axisTitle;
+  std::span<const Curve> curves;
+  BarChangeMarks barChanges;
+};
+
+constexpr Curve kThicknessCurves[] = {
+    {[](const ChartSpan& s) { return s.minThickness; }, kMinimum, "minimum thickness", false},
+    {[](const ChartSpan& s) { return s.actualThickness; }, kActual, "actual thickness", true},
+};
+constexpr Curve kSpacingCurves[] = {
+    {[](const ChartSpan& s) { return s.mainBarSpacing; }, kSpacing, "main bar spacing", true},
+};
+
+// The chart's panels, top to bottom. Each gets an equal share of the
+// chart's height, with its frame, axes, legend and the grey gaps; a figure
+// added to ChartSpan is one more entry here.
+constexpr PanelContent kPanels[] = {
+    {"slab thickness (mm)", kThicknessCurves, BarChangeMarks::kLines},
+    {"main bar spacing (mm)", kSpacingCurves, BarChangeMarks::kLabelledLines},
+};
 
 // The printed rounding of `value` to `decimals`, read back as a double for
 // plotting. False when it cannot be printed at all (beyond 2^100).
@@ -55,10 +87,14 @@ void SetColour(cairo_t* cr, Colour colour) {
   cairo_set_source_rgb(cr, colour.red, colour.green, colour.blue);
 }
 
-void ShowText(cairo_t* cr, double x, double y, const std::string& text, double alignX = 0) {
+double TextWidthOf(cairo_t* cr, const std::string& text) {
   cairo_text_extents_t extents{};
   cairo_text_extents(cr, text.c_str(), &extents);
-  cairo_move_to(cr, x - alignX * extents.x_advance, y);
+  return extents.x_advance;
+}
+
+void ShowText(cairo_t* cr, double x, double y, const std::string& text, double alignX = 0) {
+  cairo_move_to(cr, x - alignX * TextWidthOf(cr, text), y);
   cairo_show_text(cr, text.c_str());
 }
 
@@ -74,6 +110,8 @@ struct Axis {
   double low = 0;
   double high = 1;
   double step = 0.2;
+
+  int Steps() const { return static_cast<int>(std::lround((high - low) / step)); }
 };
 
 Axis NiceAxis(double low, double high) {
@@ -93,56 +131,72 @@ Axis NiceAxis(double low, double high) {
   return {std::floor(low / step) * step, std::ceil(high / step) * step, step};
 }
 
-// One panel: its frame in the chart and the value range it shows.
+// The axis of a panel: the range of all its curves over the designed spans.
+Axis AxisOf(const PanelContent& content, const std::vector<ChartSpan>& spans) {
+  double least = HUGE_VAL;
+  double most = -HUGE_VAL;
+  for (const ChartSpan& s : spans) {
+    for (const Curve& curve : content.curves) {
+      if (s.designed) {
+        least = std::min(least, curve.value(s));
+        most = std::max(most, curve.value(s));
+      }
+    }
+  }
+  if (least > most) {
+    return {0, 1, 0.2};
+  }
+  return NiceAxis(least, most);
+}
+
+// One panel as drawn: its frame in the chart and the value range it shows.
 struct Panel {
-  double left, top, width, height;
+  Box frame;
   Axis axis;
+
   double X(double span) const {
-    return left + (span - kFirstSpan) / (kLastSpan - kFirstSpan) * width;
+    return frame.left + (span - kFirstSpan) / (kLastSpan - kFirstSpan) * frame.Width();
   }
   double Y(double value) const {
-    return top + height - (value - axis.low) / (axis.high - axis.low) * height;
+    return frame.bottom - (value - axis.low) / (axis.high - axis.low) * frame.Height();
   }
 };
 
-void DrawFrame(cairo_t* cr, const Panel& panel, const std::string& yLabel) {
+void DrawFrame(cairo_t* cr, const Panel& panel, const std::string& axisTitle) {
+  const Box& frame = panel.frame;
   cairo_set_line_width(cr, 0.5);
-  cairo_set_font_size(cr, kLabelSize);
-  const int ySteps =
-      static_cast<int>(std::lround((panel.axis.high - panel.axis.low) / panel.axis.step));
-  for (int i = 0; i <= ySteps; ++i) {
+  cairo_set_font_size(cr, kChartLabelSize);
+  for (int i = 0; i <= panel.axis.Steps(); ++i) {
     const double value = panel.axis.low + i * panel.axis.step;
     SetColour(cr, kGrid);
-    cairo_move_to(cr, panel.left, panel.Y(value));
-    cairo_line_to(cr, panel.left + panel.width, panel.Y(value));
+    cairo_move_to(cr, frame.left, panel.Y(value));
+    cairo_line_to(cr, frame.right, panel.Y(value));
     cairo_stroke(cr);
     SetColour(cr, kInk);
-    ShowText(cr, panel.left - 4, panel.Y(value) + 3, TickLabel(value), 1);
+    ShowText(cr, frame.left - kValueLabelGap, panel.Y(value) + 3, TickLabel(value), 1);
   }
-  const int xSteps = static_cast<int>(std::lround((kLastSpan - kFirstSpan) / kSpanTick));
-  for (int i = 0; i <= xSteps; ++i) {
+  const int spanSteps = static_cast<int>(std::lround((kLastSpan - kFirstSpan) / kSpanTick));
+  for (int i = 0; i <= spanSteps; ++i) {
     const double span = kFirstSpan + i * kSpanTick;
     SetColour(cr, kGrid);
-    cairo_move_to(cr, panel.X(span), panel.top);
-    cairo_line_to(cr, panel.X(span), panel.top + panel.height);
+    cairo_move_to(cr, panel.X(span), frame.top);
+    cairo_line_to(cr, panel.X(span), frame.bottom);
     cairo_stroke(cr);
     SetColour(cr, kInk);
     char text[16];
     std::snprintf(text, sizeof text, "%.2f", span);
-    ShowText(cr, panel.X(span), panel.top + panel.height + 11, text, 0.5);
+    ShowText(cr, panel.X(span), frame.bottom + kSpanLabelBelow, text, 0.5);
   }
   SetColour(cr, kInk);
   cairo_set_line_width(cr, 0.8);
-  cairo_rectangle(cr, panel.left, panel.top, panel.width, panel.height);
+  cairo_rectangle(cr, frame.left, frame.top, frame.Width(), frame.Height());
   cairo_stroke(cr);
-  ShowText(cr, panel.left + panel.width / 2, panel.top + panel.height + 23, "span S (m)", 0.5);
+  ShowText(cr, (frame.left + frame.right) / 2, frame.bottom + kSpanTitleBelow, "span S (m)", 0.5);
   cairo_save(cr);
-  cairo_move_to(cr, panel.left - 40, panel.top + panel.height / 2);
+  cairo_move_to(cr, kAxisTitleBaseline, (frame.top + frame.bottom) / 2);
   cairo_rotate(cr, -std::numbers::pi / 2);
-  cairo_text_extents_t extents{};
-  cairo_text_extents(cr, yLabel.c_str(), &extents);
-  cairo_rel_move_to(cr, -extents.x_advance / 2, 0);
-  cairo_show_text(cr, yLabel.c_str());
+  cairo_rel_move_to(cr, -TextWidthOf(cr, axisTitle) / 2, 0);
+  cairo_show_text(cr, axisTitle.c_str());
   cairo_restore(cr);
 }
 
@@ -155,18 +209,17 @@ void DrawGaps(cairo_t* cr, const Panel& panel, const std::vector<ChartSpan>& spa
     if (!s.designed) {
       const double from = std::max(kFirstSpan, s.span - halfStep);
       const double to = std::min(kLastSpan, s.span + halfStep);
-      cairo_rectangle(cr, panel.X(from), panel.top, panel.X(to) - panel.X(from), panel.height);
+      cairo_rectangle(cr, panel.X(from), panel.frame.top, panel.X(to) - panel.X(from),
+                      panel.frame.Height());
     }
   }
   cairo_fill(cr);
 }
 
 // A curve through the designed spans, broken where a span was not designed.
-// `steps` draws it as a staircase: the value holds until the next span.
-template <typename Value>
-void DrawCurve(cairo_t* cr, const Panel& panel, const std::vector<ChartSpan>& spans, Value value,
-               Colour colour, bool steps) {
-  SetColour(cr, colour);
+void DrawCurve(cairo_t* cr, const Panel& panel, const std::vector<ChartSpan>& spans,
+               const Curve& curve) {
+  SetColour(cr, curve.colour);
   cairo_set_line_width(cr, 1.2);
   bool drawing = false;
   double lastY = 0;
@@ -176,12 +229,12 @@ void DrawCurve(cairo_t* cr, const Panel& panel, const std::vector<ChartSpan>& sp
       continue;
     }
     const double x = panel.X(s.span);
-    const double y = panel.Y(value(s));
+    const double y = panel.Y(curve.value(s));
     if (!drawing) {
       cairo_move_to(cr, x, y);
       drawing = true;
     } else {
-      if (steps) {
+      if (curve.steps) {
         cairo_line_to(cr, x, lastY);
       }
       cairo_line_to(cr, x, y);
@@ -191,64 +244,122 @@ void DrawCurve(cairo_t* cr, const Panel& panel, const std::vector<ChartSpan>& sp
   cairo_stroke(cr);
 }
 
-// A dashed line at each span where the main bar size changes from the last
-// designed span before it, labelled "#16 -> #19" at the top of `labelled`.
-void DrawBarChanges(cairo_t* cr, const Panel& panel, const std::vector<ChartSpan>& spans,
-                    bool labelled) {
-  const double dash[] = {3, 2};
+// A span where the main bar size differs from the last designed span before it.
+struct BarChange {
+  double span = 0;
+  int from = 0;
+  int to = 0;
+};
+
+std::vector<BarChange> BarChanges(const std::vector<ChartSpan>& spans) {
+  std::vector<BarChange> changes;
   int previousBar = 0;
-  int change = 0;
   for (const ChartSpan& s : spans) {
     if (!s.designed) {
       continue;
     }
     if (previousBar != 0 && s.mainBarDesignation != previousBar) {
-      SetColour(cr, kBarChange);
-      cairo_set_line_width(cr, 0.9);
-      cairo_set_dash(cr, dash, 2, 0);
-      cairo_move_to(cr, panel.X(s.span), panel.top);
-      cairo_line_to(cr, panel.X(s.span), panel.top + panel.height);
-      cairo_stroke(cr);
-      cairo_set_dash(cr, nullptr, 0, 0);
-      if (labelled) {
-        char text[48];
-        std::snprintf(text, sizeof text, "#%d -> #%d at %.3f m", previousBar, s.mainBarDesignation,
-                      s.span);
-        cairo_set_font_size(cr, kLabelSize);
-        // Labels of changes close together go on alternate lines.
-        ShowText(cr, panel.X(s.span) + 3, panel.top + 10 + (change % 2) * 10, text);
-      }
-      ++change;
+      changes.push_back({s.span, previousBar, s.mainBarDesignation});
     }
     previousBar = s.mainBarDesignation;
   }
+  return changes;
 }
 
-void DrawLegend(cairo_t* cr, double x, double y, Colour colour, const char* text) {
-  SetColour(cr, colour);
-  cairo_set_line_width(cr, 2);
-  cairo_move_to(cr, x, y - 3);
-  cairo_line_to(cr, x + 16, y - 3);
+void DrawBarChangeLines(cairo_t* cr, const Panel& panel, const std::vector<BarChange>& changes) {
+  const double dash[] = {3, 2};
+  SetColour(cr, kBarChange);
+  cairo_set_line_width(cr, 0.9);
+  cairo_set_dash(cr, dash, 2, 0);
+  for (const BarChange& change : changes) {
+    cairo_move_to(cr, panel.X(change.span), panel.frame.top);
+    cairo_line_to(cr, panel.X(change.span), panel.frame.bottom);
+  }
   cairo_stroke(cr);
-  SetColour(cr, kInk);
-  cairo_set_font_size(cr, kLabelSize);
-  ShowText(cr, x + 20, y, text);
+  cairo_set_dash(cr, nullptr, 0, 0);
 }
 
-Axis RangeOf(const std::vector<ChartSpan>& spans, double (*low)(const ChartSpan&),
-             double (*high)(const ChartSpan&)) {
-  double least = HUGE_VAL;
-  double most = -HUGE_VAL;
-  for (const ChartSpan& s : spans) {
-    if (s.designed) {
-      least = std::min(least, low(s));
-      most = std::max(most, high(s));
+// "#16 -> #19 at 3.725 m" beside each change's line, inside the plot, no
+// two labels over each other; changes left without room are counted in a
+// note at the foot of the plot.
+void DrawBarChangeLabels(cairo_t* cr, const Panel& panel, const std::vector<BarChange>& changes) {
+  cairo_set_font_size(cr, kChartLabelSize);
+  std::vector<std::string> texts;
+  std::vector<LineLabel> labels;
+  for (const BarChange& change : changes) {
+    char text[48];
+    std::snprintf(text, sizeof text, "#%d -> #%d at %.3f m", change.from, change.to, change.span);
+    texts.emplace_back(text);
+    labels.push_back({panel.X(change.span), TextWidthOf(cr, text)});
+  }
+  const std::vector<PlacedLabel> placed = PlaceLineLabels(labels, panel.frame);
+  SetColour(cr, kBarChange);
+  int unplaced = 0;
+  for (size_t i = 0; i < placed.size(); ++i) {
+    if (placed[i].placed) {
+      ShowText(cr, placed[i].left, LabelBaseline(panel.frame, placed[i].row), texts[i]);
+    } else {
+      ++unplaced;
     }
   }
-  if (least > most) {
-    return {0, 1, 0.2};
+  if (unplaced > 0) {
+    const std::string note =
+        std::to_string(unplaced) +
+        (unplaced == 1 ? " more main bar size change" : " more main bar size changes") +
+        ": see the case's tables";
+    ShowText(cr, panel.frame.left + 3, UnplacedNoteBaseline(panel.frame), note);
   }
-  return NiceAxis(least, most);
+}
+
+// The panel's legend above its frame: a stroke of each curve's colour and
+// its name, and the bar changes' where the panel labels them.
+void DrawLegend(cairo_t* cr, const Panel& panel, const PanelContent& content) {
+  struct Entry {
+    Colour colour;
+    const char* text;
+  };
+  std::vector<Entry> entries;
+  for (const Curve& curve : content.curves) {
+    entries.push_back({curve.colour, curve.legend});
+  }
+  if (content.barChanges == BarChangeMarks::kLabelledLines) {
+    entries.push_back({kBarChange, "main bar size changes"});
+  }
+  cairo_set_font_size(cr, kChartLabelSize);
+  const double y = panel.frame.top - kLegendAbovePanel;
+  double x = panel.frame.left + 8;
+  for (const Entry& entry : entries) {
+    SetColour(cr, entry.colour);
+    cairo_set_line_width(cr, 2);
+    cairo_move_to(cr, x, y - 3);
+    cairo_line_to(cr, x + 16, y - 3);
+    cairo_stroke(cr);
+    SetColour(cr, kInk);
+    ShowText(cr, x + 20, y, entry.text);
+    x += 20 + TextWidthOf(cr, entry.text) + 24;
+  }
+}
+
+// The title's lines and type size: the case's values wrapped to the chart's
+// width, the type made smaller only where one item alone is wider.
+struct Title {
+  std::vector<std::string> lines;
+  double size = kChartTitleSize;
+};
+
+Title FitTitle(cairo_t* cr, const DesignCase& designCase, double width) {
+  cairo_set_font_size(cr, kChartTitleSize);
+  Title title;
+  title.lines = WrapTitle(CaseValueGroups(designCase), width,
+                          [cr](const std::string& text) { return TextWidthOf(cr, text); });
+  double widest = 0;
+  for (const std::string& line : title.lines) {
+    widest = std::max(widest, TextWidthOf(cr, line));
+  }
+  if (widest > width) {
+    title.size = kChartTitleSize * width / widest;
+  }
+  return title;
 }
 
 cairo_status_t AppendToString(void* closure, const unsigned char* data, unsigned int length) {
@@ -258,12 +369,23 @@ cairo_status_t AppendToString(void* closure, const unsigned char* data, unsigned
 
 }  // namespace
 
-std::string DescribeCaseValues(const DesignCase& c) {
+std::vector<std::vector<std::string>> CaseValueGroups(const DesignCase& c) {
   const auto full = [](Quad value) { return FullDecimal(value, FullDecimalUse::kPrinted); };
-  return "wheel load " + full(c.wheelLoad) + " kN, top cover " + full(c.topCover) +
-         " mm, future paving " + full(c.futurePaving) + " kN/m^2, fs " + full(c.steelStress) +
-         " MPa, fc " + full(c.concreteStress) + " MPa, n " + std::to_string(c.modularRatio) +
-         ", continuity factor " + (c.continuityFactor == 1 ? "1.0" : "0.8");
+  return {{"wheel load " + full(c.wheelLoad) + " kN", "top cover " + full(c.topCover) + " mm",
+           "future paving " + full(c.futurePaving) + " kN/m^2"},
+          {"fs " + full(c.steelStress) + " MPa", "fc " + full(c.concreteStress) + " MPa",
+           "n " + std::to_string(c.modularRatio),
+           std::string("continuity factor ") + (c.continuityFactor == 1 ? "1.0" : "0.8")}};
+}
+
+std::string DescribeCaseValues(const DesignCase& c) {
+  std::string text;
+  for (const std::vector<std::string>& group : CaseValueGroups(c)) {
+    for (const std::string& item : group) {
+      text += (text.empty() ? "" : ", ") + item;
+    }
+  }
+  return text;
 }
 
 std::vector<ChartSpan> ChartSpans(const DesignedCase& designed) {
@@ -288,49 +410,49 @@ void DrawCaseChart(cairo_t* cr, const DesignedCase& designed, double width, doub
   const std::vector<ChartSpan> spans = ChartSpans(designed);
   cairo_save(cr);
   cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+  const Title title = FitTitle(cr, designed.designCase, width);
 
-  // The title: the values on two lines, split after the paving.
-  SetColour(cr, kInk);
-  cairo_set_font_size(cr, kTitleSize);
-  const std::string values = DescribeCaseValues(designed.designCase);
-  const size_t split = values.find(", fs ");
-  ShowText(cr, width / 2, 16, values.substr(0, split), 0.5);
-  ShowText(cr, width / 2, 30, values.substr(split + 2), 0.5);
-
-  const double panelWidth = width - kLeftMargin - kRightMargin;
-  const double panelHeight = (height - kTopMargin - kBottomMargin - kPanelGap) / 2;
-  const Panel thickness = {
-      kLeftMargin, kTopMargin, panelWidth, panelHeight,
-      RangeOf(
-          spans, [](const ChartSpan& s) { return std::min(s.minThickness, s.actualThickness); },
-          [](const ChartSpan& s) { return std::max(s.minThickness, s.actualThickness); })};
-  const Panel spacing = {kLeftMargin, kTopMargin + panelHeight + kPanelGap, panelWidth, panelHeight,
-                         RangeOf(
-                             spans, [](const ChartSpan& s) { return s.mainBarSpacing; },
-                             [](const ChartSpan& s) { return s.mainBarSpacing; })};
-
-  for (const Panel* panel : {&thickness, &spacing}) {
-    DrawGaps(cr, *panel, spans);
+  // The value axes come first: the widest value label sets where the
+  // panels begin.
+  std::vector<Axis> axes;
+  double widestValue = 0;
+  cairo_set_font_size(cr, kChartLabelSize);
+  for (const PanelContent& content : kPanels) {
+    const Axis axis = AxisOf(content, spans);
+    for (int i = 0; i <= axis.Steps(); ++i) {
+      widestValue = std::max(widestValue, TextWidthOf(cr, TickLabel(axis.low + i * axis.step)));
+    }
+    axes.push_back(axis);
   }
-  DrawFrame(cr, thickness, "slab thickness (mm)");
-  DrawFrame(cr, spacing, "main bar spacing (mm)");
-  DrawBarChanges(cr, thickness, spans, false);
-  DrawBarChanges(cr, spacing, spans, true);
-  DrawCurve(
-      cr, thickness, spans, [](const ChartSpan& s) { return s.actualThickness; }, kActual, true);
-  DrawCurve(
-      cr, thickness, spans, [](const ChartSpan& s) { return s.minThickness; }, kMinimum, false);
-  DrawCurve(
-      cr, spacing, spans, [](const ChartSpan& s) { return s.mainBarSpacing; }, kSpacing, true);
+  const ChartLayout layout = LayOutChart(width, height, static_cast<int>(title.lines.size()),
+                                         static_cast<int>(std::size(kPanels)), widestValue);
 
-  DrawLegend(cr, thickness.left + 8, thickness.top - 6, kMinimum, "minimum thickness");
-  DrawLegend(cr, thickness.left + 130, thickness.top - 6, kActual, "actual thickness");
-  DrawLegend(cr, spacing.left + 8, spacing.top - 6, kSpacing, "main bar spacing");
-  DrawLegend(cr, spacing.left + 130, spacing.top - 6, kBarChange, "main bar size changes");
+  SetColour(cr, kInk);
+  cairo_set_font_size(cr, title.size);
+  for (size_t line = 0; line < title.lines.size(); ++line) {
+    ShowText(cr, width / 2, layout.titleBaselines[line], title.lines[line], 0.5);
+  }
+  const std::vector<BarChange> changes = BarChanges(spans);
+  for (size_t i = 0; i < std::size(kPanels); ++i) {
+    const PanelContent& content = kPanels[i];
+    const Panel panel = {layout.panels[i], axes[i]};
+    DrawGaps(cr, panel, spans);
+    DrawFrame(cr, panel, content.axisTitle);
+    DrawBarChangeLines(cr, panel, changes);
+    for (auto curve = content.curves.rbegin(); curve != content.curves.rend(); ++curve) {
+      DrawCurve(cr, panel, spans, *curve);
+    }
+    if (content.barChanges == BarChangeMarks::kLabelledLines) {
+      DrawBarChangeLabels(cr, panel, changes);
+    }
+    DrawLegend(cr, panel, content);
+  }
   if (std::none_of(spans.begin(), spans.end(), [](const ChartSpan& s) { return s.designed; })) {
+    const Box& first = layout.panels.front();
     SetColour(cr, kInk);
-    cairo_set_font_size(cr, kTitleSize);
-    ShowText(cr, width / 2, thickness.top + panelHeight / 2, "no span could be designed", 0.5);
+    cairo_set_font_size(cr, kChartTitleSize);
+    ShowText(cr, (first.left + first.right) / 2, (first.top + first.bottom) / 2,
+             "no span could be designed", 0.5);
   }
   cairo_restore(cr);
 }

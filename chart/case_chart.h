@@ -9,8 +9,12 @@
 
 namespace kalvorden {
 
-// The case's entered values and n with their units, in full:
-// "wheel load 120 kN, top cover 50 mm, ...".
+// The case's entered values and n with their units, in full, in two groups
+// (the loads and the cover, then the materials and the continuity factor):
+// {{"wheel load 120 kN", "top cover 50 mm", ...}, {"fs 165 MPa", ...}}.
+std::vector<std::vector<std::string>> CaseValueGroups(const DesignCase& designCase);
+
+// The same on one line: "wheel load 120 kN, top cover 50 mm, ...".
 std::string DescribeCaseValues(const DesignCase& designCase);
 
 // One span as the chart plots it. The positions come from the report's
@@ -27,10 +31,12 @@ struct ChartSpan {
 std::vector<ChartSpan> ChartSpans(const DesignedCase& designed);
 
 // Draws the case's chart into the rectangle (0, 0) to (width, height) of the
-// user space of `cr` (points): minimum and actual thickness against span
-// above, main bar spacing against span below, the spans where the main bar
-// size changes marked and labelled, spans that could not be designed shown
-// as gaps, and the case's values in the title.
+// user space of `cr` (points), every mark and piece of text inside it: the
+// case's values in the title, wrapped to the width, then its panels stacked
+// to fill the height: minimum and actual thickness against span above, main
+// bar spacing against span below, the spans where the main bar size changes
+// marked (and labelled inside the plot below), spans that could not be
+// designed shown as grey gaps.
 void DrawCaseChart(cairo_t* cr, const DesignedCase& designed, double width, double height);
 
 // The same chart as an SVG document in `svgOut`. False (and `svgOut`

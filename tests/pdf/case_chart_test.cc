@@ -67,6 +67,41 @@ TEST(ChartSpans, PlotTheFiguresTheReportPrints) {
   }
 }
 
+// Every line and glyph of the chart, its title and its labels, lies inside
+// the rectangle it is given: on the PDF's pages (A4 and Letter), on the web
+// page, and in a narrow one that makes the title wrap.
+TEST(DrawCaseChart, EveryMarkInsideItsRectangle) {
+  const struct {
+    const char* name;
+    kalvorden::DesignInputs inputs;
+  } table[] = {
+      {"a bar change at the end of the sweep", Inputs(3, {"185"})},
+      {"a wheel load of 36 digits", Inputs(0, {"1000.98576740873362620160078675239075"})},
+      {"fc 0: no span designed", Inputs(4, {"0"})},
+  };
+  const struct {
+    double width, height;
+  } sizes[] = {{523.3, 729.9}, {540, 680}, {720, 540}, {300, 400}};
+  for (const auto& test : table) {
+    SCOPED_TRACE(test.name);
+    const auto designed = DesignAll(test.inputs);
+    ASSERT_EQ(designed.size(), 1U);
+    for (const auto& size : sizes) {
+      cairo_surface_t* surface = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, nullptr);
+      cairo_t* cr = cairo_create(surface);
+      kalvorden::DrawCaseChart(cr, *designed.front(), size.width, size.height);
+      cairo_destroy(cr);
+      double x = 0, y = 0, width = 0, height = 0;
+      cairo_recording_surface_ink_extents(surface, &x, &y, &width, &height);
+      cairo_surface_destroy(surface);
+      EXPECT_GE(x, 0) << size.width << " x " << size.height;
+      EXPECT_GE(y, 0) << size.width << " x " << size.height;
+      EXPECT_LE(x + width, size.width) << size.width << " x " << size.height;
+      EXPECT_LE(y + height, size.height) << size.width << " x " << size.height;
+    }
+  }
+}
+
 TEST(WriteCaseChartSvg, AnSvgDocumentForDesignedAndUndesignableCases) {
   for (const auto& designed : DesignAll(Inputs(4, {"10", "0"}))) {
     std::string svg;
