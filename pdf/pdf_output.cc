@@ -95,6 +95,14 @@ constexpr double kTableLinePitch = 11;
 // blank, the footer).
 constexpr int kReportPageLines = 66;
 
+// The chart page uses the paper's printable area: a margin all round that
+// office printers print into, and the foot of the page, kTitleBlockBand
+// high, kept free for a title block (the project, the sheet number). The
+// chart's own text stays inside the rectangle it is given.
+constexpr double kChartPageMargin = 36;  // half an inch
+constexpr double kTitleBlockBand = 60;   // from the page's bottom edge up
+constexpr double kChartCaptionSize = 12;
+
 constexpr double kIndexFontSize = 8;
 constexpr double kIndexLinePitch = 11;
 constexpr double kIndexTableTop = 130;  // baseline of the first entry
@@ -357,14 +365,16 @@ void PdfOutput::LearnTableGlyphs() {
 void PdfOutput::WriteChartPage(const DesignedCase& designed, int64_t caseNumber) {
   const PaperGeometry page = GeometryOf(paper_);
   cairo_set_source_rgb(cr_, 0, 0, 0);
-  SelectFont(cr_, kSansFont, 12, CAIRO_FONT_WEIGHT_BOLD);
-  ShowLine(cr_, kSideMargin, kTopMargin,
+  SelectFont(cr_, kSansFont, kChartCaptionSize, CAIRO_FONT_WEIGHT_BOLD);
+  // The caption's capitals (about 0.73 em high) start at the margin.
+  const double captionBaseline = kChartPageMargin + kChartCaptionSize * 0.75;
+  ShowLine(cr_, kChartPageMargin, captionBaseline,
            CaseCaption(caseNumber, caseCount_) + ": slab thickness and main bar spacing");
-  const double chartTop = kTopMargin + 20;
-  const double chartWidth = page.width - 2 * kSideMargin;
-  const double chartHeight = std::min(page.height - chartTop - kBottomMargin, chartWidth * 1.25);
+  const double chartTop = captionBaseline + kChartCaptionSize;
+  const double chartWidth = page.width - 2 * kChartPageMargin;
+  const double chartHeight = page.height - kTitleBlockBand - chartTop;
   cairo_save(cr_);
-  cairo_translate(cr_, kSideMargin, chartTop);
+  cairo_translate(cr_, kChartPageMargin, chartTop);
   DrawCaseChart(cr_, designed, chartWidth, chartHeight);
   cairo_restore(cr_);
   cairo_show_page(cr_);

@@ -1,15 +1,18 @@
 // The PDF output of the built program, with the dialogue and with the
 // options: the index and four pages per case, every report row as text, a
-// valid file with a bookmark per case; and its failures, including a file
+// valid file with a bookmark per case, every word well inside the page and
+// the chart's labels inside its plot; and its failures, including a file
 // size limit set by a real shell, as a user's `ulimit -f` sets it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "chart/chart_layout.h"
 #include "pdf/pdf_output.h"
 #include "tests/support/run_binary.h"
 
@@ -102,6 +105,133 @@ TEST(PdfOption, IndexPagesRowsAndBookmarksWithAndWithoutTheDialogue) {
     ExpectPdfOfReport(dir.path(), "d.pdf", "d.rpt", kalvorden::PaperSize::kA4);
     const std::string info = ToolOutput("/usr/bin/pdfinfo", {"d.pdf"}, dir.path());
     EXPECT_NE(info.find("Dec  7 14:03:09 2026"), std::string::npos) << info;
+  }
+}
+
+// The words of `pdftotext -bbox` page by page, each with its box (pt, y
+// downward), and the page's size as a box.
+struct Word {
+  std::string text;
+  kalvorden::Box box;
+};
+struct Page {
+  kalvorden::Box paper;
+  std::vector<Word> words;
+};
+
+std::vector<Page> ReadPages(const std::string& xhtml) {
+  auto number = [&](size_t at, const std::string& name) {
+    return std::strtod(xhtml.c_str() + xhtml.find(name + "=\"", at) + name.size() + 2, nullptr);
+  };
+  std::vector<Page> pages;
+  for (size_t at = xhtml.find('<'); at != std::string::npos; at = xhtml.find('<', at + 1)) {
+    if (xhtml.compare(at, 6, "<page ") == 0) {
+      pages.push_back({{0, 0, number(at, "width"), number(at, "height")}, {}});
+    } else if (xhtml.compare(at, 6, "<word ") == 0 && !pages.empty()) {
+      const size_t text = xhtml.find('>', at) + 1;
+      pages.back().words.push_back(
+          {xhtml.substr(text, xhtml.find('<', text) - text),
+           {number(at, "xMin"), number(at, "yMin"), number(at, "xMax"), number(at, "yMax")}});
+    }
+  }
+  return pages;
+}
+
+// The plot of a chart page's lowest panel, read from its axes' labels: the
+// span labels "1.00" and "3.75" are centred on its left and right edges, its
+// value labels on grid lines from its bottom to its top.
+kalvorden::Box LowestPlot(const Page& page) {
+  kalvorden::Box plot{0, 0, 0, 0};
+  double spanLabels = 0;  // the top of the lowest span labels
+  double legend = 0;      // the foot of the lowest panel's legend
+  for (const Word& w : page.words) {
+    if ((w.text == "1.00" || w.text == "3.75") && w.box.top >= spanLabels) {
+      spanLabels = w.box.top;
+      (w.text == "1.00" ? plot.left : plot.right) = (w.box.left + w.box.right) / 2;
+    }
+    legend = w.text == "changes" ? w.box.bottom : legend;
+  }
+  plot.top = spanLabels;
+  for (const Word& w : page.words) {
+    const double middle = (w.box.top + w.box.bottom) / 2;
+    if (w.box.right < plot.left && middle > legend && middle < spanLabels) {
+      plot.top = std::min(plot.top, middle);
+      plot.bottom = std::max(plot.bottom, middle);
+    }
+  }
+  return plot;
+}
+
+// Cases whose main bar size changes between 3.6 and 3.75 m, at the end of
+// the sweep (found by designing around typical values), on both papers:
+// every word of every page at least 10 pt from the page's edges, none in the
+// chart page's foot kept for a title block, and each label of a bar change
+// ("#19 -> #22 at 3.725 m") inside the plot and clear of the other labels.
+TEST(PdfOption, ChartLabelsInsideThePlotAndEveryWordInsideThePage) {
+  const struct {
+    const char* name;
+    std::vector<std::string> values;
+    size_t cases;
+  } table[] = {
+      {"#16 -> #19 at 3.625 to 3.75 m, A4",
+       {"--wheel-load", "72.5,74", "--top-cover", "50,60,65,70", "--paving", "1,1.2,1.44", "--fs",
+        "165", "--fc", "8", "--paper", "a4"},
+       24},
+      {"#16 -> #19 near 1.85 m, #19 -> #22 at 3.6 to 3.75 m, Letter",
+       {"--wheel-load", "88,89", "--top-cover", "50,60,65,70", "--paving", "1,1.2", "--fs", "140",
+        "--fc", "10", "--continuity", "--paper", "letter"},
+       16},
+  };
+  for (const auto& test : table) {
+    SCOPED_TRACE(test.name);
+    TempDir dir;
+    std::vector<std::string> arguments = test.values;
+    arguments.insert(arguments.end(), {"--output", "r.rpt", "--pdf", "r.pdf"});
+    const RunResult run = RunFixedClockWith(dir.path(), arguments);
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    ToolOutput("/usr/bin/qpdf", {"--check", "r.pdf"}, dir.path());
+    const std::vector<Page> pages =
+        ReadPages(ToolOutput("/usr/bin/pdftotext", {"-bbox", "r.pdf", "-"}, dir.path()));
+    ASSERT_EQ(pages.size(), 1 + 4 * test.cases);
+    for (size_t p = 0; p < pages.size(); ++p) {
+      // The chart pages (every fourth after the index) keep their foot free.
+      const kalvorden::Box& paper = pages[p].paper;
+      const double foot = p > 0 && p % 4 == 0 ? 60 : 10;
+      const kalvorden::Box inside = {10, 10, paper.right - 10, paper.bottom - foot};
+      for (const Word& w : pages[p].words) {
+        EXPECT_TRUE(inside.Contains(w.box))
+            << "page " << p + 1 << ": " << w.text << " at " << w.box.left << ", " << w.box.top;
+      }
+    }
+    for (size_t c = 0; c < test.cases; ++c) {
+      SCOPED_TRACE("case " + std::to_string(c + 1));
+      const std::vector<Word>& words = pages[4 * c + 4].words;
+      const kalvorden::Box plot = LowestPlot(pages[4 * c + 4]);
+      const kalvorden::Box& paper = pages[4 * c + 4].paper;
+      ASSERT_TRUE(plot.Width() > 0.75 * paper.Width() && plot.bottom > 0.87 * paper.Height())
+          << "the plot leaves the page unused: " << plot.Width() << " wide to " << plot.bottom;
+      std::vector<kalvorden::Box> labels;
+      double lastChange = 0;
+      // A label is the words "#16", "->" (which pdftotext writes "-&gt;"),
+      // "#19", "at", the span and "m".
+      for (size_t i = 0; i + 5 < words.size(); ++i) {
+        if (words[i + 1].text != "-&gt;" || words[i + 5].text != "m") {
+          continue;
+        }
+        kalvorden::Box box = words[i].box;
+        for (size_t k = i + 1; k <= i + 5; ++k) {
+          box = {box.left, std::min(box.top, words[k].box.top), words[k].box.right,
+                 std::max(box.bottom, words[k].box.bottom)};
+        }
+        EXPECT_TRUE(plot.Contains(box)) << "the label of the change at " << words[i + 4].text;
+        for (const kalvorden::Box& other : labels) {
+          EXPECT_FALSE(box.Overlaps(other)) << "the label of the change at " << words[i + 4].text;
+        }
+        labels.push_back(box);
+        lastChange = std::strtod(words[i + 4].text.c_str(), nullptr);
+      }
+      EXPECT_TRUE(lastChange >= 3.6 && lastChange <= 3.75) << "last change at " << lastChange;
+    }
   }
 }
 
