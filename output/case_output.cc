@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 namespace kalvorden {
 
@@ -26,6 +27,75 @@ std::string_view SpanFaultReason(SpanFault fault) {
 
 bool CaseOutput::Start(const DesignInputs& /*inputs*/) {
   return true;
+}
+
+int CaseOutput::CreatePending(const std::string& name, bool replace) {
+  replace_ = replace;
+  return pending_.Create(name);
+}
+
+bool CaseOutput::Commit() {
+  if (!failure_.ok()) {
+    return false;
+  }
+  if (!pending_.awaitsCommit()) {
+    return true;
+  }
+  const int error = pending_.Commit(replace_);
+  if (error == 0) {
+    return true;
+  }
+  const std::string where = "putting " + label_ + " in place";
+  if (error == EEXIST && !replace_) {
+    Fail({kFaultCannotOverwrite, "cannot overwrite existing file", where,
+          "a file appeared under the name during the run"});
+  } else {
+    Fail({kFaultWriteFailure, "write failure", where, std::strerror(error)});
+  }
+  return false;
+}
+
+namespace {
+
+// "report file "r.rpt", CSV file "r.csv"".
+std::string Labels(const std::vector<std::string>& labels) {
+  std::string text;
+  for (const std::string& label : labels) {
+    text += (text.empty() ? "" : ", ") + label;
+  }
+  return text;
+}
+
+}  // namespace
+
+Fault CommitOutputs(std::span<CaseOutput* const> outputs) {
+  std::vector<std::string> placed;
+  for (size_t i = 0; i < outputs.size(); ++i) {
+    const bool hasFile = outputs[i]->awaitsCommit();
+    if (outputs[i]->Commit()) {
+      if (hasFile) {
+        placed.push_back(outputs[i]->label());
+      }
+      continue;
+    }
+    // The renames cannot be undone: the line says which files this run has
+    // replaced and which it has left as they were.
+    std::vector<std::string> left;
+    for (size_t k = i + 1; k < outputs.size(); ++k) {
+      if (outputs[k]->awaitsCommit()) {
+        left.push_back(outputs[k]->label());
+      }
+    }
+    Fault fault = outputs[i]->failure();
+    if (!placed.empty()) {
+      fault.detail += "; already in place: " + Labels(placed);
+    }
+    if (!left.empty()) {
+      fault.detail += "; not put in place: " + Labels(left);
+    }
+    return fault;
+  }
+  return {};
 }
 
 std::string OutputLabel(std::string_view what, const std::string& name) {

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "design/case_pipeline.h"
 #include "design/design_inputs.h"
 #include "fault/fault.h"
+#include "output/pending_file.h"
 
 namespace kalvorden {
 
@@ -13,6 +15,11 @@ namespace kalvorden {
 // CSV table, ...). The driver designs every case once and hands each
 // finished case, in case order, to every output; an output keeps only what
 // it needs for the case at hand, so its memory does not grow with the run.
+//
+// A run's files are committed together or not at all: every output is
+// finished (all its bytes on the disk under a temporary name) before any is
+// put in place, so an output that fails leaves every file
+// the run was to replace as it was (CommitOutputs).
 class CaseOutput {
  public:
   virtual ~CaseOutput();
@@ -20,7 +27,7 @@ class CaseOutput {
   CaseOutput& operator=(const CaseOutput&) = delete;
 
   // Creates the output's file: a temporary file beside `name`, renamed over
-  // it by Finish (over an existing file only when `replace`), or standard
+  // it by Commit (over an existing file only when `replace`), or standard
   // output for "-" where the output allows it. Returns 0 or the errno of the
   // failed creation.
   virtual int BeginPending(const std::string& name, bool replace) = 0;
@@ -36,8 +43,17 @@ class CaseOutput {
   virtual bool Write(const DesignedCase& designed) = 0;
 
   // After the last case: whatever closes the output (a footer), then every
-  // byte to its file and the file into place. Returns false as Write does.
+  // byte to the disk, the file still under its temporary name: everything
+  // that can fail except putting it in place. Returns false as Write does.
   virtual bool Finish() = 0;
+
+  // After Finish: puts the file in place of its target (nothing to do for
+  // standard output, a device or a pipe, written where they stand). Returns
+  // false as Write does; the target then keeps what it had.
+  bool Commit();
+
+  // True between Finish and Commit while a file waits to be put in place.
+  bool awaitsCommit() const { return pending_.awaitsCommit(); }
 
   // The run ends early: nothing more is written, a temporary file is
   // removed, and a file the output was to replace keeps what it had.
@@ -49,13 +65,31 @@ class CaseOutput {
 
   const Fault& failure() const { return failure_; }
 
+  // How messages name the output: `CSV file "r.csv"`.
+  const std::string& label() const { return label_; }
+
  protected:
   CaseOutput() = default;
   void Fail(Fault fault) { failure_ = std::move(fault); }
+  void SetLabel(std::string label) { label_ = std::move(label); }
+
+  // Creates the temporary file for `name`, which Commit renames over an
+  // existing file only when `replace`.
+  int CreatePending(const std::string& name, bool replace);
+  PendingFile& pending() { return pending_; }
 
  private:
   Fault failure_;
+  std::string label_;
+  PendingFile pending_;
+  bool replace_ = false;
 };
+
+// Puts every finished output in place, in order. Returns no
+// fault when all are in place; otherwise the fault of the first that could
+// not be, which also names the files already put in place and those left
+// as they were (the caller abandons the rest).
+Fault CommitOutputs(std::span<CaseOutput* const> outputs);
 
 // Why a span could not be designed, in an engineer's words ("no fault" for
 // kNone).

@@ -1,7 +1,5 @@
 #include "output/csv_output.h"
 
-#include <cerrno>
-
 #include <unistd.h>
 
 #include "numeric/decimal.h"
@@ -99,16 +97,15 @@ CsvOutput::~CsvOutput() {
 }
 
 int CsvOutput::BeginPending(const std::string& name, bool replace) {
-  label_ = OutputLabel("CSV", name);
+  SetLabel(OutputLabel("CSV", name));
   if (name == kStandardOutputName) {
     toStandardOutput_ = true;
     descriptor_ = STDOUT_FILENO;
   } else {
-    if (const int failure = pending_.Create(name); failure != 0) {
+    if (const int failure = CreatePending(name, replace); failure != 0) {
       return failure;
     }
-    descriptor_ = pending_.descriptor();
-    replace_ = replace;
+    descriptor_ = pending().descriptor();
   }
   buffer_ = kHeader;
   return 0;
@@ -124,7 +121,7 @@ bool CsvOutput::Flush() {
 
 bool CsvOutput::CheckFailure() {
   if (failure_ != 0) {
-    Fail(OutputWriteFault(label_, failure_));
+    Fail(OutputWriteFault(label(), failure_));
     return false;
   }
   return true;
@@ -147,21 +144,17 @@ bool CsvOutput::Finish() {
     Abandon();
     return false;
   }
+  descriptor_ = -1;
   if (toStandardOutput_) {
-    descriptor_ = -1;
     return true;
   }
-  descriptor_ = -1;
-  if (const int failure = pending_.Commit(replace_); failure != 0) {
-    failure_ = failure;
-    return CheckFailure();
-  }
-  return true;
+  failure_ = pending().Finish();
+  return CheckFailure();
 }
 
 void CsvOutput::Abandon() noexcept {
   descriptor_ = -1;
-  pending_.Abandon();
+  pending().Abandon();
 }
 
 }  // namespace kalvorden

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "output/case_output.h"
-#include "output/pending_file.h"
 
 namespace kalvorden {
 
@@ -30,12 +29,9 @@ class CsvOutput final : public CaseOutput {
   bool Flush();
   bool CheckFailure();
 
-  PendingFile pending_;
   int descriptor_ = -1;
   bool toStandardOutput_ = false;
-  bool replace_ = false;
   int failure_ = 0;  // errno of the first failed write
-  std::string label_;
   std::string buffer_;
   int caseNumber_ = 0;
 };

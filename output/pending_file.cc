@@ -122,9 +122,9 @@ int PendingFile::Create(const std::string& target) {
   return 0;
 }
 
-int PendingFile::Commit(bool replace) {
+int PendingFile::Finish() {
   if (descriptor_ < 0) {
-    return EBADF;
+    return finished_ ? 0 : EBADF;
   }
   int failure = 0;
   if (!direct_ && fsync(descriptor_) != 0) {
@@ -134,19 +134,41 @@ int PendingFile::Commit(bool replace) {
     failure = errno;
   }
   descriptor_ = -1;
-  if (failure == 0 && !direct_) {
-    if (replace) {
-      failure = rename(temporary_.c_str(), finalName_.c_str()) == 0 ? 0 : errno;
-    } else {
-      failure = RenameWithoutReplacing(temporary_, finalName_);
+  if (failure != 0) {
+    RemoveTemporary();
+    direct_ = false;
+    return failure;
+  }
+  finished_ = true;
+  return 0;
+}
+
+int PendingFile::Commit(bool replace) {
+  if (descriptor_ >= 0) {
+    if (const int failure = Finish(); failure != 0) {
+      return failure;
     }
   }
-  if (failure != 0 && !temporary_.empty()) {
-    unlink(temporary_.c_str());
+  if (!finished_) {
+    return EBADF;
+  }
+  finished_ = false;
+  if (direct_) {
+    direct_ = false;  // a device or a pipe, written where it stands
+    return 0;
+  }
+  int failure = 0;
+  if (replace) {
+    failure = rename(temporary_.c_str(), finalName_.c_str()) == 0 ? 0 : errno;
+  } else {
+    failure = RenameWithoutReplacing(temporary_, finalName_);
+  }
+  if (failure != 0) {
+    RemoveTemporary();
+    return failure;
   }
   temporary_.clear();
-  direct_ = false;
-  return failure;
+  return 0;
 }
 
 void PendingFile::Abandon() noexcept {
@@ -154,11 +176,16 @@ void PendingFile::Abandon() noexcept {
     close(descriptor_);
     descriptor_ = -1;
   }
+  RemoveTemporary();
+  finished_ = false;
+  direct_ = false;
+}
+
+void PendingFile::RemoveTemporary() noexcept {
   if (!temporary_.empty()) {
     unlink(temporary_.c_str());
     temporary_.clear();
   }
-  direct_ = false;
 }
 
 }  // namespace kalvorden

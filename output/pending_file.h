@@ -21,20 +21,32 @@ class PendingFile {
   // a directory, EINVAL for an empty name.
   int Create(const std::string& target);
 
-  // Open after a successful Create, until Commit or Abandon.
+  // Open after a successful Create, until Finish or Abandon.
   int descriptor() const { return descriptor_; }
 
-  // Writes the file to the disk and puts it in place of the target: over an
-  // existing file when `replace`, otherwise only while none exists (EEXIST).
-  // Returns 0 or the errno of the step that failed; the temporary file is
-  // then removed.
+  // Writes the file to the disk and closes it, still under its temporary
+  // name (a device or a pipe is only closed). Returns 0 or the errno of the
+  // step that failed; the temporary file is then removed.
+  int Finish();
+
+  // True after a successful Finish while a file waits to be put in place
+  // (never for a device or a pipe).
+  bool awaitsCommit() const { return finished_ && !direct_; }
+
+  // Puts the finished file (Finish is done first if it was not) in place of
+  // the target: over an existing file when `replace`, otherwise only while
+  // none exists (EEXIST). Returns 0 or the errno of the step that failed;
+  // the temporary file is then removed and the target keeps what it had.
   int Commit(bool replace);
 
   // Closes and removes the temporary file; the target keeps what it had.
   void Abandon() noexcept;
 
  private:
+  void RemoveTemporary() noexcept;
+
   int descriptor_ = -1;
+  bool finished_ = false;  // Finish succeeded; Commit has yet to run
   bool direct_ = false;    // writing the target itself (not a regular file)
   std::string temporary_;  // the temporary file's name, while it exists
   std::string finalName_;  // where Commit puts it

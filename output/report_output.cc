@@ -1,7 +1,5 @@
 #include "output/report_output.h"
 
-#include <cerrno>
-
 #include <unistd.h>
 
 #include "report/report_pages.h"
@@ -27,22 +25,21 @@ ReportOutput::~ReportOutput() {
 void ReportOutput::BeginInPlace(ReportFile opened) {
   writer_.file = std::move(opened);
   writer_.file.encoding = encoding_;
-  label_ = OutputLabel(What(encoding_), writer_.file.name);
+  SetLabel(OutputLabel(What(encoding_), writer_.file.name));
   target_ = Target::kInPlace;
 }
 
 int ReportOutput::BeginPending(const std::string& name, bool replace) {
-  label_ = OutputLabel(What(encoding_), name);
+  SetLabel(OutputLabel(What(encoding_), name));
   if (name == kStandardOutputName) {
     target_ = Target::kStandardOutput;
     BeginReportFile(writer_.file, STDOUT_FILENO, name, false);
   } else {
-    if (const int failure = pending_.Create(name); failure != 0) {
+    if (const int failure = CreatePending(name, replace); failure != 0) {
       return failure;
     }
     target_ = Target::kPending;
-    replace_ = replace;
-    BeginReportFile(writer_.file, pending_.descriptor(), name, false);
+    BeginReportFile(writer_.file, pending().descriptor(), name, false);
   }
   writer_.file.encoding = encoding_;
   return 0;
@@ -50,7 +47,7 @@ int ReportOutput::BeginPending(const std::string& name, bool replace) {
 
 bool ReportOutput::CheckFile() {
   if (writer_.file.failure != 0) {
-    Fail(OutputWriteFault(label_, writer_.file.failure));
+    Fail(OutputWriteFault(label(), writer_.file.failure));
     return false;
   }
   return true;
@@ -76,20 +73,13 @@ bool ReportOutput::Finish() {
   const bool flushed = FlushReport(writer_.file);
   writer_.file.descriptor = -1;
   if (target_ == Target::kStandardOutput || !flushed) {
-    pending_.Abandon();
+    pending().Abandon();
     return CheckFile();
   }
-  target_ = Target::kInPlace;  // nothing left to abandon
-  if (const int failure = pending_.Commit(replace_); failure != 0) {
+  if (const int failure = pending().Finish(); failure != 0) {
     writer_.file.failure = failure;
-    if (failure == EEXIST && !replace_) {
-      // A file appeared under the name while the report was written.
-      Fail({kFaultCannotOverwrite, "cannot overwrite existing file", "writing " + label_, {}});
-      return false;
-    }
-    return CheckFile();
   }
-  return true;
+  return CheckFile();
 }
 
 void ReportOutput::Abandon() noexcept {
@@ -97,7 +87,7 @@ void ReportOutput::Abandon() noexcept {
     AbandonReport(writer_.file);
   } else {
     writer_.file.descriptor = -1;
-    pending_.Abandon();
+    pending().Abandon();
     target_ = Target::kInPlace;
   }
 }

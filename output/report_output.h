@@ -3,7 +3,6 @@
 #include <string>
 
 #include "output/case_output.h"
-#include "output/pending_file.h"
 #include "report/local_date_time.h"
 #include "report/report_writer.h"
 
@@ -41,10 +40,7 @@ class ReportOutput final : public CaseOutput {
 
   ReportWriter writer_;
   ReportEncoding encoding_;
-  std::string label_;
-  PendingFile pending_;
   enum class Target : uint8_t { kInPlace, kPending, kStandardOutput } target_ = Target::kInPlace;
-  bool replace_ = false;
   int64_t pages_ = 0;
 };
 

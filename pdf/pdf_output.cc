@@ -194,7 +194,7 @@ PdfOutput::~PdfOutput() {
 
 void PdfOutput::FailWith(const std::string& detail) {
   if (failure().ok()) {
-    Fail({kFaultWriteFailure, "write failure", "writing " + OutputLabel("PDF", name_), detail});
+    Fail({kFaultWriteFailure, "write failure", "writing " + label(), detail});
   }
 }
 
@@ -215,18 +215,17 @@ bool PdfOutput::CheckHealth() {
 }
 
 int PdfOutput::BeginPending(const std::string& name, bool replace) {
-  name_ = name;
-  replace_ = replace;
-  return pending_.Create(name);
+  SetLabel(OutputLabel("PDF", name));
+  return CreatePending(name, replace);
 }
 
 bool PdfOutput::Start(const DesignInputs& inputs) {
-  if (pending_.descriptor() < 0 || sink_ != nullptr) {
+  if (pending().descriptor() < 0 || sink_ != nullptr) {
     FailWith("the file was not created");
     return false;
   }
   sink_ = std::make_unique<Sink>();
-  sink_->descriptor = pending_.descriptor();
+  sink_->descriptor = pending().descriptor();
   sink_->buffer = std::make_unique<char[]>(Sink::kBufferSize);
   caseCount_ = DesignCaseCount(inputs);
 
@@ -426,7 +425,7 @@ bool PdfOutput::Finish() {
     FailWith(std::strerror(sink_->error));
   } else if (status != CAIRO_STATUS_SUCCESS) {
     FailWith(cairo_status_to_string(status));
-  } else if (const int failure = pending_.Commit(replace_); failure != 0) {
+  } else if (const int failure = pending().Finish(); failure != 0) {
     FailWith(std::strerror(failure));
   }
   if (!failure().ok()) {
@@ -439,7 +438,7 @@ bool PdfOutput::Finish() {
 
 void PdfOutput::Abandon() noexcept {
   Release();
-  pending_.Abandon();
+  pending().Abandon();
 }
 
 // Lets go of cairo without writing anything more to the file.

@@ -11,7 +11,6 @@
 #include "design/case_pipeline.h"
 #include "design/design_inputs.h"
 #include "output/case_output.h"
-#include "output/pending_file.h"
 #include "pdf/paper_size.h"
 #include "report/local_date_time.h"
 #include "report/report_writer.h"
@@ -32,7 +31,7 @@ std::unique_ptr<CaseOutput> MakePdfOutput(const OutputSettings& settings);
 // selectable text) and a chart page, with a bookmark per case. Pages are
 // streamed to the file as they are finished, so memory stays flat however
 // many cases the run has. The file is written under a temporary name in the
-// target's directory and renamed over the target only by Finish.
+// target's directory and renamed over the target only by Commit.
 class PdfOutput final : public CaseOutput {
  public:
   // The table pages' headings and the document's creation date carry `now`,
@@ -42,7 +41,7 @@ class PdfOutput final : public CaseOutput {
 
   // Creates the temporary file beside `name`, to be renamed over an
   // existing file only when `replace`. Returns 0 or the errno of the failed
-  // creation.
+  // creation (a PDF never goes to standard output).
   int BeginPending(const std::string& name, bool replace) override;
 
   // Writes the index of the cases `inputs` makes, which must be the cases
@@ -69,9 +68,6 @@ class PdfOutput final : public CaseOutput {
   PaperSize paper_;
   ReportWriter headings_;
   std::string creationDate_;
-  std::string name_;
-  bool replace_ = true;
-  PendingFile pending_;
   int64_t caseCount_ = 0;
   int64_t casesWritten_ = 0;
   int64_t pagesWritten_ = 0;

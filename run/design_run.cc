@@ -40,11 +40,17 @@ DesignRunResult DesignIntoOutputs(const DesignInputs& inputs, std::span<CaseOutp
   if (!result.complete()) {
     return Abandoned(outputs, result);
   }
+  // Every output complete on the disk before any file is put in place: a
+  // failure up to here leaves every file the run was to replace as it was.
   for (CaseOutput* output : outputs) {
     if (!output->Finish()) {
       result.fault = output->failure();
       return Abandoned(outputs, result);
     }
+  }
+  result.fault = CommitOutputs(outputs);
+  if (!result.fault.ok()) {
+    return Abandoned(outputs, result);
   }
   return result;
 }

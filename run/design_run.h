@@ -31,9 +31,10 @@ struct DesignRunResult {
 using KeepGoing = std::function<bool()>;
 
 // Starts every output with the run's values, designs each case once and
-// hands it to every output in order, then finishes them in order. When an
-// output fails or `keepGoing` says no, every output is abandoned: a
-// temporary file goes and a file an output was to replace keeps what it
+// hands it to every output in order, then finishes them all and only then
+// puts their files in place, in order (CommitOutputs). When an output fails
+// before that or `keepGoing` says no, every output is abandoned: a
+// temporary file goes and every file the run was to replace keeps what it
 // had. Outputs keep only the case at hand, so the run's memory does not grow
 // with its number of cases.
 DesignRunResult DesignIntoOutputs(const DesignInputs& inputs, std::span<CaseOutput* const> outputs,

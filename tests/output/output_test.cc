@@ -54,22 +54,29 @@ TEST(FullDecimal, TheCsvTableReadsBackExactlyWithoutNeedlessDigits) {
   }
 }
 
-// Nothing appears under the target's name before Commit; Abandon leaves the
-// old file; Commit without replace refuses a file that appeared meanwhile.
+// Nothing appears under the target's name before Commit, whether or not
+// Finish has written the file to the disk; Abandon leaves the old file;
+// Commit without replace refuses a file that appeared meanwhile.
 TEST(PendingFile, TargetChangesOnlyOnCommit) {
+  enum class End : uint8_t { kCommit, kFinishThenCommit, kFinishThenAbandon, kAbandon };
   struct Case {
     bool existing;
     bool replace;
-    bool commit;
+    End end;
     int result;         // of Commit
     const char* after;  // the target's bytes afterwards ("" when absent)
   };
   const Case cases[] = {
-      {false, false, true, 0, "new"},     {true, true, true, 0, "new"},
-      {true, false, true, EEXIST, "old"}, {true, true, false, 0, "old"},
-      {false, false, false, 0, ""},
+      {false, false, End::kCommit, 0, "new"},
+      {true, true, End::kCommit, 0, "new"},
+      {true, true, End::kFinishThenCommit, 0, "new"},
+      {true, false, End::kFinishThenCommit, EEXIST, "old"},
+      {true, true, End::kFinishThenAbandon, 0, "old"},
+      {false, true, End::kFinishThenAbandon, 0, ""},
+      {true, true, End::kAbandon, 0, "old"},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.end));
     TempDir dir;
     const std::string target = dir.File("t.csv");
     if (c.existing) {
@@ -78,14 +85,19 @@ TEST(PendingFile, TargetChangesOnlyOnCommit) {
     PendingFile file;
     ASSERT_EQ(file.Create(target), 0);
     ASSERT_EQ(write(file.descriptor(), "new", 3), 3);
-    EXPECT_EQ(ReadFileBytes(target), c.existing ? "old" : "");
-    if (c.commit) {
+    if (c.end == End::kFinishThenCommit || c.end == End::kFinishThenAbandon) {
+      EXPECT_EQ(file.Finish(), 0);
+      EXPECT_TRUE(file.awaitsCommit());
+      EXPECT_EQ(ReadFileBytes(target), c.existing ? "old" : "");
+    }
+    if (c.end == End::kCommit || c.end == End::kFinishThenCommit) {
       EXPECT_EQ(file.Commit(c.replace), c.result);
     } else {
       file.Abandon();
     }
+    EXPECT_FALSE(file.awaitsCommit());
     EXPECT_EQ(ReadFileBytes(target), c.after);
-    EXPECT_EQ(FilesIn(dir), c.existing || (c.commit && c.result == 0) ? 1u : 0u);
+    EXPECT_EQ(FilesIn(dir), c.existing || std::string(c.after) == "new" ? 1u : 0u);
   }
 }
 
@@ -99,6 +111,54 @@ TEST(PendingFile, NamesThatCannotBeCreated) {
   // A device is written directly, never replaced.
   ASSERT_EQ(file.Create("/dev/null"), 0);
   EXPECT_EQ(write(file.descriptor(), "x", 1), 1);
+  EXPECT_EQ(file.Finish(), 0);
+  EXPECT_FALSE(file.awaitsCommit());
   EXPECT_EQ(file.Commit(true), 0);
   EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+}
+
+// A rename that fails after others have succeeded cannot be undone: the
+// fault names the output that failed, the files already in place and those
+// left as they were, and no temporary file remains once the rest are
+// abandoned.
+TEST(CommitOutputs, NamesWhatIsInPlaceWhenARenameFails) {
+  struct Case {
+    bool replace;        // of the second output
+    bool directory;      // what appears under its name: a directory, or a file
+    int number;          // of the fault
+    std::string detail;  // its start
+  };
+  const Case cases[] = {
+      {true, true, 74, "Is a directory"},
+      {false, false, 10, "a file appeared under the name during the run"},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    WriteFileBytes(dir.File("c.csv"), "old");
+    CsvOutput first, second, third;
+    CaseOutput* const outputs[] = {&first, &second, &third};
+    ASSERT_EQ(first.BeginPending(dir.File("a.csv"), true), 0);
+    ASSERT_EQ(second.BeginPending(dir.File("b.csv"), c.replace), 0);
+    ASSERT_EQ(third.BeginPending(dir.File("c.csv"), true), 0);
+    for (CaseOutput* output : outputs) {
+      ASSERT_TRUE(output->Finish());
+    }
+    if (c.directory) {
+      std::filesystem::create_directory(dir.File("b.csv"));
+    } else {
+      WriteFileBytes(dir.File("b.csv"), "appeared");
+    }
+    const Fault fault = CommitOutputs(outputs);
+    EXPECT_EQ(fault.number, c.number);
+    EXPECT_EQ(fault.where, "putting CSV file " + QuoteName(dir.File("b.csv")) + " in place");
+    EXPECT_EQ(fault.detail, c.detail + "; already in place: CSV file " +
+                                QuoteName(dir.File("a.csv")) + "; not put in place: CSV file " +
+                                QuoteName(dir.File("c.csv")));
+    for (CaseOutput* output : outputs) {
+      output->Abandon();
+    }
+    EXPECT_EQ(ReadFileBytes(dir.File("a.csv")).rfind("case,", 0), 0u);
+    EXPECT_EQ(ReadFileBytes(dir.File("c.csv")), "old");
+    EXPECT_EQ(FilesIn(dir), 3u);
+  }
 }

@@ -41,7 +41,7 @@ int WritePdf(const kalvorden::DesignInputs& inputs, const std::string& path, Pap
   for (const auto& designed : DesignAll(inputs)) {
     done = done && pdf.Write(*designed);
   }
-  done = done && pdf.Finish();
+  done = done && pdf.Finish() && pdf.Commit();
   if (!done) {
     pdf.Abandon();
   }

@@ -18,10 +18,11 @@ using kalvorden::testing::TempDir;
 namespace {
 
 // An output that counts what the run asks of it and refuses the case
-// numbered `refuseAt` (1-based; 0: none).
+// numbered `refuseAt` (1-based; 0: none), or refuses to finish.
 class CountingOutput final : public CaseOutput {
  public:
-  explicit CountingOutput(int refuseAt) : refuseAt_(refuseAt) {}
+  explicit CountingOutput(int refuseAt, bool refuseFinish = false)
+      : refuseAt_(refuseAt), refuseFinish_(refuseFinish) {}
   int BeginPending(const std::string& /*name*/, bool /*replace*/) override { return 0; }
   bool Write(const DesignedCase& /*designed*/) override {
     if (++writes == refuseAt_) {
@@ -32,7 +33,10 @@ class CountingOutput final : public CaseOutput {
   }
   bool Finish() override {
     ++finishes;
-    return true;
+    if (refuseFinish_) {
+      Fail({kFaultWriteFailure, "write failure", "finishing the test output", "refused"});
+    }
+    return !refuseFinish_;
   }
   void Abandon() noexcept override { ++abandons; }
 
@@ -42,6 +46,7 @@ class CountingOutput final : public CaseOutput {
 
  private:
   int refuseAt_;
+  bool refuseFinish_;
 };
 
 // Eight cases: two loads, two covers, two steel stresses.
@@ -70,6 +75,7 @@ TEST(DesignIntoOutputs, EndsEarlyAndAbandonsEveryOutput) {
     int stopAfter;  // cases before keepGoing says no (-1: never)
     int accepted;   // cases the summary counts
     bool stopped;
+    bool lastFails = false;  // the last output fails to finish
   };
   const Case cases[] = {
       {"complete", 0, -1, 8, false},
@@ -77,6 +83,8 @@ TEST(DesignIntoOutputs, EndsEarlyAndAbandonsEveryOutput) {
       {"the first case refused", 1, -1, 0, false},
       {"stopped after five cases", 0, 5, 5, true},
       {"stopped before the first", 0, 0, 0, true},
+      // The CSV, finished before it, is not put in place either.
+      {"the last output fails to finish", 0, -1, 8, false, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -84,7 +92,7 @@ TEST(DesignIntoOutputs, EndsEarlyAndAbandonsEveryOutput) {
     CsvOutput csv;
     ASSERT_EQ(csv.BeginPending(dir.File("r.csv"), true), 0);
     CountingOutput refusing(c.refuseAt);
-    CountingOutput after(0);
+    CountingOutput after(0, c.lastFails);
     CaseOutput* const outputs[] = {&csv, &refusing, &after};
     int asked = 0;
     const DesignRunResult result = DesignIntoOutputs(EightCases(), outputs, DesignOptions{},
@@ -92,8 +100,8 @@ TEST(DesignIntoOutputs, EndsEarlyAndAbandonsEveryOutput) {
 
     EXPECT_EQ(result.summary.designCases, c.accepted);
     EXPECT_EQ(result.stopped, c.stopped);
-    EXPECT_EQ(result.fault.ok(), c.refuseAt == 0);
-    EXPECT_EQ(result.complete(), c.refuseAt == 0 && !c.stopped);
+    EXPECT_EQ(result.fault.ok(), c.refuseAt == 0 && !c.lastFails);
+    EXPECT_EQ(result.complete(), c.refuseAt == 0 && !c.stopped && !c.lastFails);
     if (c.refuseAt != 0) {
       EXPECT_EQ(FormatFault(result.fault),
                 "kalvorden: error (74): write failure, writing the test output: refused");
@@ -101,7 +109,7 @@ TEST(DesignIntoOutputs, EndsEarlyAndAbandonsEveryOutput) {
       EXPECT_EQ(after.writes, c.refuseAt - 1);
     }
     const bool complete = result.complete();
-    EXPECT_EQ(after.finishes, complete ? 1 : 0);
+    EXPECT_EQ(after.finishes, complete || c.lastFails ? 1 : 0);
     EXPECT_EQ(after.abandons, complete ? 0 : 1);
     EXPECT_EQ(refusing.abandons, complete ? 0 : 1);
     // A run that ended early leaves no file, finished or temporary.
