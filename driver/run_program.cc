@@ -1,5 +1,6 @@
 #include "driver/run_program.h"
 
+#include <algorithm>
 #include <csignal>
 #include <memory>
 #include <optional>
@@ -14,6 +15,7 @@
 #include "driver/dialogue.h"
 #include "driver/explain_command.h"
 #include "numeric/decimal.h"
+#include "output/interrupt_cleanup.h"
 #include "output/pending_file.h"
 #include "report/printed_span.h"
 #include "run/design_run.h"
@@ -122,6 +124,15 @@ Fault FindOutputsSharingAFile(const CommandLine& line) {
   });
 }
 
+// True when an option names an output file, which is written under a
+// temporary name (the dialogue's own report file is written in place).
+bool WritesThroughTemporaryFiles(const CommandLine& line) {
+  const std::string names[] = {line.reportFile, line.csvFile, line.textFile, line.pdfFile};
+  return std::any_of(std::begin(names), std::end(names), [](const std::string& name) {
+    return !name.empty() && name != kStandardOutputName;
+  });
+}
+
 // "1 page", "3 pages".
 std::string Count(int64_t count, const std::string& noun) {
   return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
@@ -188,6 +199,9 @@ int RunDesign(const CommandLine& line, Console& console, const ClockReader& read
               const ProgramParts& parts) {
   if (Fault fault = FindOutputsSharingAFile(line); !fault.ok()) {
     return EndConsoleWithFault(console, fault);
+  }
+  if (WritesThroughTemporaryFiles(line)) {
+    RemoveTemporaryFilesOnInterrupt();
   }
   OutputSettings settings;
   settings.now = readClock();

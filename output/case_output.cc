@@ -1,8 +1,12 @@
 #include "output/case_output.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <vector>
+
+#include "output/interrupt_cleanup.h"
 
 namespace kalvorden {
 
@@ -69,6 +73,13 @@ std::string Labels(const std::vector<std::string>& labels) {
 }  // namespace
 
 Fault CommitOutputs(std::span<CaseOutput* const> outputs) {
+  // Only a run with files to rename holds interrupts off (the dialogue's own
+  // report, written in place, has none).
+  std::optional<InterruptsHeld> held;
+  if (std::any_of(outputs.begin(), outputs.end(),
+                  [](const CaseOutput* output) { return output->awaitsCommit(); })) {
+    held.emplace();
+  }
   std::vector<std::string> placed;
   for (size_t i = 0; i < outputs.size(); ++i) {
     const bool hasFile = outputs[i]->awaitsCommit();

@@ -18,7 +18,7 @@ namespace kalvorden {
 //
 // A run's files are committed together or not at all: every output is
 // finished (all its bytes on the disk under a temporary name) before any is
-// put in place, so an output that fails leaves every file
+// put in place, so an output that fails, or an interrupt, leaves every file
 // the run was to replace as it was (CommitOutputs).
 class CaseOutput {
  public:
@@ -85,7 +85,8 @@ class CaseOutput {
   bool replace_ = false;
 };
 
-// Puts every finished output in place, in order. Returns no
+// Puts every finished output in place, in order, with interrupts held off
+// so that one comes before the first rename or after the last. Returns no
 // fault when all are in place; otherwise the fault of the first that could
 // not be, which also names the files already put in place and those left
 // as they were (the caller abandons the rest).

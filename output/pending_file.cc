@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "output/interrupt_cleanup.h"
+
 namespace kalvorden {
 namespace {
 
@@ -113,11 +115,15 @@ int PendingFile::Create(const std::string& target) {
     mode = status.st_mode & 07777;
   }
   std::string pattern = DirectoryOf(finalName_) + ".kalvorden-XXXXXX";
+  // Created and noted at once, as far as an interrupt is concerned: none can
+  // end the run between the two and leave the file behind.
+  const InterruptsHeld held;
   descriptor_ = mkostemp(pattern.data(), O_CLOEXEC);
   if (descriptor_ < 0) {
     return errno;
   }
   temporary_ = pattern;
+  noted_ = RememberTemporaryFile(temporary_);
   fchmod(descriptor_, mode);
   return 0;
 }
@@ -167,6 +173,8 @@ int PendingFile::Commit(bool replace) {
     RemoveTemporary();
     return failure;
   }
+  ForgetTemporaryFile(noted_);
+  noted_ = -1;
   temporary_.clear();
   return 0;
 }
@@ -186,6 +194,8 @@ void PendingFile::RemoveTemporary() noexcept {
     unlink(temporary_.c_str());
     temporary_.clear();
   }
+  ForgetTemporaryFile(noted_);
+  noted_ = -1;
 }
 
 }  // namespace kalvorden

@@ -17,8 +17,9 @@ class PendingFile {
   PendingFile& operator=(const PendingFile&) = delete;
 
   // Creates the temporary file beside `target` (through a symbolic link, beside
-  // the file it names). Returns 0, or the errno that prevented it; EISDIR for
-  // a directory, EINVAL for an empty name.
+  // the file it names) and notes it for removal should the run be interrupted
+  // (output/interrupt_cleanup.h). Returns 0, or the errno that prevented it;
+  // EISDIR for a directory, EINVAL for an empty name.
   int Create(const std::string& target);
 
   // Open after a successful Create, until Finish or Abandon.
@@ -49,6 +50,7 @@ class PendingFile {
   bool finished_ = false;  // Finish succeeded; Commit has yet to run
   bool direct_ = false;    // writing the target itself (not a regular file)
   std::string temporary_;  // the temporary file's name, while it exists
+  int noted_ = -1;         // its slot among the files an interrupt removes
   std::string finalName_;  // where Commit puts it
 };
 

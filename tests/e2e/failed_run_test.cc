@@ -1,8 +1,11 @@
-// A command-line run that fails puts none of its files in place: every file
-// it was to replace keeps its bytes, no temporary file is left, and no
-// success line is written. The program is run through a real shell, as a
-// user runs it, with `ulimit -f`, and the shell reports the status it sees.
+// A command-line run that fails or is interrupted puts none of its files in
+// place: every file it was to replace keeps its bytes, no temporary file is
+// left, and no success line is written. The program is run through a real
+// shell, as a user runs it, with `ulimit -f` and signals from outside, and
+// the shell reports the status it sees.
 #include <gtest/gtest.h>
+
+#include <signal.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -17,6 +20,13 @@ namespace {
 
 const std::vector<std::string> kOneCase = {
     "--wheel-load", "72.5", "--top-cover", "50", "--paving", "1.5", "--fs", "165", "--fc", "10"};
+
+// 3125 design cases: with --csv and --pdf about ten seconds of writing, long
+// enough to be interrupted midway.
+const std::vector<std::string> kLargestRun = {
+    "--wheel-load", "72.5,80,90,100,110", "--top-cover", "50,55,60,65,70",
+    "--paving",     "1,1.2,1.4,1.5,1.6",  "--fs",        "150,160,165,170,180",
+    "--fc",         "8,9,10,11,12"};
 
 const char* const kOld = "the previous file\n";
 const std::vector<std::string> kOldFiles = {"keep.csv", "keep.pdf", "keep.rpt"};
@@ -65,6 +75,19 @@ void ExpectOldFilesAlone(const TempDir& dir) {
   }
 }
 
+// How many temporary files `dir` holds, and their bytes together.
+std::pair<int, uintmax_t> TemporaryFilesIn(const TempDir& dir) {
+  std::pair<int, uintmax_t> found = {0, 0};
+  std::error_code gone;  // a file may vanish while it is looked at
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    if (entry.path().filename().string().rfind(".kalvorden-", 0) == 0) {
+      ++found.first;
+      found.second += std::filesystem::file_size(entry.path(), gone) * (gone ? 0 : 1);
+    }
+  }
+  return found;
+}
+
 }  // namespace
 
 // One output that fails, at any point before the files are put in place,
@@ -96,6 +119,40 @@ TEST(FailedRun, ReplacesNoFile) {
         RunBinary("/bin/sh", InShell(test.shell, Arguments(kOneCase, test.outputs), dir));
     EXPECT_EQ(run.err, std::string(test.line) + "status 74\n");
     EXPECT_EQ(run.out, "");
+    ExpectOldFilesAlone(dir);
+  }
+}
+
+// SIGINT, SIGTERM or SIGHUP midway through a large run: the temporary files
+// go, the old files stay, and the program ends by the signal itself, which
+// the shell reports as 128 plus its number.
+TEST(InterruptedRun, RemovesItsTemporaryFilesAndEndsByTheSignal) {
+  const std::pair<int, int> table[] = {{SIGINT, 130}, {SIGTERM, 143}, {SIGHUP, 129}};
+  for (const auto& [signal, status] : table) {
+    SCOPED_TRACE(signal);
+    TempDir dir;
+    TempDir log;
+    WriteOldFiles(dir);
+    const std::vector<std::string> arguments =
+        Arguments(kLargestRun, {"--csv", "keep.csv", "--pdf", "keep.pdf"});
+    const int shell = StartBinary("/bin/sh", InShell("", arguments, dir), log.File("out"));
+    const int program = WaitForChildOf(shell, 10);
+    ASSERT_GT(program, 0);
+    // Midway: the report's, the CSV's and the PDF's temporary files hold a
+    // few megabytes of the run's 85.
+    constexpr uintmax_t kMidway = 2 << 20;
+    for (int polls = 0; polls < 3000 && TemporaryFilesIn(dir).second < kMidway; ++polls) {
+      usleep(10000);
+    }
+    EXPECT_EQ(TemporaryFilesIn(dir).first, 3);
+    EXPECT_GE(TemporaryFilesIn(dir).second, kMidway);
+    kill(program, signal);
+    EXPECT_EQ(WaitBinary(shell, 60), 0);
+    // The shell's own word for the signal may come first ("Terminated").
+    const std::string out = ReadFileBytes(log.File("out"));
+    const std::string last = "status " + std::to_string(status) + "\n";
+    EXPECT_EQ(out.substr(out.size() - std::min(out.size(), last.size())), last) << out;
+    EXPECT_EQ(out.find("kalvorden"), std::string::npos) << out;
     ExpectOldFilesAlone(dir);
   }
 }

@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -160,6 +161,80 @@ RunResult RunBinary(const std::string& binary, const RunOptions& options) {
   waitpid(child, &status, 0);
   result.exitStatus = DecodeStatus(status);
   return result;
+}
+
+int StartBinary(const std::string& binary, const RunOptions& options,
+                const std::string& outputFile) {
+  const pid_t child = fork();
+  if (child == 0) {
+    const int input = open("/dev/null", O_RDONLY);
+    const int output = open(outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (input < 0 || output < 0) {
+      _exit(126);
+    }
+    dup2(input, STDIN_FILENO);
+    dup2(output, STDOUT_FILENO);
+    dup2(output, STDERR_FILENO);
+    close(input);
+    close(output);
+    ExecChild(binary, options);
+  }
+  if (child < 0) {
+    throw std::runtime_error("fork failed");
+  }
+  return child;
+}
+
+namespace {
+
+// Sleeps a short while, polling: tests that wait for a process give up at a
+// deadline rather than hang.
+void Pause() {
+  usleep(10000);
+}
+
+double Seconds(const timespec& from) {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<double>(now.tv_sec - from.tv_sec) +
+         static_cast<double>(now.tv_nsec - from.tv_nsec) / 1e9;
+}
+
+}  // namespace
+
+int WaitBinary(int pid, double seconds) {
+  timespec start{};
+  clock_gettime(CLOCK_MONOTONIC, &start);
+  int status = 0;
+  for (;;) {
+    const pid_t ended = waitpid(pid, &status, WNOHANG);
+    if (ended == pid) {
+      return DecodeStatus(status);
+    }
+    if (ended < 0 || Seconds(start) > seconds) {
+      break;
+    }
+    Pause();
+  }
+  kill(pid, SIGKILL);
+  waitpid(pid, &status, 0);
+  return -1;
+}
+
+int WaitForChildOf(int parent, double seconds) {
+  timespec start{};
+  clock_gettime(CLOCK_MONOTONIC, &start);
+  const std::string children =
+      "/proc/" + std::to_string(parent) + "/task/" + std::to_string(parent) + "/children";
+  while (Seconds(start) <= seconds) {
+    std::ifstream list(children);
+    int child = -1;
+    if (list >> child && child > 0) {
+      return child;
+    }
+    Pause();
+  }
+  return -1;
 }
 
 RunResult RunFixedClock(const std::string& directory, const std::string& input) {

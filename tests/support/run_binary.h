@@ -35,6 +35,19 @@ struct RunOptions {
 // Runs `binary` with pipes for its standard streams and waits for it.
 RunResult RunBinary(const std::string& binary, const RunOptions& options);
 
+// Starts `binary` without waiting for it: standard input empty, standard
+// output and error both into the file `outputFile`. Returns its process id.
+int StartBinary(const std::string& binary, const RunOptions& options,
+                const std::string& outputFile);
+
+// Waits at most `seconds` for the process `pid` started by StartBinary and
+// returns its status as RunResult's exitStatus; a process still running
+// then is killed, and -1 returned, so that a test always ends.
+int WaitBinary(int pid, double seconds);
+
+// The first child process of `parent` to appear within `seconds`, or -1.
+int WaitForChildOf(int parent, double seconds);
+
 // The program with its clock fixed at 07-DEC-26 14:03:09, in `directory`.
 RunResult RunFixedClock(const std::string& directory, const std::string& input);
 // The same with command-line `arguments` after the clock.
