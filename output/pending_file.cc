@@ -113,6 +113,10 @@ int PendingFile::Create(const std::string& target) {
       finalName_ = resolved;
     }
     mode = status.st_mode & 07777;
+  } else if (errno != ENOENT) {
+    return errno;  // a loop of links, a path through a file, no search permission
+  } else if (lstat(target.c_str(), &status) == 0) {
+    return EEXIST;  // a symbolic link to a missing file
   }
   std::string pattern = DirectoryOf(finalName_) + ".kalvorden-XXXXXX";
   // Created and noted at once, as far as an interrupt is concerned: none can

@@ -19,7 +19,10 @@ class PendingFile {
   // Creates the temporary file beside `target` (through a symbolic link, beside
   // the file it names) and notes it for removal should the run be interrupted
   // (output/interrupt_cleanup.h). Returns 0, or the errno that prevented it;
-  // EISDIR for a directory, EINVAL for an empty name.
+  // EISDIR for a directory, EINVAL for an empty name, EEXIST for a symbolic
+  // link to a missing file: the file it names could lie in any directory,
+  // and replacing the link itself would quietly break it, so it is refused
+  // as open(2) with O_CREAT | O_EXCL refuses it.
   int Create(const std::string& target);
 
   // Open after a successful Create, until Finish or Abandon.

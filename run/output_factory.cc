@@ -1,5 +1,7 @@
 #include "run/output_factory.h"
 
+#include <cerrno>
+
 #include "output/csv_output.h"
 
 namespace kalvorden {
@@ -47,7 +49,12 @@ std::unique_ptr<ReportOutput> OutputFactory::MakeReport(const LocalDateTime& now
 
 Fault BeginOutputFile(CaseOutput& output, OutputKind kind, const std::string& name, bool replace) {
   if (const int failure = output.BeginPending(name, replace); failure != 0) {
-    return OpenFault(failure, true, name, OutputKindOf(kind).what);
+    Fault fault = OpenFault(failure, true, name, OutputKindOf(kind).what);
+    if (failure == EEXIST) {
+      // The one name a pending file refuses as existing (output/pending_file.h).
+      fault.detail = "it is a symbolic link to a missing file";
+    }
+    return fault;
   }
   return {};
 }

@@ -85,7 +85,8 @@ class OutputFactory {
 };
 
 // Creates the file of `output`, of `kind`, at `name` (BeginPending): no
-// fault, or the open error of that name ("opening CSV file ...").
+// fault, or the open error of that name ("opening CSV file ..."); a symbolic
+// link to a missing file is refused with error 10 and a line of its own.
 Fault BeginOutputFile(CaseOutput& output, OutputKind kind, const std::string& name, bool replace);
 
 }  // namespace kalvorden

@@ -156,3 +156,38 @@ TEST(InterruptedRun, RemovesItsTemporaryFilesAndEndsByTheSignal) {
     ExpectOldFilesAlone(dir);
   }
 }
+
+// A symbolic link to a missing file is refused, before anything is written:
+// neither the link is replaced nor the file it names created. A working
+// link is followed: the file it names is replaced and the link stays.
+TEST(FailedRun, SymbolicLinkToAMissingFile) {
+  const struct {
+    std::vector<std::string> outputs;
+    int status;
+    const char* line;
+  } table[] = {
+      {{"--csv", "dangling"},
+       10,
+       "kalvorden: error (10): cannot overwrite existing file, opening CSV file \"dangling\": it "
+       "is a symbolic link to a missing file\n"},
+      {{"--csv", "working"},
+       0,
+       "kalvorden: wrote report file \"keep.rpt\" (3 pages), CSV file \"working\": 1 design "
+       "case, 0 not designed in full\n"},
+  };
+  for (const auto& test : table) {
+    SCOPED_TRACE(test.outputs[1]);
+    TempDir dir;
+    WriteOldFiles(dir);
+    std::filesystem::create_symlink("missing.csv", dir.File("dangling"));
+    std::filesystem::create_symlink("keep.csv", dir.File("working"));
+    const RunResult run = RunBinary("/bin/sh", InShell("", Arguments(kOneCase, test.outputs), dir));
+    EXPECT_EQ(run.err, test.line + std::string("status ") + std::to_string(test.status) + "\n");
+    std::vector<std::string> expected = {"dangling", "keep.csv", "keep.pdf", "keep.rpt", "working"};
+    EXPECT_EQ(Entries(dir), expected);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("dangling")));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("working")));
+    EXPECT_EQ(ReadFileBytes(dir.File("keep.csv")) == kOld, test.status != 0);
+    EXPECT_EQ(ReadFileBytes(dir.File("keep.rpt")) == kOld, test.status != 0);
+  }
+}

@@ -101,13 +101,28 @@ TEST(PendingFile, TargetChangesOnlyOnCommit) {
   }
 }
 
+// Names refused before any file is made. A symbolic link to a missing file
+// is refused (it is neither replaced nor followed), as is a loop of links.
 TEST(PendingFile, NamesThatCannotBeCreated) {
   TempDir dir;
   std::filesystem::create_directory(dir.File("d"));
+  std::filesystem::create_symlink("missing.csv", dir.File("dangling"));
+  std::filesystem::create_symlink("d/missing/t.csv", dir.File("dangling-deep"));
+  std::filesystem::create_symlink("loop", dir.File("loop"));
+  const std::pair<std::string, int> refused[] = {
+      {"", EINVAL},
+      {dir.File("d"), EISDIR},
+      {dir.File("missing/t.csv"), ENOENT},
+      {dir.File("dangling"), EEXIST},
+      {dir.File("dangling-deep"), EEXIST},
+      {dir.File("loop"), ELOOP},
+  };
   PendingFile file;
-  EXPECT_EQ(file.Create(""), EINVAL);
-  EXPECT_EQ(file.Create(dir.File("d")), EISDIR);
-  EXPECT_EQ(file.Create(dir.File("missing/t.csv")), ENOENT);
+  for (const auto& [name, error] : refused) {
+    EXPECT_EQ(file.Create(name), error) << name;
+  }
+  EXPECT_EQ(FilesIn(dir), 4u);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.File("dangling")));
   // A device is written directly, never replaced.
   ASSERT_EQ(file.Create("/dev/null"), 0);
   EXPECT_EQ(write(file.descriptor(), "x", 1), 1);
