@@ -179,6 +179,10 @@ TEST(DesignQuery, RequestLevelFaults) {
        "at must be a date and time written YYYYMMDDhhmmss."},
       {std::string(kFiveLists) + "&at=2026120714030", QueryPurpose::kDesign, -1, 0,
        "at must be a date and time written YYYYMMDDhhmmss."},
+      {std::string(kFiveLists) + "&at=21000229120000", QueryPurpose::kDesign, -1, 0,
+       "at must be a date and time written YYYYMMDDhhmmss."},
+      {std::string(kFiveLists) + "&at=20260431120000", QueryPurpose::kDesign, -1, 0,
+       "at must be a date and time written YYYYMMDDhhmmss."},
       {std::string(kFiveLists) + "&span=1.500", QueryPurpose::kDesign, -1, 0,
        "A span belongs to the calculation sheet, not to a design."},
       {kFiveLists, QueryPurpose::kExplain, -1, 0, "Give the span, such as span=1.500."},
@@ -192,6 +196,22 @@ TEST(DesignQuery, RequestLevelFaults) {
     EXPECT_EQ(parse.errors[0].field, field) << query;
     EXPECT_EQ(parse.errors[0].position, position) << query;
     EXPECT_EQ(parse.errors[0].message, message) << query;
+  }
+}
+
+TEST(DesignQuery, LeapDaysOfTheGregorianCalendar) {
+  // at=, and the day it stamps; the impossible dates are in RequestLevelFaults.
+  const std::pair<std::string, int> cases[] = {
+      {"20240229000000", 29},
+      {"20000229235959", 29},
+      {"20230228120000", 28},
+      {"20261231235960", 31},
+  };
+  for (const auto& [at, day] : cases) {
+    const QueryParse parse =
+        ParseDesignQuery(std::string(kFiveLists) + "&at=" + at, QueryPurpose::kDesign);
+    ASSERT_TRUE(parse.ok()) << at;
+    EXPECT_EQ(parse.query.clock.day, day) << at;
   }
 }
 
