@@ -20,7 +20,8 @@ std::string ValueLabel(const ValueListInfo& list);
 std::string DisplayUnit(std::string_view unit);
 
 // Escapes &, <, >, " and ' so a text stays text inside an element or a
-// quoted attribute.
+// quoted attribute, and puts U+FFFD in place of NUL and of every byte that
+// is not part of valid UTF-8, so the page stays valid UTF-8.
 std::string EscapeHtml(std::string_view text);
 
 // The page around `body`, with `title` in the document title and heading.
