@@ -1,14 +1,14 @@
 #pragma once
 
-// The PDF (drawn with cairo) and the web page (served with cpp-httplib) bring
-// about thirty shared libraries with them, which the dynamic loader maps and
-// relocates at every start: several megabytes and milliseconds that the
-// dialogue, the report, the CSV, the text and `explain` never use. So
-// `kalvorden` is built without them, and a run that asks for a PDF or the web
-// page is handed, before it has read or written anything, to the complete
-// program `kalvorden-full`, which is the same driver built with both. The
-// parts are given to the driver here; a program built without them leaves
-// them empty.
+// The PDF (drawn with cairo) brings about thirty shared libraries with it,
+// which the dynamic loader maps and relocates at every start: several
+// megabytes and milliseconds that the dialogue, the report, the CSV, the text
+// and `explain` never use; the web page brings its HTTP server (Boost.Asio
+// and Beast, compiled in). So `kalvorden` is built without them, and a run
+// that asks for a PDF or the web page is handed, before it has read or
+// written anything, to the complete program `kalvorden-full`, which is the
+// same driver built with both. The parts are given to the driver here; a
+// program built without them leaves them empty.
 
 #include <functional>
 #include <memory>

@@ -12,6 +12,7 @@
 
 #include "report/local_date_time.h"
 #include "web/design_query.h"
+#include "web/http_server.h"
 
 namespace kalvorden {
 
@@ -20,17 +21,15 @@ struct WebServerOptions {
   int port = 8080;                    // 0: a free port
   // The clock read once per design request; downloads carry its reading.
   ClockReader readClock;
-  // Designs run at most this many at once; a request that waits longer than
-  // `designWait` for its turn is answered 503.
-  int concurrentDesigns = 2;
-  std::chrono::milliseconds designWait{5000};
+  // The HTTP layer's limits: request size and time, connections, and the
+  // designs run at once (2) and how long a request waits for its turn (5 s)
+  // before it is answered 503.
+  HttpLimits limits;
   // A design that takes longer than this is stopped and answered 503.
   std::chrono::milliseconds designTimeLimit{60000};
+  // Where the downloads are written; empty for $TMPDIR, or /tmp.
+  std::string scratchBase;
 };
-
-// Requests larger than this (request line, headers and body) are refused
-// with 413.
-constexpr size_t kMostRequestBytes = size_t{64} * 1024;
 
 class WebServer {
  public:
@@ -46,8 +45,12 @@ class WebServer {
   // "http://127.0.0.1:8080/"
   std::string Url() const;
 
-  // Answers requests until Stop; returns once every request has ended.
-  void Run();
+  // Answers requests until Stop; returns once every connection is closed
+  // and every design has ended, true, or false when a design was still busy
+  // a second after the stop (HttpServer::Run).
+  bool Run();
+  // Removes every file the server has written; safe from any thread.
+  void RemoveScratchFiles();
   // Safe from any thread, also before Run.
   void Stop();
 

@@ -1,50 +1,81 @@
 // `kalvorden serve` as a shell starts it: the built program in its own
 // process, its URL read from standard output, stopped by a signal.
 
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <httplib.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "driver/serve_command.h"
 #include "tests/support/run_binary.h"
+#include "tests/web/http_test_client.h"
 
 extern char** environ;
 
 namespace {
 
+// The largest run the page takes: five values in each list, 3125 cases.
+constexpr const char* kLargestRun =
+    "wheel-load=60&wheel-load=70&wheel-load=80&wheel-load=90&wheel-load=100"
+    "&top-cover=50&top-cover=60&top-cover=65&top-cover=70&top-cover=75"
+    "&paving=1&paving=1.5&paving=2&paving=2.5&paving=3"
+    "&fs=150&fs=160&fs=170&fs=180&fs=190&fc=8&fc=9&fc=10&fc=11&fc=12";
+
+using kalvorden::testing::HttpGet;
+using kalvorden::testing::HttpReply;
+using kalvorden::testing::HttpTestConnection;
 using kalvorden::testing::RunBinary;
 using kalvorden::testing::RunOptions;
 using kalvorden::testing::TempDir;
 
 // The program running `serve` with `arguments`, its standard output on a
-// pipe.
+// pipe, with `environment` ("NAME=value") added to the test's own. With a
+// `shellPrefix`, a shell runs it (`ulimit -f 1; exec "$0" serve ...`).
 class ServeProcess {
  public:
-  explicit ServeProcess(const std::vector<std::string>& arguments) {
+  explicit ServeProcess(const std::vector<std::string>& arguments,
+                        const std::vector<std::string>& environment = {},
+                        const std::string& shellPrefix = {}) {
     int pipeEnds[2];
     if (pipe2(pipeEnds, O_CLOEXEC) != 0) {
       return;
     }
     std::vector<std::string> words = {KALVORDEN_BINARY, "serve"};
     words.insert(words.end(), arguments.begin(), arguments.end());
+    if (!shellPrefix.empty()) {
+      words.insert(words.begin(), {"/bin/sh", "-c", shellPrefix + " exec \"$0\" \"$@\""});
+    }
     std::vector<char*> argv;
     for (std::string& word : words) {
       argv.push_back(word.data());
     }
     argv.push_back(nullptr);
+    std::vector<std::string> variables = environment;
+    for (char** variable = environ; *variable != nullptr; ++variable) {
+      variables.emplace_back(*variable);
+    }
+    std::vector<char*> envp;
+    for (std::string& variable : variables) {
+      envp.push_back(variable.data());
+    }
+    envp.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) {
       pid_ = -1;
     }
     posix_spawn_file_actions_destroy(&actions);
@@ -62,22 +93,46 @@ class ServeProcess {
     }
   }
 
-  // The first line of standard output, waiting at most a minute for it.
-  std::string FirstLine() {
+  ServeProcess(const ServeProcess&) = delete;
+  ServeProcess& operator=(const ServeProcess&) = delete;
+
+  // The port of the URL on the first line of standard output, waiting at
+  // most a minute for it; 0 when the line is not such a URL.
+  int Port() {
     std::string line;
     char c = 0;
     pollfd ready = {output_, POLLIN, 0};
     while (poll(&ready, 1, 60000) == 1 && read(output_, &c, 1) == 1 && c != '\n') {
       line += c;
     }
-    return line;
+    EXPECT_EQ(line.rfind("http://127.0.0.1:", 0), 0U) << line;
+    return line.rfind("http://127.0.0.1:", 0) == 0 ? std::stoi(line.substr(17)) : 0;
   }
 
-  // Sends `signal` and returns the exit status (128 + signal if killed).
-  int StopWith(int signal) {
+  // A field of /proc/PID/status in kB ("VmHWM": the peak resident memory).
+  long StatusKilobytes(const std::string& field) const {
+    std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+      if (line.rfind(field + ":", 0) == 0) {
+        return std::stol(line.substr(field.size() + 1));
+      }
+    }
+    return -1;
+  }
+
+  // Sends `signal` and returns the exit status (128 + signal if killed, -1
+  // if the process has not ended within `limit`, when it is killed).
+  int StopWith(int signal, std::chrono::milliseconds limit = std::chrono::seconds(60)) {
     kill(pid_, signal);
+    const auto deadline = std::chrono::steady_clock::now() + limit;
     int status = 0;
-    waitpid(pid_, &status, 0);
+    while (waitpid(pid_, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > deadline) {
+        return -1;  // the destructor kills it
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     pid_ = -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   }
@@ -87,20 +142,105 @@ class ServeProcess {
   int output_ = -1;
 };
 
+// The regular files under `directory` and its subdirectories.
+size_t FilesUnder(const std::string& directory) {
+  size_t count = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(directory)) {
+    count += entry.is_regular_file() ? 1 : 0;
+  }
+  return count;
+}
+
 }  // namespace
 
 TEST(ServeCommand, PrintsItsUrlServesAndStopsOnEitherSignal) {
   for (const int signal : {SIGTERM, SIGINT}) {
     ServeProcess server({"--port", "0"});
-    const std::string url = server.FirstLine();
-    ASSERT_EQ(url.rfind("http://127.0.0.1:", 0), 0U) << url;
-    const int port = std::stoi(url.substr(17));
-    httplib::Client client("127.0.0.1", port);
-    const httplib::Result page = client.Get("/");
-    ASSERT_TRUE(page);
-    EXPECT_EQ(page->status, 200);
+    const int port = server.Port();
+    ASSERT_GT(port, 0);
+    EXPECT_EQ(HttpGet(port, "/").status, 200);
     EXPECT_EQ(server.StopWith(signal), 0) << signal;
   }
+}
+
+// 20 MB of short header lines in one request: refused with 413 as soon as
+// the request limit is reached, and the server's peak resident memory grows
+// by less than the request limit's worth of megabytes, not by the flood's.
+TEST(ServeCommand, AHeaderFloodIsRefusedWithinBoundedMemory) {
+  ServeProcess server({"--port", "0"});
+  const int port = server.Port();
+  ASSERT_GT(port, 0);
+  ASSERT_EQ(HttpGet(port, "/").status, 200);
+  const long before = server.StatusKilobytes("VmHWM");
+  ASSERT_GT(before, 0);
+
+  HttpTestConnection flood(port);
+  std::string lines;
+  for (int i = 0; i < 4096; ++i) {
+    lines += "a: b\r\n";
+  }
+  flood.Send("GET / HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) + "\r\n");
+  for (size_t sent = 0; sent < size_t{20} * 1024 * 1024 && flood.Send(lines);
+       sent += lines.size()) {
+  }
+  EXPECT_EQ(flood.Read(std::chrono::seconds(10)).status, 413);
+  const long after = server.StatusKilobytes("VmHWM");
+  EXPECT_LT(after - before, 4096) << before << " kB before, " << after << " kB after";
+  EXPECT_EQ(HttpGet(port, "/").status, 200);
+  EXPECT_EQ(server.StopWith(SIGTERM), 0);
+}
+
+// SIGTERM while clients trickle requests, while a 3125-case PDF is being
+// designed and while a 36 MB report is half sent: the server ends with
+// status 0 within 2 s, the report's client sees its transfer broken (fewer
+// bytes than the length it was promised), the PDF's client no answer at
+// all, and no scratch file is left.
+TEST(ServeCommand, SigtermEndsEveryTransferAndLeavesNothing) {
+  const TempDir scratch;
+  ServeProcess server({"--port", "0"}, {"TMPDIR=" + scratch.path()});
+  const int port = server.Port();
+  ASSERT_GT(port, 0);
+  const std::string host = "Host: 127.0.0.1:" + std::to_string(port) + "\r\n\r\n";
+  std::vector<std::unique_ptr<HttpTestConnection>> tricklers;
+  for (int i = 0; i < 20; ++i) {
+    tricklers.push_back(std::make_unique<HttpTestConnection>(port));
+    tricklers.back()->Send("GET / HT");
+  }
+  HttpTestConnection report(port);
+  report.Send(std::string("GET /download/report.rpt?") + kLargestRun + " HTTP/1.1\r\n" + host);
+  const HttpReply head = report.Read(std::chrono::seconds(60), true);  // the head only
+  ASSERT_EQ(head.status, 200);
+  HttpTestConnection pdf(port);
+  pdf.Send(std::string("GET /download/report.pdf?") + kLargestRun + " HTTP/1.1\r\n" + host);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+
+  const auto signalled = std::chrono::steady_clock::now();
+  EXPECT_EQ(server.StopWith(SIGTERM, std::chrono::seconds(10)), 0);
+  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - signalled).count(),
+            2.0);
+  const long length = std::stol(head.Header("Content-Length"));
+  const long received = report.ReadUntilClosed(std::chrono::seconds(5));
+  EXPECT_GE(received, 0);
+  EXPECT_LT(received, length);
+  EXPECT_EQ(pdf.Read(std::chrono::seconds(5)).status, 0);
+  EXPECT_EQ(FilesUnder(scratch.path()), 0U);
+}
+
+// A download that cannot be written (here: past the file size limit the
+// shell set) is answered 500 with the reason, and without the path of the
+// server's scratch directory.
+TEST(ServeCommand, AFailedDownloadShowsNoServerPath) {
+  const TempDir scratch;
+  ServeProcess server({"--port", "0"}, {"TMPDIR=" + scratch.path()}, "ulimit -f 1;");
+  const int port = server.Port();
+  ASSERT_GT(port, 0);
+  const HttpReply failed = HttpGet(port, std::string("/download/report.rpt?") + kLargestRun);
+  EXPECT_EQ(failed.status, 500);
+  EXPECT_NE(failed.body.find("File too large"), std::string::npos) << failed.body;
+  EXPECT_EQ(failed.body.find(scratch.path()), std::string::npos) << failed.body;
+  EXPECT_EQ(failed.body.find("kalvorden-serve"), std::string::npos) << failed.body;
+  EXPECT_EQ(server.StopWith(SIGTERM), 0);
+  EXPECT_EQ(FilesUnder(scratch.path()), 0U);
 }
 
 TEST(ServeCommand, APortInUseEndsWithStatus69) {

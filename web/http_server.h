@@ -1,0 +1,85 @@
+#pragma once
+
+// The HTTP layer of `kalvorden serve`: connections, their limits and
+// deadlines, pipelining and the stop. It is written for clients that do not
+// play fair:
+// - memory: a request is read into one buffer of at most `mostRequestBytes`
+//   and only the fields the site uses are kept, so a flood of header lines
+//   is refused (413) when the buffer is full, whatever follows;
+// - time: the whole request must arrive within `requestTime` however slowly
+//   it trickles (408), and each piece of an answer must be taken within
+//   `sendTime`;
+// - threads: one thread serves every connection without ever blocking, so a
+//   slow client costs a socket and a buffer, never a thread; designs run on
+//   `concurrentDesigns` workers of their own, and one that cannot start
+//   within `designWait` is answered 503 by the connection thread;
+// - order: a connection reads its next request only after it has answered
+//   the last, so pipelined requests are answered in the order sent;
+// - stop: every connection is reset, running designs are told to stop and
+//   queued ones are dropped: a client never gets a status line whose body
+//   will not come in full.
+
+#include <chrono>
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "web/http_message.h"
+
+namespace kalvorden {
+
+struct HttpLimits {
+  size_t mostRequestBytes = size_t{64} * 1024;  // request line, fields and body: 413
+  size_t mostTargetBytes = size_t{8} * 1024;    // the request target: 414
+  std::chrono::milliseconds requestTime{10000};
+  std::chrono::milliseconds sendTime{30000};
+  // Connections beyond this are closed as soon as they are accepted.
+  size_t mostConnections = 512;
+  int concurrentDesigns = 2;
+  std::chrono::milliseconds designWait{5000};
+  // How long a stop waits for the designs to see it (see Run).
+  std::chrono::milliseconds stopTime{1000};
+};
+
+// What the HTTP layer serves. Answer and Refusal are called on the
+// connection thread and must not block; a design closure runs on a worker.
+class HttpSite {
+ public:
+  virtual ~HttpSite() = default;
+  virtual HttpAnswer Answer(const HttpRequest& request) = 0;
+  // The page of a refusal the HTTP layer makes itself: 400, 408, 413, 414,
+  // 500 (a handler that failed), 503 (no design worker came free in time).
+  virtual HttpResponse Refusal(int status) const = 0;
+  // Fields every response carries (the security headers).
+  virtual const std::vector<std::pair<std::string, std::string>>& CommonHeaders() const = 0;
+};
+
+class HttpServer {
+ public:
+  HttpServer(HttpSite& site, const HttpLimits& limits);
+  ~HttpServer();
+  HttpServer(const HttpServer&) = delete;
+  HttpServer& operator=(const HttpServer&) = delete;
+
+  // Binds `address` (an address, or a name that resolves to one) and
+  // `port` (0: a free one) and listens. False, with `error` set, when that
+  // is not possible.
+  bool Listen(const std::string& address, int port, std::string& error);
+  int port() const;
+
+  // Serves until Stop; returns once every connection is closed and every
+  // design worker has ended, true, or, false, when a worker was still in a
+  // part of a design that does not stop at once (a PDF's index) `stopTime`
+  // after the stop. The caller may then end the process without it.
+  bool Run();
+  // Safe from any thread, also before Run.
+  void Stop();
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace kalvorden

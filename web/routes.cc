@@ -1,0 +1,100 @@
+#include "web/routes.h"
+
+#include "web/html_page.h"
+
+namespace kalvorden {
+namespace {
+
+// The page's script is its own file (script-src 'self'); the style sheet
+// and the charts need inline style.
+constexpr std::string_view kContentSecurityPolicy =
+    "default-src 'none'; script-src 'self'; style-src 'self' 'unsafe-inline'; img-src 'self'; "
+    "form-action 'self'; base-uri 'none'; frame-ancestors 'none'";
+
+constexpr int kRetryAfterSeconds = 5;
+
+HttpAnswer Refused(const Router& router, int status) {
+  return {router.Refusal(status), nullptr};
+}
+
+}  // namespace
+
+HttpResponse HtmlResponse(int status, std::string html) {
+  HttpResponse response;
+  response.status = status;
+  response.SetHeader("Content-Type", "text/html; charset=utf-8");
+  response.body = std::move(html);
+  return response;
+}
+
+HttpAnswer Router::Answer(const HttpRequest& request) {
+  if (!AcceptsHost(request.host, identity_)) {
+    return Refused(*this, 421);
+  }
+  if (IsCrossSite(request, identity_)) {
+    return Refused(*this, 403);
+  }
+  for (const Route& route : routes_) {
+    if (route.path != request.path) {
+      continue;
+    }
+    if (request.method != "GET" && request.method != "HEAD") {
+      return Refused(*this, 405);
+    }
+    return route.handler(request);
+  }
+  return Refused(*this, 404);
+}
+
+HttpResponse Router::Refusal(int status) const {
+  switch (status) {
+    case 400:
+      return HtmlResponse(status, MessagePage("Bad request", "The request could not be read."));
+    case 403:
+      return HtmlResponse(status,
+                          MessagePage("Refused",
+                                      "Requests sent by another web site are refused. To open "
+                                      "this address, type or paste it into the address bar."));
+    case 404:
+      return HtmlResponse(status, MessagePage("Not found", "There is no such page."));
+    case 405: {
+      HttpResponse response =
+          HtmlResponse(status, MessagePage("Method not allowed", "This page answers GET only."));
+      response.SetHeader("Allow", "GET, HEAD");
+      return response;
+    }
+    case 408:
+      return HtmlResponse(status, MessagePage("Too slow", "The request did not arrive in time."));
+    case 413:
+      return HtmlResponse(status,
+                          MessagePage("Request too large", "Requests are limited to 64 KB."));
+    case 414:
+      return HtmlResponse(status,
+                          MessagePage("Address too long", "Addresses are limited to 8 KB."));
+    case 421:
+      return HtmlResponse(
+          status, MessagePage("Wrong address", "This server answers only under its own address."));
+    case 503: {
+      HttpResponse response = HtmlResponse(
+          status,
+          MessagePage("Busy", "The server is designing for other requests. Try again shortly."));
+      response.SetHeader("Retry-After", std::to_string(kRetryAfterSeconds));
+      return response;
+    }
+    default:
+      return HtmlResponse(500, MessagePage("Server error", "The request could not be answered."));
+  }
+}
+
+const std::vector<std::pair<std::string, std::string>>& Router::CommonHeaders() const {
+  static const std::vector<std::pair<std::string, std::string>> headers = {
+      {"Content-Security-Policy", std::string(kContentSecurityPolicy)},
+      {"X-Content-Type-Options", "nosniff"},
+      {"Referrer-Policy", "no-referrer"},
+      {"X-Frame-Options", "DENY"},
+      {"Cache-Control", "no-store"},
+  };
+  return headers;
+}
+
+}  // namespace kalvorden
