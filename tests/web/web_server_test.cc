@@ -267,17 +267,10 @@ TEST_F(WebServerTest, ForeignHostsAndCrossSiteRequests) {
   const std::tuple<std::string, std::vector<std::string>, int> cases[] = {
       {"/", {"Host: attacker.example:" + portText}, 421},
       {"/", {"Host: LOCALHOST:" + portText}, 200},
-      {"/", {"Host: [::1]:" + portText}, 200},
-      {"/", {"Host: 127.0.0.1:1"}, 421},
       {design, {"Origin: http://evil.example", "Sec-Fetch-Site: cross-site"}, 403},
-      {design, {"Sec-Fetch-Site: cross-site"}, 403},
       {design, {"Origin: http://evil.example"}, 403},
-      {design, {"Origin: null"}, 403},
-      {design, {"Sec-Fetch-Site: same-site"}, 403},
       {design, {"Origin: http://127.0.0.1:" + portText, "Sec-Fetch-Site: same-origin"}, 200},
-      {design, {"Origin: http://localhost:" + portText}, 200},
       {design, {"Sec-Fetch-Site: none"}, 200},
-      {"/", {"Sec-Fetch-Site: cross-site"}, 403},
   };
   // clang-format on
   for (const auto& [target, fields, status] : cases) {
