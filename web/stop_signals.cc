@@ -11,6 +11,13 @@ sigset_t BlockStopSignals() {
   sigemptyset(&signals);
   sigaddset(&signals, SIGINT);
   sigaddset(&signals, SIGTERM);
+  // A hangup (the terminal closed) ends the server as the others do, so
+  // its files go with it; unless the server was started with it ignored
+  // (nohup), which a blocked signal would no longer be.
+  struct sigaction hangup {};
+  if (sigaction(SIGHUP, nullptr, &hangup) == 0 && hangup.sa_handler != SIG_IGN) {
+    sigaddset(&signals, SIGHUP);
+  }
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
   return signals;
 }

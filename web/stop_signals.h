@@ -1,6 +1,6 @@
 #pragma once
 
-// SIGINT and SIGTERM as a request to stop the server. Nothing runs in a
+// SIGINT, SIGTERM and SIGHUP as a request to stop the server. Nothing runs in a
 // signal handler: the signals are blocked in every thread and taken by one
 // thread with sigtimedwait, which then calls an ordinary function. They stay
 // blocked until the process ends, so a second signal cannot cut the orderly
@@ -14,9 +14,9 @@
 
 namespace kalvorden {
 
-// Blocks SIGINT and SIGTERM in the calling thread, and so in every thread it
-// starts afterwards: call it before any other thread exists. Returns the
-// set, for the watcher.
+// Blocks SIGINT, SIGTERM and (unless ignored) SIGHUP in the calling thread,
+// and so in every thread it starts afterwards: call it before any other
+// thread exists. Returns the set, for the watcher.
 sigset_t BlockStopSignals();
 
 // Waits on a thread of its own for one of `signals` and then calls `stop`

@@ -60,7 +60,7 @@ class WebServer {
 };
 
 // Runs the server in the foreground: prints its URL on `out` when it is
-// ready, serves until SIGINT or SIGTERM, and returns 0; returns 69 after an
+// ready, serves until SIGINT, SIGTERM or SIGHUP, and returns 0; returns 69 after an
 // error line on `err` when it cannot listen.
 int RunServe(const WebServerOptions& options, FILE* out, FILE* err);
 

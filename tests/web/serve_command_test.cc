@@ -154,7 +154,7 @@ size_t FilesUnder(const std::string& directory) {
 }  // namespace
 
 TEST(ServeCommand, PrintsItsUrlServesAndStopsOnEitherSignal) {
-  for (const int signal : {SIGTERM, SIGINT}) {
+  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
     ServeProcess server({"--port", "0"});
     const int port = server.Port();
     ASSERT_GT(port, 0);
