@@ -20,10 +20,10 @@ std::string PrintedSpan(int32_t index);
 std::string PrintedSpanOf(Quad spanLength);
 
 // The span an engineer names. `text` must be a decimal numeral (the whole
-// text) equal to one of the printed spans read as a number ("2.9", "2.900"
-// and "2.90" all name span 76). Otherwise `index` is -1 and `lower`,
-// `upper` are the two spans nearest the value (or 0 and 1 when the text is
-// not a number).
+// text) equal, as an exact decimal, to one of the printed spans ("2.9",
+// "2.900", "2.90" and "29e-1" all name span 76). Otherwise `index` is -1 and
+// `lower`, `upper` are the two spans nearest the value (or 0 and 1 when the
+// text is not a number).
 struct SpanChoice {
   int32_t index = -1;
   bool isNumber = false;
@@ -31,6 +31,28 @@ struct SpanChoice {
   int32_t upper = 1;
 };
 SpanChoice ChooseSpan(std::string_view text);
+
+// The printed row that governs a bridge's effective span: the first printed
+// span at or above it, or the span itself when it is printed. Every quantity
+// the design finds (the moment, the depth, the steel) grows with the span, so
+// the row above is safe for the span below it. The comparison is exact, digit
+// by digit, never through a binary number: 2.9000000000000000001 is above
+// 2.900 and is governed by 2.925, however close the two are in binary128.
+struct GoverningSpan {
+  bool isNumber = false;  // a decimal numeral, finite in binary128
+  // 0 for 1.000 m ... 110 for 3.750 m; -1 when the span is not a number or
+  // lies outside 1.000 to 3.750 m.
+  int32_t row = -1;
+  bool onRow = false;  // the span is the printed span of `row` exactly
+  // The span as an exact decimal without exponent, leading or trailing
+  // zeros ("2.91" for "2.910" or "291e-2"); empty when `row` is -1.
+  std::string exact;
+};
+GoverningSpan GoverningRow(std::string_view text);
+
+// Why a text is no bridge span, for its usage error: "outside the effective
+// spans 1.000 to 3.750 m" or "not a number; ...".
+std::string GoverningRowReason(const GoverningSpan& span);
 
 // Why a text names no span, for its usage error: "not one of the designed
 // spans; the nearest are 1.000 and 1.025 (the spans are ...)".
