@@ -16,6 +16,7 @@
 #include "output/report_output.h"
 #include "pdf/paper_size.h"
 #include "report/local_date_time.h"
+#include "run/project_identity.h"
 
 namespace kalvorden {
 
@@ -33,18 +34,6 @@ struct OutputKindInfo {
 // The kinds in the order outputs are written and named.
 const std::array<OutputKindInfo, kOutputKindCount>& OutputKinds();
 const OutputKindInfo& OutputKindOf(OutputKind kind);
-
-// Which bridge a run designs for and who answers for it: shown by the
-// outputs that are filed (the PDF's cover and title blocks, the web page).
-// Every field may be empty.
-struct ProjectIdentity {
-  std::string title;
-  std::string bridge;
-  std::string designer;
-  std::string checker;
-  std::string revision;
-  std::string notes;
-};
 
 // What a run tells the outputs it makes, besides the cases themselves.
 struct OutputSettings {
