@@ -28,6 +28,9 @@ constexpr int kFaultUsage = 64;  // a command line the program cannot use
 // Beyond those: a report with spans that could not be designed, and a
 // failed write to the report file.
 constexpr int kFaultDesignIncomplete = 65;
+// A project file that cannot be read, or that holds a fault: its line names
+// the file, the line and the column.
+constexpr int kFaultProjectFile = 66;
 // A part of the program that cannot be started, or a web page that cannot
 // listen.
 constexpr int kFaultUnavailable = 69;

@@ -1,0 +1,62 @@
+#include "project/project_writer.h"
+
+#include <sstream>
+
+#include <toml++/toml.h>
+
+#include "numeric/decimal.h"
+
+namespace kalvorden {
+namespace {
+
+// A TOML basic string ("..."), escaped by the TOML library: quotes,
+// backslashes and any control character; other characters stay as UTF-8.
+std::string TomlString(const std::string& text) {
+  std::ostringstream out;
+  out << toml::toml_formatter{toml::value<std::string>(text),
+                              toml::format_flags::allow_unicode_strings};
+  return out.str();
+}
+
+// A value as a TOML number. The shortest exact decimal is already TOML but
+// for a whole number beyond a 64-bit integer, which TOML cannot hold as an
+// integer: it is written with ".0", a float, whose text is read exactly.
+std::string TomlNumber(Quad value) {
+  std::string text = FullDecimal(value, FullDecimalUse::kWeb);
+  constexpr size_t kSafeIntegerDigits = 18;
+  if (text.find_first_of(".eE") == std::string::npos &&
+      text.size() - (text[0] == '-' ? 1 : 0) > kSafeIntegerDigits) {
+    text += ".0";
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string ProjectFileText(const Project& project) {
+  std::string text =
+      "# A KALVORDEN project: kalvorden --project FILE --output REPORT designs it.\n\n"
+      "[project]\n";
+  for (const IdentityFieldInfo& field : IdentityFields()) {
+    const std::string& value = project.identity.*(field.member);
+    if (!value.empty()) {
+      text += std::string(field.name) + " = " + TomlString(value) + "\n";
+    }
+  }
+  text += "\n[design]\n";
+  for (const ValueListInfo& list : ValueLists()) {
+    const ValueList& values = project.lists[static_cast<size_t>(list.id)];
+    text += std::string(list.name) + " = [";
+    for (int32_t i = 0; i < values.count; ++i) {
+      text += (i == 0 ? "" : ", ") + TomlNumber(values.values[static_cast<size_t>(i)]);
+    }
+    text += "]\n";
+  }
+  text += std::string("continuity = ") + (project.continuity ? "true" : "false") + "\n";
+  if (!project.span.empty()) {
+    text += "span = " + project.span + "\n";
+  }
+  return text;
+}
+
+}  // namespace kalvorden

@@ -1,0 +1,34 @@
+#pragma once
+
+// The design values of a run in one canonical form, and its SHA-256, so that
+// an engineer can tell at a glance that two runs designed the same values.
+//
+// The form covers what decides the numbers and the row marked: the five
+// lists in order (each value as the shortest decimal that reads back as its
+// exact binary128 value), continuity, and the bridge's span as an exact
+// decimal. It leaves out the identity texts (title, names, revision, notes):
+// mending a name does not change what was designed. So 72.5 and 72.50, keys
+// in another order and comments give one digest; any changed value, a
+// reordered list, continuity or another span give another.
+
+#include <string>
+
+#include "project/project.h"
+
+namespace kalvorden {
+
+// The canonical form: lines of ASCII, each ending in a line feed:
+//   kalvorden design values 1
+//   wheel-load 72.5 100
+//   top-cover 50
+//   paving 1.5
+//   fs 165
+//   fc 10
+//   continuity yes
+//   span 2.91            ("span none" without a span)
+std::string CanonicalDesignValues(const Project& project);
+
+// The SHA-256 of the canonical form, as 64 lowercase hexadecimal digits.
+std::string DesignValuesDigest(const Project& project);
+
+}  // namespace kalvorden

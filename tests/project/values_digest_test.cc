@@ -1,0 +1,69 @@
+// The digest of a run's values: the same values however they are written,
+// another digest for any change that changes the run.
+#include "project/values_digest.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "project/project_file.h"
+
+using namespace kalvorden;
+
+namespace {
+
+constexpr const char* kBase =
+    "[project]\ntitle = \"Bridge 12/345\"\n[design]\nwheel-load = [72.5, 100]\n"
+    "top-cover = [50]\npaving = [1.5]\nfs = [165]\nfc = [10]\ncontinuity = true\nspan = 2.91\n";
+
+std::string DigestOf(const std::string& text) {
+  Project project;
+  const Fault fault = ParseProjectText(text, "p.toml", project);
+  EXPECT_TRUE(fault.ok()) << FormatFault(fault);
+  return DesignValuesDigest(project);
+}
+
+}  // namespace
+
+TEST(ValuesDigest, SameValuesSameDigest) {
+  const std::string base = DigestOf(kBase);
+  EXPECT_EQ(base.size(), 64U);
+  EXPECT_EQ(base.find_first_not_of("0123456789abcdef"), std::string::npos);
+  const char* const sameValues[] = {
+      // other formats, other key order, comments, another identity
+      "# the same bridge\n[design]\nspan = 2.910  # m\ncontinuity = true\nfc = [10.0]\n"
+      "fs = [1.65e2]\npaving = [1.50]\ntop-cover = [50]\nwheel-load = [72.50, 100.0]\n"
+      "[project]\ntitle = \"Another title\"\nchecker = \"C. Checker\"\n",
+      "[design]\nwheel-load = [+72.5, 1e2]\ntop-cover = [5e1]\npaving = [1.5]\nfs = [165]\n"
+      "fc = [10]\ncontinuity = true\nspan = 291e-2\n",
+  };
+  for (const char* text : sameValues) {
+    EXPECT_EQ(DigestOf(text), base) << text;
+  }
+  const char* const changes[][2] = {
+      {"72.5, 100", "72.5, 100.0000000000000000000000000000001"},
+      {"72.5, 100", "100, 72.5"},
+      {"continuity = true", "continuity = false"},
+      {"span = 2.91", "span = 2.9100000000000000000000000000000000001"},
+      {"span = 2.91\n", ""},
+      {"fc = [10]", "fc = [10, 12]"},
+  };
+  for (const auto& [from, to] : changes) {
+    std::string text = kBase;
+    text.replace(text.find(from), std::string(from).size(), to);
+    EXPECT_NE(DigestOf(text), base) << to;
+  }
+}
+
+// The canonical form is pinned: a digest printed on a calculation filed
+// today must be reproducible by a later version.
+TEST(ValuesDigest, CanonicalFormIsPinned) {
+  Project project;
+  ASSERT_TRUE(ParseProjectText(kBase, "p.toml", project).ok());
+  EXPECT_EQ(CanonicalDesignValues(project),
+            "kalvorden design values 1\nwheel-load 72.5 100\ntop-cover 50\npaving 1.5\nfs 165\n"
+            "fc 10\ncontinuity yes\nspan 2.91\n");
+  // sha256sum of the same text
+  EXPECT_EQ(DesignValuesDigest(project),
+            "36640ad1bc82810cc4917ac50359aff7d57057f35ae42da88b78ebfa839884a2");
+}
