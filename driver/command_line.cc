@@ -19,7 +19,10 @@ namespace {
 // What an option does once recognised.
 enum class OptionKey : uint8_t {
   kList,
+  kProject,
+  kIdentity,
   kContinuity,
+  kNoContinuity,
   kOutput,
   kOverwrite,
   kCsv,
@@ -41,6 +44,7 @@ struct OptionRow {
   OptionKey key;
   ValueListId list;  // for kList
   std::string help;
+  int identity = 0;  // for kIdentity: the place in IdentityFields()
 };
 
 const std::vector<OptionRow>& Options() {
@@ -51,12 +55,31 @@ const std::vector<OptionRow>& Options() {
                        std::string(list.plural) + ", " + std::string(list.unit) + " (" +
                            std::string(list.note) + ")"});
     }
+    table.push_back({"project",
+                     "FILE",
+                     OptionKey::kProject,
+                     {},
+                     "values from a project file (TOML); options replace them"});
+    for (size_t i = 0; i < IdentityFields().size(); ++i) {
+      const IdentityFieldInfo& field = IdentityFields()[i];
+      table.push_back({field.name.data(),
+                       "TEXT",
+                       OptionKey::kIdentity,
+                       {},
+                       std::string(field.help),
+                       static_cast<int>(i)});
+    }
     const OptionRow others[] = {
         {"continuity",
          nullptr,
          OptionKey::kContinuity,
          {},
          "apply the continuity factor 0.8 (without it: 1.0)"},
+        {"no-continuity",
+         nullptr,
+         OptionKey::kNoContinuity,
+         {},
+         "the continuity factor 1.0, whatever the project file says"},
         {"output",
          "FILE",
          OptionKey::kOutput,
@@ -72,7 +95,11 @@ const std::vector<OptionRow>& Options() {
          "also write a PDF: an index, each case's pages and chart"},
         {"paper", "SIZE", OptionKey::kPaper, {}, "the PDF's paper: a4 (the default) or letter"},
         {"exact", nullptr, OptionKey::kExact, {}, "design every span on the exact path alone"},
-        {"span", "S", OptionKey::kSpan, {}, "(explain) the span, m, as printed: 1.000 to 3.750"},
+        {"span",
+         "S",
+         OptionKey::kSpan,
+         {},
+         "bridge span, m, 1.000 to 3.750: marks its governing row"},
         {"help", nullptr, OptionKey::kHelp, {}, "show this help and exit (also -h)"},
         {"version", nullptr, OptionKey::kVersion, {}, "show the version and exit"},
     };
@@ -94,6 +121,8 @@ constexpr std::string_view kUsageForms =
     "          [--continuity] --output FILE [--overwrite] [--csv FILE] [--text FILE]\n"
     "          [--pdf FILE [--paper a4|letter]]\n"
     "                                 no dialogue: the same design from the options\n"
+    "  kalvorden --project FILE --output FILE [--overwrite] [any option above]\n"
+    "                                 the file's design; options replace its values\n"
     "  kalvorden explain --wheel-load V --top-cover V --paving V --fs V --fc V\n"
     "            [--continuity] --span S\n"
     "                                 the calculation of one span, on standard output\n"
@@ -104,10 +133,14 @@ constexpr std::string_view kUsageForms =
 constexpr std::string_view kListHelp =
     "LIST is 1 to 5 numbers separated by commas, for example --wheel-load 72.5,80.\n"
     "Every combination of the listed values is one design case, designed for the\n"
-    "111 effective spans 1.000 m to 3.750 m. Exit status: 0 done, 64 usage error,\n"
-    "65 a case could not be designed in full, 69 the PDF or the web page could not\n"
-    "be started, 74 an output could not be written, 9, 10, 29, 30, 43 a file could\n"
-    "not be opened.\n";
+    "111 effective spans 1.000 m to 3.750 m. With --span S (a design run) each\n"
+    "case's governing row is the first printed span at or above S.\n"
+    "TEXT (--title ... --notes) is one line of UTF-8 text, without control\n"
+    "characters, for the PDF and the web page.\n"
+    "Exit status: 0 done, 64 usage error, 65 a case could not be designed in full,\n"
+    "66 the project file could not be read or holds a fault, 69 the PDF or the web\n"
+    "page could not be started, 74 an output could not be written, 9, 10, 29, 30, 43\n"
+    "a file could not be opened.\n";
 
 std::string OptionName(const OptionRow& row) {
   return std::string("--") + row.name;
@@ -158,6 +191,12 @@ Fault CheckExplain(const CommandLine& line) {
   notHere = line.textFile.empty() ? notHere : "--text";
   notHere = line.pdfFile.empty() ? notHere : "--pdf";
   notHere = line.paperGiven ? "--paper" : notHere;
+  notHere = line.projectFile.empty() ? notHere : "--project";
+  std::string identity;
+  for (size_t i = 0; i < IdentityFields().size(); ++i) {
+    identity = line.identityGiven[i] ? "--" + std::string(IdentityFields()[i].name) : identity;
+  }
+  notHere = identity.empty() ? notHere : identity.c_str();
   if (notHere != nullptr) {
     return UsageFault(std::string("option ") + notHere,
                       "not with explain (the sheet goes to standard output)");
@@ -170,26 +209,27 @@ Fault CheckCombination(const CommandLine& line) {
   if (line.command == Command::kExplain) {
     return CheckExplain(line);
   }
-  if (line.spanIndex >= 0) {
-    return UsageFault("option --span", "only with explain");
-  }
   const bool dialogue = line.UsesDialogue();
   if (!dialogue) {
     // The table lists the five in the dialogue's order: the first missing
-    // one is named.
+    // one is named. A project file gives all five itself.
     for (const OptionRow& row : Options()) {
-      if (row.key == OptionKey::kList && !line.listGiven[static_cast<int>(row.list)]) {
+      if (line.projectFile.empty() && row.key == OptionKey::kList &&
+          !line.listGiven[static_cast<int>(row.list)]) {
         return UsageFault("option " + OptionName(row) + " missing",
                           "the five list options go together");
       }
     }
     if (line.reportFile.empty()) {
-      return UsageFault("option --output missing", "the list options need a report file");
+      return UsageFault("option --output missing", line.projectFile.empty()
+                                                       ? "the list options need a report file"
+                                                       : "a project run needs a report file");
     }
   } else {
     const char* dialogueOnly = line.reportFile.empty() ? nullptr : "--output";
     dialogueOnly = line.overwrite ? "--overwrite" : dialogueOnly;
-    dialogueOnly = line.continuity ? "--continuity" : dialogueOnly;
+    dialogueOnly = line.continuityGiven ? (line.continuity ? "--continuity" : "--no-continuity")
+                                        : dialogueOnly;
     if (dialogueOnly != nullptr) {
       return UsageFault(std::string("option ") + dialogueOnly,
                         "only with the five list options (the dialogue asks for it)");
@@ -220,8 +260,25 @@ Fault ApplyOption(const OptionRow& row, const char* value, CommandLine& line) {
       break;
     }
     case OptionKey::kContinuity:
-      line.continuity = true;
+    case OptionKey::kNoContinuity:
+      line.continuity = row.key == OptionKey::kContinuity;
+      line.continuityGiven = true;
       break;
+    case OptionKey::kProject:
+      if (text.empty()) {
+        return UsageFault("option --project", "the file name is empty");
+      }
+      line.projectFile = text;
+      break;
+    case OptionKey::kIdentity: {
+      const IdentityFieldInfo& field = IdentityFields()[static_cast<size_t>(row.identity)];
+      if (const std::string why = IdentityTextFault(field, text); !why.empty()) {
+        return UsageFault("option " + OptionName(row), "the text " + why);
+      }
+      line.identity.*(field.member) = text;
+      line.identityGiven[static_cast<size_t>(row.identity)] = true;
+      break;
+    }
     case OptionKey::kOutput:
     case OptionKey::kCsv:
     case OptionKey::kText:
@@ -258,11 +315,13 @@ Fault ApplyOption(const OptionRow& row, const char* value, CommandLine& line) {
       line.exact = true;
       break;
     case OptionKey::kSpan: {
-      const SpanChoice choice = ChooseSpan(text.c_str());
-      if (choice.index < 0) {
-        return UsageFault("option --span " + QuoteName(text), SpanChoiceReason(choice));
+      const GoverningSpan span = GoverningRow(text);
+      if (span.row < 0) {
+        return UsageFault("option --span " + QuoteName(text), GoverningRowReason(span));
       }
-      line.spanIndex = choice.index;
+      line.spanIndex = span.row;
+      line.span = span.exact;
+      line.spanOnRow = span.onRow;
       break;
     }
     case OptionKey::kHelp:
@@ -296,6 +355,9 @@ Fault FindOutputsNamingOneFile(const CommandLine& line,
 }
 
 bool CommandLine::UsesDialogue() const {
+  if (!projectFile.empty()) {
+    return false;
+  }
   for (const bool given : listGiven) {
     if (given) {
       return false;

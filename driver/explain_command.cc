@@ -11,7 +11,11 @@
 namespace kalvorden {
 
 int RunExplain(const ExplainRequest& request, std::FILE* output, std::FILE* errors) {
-  const CalculationSheet sheet = WriteCalculationSheet(request.values, request.spanIndex);
+  CalculationSheet sheet = WriteCalculationSheet(request.values, request.spanIndex);
+  if (!request.governedSpan.empty()) {
+    sheet.text.insert(0, "span " + request.governedSpan + " m is governed by the printed row " +
+                             PrintedSpan(request.spanIndex) + " m; the sheet shows that row\n");
+  }
   errno = 0;
   const size_t written = std::fwrite(sheet.text.data(), 1, sheet.text.size(), output);
   if (written != sheet.text.size() || std::fflush(output) != 0 || std::ferror(output) != 0) {

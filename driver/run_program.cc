@@ -14,9 +14,11 @@
 #include "driver/complete_program.h"
 #include "driver/dialogue.h"
 #include "driver/explain_command.h"
+#include "driver/project_options.h"
 #include "numeric/decimal.h"
 #include "output/interrupt_cleanup.h"
 #include "output/pending_file.h"
+#include "project/values_digest.h"
 #include "report/printed_span.h"
 #include "run/design_run.h"
 #include "run/output_factory.h"
@@ -140,28 +142,35 @@ std::string Count(int64_t count, const std::string& noun) {
 
 // The line that ends a run from options: every file written, with the
 // pages of those that have pages, and the cases.
-std::string SummaryLine(const RunOutputs& outputs, const DesignRunSummary& summary) {
+std::string SummaryLine(const RunOutputs& outputs, const DesignRunSummary& summary,
+                        const OutputSettings& settings) {
   std::string written;
   for (size_t i = 0; i < outputs.labels.size(); ++i) {
     const int64_t pages = outputs.all[i]->pageCount();
     written += (i == 0 ? "" : ", ") + outputs.labels[i] +
                (pages > 0 ? " (" + Count(pages, "page") + ")" : "");
   }
-  return "kalvorden: wrote " + written + ": " + Count(summary.designCases, "design case") + ", " +
-         std::to_string(summary.undesignedCases) + " not designed in full";
+  std::string line = "kalvorden: wrote " + written + ": " +
+                     Count(summary.designCases, "design case") + ", " +
+                     std::to_string(summary.undesignedCases) + " not designed in full";
+  if (settings.governingRow >= 0) {
+    line += "; bridge span " + settings.spanText + " m, governing row " +
+            PrintedSpan(settings.governingRow) + " m";
+  }
+  return line;
 }
 
 // The dialogue's closing line is the program's own; a run from options ends
 // with its summary. Spans that could not be designed make neither a normal
 // end: status 65, and the dialogue says so in its line.
 int EndRun(Console& console, const DesignRunResult& result, const RunOutputs& outputs,
-           bool dialogue) {
+           const OutputSettings& settings, bool dialogue) {
   if (!result.fault.ok()) {
     return EndConsoleWithFault(console, result.fault);
   }
   const DesignRunSummary& summary = result.summary;
   if (!dialogue) {
-    WriteConsoleMessage(console, SummaryLine(outputs, summary));
+    WriteConsoleMessage(console, SummaryLine(outputs, summary, settings));
   } else if (summary.undesignedCases == 0) {
     WriteConsoleMessage(console, kNormalTermination);
   } else {
@@ -206,6 +215,12 @@ int RunDesign(const CommandLine& line, Console& console, const ClockReader& read
   OutputSettings settings;
   settings.now = readClock();
   settings.paper = line.paper;
+  settings.project = line.identity;
+  settings.spanText = line.span;
+  settings.governingRow = line.spanIndex;
+  if (!line.UsesDialogue()) {
+    settings.digest = DesignValuesDigest(ProjectOf(line));
+  }
   RunOutputs outputs;
   if (Fault fault = MakeOutputs(line, settings, OutputFactory(parts.makePdf), console, outputs);
       !fault.ok()) {
@@ -226,7 +241,7 @@ int RunDesign(const CommandLine& line, Console& console, const ClockReader& read
   }
   const DesignRunResult result =
       DesignIntoOutputs(inputs, outputs.all, DesignOptions{.exact = line.exact});
-  return EndRun(console, result, outputs, line.UsesDialogue());
+  return EndRun(console, result, outputs, settings, line.UsesDialogue());
 }
 
 }  // namespace
@@ -252,10 +267,16 @@ int RunKalvorden(std::span<char* const> arguments, Console& console, const Clock
     case Command::kVersion:
       return ShowText(console, VersionText() + "\n");
     case Command::kExplain:
-      return RunExplain({CaseValuesOf(DesignInputsOf(line.lists, line.continuity)), line.spanIndex},
+      return RunExplain({CaseValuesOf(DesignInputsOf(line.lists, line.continuity)), line.spanIndex,
+                         line.spanOnRow ? std::string() : line.span},
                         console.output, console.errors);
     case Command::kDesign:
       break;
+  }
+  if (!line.projectFile.empty()) {
+    if (Fault fault = FillFromProjectFile(line); !fault.ok()) {
+      return EndConsoleWithFault(console, fault);
+    }
   }
   return RunDesign(line, console, readClock, parts);
 }

@@ -108,6 +108,24 @@ TEST(ParseCommandLine, AcceptedForms) {
       Parse(WithLists({"--output", "r", "--pdf", "r.pdf", "--paper", "letter"}), line).ok());
   EXPECT_EQ(line.paper, kalvorden::PaperSize::kLetter);
 
+  // A project file gives the values; the options given replace its own.
+  ASSERT_TRUE(Parse({"--project", "p.toml", "--output", "r", "--fc", "12", "--no-continuity",
+                     "--designer", "J\xC3\xBCrgen", "--span", "2.9100"},
+                    line)
+                  .ok());
+  EXPECT_FALSE(line.UsesDialogue());
+  EXPECT_EQ(line.projectFile, "p.toml");
+  EXPECT_TRUE(line.listGiven[4] && !line.listGiven[0]);
+  EXPECT_TRUE(line.continuityGiven && !line.continuity);
+  EXPECT_TRUE(line.identityGiven[2] && !line.identityGiven[0]);
+  EXPECT_EQ(line.identity.designer, "J\xC3\xBCrgen");
+  EXPECT_EQ(line.span, "2.91");
+  EXPECT_EQ(line.spanIndex, 77);  // 2.925
+  // The bridge's span and the identity go with the dialogue too.
+  ASSERT_TRUE(Parse({"--span", "2.9", "--title", "Deck"}, line).ok());
+  EXPECT_TRUE(line.UsesDialogue());
+  EXPECT_TRUE(line.spanOnRow && line.spanIndex == 76);
+
   for (const char* help : {"--help", "--he"}) {
     ASSERT_TRUE(Parse({help, "--fs", "x"}, line).ok()) << help;
     EXPECT_EQ(line.command, Command::kHelp);
@@ -150,6 +168,19 @@ TEST(ParseCommandLine, UsageErrorsNameTheOptionOrValue) {
       {WithLists({"--output", "r", "--pdf", "r"}), "options --output and --pdf: both name \"r\""},
       {WithLists({"--output", "r", "extra"}),
        "unexpected argument \"extra\": see kalvorden --help"},
+      {{"--project", "p.toml"}, "option --output missing: a project run needs a report file"},
+      {{"--project", ""}, "option --project: the file name is empty"},
+      {{"--no-continuity"},
+       "option --no-continuity: only with the five list options (the dialogue asks for it)"},
+      {WithLists({"--output", "r", "--span", "3.76"}),
+       "option --span \"3.76\": outside the effective spans the design covers, 1.000 to 3.750 m"},
+      {WithLists({"--output", "r", "--checker", "B.\tChecker"}),
+       "option --checker: the text holds a control character (a line break, a tab or the like): "
+       "one line of text"},
+      {WithLists({"--output", "r", "--title", "\xC3("}),
+       "option --title: the text is not valid UTF-8"},
+      {WithLists({"--output", "r", "--revision", std::string(21, 'A')}),
+       "option --revision: the text is longer than 20 characters"},
   };
   for (const auto& [arguments, message] : cases) {
     CommandLine line;
@@ -162,9 +193,12 @@ TEST(ParseCommandLine, UsageErrorsNameTheOptionOrValue) {
 TEST(UsageText, ListsEveryOption) {
   const std::string text = UsageText();
   for (const char* option :
-       {"--wheel-load LIST", "--top-cover LIST", "--paving LIST", "--fs LIST", "--fc LIST",
-        "--continuity", "--output FILE", "--overwrite", "--csv FILE", "--text FILE", "--pdf FILE",
-        "--paper SIZE", "--exact", "--help", "--version"}) {
+       {"--wheel-load LIST", "--top-cover LIST", "--paving LIST",   "--fs LIST",
+        "--fc LIST",         "--continuity",     "--output FILE",   "--overwrite",
+        "--csv FILE",        "--text FILE",      "--pdf FILE",      "--paper SIZE",
+        "--exact",           "--help",           "--version",       "--project FILE",
+        "--title TEXT",      "--bridge TEXT",    "--designer TEXT", "--checker TEXT",
+        "--revision TEXT",   "--notes TEXT",     "--no-continuity", "--span S"}) {
     EXPECT_NE(text.find(std::string("\n  ") + option + " "), std::string::npos) << option;
   }
   size_t start = 0;

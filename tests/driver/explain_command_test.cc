@@ -41,7 +41,7 @@ TEST(RunExplain, StatusAndLineForEachOutcome) {
     std::FILE* errors = std::tmpfile();
     ASSERT_NE(output, nullptr);
     ASSERT_NE(errors, nullptr);
-    EXPECT_EQ(RunExplain(ExplainRequest{c.values, 76}, output, errors), c.status);
+    EXPECT_EQ(RunExplain(ExplainRequest{c.values, 76, {}}, output, errors), c.status);
     EXPECT_EQ(Contents(errors), c.error);
     if (!c.fullDevice) {
       EXPECT_EQ(Contents(output), WriteCalculationSheet(c.values, 76).text);

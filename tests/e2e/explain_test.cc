@@ -104,9 +104,9 @@ TEST(Explain, UsageErrorsNameTheProblem) {
   const std::vector<std::string> v = {"72.5", "50", "1.5", "165", "10"};
   // clang-format off
   const struct { std::vector<std::string> arguments; const char* names; } cases[] = {
-      {Explain(v, "1.010"), "1.000 and 1.025"}, {Explain(v, "0.5"), "1.000 and 1.025"},
-      {Explain(v, "4"), "3.725 and 3.750"}, {Explain(v, "garbage"), "garbage"},
-      {Explain(v, "2.9125"), "2.900 and 2.925"}, {Explain(v, ""), "--span"},
+      {Explain(v, "0.5"), "\"0.5\": outside the effective spans the design covers, 1.000 to 3.750 m"},
+      {Explain(v, "3.7500001"), "1.000 to 3.750 m"}, {Explain(v, "garbage"), "garbage"},
+      {Explain(v, ""), "--span"},
       {Explain({"72.5", "50", "1.5", "165"}, "2.900"), "--fc"},
       {Explain({"72.5", "50", "1.5", "165", "10,12"}, "2.900"), "--fc"},
       {Explain({"72.5", "50", "1.5x", "165", "10"}, "2.900"), "--paving"},
@@ -114,8 +114,8 @@ TEST(Explain, UsageErrorsNameTheProblem) {
       {Explain({"72.5", "", "1.5", "165", "10"}, "2.900"), "--top-cover"},
       {Explain({"72.5,80", "50", "1.5", "165", "10"}, "2.900"), "--wheel-load: explain takes one"},
       {Explain({"72.5", "50", "1.5", "165", "10", "--output=r.rpt"}, "2.900"), "--output"},
-      {{"--wheel-load", "72.5", "--top-cover", "50", "--paving", "1.5", "--fs", "165", "--fc", "10",
-        "--output", "r.rpt", "--span", "2.900"}, "--span: only with explain"}};
+      {Explain({"72.5", "50", "1.5", "165", "10", "--designer=A"}, "2.900"), "--designer: not with"},
+      {Explain({"72.5", "50", "1.5", "165", "10", "--project=p.toml"}, "2.900"), "--project: not"}};
   // clang-format on
   for (const auto& c : cases) {
     const RunResult run = RunExplainCommand(c.arguments);
@@ -124,5 +124,29 @@ TEST(Explain, UsageErrorsNameTheProblem) {
     EXPECT_EQ(run.out, "");
     EXPECT_NE(run.err.find(c.names), std::string::npos) << run.err;
     EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+  }
+}
+
+// A span between two printed spans shows the sheet of the row that governs
+// it, after a line that says so; a printed span shows its sheet alone.
+TEST(Explain, SpanBetweenRowsShowsItsGoverningRow) {
+  const std::vector<std::string> v = {"72.5", "50", "1.5", "165", "10"};
+  const RunResult printed = RunExplainCommand(Explain(v, "2.925"));
+  ASSERT_EQ(printed.exitStatus, 0) << printed.err;
+  EXPECT_EQ(printed.out.rfind("CALCULATION SHEET", 0), 0U);
+  const struct {
+    const char* span;
+    const char* row;
+  } cases[] = {{"2.91", "2.925"}, {"2.9000000000000000001", "2.925"}, {"2.9", "2.900"}};
+  for (const auto& c : cases) {
+    const RunResult run = RunExplainCommand(Explain(v, c.span));
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    if (std::string(c.row) == "2.925") {
+      EXPECT_EQ(run.out, "span " + std::string(c.span) + " m is governed by the printed row " +
+                             c.row + " m; the sheet shows that row\n" + printed.out);
+    } else {
+      EXPECT_EQ(run.out.rfind("CALCULATION SHEET", 0), 0U) << c.span;
+      EXPECT_NE(run.out, printed.out);
+    }
   }
 }

@@ -1,0 +1,80 @@
+// `kalvorden --project FILE` run as a user runs it: the file's values give
+// the same report as the same values given as options, an option given
+// replaces the file's value, and a faulty file ends the run before any
+// output exists.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/run_binary.h"
+
+using namespace kalvorden::testing;
+
+namespace {
+
+constexpr const char* kProject =
+    "[project]\ntitle = \"Deck slab, Bridge 12/345 over the Orr\"\nbridge = \"12/345\"\n"
+    "designer = \"A. Designer\"\n\n[design]\nwheel-load = [72.5, 100]\ntop-cover = [50]\n"
+    "paving = [1.5]\nfs = [165]\nfc = [10]\ncontinuity = true\nspan = 2.91\n";
+
+std::vector<std::string> Lists(const char* wheelLoads, const char* concreteStresses) {
+  return {"--wheel-load", wheelLoads, "--top-cover", "50",   "--paving",
+          "1.5",          "--fs",     "165",         "--fc", concreteStresses};
+}
+
+std::vector<std::string> Join(std::vector<std::string> a, const std::vector<std::string>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+}  // namespace
+
+TEST(ProjectRun, OptionsGivenReplaceTheFilesValues) {
+  const std::vector<std::string> project = {"--project", "p.toml", "--output", "p.rpt"};
+  const std::vector<std::string> options = {"--output", "o.rpt"};
+  // clang-format off
+  const struct { std::vector<std::string> replacing, same; const char* summary; } cases[] = {
+      {{}, Join(Lists("72.5,100", "10"), {"--continuity"}),
+       "2 design cases, 0 not designed in full; bridge span 2.91 m, governing row 2.925 m"},
+      {{"--wheel-load", "80", "--no-continuity", "--span", "2.900"}, Lists("80", "10"),
+       "1 design case, 0 not designed in full; bridge span 2.9 m, governing row 2.900 m"},
+      {{"--fc", "12,8", "--title", "Another"}, Join(Lists("72.5,100", "12,8"), {"--continuity"}),
+       "4 design cases, 0 not designed in full; bridge span 2.91 m, governing row 2.925 m"},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    const TempDir dir;
+    WriteFileBytes(dir.File("p.toml"), kProject);
+    const RunResult fromFile = RunFixedClockWith(dir.path(), Join(project, c.replacing));
+    const RunResult fromOptions = RunFixedClockWith(dir.path(), Join(options, c.same));
+    SCOPED_TRACE(c.summary);
+    ASSERT_EQ(fromFile.exitStatus, 0) << fromFile.err;
+    ASSERT_EQ(fromOptions.exitStatus, 0) << fromOptions.err;
+    EXPECT_EQ(ReadFileBytes(dir.File("p.rpt")), ReadFileBytes(dir.File("o.rpt")));
+    EXPECT_NE(fromFile.err.find(c.summary), std::string::npos) << fromFile.err;
+  }
+}
+
+TEST(ProjectRun, AFaultyFileEndsTheRunBeforeAnyOutput) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"", "project file \"p.toml\", line 1, column 1: no [design] table"},
+      {std::string(kProject) + "fs = [165]\n",
+       "project file \"p.toml\", line 14, column 6: Error while parsing key-value pair: cannot "
+       "redefine existing array 'fs'"},
+      {"[design]\nwheel-load = [72.5, 1e5000]\n",
+       "project file \"p.toml\", line 2, column 27: Error while parsing floating-point: '1e5000' "
+       "could not be interpreted as a value"},
+  };
+  for (const auto& [text, message] : cases) {
+    const TempDir dir;
+    WriteFileBytes(dir.File("p.toml"), text);
+    const RunResult run = RunFixedClockWith(
+        dir.path(), {"--project", "p.toml", "--output", "r.rpt", "--csv", "r.csv"});
+    EXPECT_EQ(run.exitStatus, 66) << text;
+    EXPECT_EQ(run.err.rfind("kalvorden: error (66): " + message, 0), 0U) << run.err;
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+    EXPECT_FALSE(FileExists(dir.File("r.rpt")));
+    EXPECT_FALSE(FileExists(dir.File("r.csv")));
+  }
+}
