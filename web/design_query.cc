@@ -109,18 +109,52 @@ void AddError(QueryParse& parse, int field, int position, std::string_view messa
   parse.errors.push_back({field, position, std::string(message)});
 }
 
-// The fields that are not value lists; each may be given once.
-void ParseSingleField(QueryParse& parse, std::string_view name, const std::string& value,
-                      std::array<bool, 3>& seen) {
+// The fields that are not value lists: continuity, span, at and the
+// identity texts, each of which may be given once.
+constexpr size_t kSingleFields = 3 + kIdentityFieldCount;
+
+// A design's span=S: the bridge's effective span, which may be left empty.
+void ParseBridgeSpan(QueryParse& parse, const std::string& value) {
+  DesignQuery& query = parse.query;
+  const std::string_view text = TrimBlanks(value);
+  if (text.empty()) {
+    return;
+  }
+  const GoverningSpan span = GoverningRow(text);
+  if (span.row < 0) {
+    AddError(parse, -1, 0,
+             "span is the bridge's effective span, from 1.000 to 3.750 m, such as 2.91.");
+    return;
+  }
+  query.hasSpan = true;
+  query.spanIndex = span.row;
+  query.spanText = text;
+  query.spanExact = span.exact;
+}
+
+void ParseIdentityField(QueryParse& parse, const IdentityFieldInfo& field,
+                        const std::string& value) {
+  if (const std::string why = IdentityTextFault(field, value); !why.empty()) {
+    AddError(parse, -1, 0, std::string(field.label) + " " + why + ".");
+    return;
+  }
+  parse.query.identity.*(field.member) = value;
+}
+
+void ParseSingleField(QueryParse& parse, QueryPurpose purpose, std::string_view name,
+                      const std::string& value, std::array<bool, kSingleFields>& seen) {
   DesignQuery& query = parse.query;
   const std::string shown = "\"" + std::string(name) + "\"";
-  int which = -1;
+  const IdentityFieldInfo* identity = FindIdentityField(name);
+  size_t which = 0;
   if (name == "continuity") {
     which = 0;
   } else if (name == "span") {
     which = 1;
   } else if (name == "at") {
     which = 2;
+  } else if (identity != nullptr) {
+    which = 3 + static_cast<size_t>(identity - IdentityFields().data());
   } else {
     AddError(parse, -1, 0, "Unknown field " + shown + ".");
     return;
@@ -130,12 +164,16 @@ void ParseSingleField(QueryParse& parse, std::string_view name, const std::strin
     return;
   }
   seen[which] = true;
-  if (which == 0) {
+  if (identity != nullptr) {
+    ParseIdentityField(parse, *identity, value);
+  } else if (which == 0) {
     if (value == "on" || value == "1") {
       query.continuity = true;
     } else if (value != "off" && value != "0") {
       AddError(parse, -1, 0, "continuity is on or off.");
     }
+  } else if (which == 1 && purpose == QueryPurpose::kDesign) {
+    ParseBridgeSpan(parse, value);
   } else if (which == 1) {
     query.hasSpan = ParseSpan(value, query.spanIndex);
     if (!query.hasSpan) {
@@ -172,9 +210,6 @@ void CheckCompleteness(QueryParse& parse, QueryPurpose purpose) {
                    [](const QueryError& e) { return e.field < 0; })) {
     AddError(parse, -1, 0, "Give the span, such as span=1.500.");
   }
-  if (purpose == QueryPurpose::kDesign && query.hasSpan) {
-    AddError(parse, -1, 0, "A span belongs to the calculation sheet, not to a design.");
-  }
 }
 
 void AppendPair(std::string& out, std::string_view name, std::string_view value) {
@@ -203,7 +238,7 @@ DesignInputs QueryInputs(const DesignQuery& query) {
 
 QueryParse ParseDesignQuery(std::string_view query, QueryPurpose purpose) {
   QueryParse parse;
-  std::array<bool, 3> seen{};
+  std::array<bool, kSingleFields> seen{};
   std::string name;
   std::string value;
   while (!query.empty()) {
@@ -223,7 +258,7 @@ QueryParse ParseDesignQuery(std::string_view query, QueryPurpose purpose) {
     }
     const int field = FindValueField(name);
     if (field < 0) {
-      ParseSingleField(parse, name, value, seen);
+      ParseSingleField(parse, purpose, name, value, seen);
       continue;
     }
     QueryList& list = parse.query.lists[static_cast<size_t>(field)];
@@ -286,6 +321,14 @@ std::string EncodeDesignQuery(const DesignQuery& query) {
   }
   if (query.continuity) {
     AppendPair(out, "continuity", "on");
+  }
+  for (const IdentityFieldInfo& field : IdentityFields()) {
+    if (!(query.identity.*(field.member)).empty()) {
+      AppendPair(out, field.name, query.identity.*(field.member));
+    }
+  }
+  if (!query.spanText.empty()) {
+    AppendPair(out, "span", query.spanText);
   }
   if (query.hasClock) {
     char at[16];

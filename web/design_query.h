@@ -15,6 +15,7 @@
 
 #include "numeric/quad.h"
 #include "report/local_date_time.h"
+#include "run/project_identity.h"
 #include "run/value_lists.h"
 
 namespace kalvorden {
@@ -37,8 +38,17 @@ struct QueryList {
 struct DesignQuery {
   std::array<QueryList, kValueListCount> lists;
   bool continuity = false;  // CF 0.8 when set, 1.0 otherwise
-  bool hasSpan = false;     // span=S, for the calculation sheet
-  int32_t spanIndex = 0;    // the swept span: 0 for 1.000 m ... 110 for 3.750 m
+  // span=S. For the calculation sheet a printed span, whose row is
+  // `spanIndex`; for a design the bridge's effective span (optional), whose
+  // governing row is `spanIndex`, `spanText` as typed (for the link) and
+  // `spanExact` its exact decimal ("2.91").
+  bool hasSpan = false;
+  int32_t spanIndex = 0;  // 0 for 1.000 m ... 110 for 3.750 m
+  std::string spanText;
+  std::string spanExact;
+  // Which bridge and who answers for it (title=, bridge=, designer=, ...),
+  // each as typed; empty when not given.
+  ProjectIdentity identity;
   // A reading of the clock carried by the link (at=YYYYMMDDhhmmss), so that
   // a download is stamped with the same instant as the page that offered it.
   bool hasClock = false;
@@ -78,8 +88,9 @@ std::string CheckValueText(const ValueListInfo& list, std::string_view text, Qua
 // The design inputs of a query's lists and continuity.
 DesignInputs QueryInputs(const DesignQuery& query);
 
-// Query text for a link: the lists, continuity and clock of `query`, each
-// value exactly as it was typed, percent-encoded ("wheel-load=72.5&...").
+// Query text for a link: the lists, continuity, identity, the design's span
+// and the clock of `query`, each value exactly as it was typed,
+// percent-encoded ("wheel-load=72.5&...").
 std::string EncodeDesignQuery(const DesignQuery& query);
 
 // Percent-encodes one value for a query (unreserved characters kept).

@@ -1,6 +1,9 @@
 #include "web/downloads.h"
 
 #include "pdf/pdf_output.h"
+#include "project/values_digest.h"
+#include "report/printed_span.h"
+#include "web/project_download.h"
 
 namespace kalvorden {
 
@@ -17,13 +20,23 @@ const OutputKindInfo* FindDownload(std::string_view path) {
   return nullptr;
 }
 
-DesignRunResult WriteDownload(OutputKind kind, const DesignInputs& inputs,
-                              const LocalDateTime& clock, const std::string& path,
-                              const KeepGoing& keepGoing) {
-  const OutputFactory factory(MakePdfOutput);
+OutputSettings SettingsOfQuery(const DesignQuery& query, const LocalDateTime& clock) {
   OutputSettings settings;
   settings.now = clock;
-  const std::unique_ptr<CaseOutput> output = factory.Make(kind, settings);
+  settings.project = query.identity;
+  if (query.hasSpan) {
+    settings.spanText = query.spanExact;
+    settings.governingRow = query.spanIndex;
+  }
+  settings.digest = DesignValuesDigest(ProjectOfQuery(query));
+  return settings;
+}
+
+DesignRunResult WriteDownload(OutputKind kind, const DesignQuery& query, const LocalDateTime& clock,
+                              const std::string& path, const KeepGoing& keepGoing) {
+  const DesignInputs inputs = QueryInputs(query);
+  const OutputFactory factory(MakePdfOutput);
+  const std::unique_ptr<CaseOutput> output = factory.Make(kind, SettingsOfQuery(query, clock));
   DesignRunResult result;
   result.fault = BeginOutputFile(*output, kind, path, true);
   if (!result.fault.ok()) {

@@ -12,6 +12,7 @@
 #include "report/local_date_time.h"
 #include "run/design_run.h"
 #include "run/output_factory.h"
+#include "web/design_query.h"
 
 namespace kalvorden {
 
@@ -21,11 +22,15 @@ std::string DownloadPath(const OutputKindInfo& kind);
 // The output whose route is `path`, or null.
 const OutputKindInfo* FindDownload(std::string_view path);
 
-// Writes the `kind` output of the run of `inputs`, stamped with `clock` (on
-// A4 paper, for the PDF), to `path`. `keepGoing` is asked before every case;
-// when it says no, the run stops and nothing is left at `path`.
-DesignRunResult WriteDownload(OutputKind kind, const DesignInputs& inputs,
-                              const LocalDateTime& clock, const std::string& path,
-                              const KeepGoing& keepGoing);
+// Writes the `kind` output of the run of `query` (its values, identity and
+// span), stamped with `clock` (on A4 paper, for the PDF), to `path`.
+// `keepGoing` is asked before every case; when it says no, the run stops and
+// nothing is left at `path`.
+DesignRunResult WriteDownload(OutputKind kind, const DesignQuery& query, const LocalDateTime& clock,
+                              const std::string& path, const KeepGoing& keepGoing);
+
+// What the outputs of the run of `query` are told besides its cases: the
+// identity, the span and its governing row, the digest of the values.
+OutputSettings SettingsOfQuery(const DesignQuery& query, const LocalDateTime& clock);
 
 }  // namespace kalvorden

@@ -120,6 +120,32 @@ size_t InvalidUtf8Length(std::string_view text) {
   return std::max<size_t>(1, ValidUtf8Prefix(text, expected));
 }
 
+// The project's identity and the bridge's span: plain texts, which the
+// server alone checks, filled in again from `shown`.
+void AppendProjectFields(std::string& html, const DesignQuery* shown) {
+  html +=
+      "<fieldset class=\"project\" id=\"project\"><legend>Project (optional, shown on the "
+      "results and in the PDF)</legend>\n";
+  for (const IdentityFieldInfo& field : IdentityFields()) {
+    const std::string name(field.name);
+    const std::string value = shown != nullptr ? shown->identity.*(field.member) : std::string();
+    html.append("<div class=\"value\"><label for=\"").append(name).append("\">");
+    html.append(field.label).append("</label><input type=\"text\" id=\"").append(name);
+    html.append("\" name=\"").append(name).append("\" maxlength=\"");
+    html.append(std::to_string(field.mostCharacters)).append("\" value=\"");
+    html.append(EscapeHtml(value)).append("\"></div>\n");
+  }
+  const std::string span = shown != nullptr ? shown->spanText : std::string();
+  html +=
+      "<div class=\"value\"><label for=\"span\">Effective span of the bridge</label><input "
+      "type=\"text\" inputmode=\"decimal\" autocomplete=\"off\" id=\"span\" name=\"span\" "
+      "placeholder=\"2.91\" aria-describedby=\"span-note\" value=\"" +
+      EscapeHtml(span) +
+      "\"><span class=\"unit\">m</span><span class=\"note-inline\" id=\"span-note\">1.000 to "
+      "3.750 m; each case marks its governing row, the first printed span at or above "
+      "it</span></div>\n</fieldset>\n";
+}
+
 }  // namespace
 
 std::string ValueLabel(const ValueListInfo& list) {
@@ -232,6 +258,7 @@ std::string FormPage(const DesignQuery* shown, const std::vector<QueryError>& er
       "<p>Enter one to five values in each list, with a decimal point. Every combination of the "
       "values is a design case; each case is designed for the 111 spans from 1.000 m to "
       "3.750 m. The grey figures are typical values, not defaults.</p>\n";
+  AppendProjectFields(body, shown);
   for (const ValueListInfo& list : ValueLists()) {
     AppendValueList(body, list, shown, errors);
   }

@@ -76,7 +76,7 @@ const std::string_view kFormScript = R"JS('use strict';
     return ok;
   }
 
-  for (const input of form.querySelectorAll('fieldset input')) {
+  for (const input of form.querySelectorAll('fieldset.values input')) {
     input.addEventListener('input', function () { show(input, check(input)); });
   }
   form.addEventListener('submit', function (event) {
@@ -121,6 +121,10 @@ table.rows th { white-space: normal; font-family: sans-serif; font-size: 0.8rem;
 table.rows caption { white-space: normal; font-family: sans-serif; text-align: left;
                      padding-bottom: 0.4rem; }
 table.rows tr:nth-child(even) td { background: #f2f2f2; }
+table.rows tr.governing td { background: #ffe08a; font-weight: bold; }
+.project input { width: 30ch; font-size: 1rem; padding: 0.15rem 0.3rem; }
+.project input#span { width: 10ch; }
+.note-inline { font-size: 0.9rem; }
 pre { font-size: 0.95rem; overflow-x: auto; }
 dl.values { display: grid; grid-template-columns: max-content auto; gap: 0.1rem 1rem; }
 dl.values dt { font-weight: bold; }

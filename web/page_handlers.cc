@@ -62,7 +62,7 @@ HttpResponse Download(const OutputKindInfo& download, const DesignQuery& query,
     return MessageResponse(500, "Download failed", "No temporary directory.");
   }
   const DesignRunResult run =
-      WriteDownload(download.kind, QueryInputs(query), Clock(query, settings), file.path(),
+      WriteDownload(download.kind, query, Clock(query, settings), file.path(),
                     WithinTime(keepGoing, settings.designTimeLimit));
   if (run.stopped) {
     return TooLong();

@@ -2,12 +2,14 @@
 
 #include "numeric/decimal.h"
 #include "output/case_output.h"
+#include "project/values_digest.h"
 #include "report/printed_span.h"
 #include "report/report_row.h"
 #include "run/output_factory.h"
 #include "web/case_chart_svg.h"
 #include "web/downloads.h"
 #include "web/html_page.h"
+#include "web/project_download.h"
 
 namespace kalvorden {
 namespace {
@@ -65,9 +67,39 @@ std::string ExplainLinkPrefix(const DesignCase& c) {
   return "/explain?" + EscapeHtml(EncodeDesignQuery(query) + "&span=");
 }
 
+// The identity texts given, the bridge's span with its governing row, and
+// the digest of the values, as a list.
+std::string ProjectSummary(const DesignQuery& query) {
+  std::string html = "<dl class=\"values project\">";
+  for (const IdentityFieldInfo& field : IdentityFields()) {
+    const std::string& text = query.identity.*(field.member);
+    if (!text.empty()) {
+      AppendValue(html, field.label, text, "");
+    }
+  }
+  if (query.hasSpan) {
+    AppendValue(html, "Effective span of the bridge",
+                query.spanExact + " m, governed by the printed row " +
+                    PrintedSpan(query.spanIndex) + " m, marked in each case",
+                "");
+  }
+  html += "<dt>Values digest (SHA-256)</dt><dd><code>" + DesignValuesDigest(ProjectOfQuery(query)) +
+          "</code></dd></dl>\n";
+  return html;
+}
+
 }  // namespace
 
-ResultPage::ResultPage(const DesignQuery& query) : designQuery_(EncodeDesignQuery(query)) {}
+ResultPage::ResultPage(const DesignQuery& query)
+    : designQuery_(EncodeDesignQuery(query)),
+      project_(ProjectSummary(query)),
+      governingRow_(query.hasSpan ? query.spanIndex : -1) {
+  if (query.hasSpan) {
+    governingNote_ = " The row of " + PrintedSpan(query.spanIndex) +
+                     " m, which governs the bridge's span of " + EscapeHtml(query.spanExact) +
+                     " m, is marked.";
+  }
+}
 
 int ResultPage::BeginPending(const std::string& /*name*/, bool /*replace*/) {
   return 0;  // the page is built in memory
@@ -121,7 +153,8 @@ void ResultPage::AppendCase(const DesignedCase& designed) {
   }
   html += "<table class=\"rows\"><caption>Case " + number +
           ": the rows as the report prints them; each span links to its calculation "
-          "sheet</caption>\n<thead><tr>";
+          "sheet." +
+          governingNote_ + "</caption>\n<thead><tr>";
   for (const std::string_view head : kColumnHeads) {
     html += "<th scope=\"col\">" + std::string(head) + "</th>";
   }
@@ -133,7 +166,8 @@ void ResultPage::AppendCase(const DesignedCase& designed) {
     const std::string_view spanText = cut.pieces[0].substr(cut.pieces[0].find_first_not_of(' '));
     const std::string_view blanks = cut.pieces[0].substr(0, cut.pieces[0].size() - spanText.size());
     const std::string span = EscapeHtml(spanText);
-    html.append("<tr><td>").append(blanks).append("<a href=\"").append(explainLink);
+    html.append(i == governingRow_ ? "<tr class=\"governing\"><td>" : "<tr><td>");
+    html.append(blanks).append("<a href=\"").append(explainLink);
     html.append(span).append("\">").append(span).append("</a></td>");
     for (int piece = 1; piece < RowPieces::kCount; ++piece) {
       html += "<td>" + EscapeHtml(cut.pieces[piece]) + "</td>";
@@ -147,7 +181,7 @@ void ResultPage::AppendCase(const DesignedCase& designed) {
 
 bool ResultPage::Finish() {
   const std::string links = EscapeHtml(designQuery_);
-  std::string body = "<section class=\"summary\" aria-label=\"Summary\">\n<p>" +
+  std::string body = "<section class=\"summary\" aria-label=\"Summary\">\n" + project_ + "<p>" +
                      std::to_string(caseCount_) +
                      (caseCount_ == 1 ? " design case" : " design cases");
   if (undesignedCount_ == 0) {
@@ -168,6 +202,8 @@ bool ResultPage::Finish() {
             std::string(download.linkText) + "</a>";
     separator = ", ";
   }
+  body += ", <a href=\"" + std::string(kProjectDownloadPath) + "?" + links +
+          "\">project file (.toml)</a>";
   body += ". <a href=\"/?" + links + "\">Change the values</a>.</p></nav>\n</section>\n";
   body += cases_;
   html_ = PageFrame("Design results", body);

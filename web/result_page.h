@@ -1,10 +1,11 @@
 #pragma once
 
 // The page of a design run, built from the stream of finished cases as they
-// arrive: a short summary, then the first cases in full (their values, the
+// arrive: a short summary with the project's identity, the bridge's span and
+// the digest of the values, then the first cases in full (their values, the
 // rows exactly as the report prints them, each linked to its calculation
-// sheet, and the chart). Later cases are only counted, so a run of any size
-// makes a page of bounded size; the downloads hold every case.
+// sheet, the governing row of the bridge's span marked, and the chart). Later cases are only
+// counted, so a run of any size makes a page of bounded size; the downloads hold every case.
 
 #include <cstdint>
 #include <string>
@@ -36,7 +37,10 @@ class ResultPage final : public CaseOutput {
   void AppendCase(const DesignedCase& designed);
 
   std::string designQuery_;  // the request's values and clock, for the download links
-  std::string cases_;        // the HTML of the cases shown in full
+  std::string project_;      // the HTML of the identity, the span and the digest
+  int32_t governingRow_ = -1;
+  std::string governingNote_;  // the tables' caption on the marked row
+  std::string cases_;          // the HTML of the cases shown in full
   int32_t caseCount_ = 0;
   int32_t undesignedCount_ = 0;
   std::string html_;

@@ -6,6 +6,7 @@
 #include "web/downloads.h"
 #include "web/page_assets.h"
 #include "web/page_handlers.h"
+#include "web/project_download.h"
 #include "web/routes.h"
 #include "web/scratch_room.h"
 #include "web/stop_signals.h"
@@ -25,6 +26,10 @@ std::vector<Route> PageRoutes(const PageSettings& settings) {
        }},
       {"/static/style.css",
        [](const HttpRequest&) { return AnswerAsset(kStyleSheet, "text/css; charset=utf-8"); }},
+      {std::string(kProjectDownloadPath),
+       [](const HttpRequest& request) {
+         return HttpAnswer{ProjectDownloadResponse(request.query), {}};
+       }},
   };
   for (const OutputKindInfo& download : OutputKinds()) {
     routes.push_back({DownloadPath(download), [&download, &settings](const HttpRequest& r) {

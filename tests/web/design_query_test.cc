@@ -183,8 +183,14 @@ TEST(DesignQuery, RequestLevelFaults) {
        "at must be a date and time written YYYYMMDDhhmmss."},
       {std::string(kFiveLists) + "&at=20260431120000", QueryPurpose::kDesign, -1, 0,
        "at must be a date and time written YYYYMMDDhhmmss."},
-      {std::string(kFiveLists) + "&span=1.500", QueryPurpose::kDesign, -1, 0,
-       "A span belongs to the calculation sheet, not to a design."},
+      {std::string(kFiveLists) + "&span=3.76", QueryPurpose::kDesign, -1, 0,
+       "span is the bridge's effective span, from 1.000 to 3.750 m, such as 2.91."},
+      {std::string(kFiveLists) + "&designer=A%0AB", QueryPurpose::kDesign, -1, 0,
+       "Designer holds a control character (a line break, a tab or the like): one line of text."},
+      {std::string(kFiveLists) + "&title=%C3", QueryPurpose::kDesign, -1, 0,
+       "Title is not valid UTF-8."},
+      {std::string(kFiveLists) + "&bridge=1&bridge=2", QueryPurpose::kDesign, -1, 0,
+       "The field \"bridge\" is given more than once."},
       {kFiveLists, QueryPurpose::kExplain, -1, 0, "Give the span, such as span=1.500."},
       {std::string(kFiveLists) + "&fc=12&span=1.5", QueryPurpose::kExplain, 4, 0,
        "The calculation sheet takes exactly one value here."},
@@ -231,6 +237,41 @@ TEST(DesignQuery, SpansAsPrinted) {
     if (index >= 0) {
       EXPECT_EQ(parse.query.spanIndex, index) << span;
     }
+  }
+}
+
+// A design's span is the bridge's, any decimal from 1.000 to 3.750 m, and
+// may be left empty; with the identity it goes into the link as typed.
+TEST(DesignQuery, BridgeSpanAndIdentityInTheLink) {
+  const struct {
+    const char* span;
+    bool hasSpan;
+    int32_t row;
+    const char* exact;
+  } cases[] = {{"", false, 0, ""},
+               {"x", false, 0, ""},
+               {"2.91", true, 77, "2.91"},
+               {"+2.9000", true, 76, "2.9"},
+               {"2.9000000000000000001", true, 77, "2.9000000000000000001"}};
+  for (const auto& c : cases) {
+    const QueryParse parse = ParseDesignQuery(
+        std::string(kFiveLists) + "&span=" + c.span + "&designer=J%C3%BCrgen+%26+Co",
+        QueryPurpose::kDesign);
+    ASSERT_EQ(parse.ok(), std::string(c.span) != "x") << c.span;
+    if (!parse.ok()) {
+      continue;
+    }
+    EXPECT_EQ(parse.query.hasSpan, c.hasSpan) << c.span;
+    if (c.hasSpan) {
+      EXPECT_EQ(parse.query.spanIndex, c.row) << c.span;
+    }
+    EXPECT_EQ(parse.query.spanExact, c.exact) << c.span;
+    EXPECT_EQ(parse.query.identity.designer, "J\xC3\xBCrgen & Co");
+    const QueryParse again =
+        ParseDesignQuery(EncodeDesignQuery(parse.query), QueryPurpose::kDesign);
+    ASSERT_TRUE(again.ok()) << EncodeDesignQuery(parse.query);
+    EXPECT_EQ(again.query.spanText, parse.query.spanText);
+    EXPECT_EQ(again.query.identity.designer, parse.query.identity.designer);
   }
 }
 

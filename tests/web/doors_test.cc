@@ -55,7 +55,7 @@ TEST(Doors, EveryDownloadIsTheCommandLinesOutput) {
   for (const auto& [kind, name] : outputs) {
     const std::string download = dir.File(std::string("web-") + name);
     const DesignRunResult written =
-        WriteDownload(kind, QueryInputs(parse.query), kFixedClock, download, {});
+        WriteDownload(kind, parse.query, kFixedClock, download, {});
     ASSERT_TRUE(written.complete()) << name << ": " << FormatFault(written.fault);
     EXPECT_TRUE(ReadFileBytes(download) == ReadFileBytes(dir.File(name))) << name;
   }

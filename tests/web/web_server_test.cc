@@ -311,6 +311,49 @@ TEST_F(WebServerTest, PageRowsAndDownloadEqualTheProgramsReport) {
   EXPECT_NE(download.Header("Content-Disposition").find("attachment"), std::string::npos);
 }
 
+// The page's project file, run by the program, gives the very report the
+// page offers for download (the clock from the link's at=, the fixed clock
+// of the program); the page marks each case's governing row and shows the
+// identity escaped.
+TEST_F(WebServerTest, ProjectFileRunsToThePagesReport) {
+  const std::string query = std::string(kWorkedExample) +
+                            "&wheel-load=100&continuity=on&span=2.91&title=Deck%20%3Cslab%3E"
+                            "&designer=J%C3%BCrgen&at=20261207140309";
+  const HttpReply page = Get("/design?" + query);
+  ASSERT_TRUE(page.complete);
+  ASSERT_EQ(page.status, 200);
+  EXPECT_NE(page.body.find("Deck &lt;slab&gt;"), std::string::npos);
+  EXPECT_NE(page.body.find("/download/project.toml?"), std::string::npos);
+  const std::regex governing("<tr class=\"governing\"><td>  <a [^>]*>([0-9.]+)</a>");
+  std::vector<std::string> marked;
+  for (auto it = std::sregex_iterator(page.body.begin(), page.body.end(), governing);
+       it != std::sregex_iterator(); ++it) {
+    marked.push_back((*it)[1].str());
+  }
+  EXPECT_EQ(marked, (std::vector<std::string>{"2.925", "2.925"}));
+
+  const HttpReply project = Get("/download/project.toml?" + query);
+  ASSERT_TRUE(project.complete);
+  ASSERT_EQ(project.status, 200);
+  EXPECT_EQ(project.Header("Content-Type"), "application/toml");
+  EXPECT_NE(project.body.find("designer = \"J\xC3\xBCrgen\"\n"), std::string::npos);
+  EXPECT_NE(project.body.find("span = 2.91\n"), std::string::npos);
+  const HttpReply report = Get("/download/report.rpt?" + query);
+  ASSERT_TRUE(report.complete);
+  ASSERT_EQ(report.status, 200);
+
+  const TempDir dir;
+  kalvorden::testing::WriteFileBytes(dir.File("p.toml"), project.body);
+  const kalvorden::testing::RunResult run = kalvorden::testing::RunFixedClockWith(
+      dir.path(), {"--project", "p.toml", "--output", "r.rpt"});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(ReadFileBytes(dir.File("r.rpt")), report.body);
+
+  const HttpReply refused = Get("/download/project.toml?wheel-load=-1");
+  ASSERT_TRUE(refused.complete);
+  EXPECT_EQ(refused.status, 400);
+}
+
 TEST_F(WebServerTest, TwentyConcurrentRequestsTwentyAnswers) {
   constexpr int kRequests = 20;
   std::vector<std::thread> clients;
