@@ -1,7 +1,8 @@
 // Fuzzes the web page's query parser: any byte string, read as the query of
 // a design and of a calculation sheet. The parser must never overrun or
-// crash; a query it accepts must hold only values a slab can be designed for,
-// and must read back the same from the link the page makes of it. Every
+// crash; a query it accepts must hold only values a slab can be designed for
+// and identity texts every door accepts, and must read back the same (values,
+// span, identity) from the link the page makes of it. Every
 // query it refuses is answered 400 by the server, with the messages listed.
 
 #include <cstdint>
@@ -40,8 +41,16 @@ void CheckRoundTrip(const DesignQuery& query, QueryPurpose purpose) {
   }
   const QueryParse again =
       kalvorden::ParseDesignQuery(kalvorden::EncodeDesignQuery(query), QueryPurpose::kDesign);
-  if (!again.ok() || again.query.continuity != query.continuity) {
+  if (!again.ok() || again.query.continuity != query.continuity ||
+      again.query.hasSpan != query.hasSpan || again.query.spanIndex != query.spanIndex ||
+      again.query.spanExact != query.spanExact) {
     __builtin_trap();
+  }
+  for (const kalvorden::IdentityFieldInfo& field : kalvorden::IdentityFields()) {
+    if (again.query.identity.*(field.member) != query.identity.*(field.member) ||
+        !kalvorden::IdentityTextFault(field, query.identity.*(field.member)).empty()) {
+      __builtin_trap();
+    }
   }
   for (size_t field = 0; field < query.lists.size(); ++field) {
     const kalvorden::QueryList& a = query.lists[field];
