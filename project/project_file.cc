@@ -11,6 +11,7 @@
 
 #include <toml++/toml.h>
 
+#include "project/toml_screen.h"
 #include "report/printed_span.h"
 
 namespace kalvorden {
@@ -20,6 +21,7 @@ constexpr std::string_view kProjectTable = "project";
 constexpr std::string_view kDesignTable = "design";
 constexpr std::string_view kContinuityKey = "continuity";
 constexpr std::string_view kSpanKey = "span";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // A place in the file as the TOML library counts it: lines and characters
 // (code points, after a byte-order mark), from 1.
@@ -114,7 +116,6 @@ class ProjectReader {
 
 void ProjectReader::IndexLines() {
   // The library counts columns after a byte-order mark.
-  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
   lineStarts_.push_back(text_.substr(0, kByteOrderMark.size()) == kByteOrderMark ? 3 : 0);
   for (size_t at = 0; at < text_.size(); ++at) {
     if (text_[at] == '\n') {
@@ -287,6 +288,11 @@ void ProjectReader::ReadSpan(const toml::node& node, std::string& span) {
 }  // namespace
 
 Fault ParseProjectText(std::string_view text, const std::string& name, Project& project) {
+  const bool marked = text.substr(0, kByteOrderMark.size()) == kByteOrderMark;
+  if (const ScreenFault screened = ScreenTomlText(text.substr(marked ? kByteOrderMark.size() : 0));
+      screened.line != 0) {
+    return FileFault(name, {screened.line, screened.column}, screened.detail);
+  }
   toml::table root;
   try {
     root = toml::parse(text);

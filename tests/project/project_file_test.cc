@@ -69,6 +69,13 @@ TEST(ProjectFile, FaultsNameLineColumnAndWhat) {
       // Columns count characters: the value after "é" is one column nearer.
       {"[project]\ntitle = \"\xC3\xA9\"\nnotes = 5\n" + Design(""), "line 3, column 9",
        "[project] notes must be a text in double quotes"},
+      // What the TOML library must not be given: characters beyond ASCII
+      // outside texts and comments, in quoted keys, multi-line texts.
+      {"# \xC3\xA9 in a comment\n\xEF\xBB\xB9# x\r\n[\0d", "line 2, column 1",
+       "a character beyond ASCII outside a text in quotes or a comment"},
+      {"[design]\n\"k\xC3\xA9\" = 1\n", "line 2, column 1", "a key with characters beyond ASCII"},
+      {"[project]\nnotes = \"\"\"a \\\n \xC3\xA9\"\"\"\n", "line 2, column 9",
+       "a text over several lines"},
       // The first fault in the file is named, whatever order the keys keep.
       {"[design]\nwheel-load = [72.5]\ntop-cover = [-1]\npaving = [1.5]\nfs = [0]\nfc = [10]\n",
        "line 3, column 14", "top-cover item 1 \"-1\" must not be negative"},
