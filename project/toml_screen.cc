@@ -46,7 +46,7 @@ bool Screen::SkipText() {
   Step();
   while (at_ < text_.size() && text_[at_] != quote && text_[at_] != '\n') {
     beyondAscii = beyondAscii || IsBeyondAscii(text_[at_]);
-    if (quote == '"' && text_[at_] == '\\' && At(at_ + 1) != '\n') {
+    if (quote == '"' && text_[at_] == '\\' && at_ + 1 < text_.size() && text_[at_ + 1] != '\n') {
       Step();  // the escaped character cannot end the text
     }
     Step();

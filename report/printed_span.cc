@@ -152,36 +152,10 @@ std::string GoverningRowReason(const GoverningSpan& span) {
 }
 
 SpanChoice ChooseSpan(std::string_view text) {
-  const SpanPlace place = LocateSpan(text);
-  SpanChoice choice;
-  choice.isNumber = place.isNumber;
-  if (!place.isNumber || place.where == Where::kBelow) {
-    return choice;
-  }
-  if (place.where == Where::kAbove) {
-    choice.lower = kLastIndex - 1;
-    choice.upper = kLastIndex;
-    return choice;
-  }
   const GoverningSpan span = GoverningRow(text);
-  if (span.onRow) {
-    choice.index = span.row;
-    return choice;
-  }
-  // Between two printed spans (the row above is never the first).
-  choice.lower = span.row - 1;
-  choice.upper = span.row;
+  SpanChoice choice;
+  choice.index = span.onRow ? span.row : -1;
   return choice;
-}
-
-std::string SpanChoiceReason(const SpanChoice& choice) {
-  const std::string spans = "the spans are " + PrintedSpan(0) + ", " + PrintedSpan(1) + ", ..., " +
-                            PrintedSpan(kLastIndex) + " m";
-  if (!choice.isNumber) {
-    return "not a finite number; " + spans;
-  }
-  return "not one of the designed spans; the nearest are " + PrintedSpan(choice.lower) + " and " +
-         PrintedSpan(choice.upper) + " (" + spans + ")";
 }
 
 }  // namespace kalvorden

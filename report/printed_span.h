@@ -19,16 +19,12 @@ std::string PrintedSpan(int32_t index);
 // before it: 2.00000001490116... m prints "2.000".
 std::string PrintedSpanOf(Quad spanLength);
 
-// The span an engineer names. `text` must be a decimal numeral (the whole
-// text) equal, as an exact decimal, to one of the printed spans ("2.9",
-// "2.900", "2.90" and "29e-1" all name span 76). Otherwise `index` is -1 and
-// `lower`, `upper` are the two spans nearest the value (or 0 and 1 when the
-// text is not a number).
+// The printed span an engineer names: `text` must be a decimal numeral (the
+// whole text) equal, as an exact decimal, to one of the printed spans
+// ("2.9", "2.900", "2.90" and "29e-1" all name span 76). Otherwise `index`
+// is -1.
 struct SpanChoice {
   int32_t index = -1;
-  bool isNumber = false;
-  int32_t lower = 0;
-  int32_t upper = 1;
 };
 SpanChoice ChooseSpan(std::string_view text);
 
@@ -53,9 +49,5 @@ GoverningSpan GoverningRow(std::string_view text);
 // Why a text is no bridge span, for its usage error: "outside the effective
 // spans 1.000 to 3.750 m" or "not a number; ...".
 std::string GoverningRowReason(const GoverningSpan& span);
-
-// Why a text names no span, for its usage error: "not one of the designed
-// spans; the nearest are 1.000 and 1.025 (the spans are ...)".
-std::string SpanChoiceReason(const SpanChoice& choice);
 
 }  // namespace kalvorden
