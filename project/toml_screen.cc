@@ -67,17 +67,27 @@ bool Screen::IsKeyAhead() const {
   return At(i) == '=' || At(i) == '.' || At(i) == ']';
 }
 
+// A quote begins a text only where TOML expects a key or a value: at the
+// start of a line or after '=', '[', ',', '{' or '.'. Elsewhere it sits in a
+// bare word (a number, a date), which the library reads character by
+// character, and what follows it is screened as outside a text.
+bool OpensText(char lastSignificant) {
+  return lastSignificant == '\n' || lastSignificant == '=' || lastSignificant == '[' ||
+         lastSignificant == ',' || lastSignificant == '{' || lastSignificant == '.';
+}
+
 ScreenFault Screen::Run() {
+  char lastSignificant = '\n';
   while (at_ < text_.size()) {
     const char c = text_[at_];
     if (c == '#') {
       while (at_ < text_.size() && text_[at_] != '\n') {
         Step();
       }
-    } else if (c == '"' || c == '\'') {
+    } else if ((c == '"' || c == '\'') && OpensText(lastSignificant)) {
       if (At(at_ + 1) == c && At(at_ + 2) == c) {
         return Refuse(
-            "a text over several lines (\"\"\" or ''') is not read: write it on one line");
+            "a text over several lines (\"\"\" or \'\'\') is not read: write it on one line");
       }
       const uint32_t line = line_;
       const uint32_t column = column_;
@@ -85,11 +95,15 @@ ScreenFault Screen::Run() {
         return {line, column,
                 "a key with characters beyond ASCII: no key of a project file has one"};
       }
+      lastSignificant = '"';
     } else if (IsBeyondAscii(c)) {
       return Refuse(
           "a character beyond ASCII outside a text in quotes or a comment (only texts and "
           "comments may hold one)");
     } else {
+      if (c == '\n' || (c != ' ' && c != '\t' && c != '\r')) {
+        lastSignificant = c;
+      }
       Step();
     }
   }
