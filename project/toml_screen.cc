@@ -67,24 +67,75 @@ bool Screen::IsKeyAhead() const {
   return At(i) == '=' || At(i) == '.' || At(i) == ']';
 }
 
-// A quote begins a text only where TOML expects a key or a value: at the
-// start of a line or after '=', '[', ',', '{' or '.'. Elsewhere it sits in a
-// bare word (a number, a date), which the library reads character by
-// character, and what follows it is screened as outside a text.
-bool OpensText(char lastSignificant) {
-  return lastSignificant == '\n' || lastSignificant == '=' || lastSignificant == '[' ||
-         lastSignificant == ',' || lastSignificant == '{' || lastSignificant == '.';
-}
+// Where the walk is in TOML's grammar, as far as a quote's meaning depends
+// on it. In a key a quote begins a quoted key. In a value a quote begins a
+// text only before a bare word (a number, a date, true): once a bare word has
+// begun, the library reads every character up to a blank, a line break, ',',
+// ']', '}' or '#' as part of it, quotes included, and asks of each whether it
+// is whitespace. Arrays and inline tables nest, so a line break ends a value
+// only outside them.
+class Grammar {
+ public:
+  bool InBareWord() const { return inValue_ && bareWord_; }
+  void See(char c) {
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == ',' || c == ']' || c == '}' ||
+        c == '#') {
+      bareWord_ = false;
+    }
+    if (inValue_ && bareWord_) {
+      return;
+    }
+    switch (c) {
+      case '=':
+        inValue_ = true;
+        break;
+      case '[':
+        nesting_ += inValue_ ? "[" : "";
+        break;
+      case '{':
+        nesting_ += "{";
+        inValue_ = false;
+        break;
+      case ',':
+        inValue_ = !nesting_.empty() && nesting_.back() == '[';
+        break;
+      case ']':
+      case '}':
+        if (inValue_ && !nesting_.empty()) {
+          nesting_.pop_back();
+        }
+        break;
+      case '\n':
+        inValue_ = !nesting_.empty();
+        break;
+      case ' ':
+      case '\t':
+      case '\r':
+      case '#':
+      case '"':
+      case '\'':
+        break;
+      default:
+        bareWord_ = inValue_;
+        break;
+    }
+  }
+
+ private:
+  bool inValue_ = false;
+  bool bareWord_ = false;
+  std::string nesting_;  // '[' for an array, '{' for an inline table
+};
 
 ScreenFault Screen::Run() {
-  char lastSignificant = '\n';
+  Grammar grammar;
   while (at_ < text_.size()) {
     const char c = text_[at_];
-    if (c == '#') {
+    if (c == '#' && !grammar.InBareWord()) {
       while (at_ < text_.size() && text_[at_] != '\n') {
         Step();
       }
-    } else if ((c == '"' || c == '\'') && OpensText(lastSignificant)) {
+    } else if ((c == '"' || c == '\'') && !grammar.InBareWord()) {
       if (At(at_ + 1) == c && At(at_ + 2) == c) {
         return Refuse(
             "a text over several lines (\"\"\" or \'\'\') is not read: write it on one line");
@@ -95,15 +146,12 @@ ScreenFault Screen::Run() {
         return {line, column,
                 "a key with characters beyond ASCII: no key of a project file has one"};
       }
-      lastSignificant = '"';
     } else if (IsBeyondAscii(c)) {
       return Refuse(
           "a character beyond ASCII outside a text in quotes or a comment (only texts and "
           "comments may hold one)");
     } else {
-      if (c == '\n' || (c != ' ' && c != '\t' && c != '\r')) {
-        lastSignificant = c;
-      }
+      grammar.See(c);
       Step();
     }
   }

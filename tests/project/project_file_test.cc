@@ -78,6 +78,7 @@ TEST(ProjectFile, FaultsNameLineColumnAndWhat) {
        "a text over several lines"},
       {"[project]\ntitle = \"\xC3\xA9 \\", "line 2, column 13", "Error while parsing string"},
       {"title=7\"Br\\\xEF\xBB\xB9\"\n", "line 1, column 12", "a character beyond ASCII outside"},
+      {"paving = [16\"G'.'=r\xEF\xB9\xBF'\n", "line 1, column 20", "a character beyond ASCII outside"},
       // The first fault in the file is named, whatever order the keys keep.
       {"[design]\nwheel-load = [72.5]\ntop-cover = [-1]\npaving = [1.5]\nfs = [0]\nfc = [10]\n",
        "line 3, column 14", "top-cover item 1 \"-1\" must not be negative"},
