@@ -44,7 +44,6 @@ struct OptionRow {
   OptionKey key;
   ValueListId list;  // for kList
   std::string help;
-  int identity = 0;  // for kIdentity: the place in IdentityFields()
 };
 
 const std::vector<OptionRow>& Options() {
@@ -60,14 +59,9 @@ const std::vector<OptionRow>& Options() {
                      OptionKey::kProject,
                      {},
                      "values from a project file (TOML); options replace them"});
-    for (size_t i = 0; i < IdentityFields().size(); ++i) {
-      const IdentityFieldInfo& field = IdentityFields()[i];
-      table.push_back({field.name.data(),
-                       "TEXT",
-                       OptionKey::kIdentity,
-                       {},
-                       std::string(field.help),
-                       static_cast<int>(i)});
+    for (const IdentityFieldInfo& field : IdentityFields()) {
+      table.push_back(
+          {field.name.data(), "TEXT", OptionKey::kIdentity, {}, std::string(field.help)});
     }
     const OptionRow others[] = {
         {"continuity",
@@ -271,12 +265,13 @@ Fault ApplyOption(const OptionRow& row, const char* value, CommandLine& line) {
       line.projectFile = text;
       break;
     case OptionKey::kIdentity: {
-      const IdentityFieldInfo& field = IdentityFields()[static_cast<size_t>(row.identity)];
+      // The option's name is the field's (run/project_identity.h).
+      const IdentityFieldInfo& field = *FindIdentityField(row.name);
       if (const std::string why = IdentityTextFault(field, text); !why.empty()) {
         return UsageFault("option " + OptionName(row), "the text " + why);
       }
       line.identity.*(field.member) = text;
-      line.identityGiven[static_cast<size_t>(row.identity)] = true;
+      line.identityGiven[static_cast<size_t>(&field - IdentityFields().data())] = true;
       break;
     }
     case OptionKey::kOutput:

@@ -201,7 +201,9 @@ void ProjectReader::ReadIdentity(const toml::table& table, ProjectIdentity& iden
       continue;
     }
     if (const std::string why = IdentityTextFault(*field, text->get()); !why.empty()) {
-      Add(node.source(), what + " " + why);
+      std::string detail = what;
+      detail.append(" ").append(why);
+      Add(node.source(), std::move(detail));
       continue;
     }
     identity.*(field->member) = text->get();
