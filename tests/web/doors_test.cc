@@ -54,8 +54,7 @@ TEST(Doors, EveryDownloadIsTheCommandLinesOutput) {
                                                         {OutputKind::kPdf, "r.pdf"}};
   for (const auto& [kind, name] : outputs) {
     const std::string download = dir.File(std::string("web-") + name);
-    const DesignRunResult written =
-        WriteDownload(kind, parse.query, kFixedClock, download, {});
+    const DesignRunResult written = WriteDownload(kind, parse.query, kFixedClock, download, {});
     ASSERT_TRUE(written.complete()) << name << ": " << FormatFault(written.fault);
     EXPECT_TRUE(ReadFileBytes(download) == ReadFileBytes(dir.File(name))) << name;
   }
