@@ -10,6 +10,7 @@
 #include "design/design_constants.h"
 #include "design/span_sweep.h"
 #include "design/span_trace.h"
+#include "numeric/decimal.h"
 #include "numeric/glibc_float128.h"
 #include "report/printed_span.h"
 #include "report/report_row.h"
@@ -24,19 +25,6 @@ std::string Num(Quad value) {
   char text[64];
   strfromf128(text, sizeof text, "%.12g", value);
   return text;
-}
-
-// The exact decimal value of a widened constant between 1e-5 and 1e5: no
-// such float has more than 40 digits after the point.
-std::string Exact(Quad value) {
-  char text[96];
-  strfromf128(text, sizeof text, "%.40f", value);
-  std::string exact = text;
-  exact.erase(exact.find_last_not_of('0') + 1);
-  if (exact.back() == '.') {
-    exact.pop_back();
-  }
-  return exact;
 }
 
 std::string Bar(int32_t designation) {
@@ -180,7 +168,7 @@ void WriteCaseConstants(Sheet& sheet, const DesignCase& c) {
   for (const auto& [written, value] : constants) {
     std::string line = std::string("      ") + written;
     line.resize(22, ' ');
-    sheet.Line(line + "is " + Exact(value));
+    sheet.Line(line + "is " + ExactDecimal(value));
   }
 }
 
@@ -409,7 +397,7 @@ CalculationSheet WriteCalculationSheet(const DesignCase& values, int32_t spanInd
   if (spanIndex < 0 || spanIndex >= kSpansPerCase) {
     return CalculationSheet{"No span is numbered " + std::to_string(spanIndex) +
                                 "; the spans are numbered 0 (1.000 m) to 110 (3.750 m).\n",
-                            false};
+                            false, SpanDesign{}};
   }
   const std::string spanText = PrintedSpan(spanIndex);
   Sheet sheet;
@@ -432,7 +420,7 @@ CalculationSheet WriteCalculationSheet(const DesignCase& values, int32_t spanInd
     WriteSpan(sheet, trace, span, spanText);
   }
   WriteResult(sheet, span, spanText);
-  return CalculationSheet{sheet.Take(), span.fault == SpanFault::kNone};
+  return CalculationSheet{sheet.Take(), span.fault == SpanFault::kNone, span};
 }
 
 }  // namespace kalvorden

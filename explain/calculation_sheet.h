@@ -12,6 +12,7 @@ namespace kalvorden {
 struct CalculationSheet {
   std::string text;       // plain text, lines of at most 100 columns, each ended by LF
   bool designed = false;  // false: the span could not be designed; the text says why
+  SpanDesign span;        // the span's design (the full record), whose row the text ends with
 };
 
 // The sheet for span `spanIndex` (0 for 1.000 m ... 110 for 3.750 m) of the

@@ -55,6 +55,19 @@ bool IsDecimalNumeral(std::string_view text) {
   return i == text.size();
 }
 
+std::string ExactDecimal(Quad value) {
+  char text[160];
+  strfromf128(text, sizeof text, "%.100f", value);
+  std::string exact = text;
+  if (exact.find('.') != std::string::npos) {
+    exact.erase(exact.find_last_not_of('0') + 1);
+    if (exact.back() == '.') {
+      exact.pop_back();
+    }
+  }
+  return exact;
+}
+
 std::string FullDecimal(Quad value, FullDecimalUse use) {
   constexpr PlainExponents kPlain[] = {
       {.least = -6, .beyond = 36}, {.least = -4, .beyond = 36}, {.least = -7, .beyond = 21}};

@@ -48,6 +48,13 @@ enum class FullDecimalUse : uint8_t {
 };
 std::string FullDecimal(Quad value, FullDecimalUse use);
 
+// The exact decimal value of `value`, every digit of it, without an
+// exponent: "0.300000011920928955078125" for 0.3f widened. Exact for a value
+// whose lowest set bit is 2^-100 or above (a binary fraction of k binary
+// places has exactly k decimal places), which every widened single-precision
+// constant of the design is; glibc's strfromf128 is correctly rounded.
+std::string ExactDecimal(Quad value);
+
 // |value| x 10^decimals rounded to the nearest whole number, halfway cases
 // away from zero, computed exactly from the binary128 significand. `fits` is
 // false for an infinity, a NaN, or a magnitude of 2^100 or more, none of

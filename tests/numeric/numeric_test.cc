@@ -159,6 +159,27 @@ TEST(RoundToDecimals, TiesAwayFromZeroAndValuesThatDoNotFit) {
   }
 }
 
+// Every digit of a binary fraction, as the method sheet prints the stored
+// constants; a binary fraction of k places has k decimal places.
+TEST(ExactDecimal, EveryDigitOfTheStoredValue) {
+  const struct {
+    Quad value;
+    const char* exact;
+  } cases[] = {
+      {Widen(0.3f), "0.300000011920928955078125"},
+      {Widen(0.0001f), "0.0000999999974737875163555145263671875"},
+      {Widen(4790.956f), "4790.9560546875"},
+      {200000, "200000"},
+      {0.5, "0.5"},
+      {-1.25, "-1.25"},
+      {0, "0"},
+      {Quad{1} / 1024 / 1024 / 1024 / 1024, "0.0000000000009094947017729282379150390625"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(kalvorden::ExactDecimal(c.value), c.exact) << c.exact;
+  }
+}
+
 // The three notations in use: %g's own with whole numbers written out (the
 // chart), everyday magnitudes without an exponent (CSV), and the page's
 // 10^-7 to 10^21.
