@@ -11,10 +11,18 @@
 
 #include "chart/case_chart.h"
 #include "design/design_cases.h"
-#include "numeric/decimal.h"
+#include "explain/calculation_sheet.h"
+#include "pdf/case_columns.h"
+#include "pdf/method_sheet.h"
+#include "pdf/page_frame.h"
+#include "pdf/sheet_flow.h"
+#include "pdf/sheet_text.h"
+#include "pdf/title_block.h"
 #include "report/case_pages.h"
+#include "report/printed_span.h"
 #include "report/report_file.h"
 #include "report/report_pages.h"
+#include "report/report_row.h"
 
 namespace kalvorden {
 
@@ -61,35 +69,11 @@ cairo_status_t WriteToSink(void* closure, const unsigned char* data, unsigned in
   return sink->Append(data, length) ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
 }
 
-constexpr double kA4Width = 595.276;   // 210 mm
-constexpr double kA4Height = 841.89;   // 297 mm
-constexpr double kLetterWidth = 612;   // 8.5 in
-constexpr double kLetterHeight = 792;  // 11 in
-
-// Page geometry in points (1/72 inch).
-struct PaperGeometry {
-  double width = 0;
-  double height = 0;
-};
-
-PaperGeometry GeometryOf(PaperSize paper) {
-  return paper == PaperSize::kLetter ? PaperGeometry{kLetterWidth, kLetterHeight}
-                                     : PaperGeometry{kA4Width, kA4Height};
-}
-
-constexpr const char* kMonoFont = "DejaVu Sans Mono";
-constexpr const char* kSansFont = "DejaVu Sans";
-
-constexpr double kTopMargin = 50;
-constexpr double kBottomMargin = 44;
-constexpr double kSideMargin = 50;
-constexpr double kCaptionBaseline = 30;
-
-// The table font's size makes its character pitch exactly 6 pt (DejaVu Sans
-// Mono advances 1233/2048 em), so `pdftotext -layout -fixed 6` gives every
-// line back as the report prints it, blanks included.
+// The table font's size makes its character pitch exactly 6 pt, so
+// `pdftotext -layout -fixed 6` gives every line back as the report prints
+// it, blanks included.
 constexpr double kTableCharacterPitch = 6;
-constexpr double kTableFontSize = kTableCharacterPitch * 2048 / 1233;
+constexpr double kTableFontSize = MonoFontSizeForPitch(kTableCharacterPitch);
 constexpr double kTableLinePitch = 11;
 // A report page has at most 66 printed lines (18 of heading, 40 rows, 7
 // blank, the footer).
@@ -97,28 +81,20 @@ constexpr int kReportPageLines = 66;
 
 // The chart page uses the paper's printable area: a margin all round that
 // office printers print into, and the foot of the page, kTitleBlockBand
-// high, kept free for a title block (the project, the sheet number). The
-// chart's own text stays inside the rectangle it is given.
+// high, left to the title block. The chart's own text stays inside the
+// rectangle it is given.
 constexpr double kChartPageMargin = 36;  // half an inch
-constexpr double kTitleBlockBand = 60;   // from the page's bottom edge up
 constexpr double kChartCaptionSize = 12;
 
-constexpr double kIndexFontSize = 8;
+// A calculation sheet's lines are at most 100 characters; at a pitch of
+// 4.8 pt they take 480 pt, within the margins of either paper.
+constexpr double kCalculationCharacterPitch = 4.8;
+constexpr double kCalculationLinePitch = 9.6;
+constexpr size_t kCalculationColumns = 100;
+
+constexpr double kLargestIndexFontSize = 8;
 constexpr double kIndexLinePitch = 11;
 constexpr double kIndexTableTop = 130;  // baseline of the first entry
-constexpr int kValueColumn = 14;        // characters per value column
-
-std::string PadRight(std::string text, size_t width) {
-  text.push_back(' ');  // a value wider than its column still stands apart
-  if (text.size() < width) {
-    text.append(width - text.size(), ' ');
-  }
-  return text;
-}
-
-std::string PadLeft(const std::string& text, size_t width) {
-  return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
-}
 
 void SelectFont(cairo_t* cr, const char* family, double size,
                 cairo_font_weight_t weight = CAIRO_FONT_WEIGHT_NORMAL) {
@@ -131,11 +107,6 @@ void ShowLine(cairo_t* cr, double x, double y, const std::string& text) {
   cairo_show_text(cr, text.c_str());
 }
 
-// An entered value in full, however narrow the report's field for it.
-std::string Full(Quad value) {
-  return FullDecimal(value, FullDecimalUse::kPrinted);
-}
-
 std::string CaseCaption(int64_t caseNumber, int64_t caseCount) {
   return "Design case " + std::to_string(caseNumber) + " of " + std::to_string(caseCount);
 }
@@ -146,18 +117,24 @@ std::string RunStamp(const ReportWriter& headings) {
          std::string(View(headings.headerLine2).substr(1, 8));
 }
 
-// The creation date in the form cairo takes for the document information.
-std::string IsoDate(const LocalDateTime& now) {
+// The run's date and time, "2026-12-07T14:03:09" with `separator` 'T'.
+std::string IsoDate(const LocalDateTime& now, char separator = 'T') {
   char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", now.year % 10000,
-                now.month % 100, now.day % 100, now.hour % 100, now.minute % 100, now.second % 100);
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d%c%02d:%02d:%02d", now.year % 10000,
+                now.month % 100, now.day % 100, separator, now.hour % 100, now.minute % 100,
+                now.second % 100);
   return text;
 }
+
+#ifndef KALVORDEN_VERSION
+#error "KALVORDEN_VERSION must be defined by the build (the project's version)"
+#endif
+constexpr const char* kProgram = "kalvorden " KALVORDEN_VERSION;
 
 }  // namespace
 
 int32_t IndexEntriesPerPage(PaperSize paper) {
-  const double room = GeometryOf(paper).height - kBottomMargin - kIndexTableTop;
+  const double room = LowestBaseline(GeometryOf(paper)) - kIndexTableTop;
   return static_cast<int32_t>(room / kIndexLinePitch) + 1;
 }
 
@@ -166,26 +143,60 @@ int32_t IndexPageCount(PaperSize paper, int64_t caseCount) {
   return static_cast<int32_t>(std::max<int64_t>(1, (caseCount + perPage - 1) / perPage));
 }
 
+int32_t CalculationLinesPerPage(PaperSize paper) {
+  const double room = LowestBaseline(GeometryOf(paper)) - kTopMargin;
+  return static_cast<int32_t>(room / kCalculationLinePitch) + 1;
+}
+
+int32_t CalculationPageCount(PaperSize paper, int64_t lineCount) {
+  const int64_t perPage = CalculationLinesPerPage(paper);
+  return static_cast<int32_t>(std::max<int64_t>(1, (lineCount + perPage - 1) / perPage));
+}
+
 namespace {
 
-// Each case takes its three table pages and a chart page.
-constexpr int32_t kPdfPagesPerCase = 4;
+// Each case takes its three table pages and a chart page, then its
+// calculation sheet when a row governs.
+constexpr int32_t kPagesPerCaseBeforeSheet = 4;
 
-// The 1-based PDF page on which case `caseNumber` (1-based) begins. Known
-// before any case is designed, which is what lets the index come first.
-int64_t FirstPageOfCase(PaperSize paper, int64_t caseCount, int64_t caseNumber) {
-  return IndexPageCount(paper, caseCount) + (caseNumber - 1) * kPdfPagesPerCase + 1;
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t at = 0;
+  while (at < text.size()) {
+    const size_t end = std::min(text.find('\n', at), text.size());
+    std::string line = text.substr(at, end - at);
+    // The sheet's lines are at most 100 columns; a longer one would run off
+    // the page, so it continues on the next line instead.
+    do {
+      lines.push_back(line.substr(0, kCalculationColumns));
+      line.erase(0, std::min(line.size(), kCalculationColumns));
+    } while (!line.empty());
+    at = end + 1;
+  }
+  return lines;
+}
+
+std::string Trimmed(std::string_view text) {
+  const size_t end = text.find_last_not_of(' ');
+  return std::string(text.substr(0, end == std::string_view::npos ? 0 : end + 1));
 }
 
 }  // namespace
 
 std::unique_ptr<CaseOutput> MakePdfOutput(const OutputSettings& settings) {
-  return std::make_unique<PdfOutput>(settings.paper, settings.now);
+  return std::make_unique<PdfOutput>(settings);
 }
 
-PdfOutput::PdfOutput(PaperSize paper, const LocalDateTime& now)
-    : paper_(paper), creationDate_(IsoDate(now)) {
-  StampHeaderLines(headings_, now);
+PdfOutput::PdfOutput(const OutputSettings& settings)
+    : paper_(settings.paper),
+      settings_(settings),
+      creationDate_(IsoDate(settings.now)),
+      runStamp_(IsoDate(settings.now, ' ')),
+      titleBlock_(std::make_unique<TitleBlockPainter>(
+          GeometryOf(settings.paper),
+          TitleBlockFields{settings.project.title, settings.project.bridge,
+                           settings.project.revision, runStamp_})) {
+  StampHeaderLines(headings_, settings.now);
 }
 
 PdfOutput::~PdfOutput() {
@@ -237,21 +248,117 @@ bool PdfOutput::Start(const DesignInputs& inputs) {
   cairo_pdf_surface_set_metadata(surface_, CAIRO_PDF_METADATA_TITLE, title.c_str());
   cairo_pdf_surface_set_metadata(surface_, CAIRO_PDF_METADATA_CREATOR, "kalvorden");
   cairo_pdf_surface_set_metadata(surface_, CAIRO_PDF_METADATA_CREATE_DATE, creationDate_.c_str());
+  const ProjectIdentity& project = settings_.project;
+  std::string subject = project.title;
+  subject += !subject.empty() && !project.bridge.empty() ? ", " : "";
+  subject += project.bridge;
+  if (!subject.empty()) {
+    cairo_pdf_surface_set_metadata(surface_, CAIRO_PDF_METADATA_SUBJECT,
+                                   ShowableText(subject).c_str());
+  }
+  if (!project.designer.empty()) {
+    cairo_pdf_surface_set_metadata(surface_, CAIRO_PDF_METADATA_AUTHOR,
+                                   ShowableText(project.designer).c_str());
+  }
+  PlanSheets(inputs);
+  WriteCover(inputs);
+  WriteMethod();
   WriteIndex(inputs);
   return CheckHealth();
 }
 
+// Counts every part's sheets before the first is drawn, so that each sheet
+// can say "Sheet n of N".
+void PdfOutput::PlanSheets(const DesignInputs& inputs) {
+  std::vector<int32_t> calculationPages;
+  if (HasGoverningRow(settings_)) {
+    governing_.reserve(static_cast<size_t>(caseCount_));
+    calculationPages.reserve(static_cast<size_t>(caseCount_));
+    ForEachDesignCase(inputs, [&](const DesignCase& c) {
+      const CalculationSheet sheet = WriteCalculationSheet(c, settings_.governingRow);
+      governing_.push_back(GoverningResultOf(sheet.span));
+      calculationPages.push_back(
+          CalculationPageCount(paper_, static_cast<int64_t>(SplitLines(sheet.text).size())));
+    });
+  }
+  const PaperGeometry page = GeometryOf(paper_);
+  SheetFlow cover(cr_, page, false);
+  ComposeCover(cover, {&settings_, &inputs, kProgram, runStamp_, &governing_, {}});
+  coverSheets_ = cover.Finish();
+  SheetFlow method(cr_, page, false);
+  ComposeMethodSheet(method);
+  methodSheets_ = method.Finish();
+  indexSheets_ = IndexPageCount(paper_, caseCount_);
+
+  caseStarts_.assign(1, int64_t{coverSheets_} + methodSheets_ + indexSheets_ + 1);
+  caseStarts_.reserve(static_cast<size_t>(caseCount_) + 1);
+  for (int64_t n = 0; n < caseCount_; ++n) {
+    const int32_t sheets = calculationPages.empty() ? 0 : calculationPages[static_cast<size_t>(n)];
+    caseStarts_.push_back(caseStarts_.back() + kPagesPerCaseBeforeSheet + sheets);
+  }
+  sheetCount_ = caseStarts_.back() - 1;
+}
+
+int64_t PdfOutput::FirstSheetOfCase(int64_t caseNumber) const {
+  const auto at = static_cast<size_t>(caseNumber - 1);
+  return at < caseStarts_.size() ? caseStarts_[at] : 0;
+}
+
+// Draws the title block of the sheet being finished and shows it.
+void PdfOutput::EndSheet(const std::string& subject) {
+  if (subject != subject_) {
+    subject_ = subject;
+    titleBlock_->SetSubject(subject);
+  }
+  titleBlock_->Draw(cr_, pagesWritten_ + 1, sheetCount_);
+  cairo_show_page(cr_);
+  ++pagesWritten_;
+}
+
+void PdfOutput::AddBookmark(int parent, const std::string& title, int64_t page) {
+  const std::string link = "page=" + std::to_string(page);
+  cairo_pdf_surface_add_outline(surface_, parent, ShowableText(title).c_str(), link.c_str(),
+                                CAIRO_PDF_OUTLINE_FLAG_OPEN);
+}
+
+void PdfOutput::WriteCover(const DesignInputs& inputs) {
+  const int64_t first = pagesWritten_ + 1;
+  SheetFlow cover(cr_, GeometryOf(paper_), true,
+                  [&](int32_t) { EndSheet("Cover sheet of the calculation package"); });
+  ComposeCover(cover, {&settings_, &inputs, kProgram, runStamp_, &governing_,
+                       [this](int64_t n) { return FirstSheetOfCase(n); }});
+  cover.Finish();
+  AddBookmark(CAIRO_PDF_OUTLINE_ROOT, "Cover sheet", first);
+}
+
+void PdfOutput::WriteMethod() {
+  const int64_t first = pagesWritten_ + 1;
+  SheetFlow method(cr_, GeometryOf(paper_), true, [&](int32_t) { EndSheet("Method of design"); });
+  ComposeMethodSheet(method);
+  method.Finish();
+  AddBookmark(CAIRO_PDF_OUTLINE_ROOT, "Method of design", first);
+}
+
 void PdfOutput::WriteIndex(const DesignInputs& inputs) {
+  const int64_t first = pagesWritten_ + 1;
   const int32_t perPage = IndexEntriesPerPage(paper_);
-  const int32_t pages = IndexPageCount(paper_, caseCount_);
-  const std::string heading1 = PadRight("Case", 6) + PadRight("Wheel load", kValueColumn) +
-                               PadRight("Top cover", kValueColumn) +
-                               PadRight("Paving", kValueColumn) + PadRight("fs", kValueColumn) +
-                               PadRight("fc", kValueColumn) + PadRight("n", 4) + PadRight("CF", 5) +
-                               " Page";
-  const std::string heading2 = PadRight("", 6) + PadRight("(kN)", kValueColumn) +
-                               PadRight("(mm)", kValueColumn) + PadRight("(kN/m^2)", kValueColumn) +
-                               PadRight("(MPa)", kValueColumn) + PadRight("(MPa)", kValueColumn);
+  const int32_t pages = indexSheets_;
+  const CaseColumns columns(inputs);
+  const size_t caseWidth = std::max<size_t>(6, std::to_string(caseCount_).size() + 1);
+  // n grows as fc falls (26402 for fc 1e-6): its column is as wide as the
+  // largest n of the run.
+  int32_t largestRatio = 0;
+  for (int32_t i = 0; i < std::clamp(inputs.concreteStresses.count, 0, kListCapacity); ++i) {
+    largestRatio = std::max(
+        largestRatio, DeriveModularRatio(inputs.concreteStresses.values[static_cast<size_t>(i)]));
+  }
+  const size_t ratioWidth = std::max<size_t>(4, std::to_string(largestRatio).size() + 1);
+  const std::string heading1 = PadCell("Case", caseWidth) + columns.Heading(0) +
+                               PadCell("n", ratioWidth) + PadCell("CF", 5) + "Sheet";
+  const std::string heading2 = PadCell("", caseWidth) + columns.Heading(1);
+  const double monoSize = MonoSizeToFit(
+      heading1.size() + 2, GeometryOf(paper_).width - 2 * kSideMargin, kLargestIndexFontSize);
+  const bool sheets = HasGoverningRow(settings_);
   int64_t caseNumber = 0;
   int32_t indexPage = 0;
   auto startPage = [&]() {
@@ -263,21 +370,24 @@ void PdfOutput::WriteIndex(const DesignInputs& inputs) {
     SelectFont(cr_, kSansFont, 9);
     ShowLine(cr_, kSideMargin, kTopMargin + 24,
              "Run of " + RunStamp(headings_) + ", " + std::to_string(caseCount_) +
-                 " design cases, 4 pages each (3 tables and a chart). Index page " +
-                 std::to_string(indexPage) + " of " + std::to_string(pages) + ".");
-    SelectFont(cr_, kMonoFont, kIndexFontSize);
+                 " design cases. Index page " + std::to_string(indexPage) + " of " +
+                 std::to_string(pages) + ".");
+    ShowLine(cr_, kSideMargin, kTopMargin + 36,
+             std::string("Each case: 3 table sheets and a chart") +
+                 (sheets ? ", then the calculation sheet of its governing row." : ".") +
+                 " Sheet: where the case begins.");
+    SelectFont(cr_, kMonoFont, monoSize);
     ShowLine(cr_, kSideMargin, kIndexTableTop - 2.4 * kIndexLinePitch, heading1);
     ShowLine(cr_, kSideMargin, kIndexTableTop - 1.4 * kIndexLinePitch, heading2);
   };
   auto endPage = [&]() {
-    cairo_show_page(cr_);
-    ++pagesWritten_;
+    EndSheet("Index of design cases, page " + std::to_string(indexPage) + " of " +
+             std::to_string(pages));
   };
   if (caseCount_ == 0) {
     startPage();
     ShowLine(cr_, kSideMargin, kIndexTableTop, "The run has no design case.");
     endPage();
-    return;
   }
   ForEachDesignCase(inputs, [&](const DesignCase& c) {
     const int32_t line = static_cast<int32_t>(caseNumber % perPage);
@@ -285,14 +395,10 @@ void PdfOutput::WriteIndex(const DesignInputs& inputs) {
     if (line == 0) {
       startPage();
     }
-    const int64_t first = FirstPageOfCase(paper_, caseCount_, caseNumber);
-    const std::string entry =
-        PadRight(std::to_string(caseNumber), 6) + PadRight(Full(c.wheelLoad), kValueColumn) +
-        PadRight(Full(c.topCover), kValueColumn) + PadRight(Full(c.futurePaving), kValueColumn) +
-        PadRight(Full(c.steelStress), kValueColumn) +
-        PadRight(Full(c.concreteStress), kValueColumn) +
-        PadRight(std::to_string(c.modularRatio), 4) +
-        PadRight(c.continuityFactor == 1 ? "1.0" : "0.8", 5) + PadLeft(std::to_string(first), 5);
+    const std::string entry = PadCell(std::to_string(caseNumber), caseWidth) + columns.Cells(c) +
+                              PadCell(std::to_string(c.modularRatio), ratioWidth) +
+                              PadCell(c.continuityFactor == 1 ? "1.0" : "0.8", 5) +
+                              PadCellLeft(std::to_string(FirstSheetOfCase(caseNumber)), 5);
     // No link from the entry to its page: cairo 1.16 writes a link to a page
     // not yet drawn as a reference to an object it never emits (a damaged
     // file). The bookmarks, made once their pages exist, lead there instead.
@@ -301,49 +407,81 @@ void PdfOutput::WriteIndex(const DesignInputs& inputs) {
       endPage();
     }
   });
+  AddBookmark(CAIRO_PDF_OUTLINE_ROOT, "Index of design cases", first);
 }
 
-void PdfOutput::WriteTablePage(const std::vector<std::string>& lines, int64_t caseNumber) {
+void PdfOutput::WriteTablePage(const std::vector<std::string>& lines, int64_t caseNumber,
+                               const std::string& subject, int64_t markedLine) {
   const PaperGeometry page = GeometryOf(paper_);
   cairo_set_source_rgb(cr_, 0.35, 0.35, 0.35);
   SelectFont(cr_, kSansFont, 8);
   ShowLine(cr_, kSideMargin, kCaptionBaseline, CaseCaption(caseNumber, caseCount_));
 
-  cairo_set_source_rgb(cr_, 0, 0, 0);
-  SelectFont(cr_, kMonoFont, kTableFontSize);
   // The report's lines are 70 characters at most (11 blanks and the 59 of
-  // the forms); the block is centred on the page.
+  // the forms); the block is centred on the page, its last line above the
+  // title block.
   const double left = (page.width - 70 * kTableCharacterPitch) / 2;
   const double pitch =
-      std::min(kTableLinePitch, (page.height - kTopMargin - kBottomMargin) / kReportPageLines);
-  // The whole page goes to cairo as one run of glyphs, each character at its
-  // cell of the monospaced grid and the blanks left out: many times faster
-  // than a call per line, and the same page. (Readers take the blanks from
-  // the gaps, as they do for any PDF text.)
+      std::min(kTableLinePitch, (LowestBaseline(page) - kTopMargin) / (kReportPageLines - 1));
+  if (markedLine >= 0) {
+    // The governing row: a light band behind it and a mark in the margin,
+    // both drawn, not text, so the page's text stays the report's.
+    const double baseline = kTopMargin + static_cast<double>(markedLine) * pitch;
+    cairo_set_source_rgb(cr_, 0.86, 0.86, 0.86);
+    cairo_rectangle(cr_, left + 10 * kTableCharacterPitch, baseline - 0.78 * pitch,
+                    60 * kTableCharacterPitch, pitch);
+    cairo_fill(cr_);
+    cairo_set_source_rgb(cr_, 0, 0, 0);
+    cairo_move_to(cr_, left - 14, baseline - 7);
+    cairo_line_to(cr_, left - 4, baseline - 3);
+    cairo_line_to(cr_, left - 14, baseline + 1);
+    cairo_close_path(cr_);
+    cairo_fill(cr_);
+    cairo_set_source_rgb(cr_, 0.35, 0.35, 0.35);
+    SelectFont(cr_, kSansFont, 8);
+    const std::string row = PrintedSpan(settings_.governingRow);
+    const std::string span = settings_.spanText.empty() ? row : settings_.spanText;
+    const std::string note = FitText(
+        cr_,
+        "Marked row: S = " + row + " m governs the bridge's span of " + ShowableText(span) + " m",
+        page.width - 2 * kSideMargin - 100);
+    ShowLine(cr_, page.width - kSideMargin - TextWidth(cr_, note), kCaptionBaseline, note);
+  }
+  cairo_set_source_rgb(cr_, 0, 0, 0);
+  SelectFont(cr_, kMonoFont, kTableFontSize);
+  ShowMonospacedLines(lines, left, kTopMargin, kTableCharacterPitch, pitch);
+  EndSheet(subject);
+}
+
+// The whole page goes to cairo as one run of glyphs, each character at its
+// cell of the monospaced grid and the blanks left out: many times faster
+// than a call per line, and the same page. (Readers take the blanks from the
+// gaps, as they do for any PDF text.) The monospaced font must be selected.
+void PdfOutput::ShowMonospacedLines(const std::vector<std::string>& lines, double left, double top,
+                                    double characterPitch, double linePitch) {
   if (!tableGlyphsKnown_) {
     LearnTableGlyphs();
   }
   pageGlyphs_.clear();
-  double baseline = kTopMargin;
+  double baseline = top;
   for (const std::string& line : lines) {
     for (size_t column = 0; column < line.size(); ++column) {
       const auto code = static_cast<unsigned char>(line[column]);
       if (code != ' ') {
         const unsigned long glyph = code < tableGlyphs_.size() ? tableGlyphs_[code] : 0;
         pageGlyphs_.push_back(
-            {glyph, left + static_cast<double>(column) * kTableCharacterPitch, baseline});
+            {glyph, left + static_cast<double>(column) * characterPitch, baseline});
       }
     }
-    baseline += pitch;
+    baseline += linePitch;
   }
   cairo_show_glyphs(cr_, pageGlyphs_.data(), static_cast<int>(pageGlyphs_.size()));
-  cairo_show_page(cr_);
-  ++pagesWritten_;
 }
 
-// The glyph of every printable ASCII character in the table font (the
-// report's lines hold nothing else); anything else shows as the font's
-// missing-glyph box.
+// The glyph of every printable ASCII character in the monospaced font (the
+// report's lines and the calculation sheet hold nothing else); anything
+// else shows as the font's missing-glyph box. A glyph's number is the
+// font's, whatever its size.
 void PdfOutput::LearnTableGlyphs() {
   tableGlyphs_.fill(0);
   cairo_scaled_font_t* font = cairo_get_scaled_font(cr_);
@@ -361,7 +499,8 @@ void PdfOutput::LearnTableGlyphs() {
   tableGlyphsKnown_ = true;
 }
 
-void PdfOutput::WriteChartPage(const DesignedCase& designed, int64_t caseNumber) {
+void PdfOutput::WriteChartPage(const DesignedCase& designed, int64_t caseNumber,
+                               const std::string& subject) {
   const PaperGeometry page = GeometryOf(paper_);
   cairo_set_source_rgb(cr_, 0, 0, 0);
   SelectFont(cr_, kSansFont, kChartCaptionSize, CAIRO_FONT_WEIGHT_BOLD);
@@ -376,8 +515,44 @@ void PdfOutput::WriteChartPage(const DesignedCase& designed, int64_t caseNumber)
   cairo_translate(cr_, kChartPageMargin, chartTop);
   DrawCaseChart(cr_, designed, chartWidth, chartHeight);
   cairo_restore(cr_);
-  cairo_show_page(cr_);
-  ++pagesWritten_;
+  EndSheet(subject);
+}
+
+// The calculation sheet of the case's governing row, on the pages counted
+// for it in Start. False (the output failed) if its text has changed since.
+bool PdfOutput::WriteCalculationPages(const DesignedCase& designed, const std::string& subject) {
+  const CalculationSheet sheet = WriteCalculationSheet(designed.designCase, settings_.governingRow);
+  const std::vector<std::string> lines = SplitLines(sheet.text);
+  const int32_t pages = CalculationPageCount(paper_, static_cast<int64_t>(lines.size()));
+  const int64_t planned = caseStarts_[static_cast<size_t>(casesWritten_)] -
+                          caseStarts_[static_cast<size_t>(casesWritten_ - 1)] -
+                          kPagesPerCaseBeforeSheet;
+  if (pages != planned) {
+    FailWith("case " + std::to_string(casesWritten_) + "'s calculation sheet took " +
+             std::to_string(pages) + " pages where " + std::to_string(planned) + " were numbered");
+    return false;
+  }
+  const PaperGeometry page = GeometryOf(paper_);
+  const auto perPage = static_cast<size_t>(CalculationLinesPerPage(paper_));
+  const double left = (page.width - kCalculationColumns * kCalculationCharacterPitch) / 2;
+  for (int32_t p = 0; p < pages; ++p) {
+    cairo_set_source_rgb(cr_, 0.35, 0.35, 0.35);
+    SelectFont(cr_, kSansFont, 8);
+    ShowLine(cr_, kSideMargin, kCaptionBaseline,
+             CaseCaption(casesWritten_, caseCount_) + ": calculation sheet of the governing row, " +
+                 "S = " + PrintedSpan(settings_.governingRow) + " m, page " +
+                 std::to_string(p + 1) + " of " + std::to_string(pages));
+    const size_t from = static_cast<size_t>(p) * perPage;
+    const std::vector<std::string> pageLines(
+        lines.begin() + static_cast<std::ptrdiff_t>(from),
+        lines.begin() + static_cast<std::ptrdiff_t>(std::min(lines.size(), from + perPage)));
+    cairo_set_source_rgb(cr_, 0, 0, 0);
+    SelectFont(cr_, kMonoFont, MonoFontSizeForPitch(kCalculationCharacterPitch));
+    ShowMonospacedLines(pageLines, left, kTopMargin, kCalculationCharacterPitch,
+                        kCalculationLinePitch);
+    EndSheet(subject);
+  }
+  return true;
 }
 
 bool PdfOutput::Write(const DesignedCase& designed) {
@@ -386,18 +561,42 @@ bool PdfOutput::Write(const DesignedCase& designed) {
   }
   ++casesWritten_;
   const int64_t firstPage = pagesWritten_ + 1;
+  const std::string subject =
+      CaseCaption(casesWritten_, caseCount_) + ": " + DescribeCaseValues(designed.designCase);
   CasePages pages;
   const int32_t spanCount = std::clamp(designed.sweep.spanCount, 0, kSpansPerCase);
   FormatCasePages(headings_, designed.designCase, std::span(designed.spans, spanCount), pages);
+  const bool governs = HasGoverningRow(settings_) && settings_.governingRow < spanCount;
+  const std::string marked =
+      governs ? Trimmed(std::string(11, ' ') +
+                        std::string(View(FormatRow(designed.spans[settings_.governingRow]))))
+              : std::string();
   for (const std::vector<std::string>& lines : pages.pages) {
-    WriteTablePage(lines, casesWritten_);
+    int64_t markedLine = -1;
+    for (size_t i = 0; governs && i < lines.size(); ++i) {
+      if (Trimmed(lines[i]) == marked) {
+        markedLine = static_cast<int64_t>(i);
+      }
+    }
+    WriteTablePage(lines, casesWritten_, subject, markedLine);
   }
-  WriteChartPage(designed, casesWritten_);
+  WriteChartPage(designed, casesWritten_, subject);
+  const int64_t sheetPage = pagesWritten_ + 1;
+  if (HasGoverningRow(settings_) && !WriteCalculationPages(designed, subject)) {
+    return false;
+  }
   const std::string bookmark =
       "Case " + std::to_string(casesWritten_) + ": " + DescribeCaseValues(designed.designCase);
-  const std::string link = "page=" + std::to_string(firstPage);
-  cairo_pdf_surface_add_outline(surface_, CAIRO_PDF_OUTLINE_ROOT, bookmark.c_str(), link.c_str(),
-                                CAIRO_PDF_OUTLINE_FLAG_OPEN);
+  const int caseOutline = cairo_pdf_surface_add_outline(
+      surface_, CAIRO_PDF_OUTLINE_ROOT, ShowableText(bookmark).c_str(),
+      ("page=" + std::to_string(firstPage)).c_str(), CAIRO_PDF_OUTLINE_FLAG_OPEN);
+  if (HasGoverningRow(settings_)) {
+    AddBookmark(caseOutline,
+                "Case " + std::to_string(casesWritten_) +
+                    ": calculation sheet of the governing row, S = " +
+                    PrintedSpan(settings_.governingRow) + " m",
+                sheetPage);
+  }
   return CheckHealth();
 }
 
@@ -409,6 +608,12 @@ bool PdfOutput::Finish() {
   if (casesWritten_ != caseCount_) {
     FailWith("the run ended after " + std::to_string(casesWritten_) + " of " +
              std::to_string(caseCount_) + " design cases");
+    Abandon();
+    return false;
+  }
+  if (pagesWritten_ != sheetCount_) {
+    FailWith(std::to_string(pagesWritten_) + " sheets were drawn where " +
+             std::to_string(sheetCount_) + " were numbered");
     Abandon();
     return false;
   }

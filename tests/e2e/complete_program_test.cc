@@ -40,7 +40,7 @@ TEST(CompleteProgram, APdfRunIsHandedOverUnseen) {
       RunBinary(KALVORDEN_BINARY, {With(kOneCase, {"--pdf", "r.pdf"}), dir.path(), "", -1});
   EXPECT_EQ(run.exitStatus, 0) << run.err;
   EXPECT_EQ(run.err,
-            "kalvorden: wrote report file \"r.rpt\" (3 pages), PDF file \"r.pdf\" (5 pages): "
+            "kalvorden: wrote report file \"r.rpt\" (3 pages), PDF file \"r.pdf\" (8 pages): "
             "1 design case, 0 not designed in full\n");
   EXPECT_EQ(ReadFileBytes(dir.File("r.pdf")).substr(0, 5), "%PDF-");
 }

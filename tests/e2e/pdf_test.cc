@@ -1,8 +1,9 @@
 // The PDF output of the built program, with the dialogue and with the
-// options: the index and four pages per case, every report row as text, a
-// valid file with a bookmark per case, every word well inside the page and
-// the chart's labels inside its plot; and its failures, including a file
-// size limit set by a real shell, as a user's `ulimit -f` sets it.
+// options: the cover, the method sheet, the index and four pages per case,
+// every sheet numbered, every report row as text, a valid file with a
+// bookmark per case, every word well inside the page and the chart's labels
+// inside its plot; and its failures, including a file size limit set by a
+// real shell, as a user's `ulimit -f` sets it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 
 #include "chart/chart_layout.h"
 #include "pdf/pdf_output.h"
+#include "tests/pdf/pdf_test_util.h"
 #include "tests/support/run_binary.h"
 
 using namespace kalvorden::testing;
@@ -55,15 +57,26 @@ std::vector<std::string> ReportRows(const std::string& report) {
   return rows;
 }
 
-// The page count, the rows in order, qpdf's check and the bookmarks.
+// The page count (the cover and the method sheet take three sheets without
+// a project), "Sheet n of N" on each, the rows in order, qpdf's check, the
+// bookmarks, and no word within 10 pt of an edge.
 void ExpectPdfOfReport(const std::string& directory, const std::string& pdf,
                        const std::string& report, kalvorden::PaperSize paper) {
   const std::vector<std::string> rows = ReportRows(ReadFileBytes(directory + "/" + report));
   ASSERT_FALSE(rows.empty());
   const int64_t cases = static_cast<int64_t>(rows.size() / 111);
   const std::string info = ToolOutput("/usr/bin/pdfinfo", {pdf}, directory);
-  const std::string pages = std::to_string(kalvorden::IndexPageCount(paper, cases) + 4 * cases);
-  EXPECT_NE(info.find("Pages:           " + pages + "\n"), std::string::npos) << info;
+  const int64_t sheets = 3 + kalvorden::IndexPageCount(paper, cases) + 4 * cases;
+  EXPECT_NE(info.find("Pages:           " + std::to_string(sheets) + "\n"), std::string::npos)
+      << info;
+  const std::vector<std::string> pages = PageTexts(pdf, directory);
+  ASSERT_EQ(static_cast<int64_t>(pages.size()), sheets);
+  for (int64_t n = 1; n <= sheets; ++n) {
+    EXPECT_NE(pages[n - 1].find("Sheet " + std::to_string(n) + " of " + std::to_string(sheets)),
+              std::string::npos)
+        << "sheet " << n;
+  }
+  EXPECT_EQ(WordsNearTheEdge(WordBoxes(pdf, directory), 10), std::vector<std::string>{});
   ToolOutput("/usr/bin/qpdf", {"--check", pdf}, directory);
   const std::string text =
       ToolOutput("/usr/bin/pdftotext", {"-layout", "-fixed", "6", pdf, "-"}, directory);
@@ -91,7 +104,7 @@ TEST(PdfOption, IndexPagesRowsAndBookmarksWithAndWithoutTheDialogue) {
     const RunResult run = RunFixedClockWith(dir.path(), arguments);
     EXPECT_EQ(run.exitStatus, 65) << run.err;  // the cases with fc 1e-6
     EXPECT_NE(run.err.find("kalvorden: wrote report file \"r.rpt\" (24 pages), PDF file \"r.pdf\" "
-                           "(33 pages): 8 design cases, 4 not designed in full"),
+                           "(36 pages): 8 design cases, 4 not designed in full"),
               std::string::npos)
         << run.err;
     ExpectPdfOfReport(dir.path(), "r.pdf", "r.rpt", kalvorden::PaperSize::kLetter);
@@ -192,22 +205,28 @@ TEST(PdfOption, ChartLabelsInsideThePlotAndEveryWordInsideThePage) {
     ToolOutput("/usr/bin/qpdf", {"--check", "r.pdf"}, dir.path());
     const std::vector<Page> pages =
         ReadPages(ToolOutput("/usr/bin/pdftotext", {"-bbox", "r.pdf", "-"}, dir.path()));
-    ASSERT_EQ(pages.size(), 1 + 4 * test.cases);
+    // The cover, the method sheet (two) and the index come first.
+    const size_t front = 4;
+    ASSERT_EQ(pages.size(), front + 4 * test.cases);
     for (size_t p = 0; p < pages.size(); ++p) {
-      // The chart pages (every fourth after the index) keep their foot free.
+      // A chart page (the fourth of each case) keeps its foot for the title
+      // block, whose frame starts 54 pt above the paper's edge.
       const kalvorden::Box& paper = pages[p].paper;
-      const double foot = p > 0 && p % 4 == 0 ? 60 : 10;
-      const kalvorden::Box inside = {10, 10, paper.right - 10, paper.bottom - foot};
+      const bool chart = p >= front && (p - front) % 4 == 3;
+      const kalvorden::Box inside = {10, 10, paper.right - 10, paper.bottom - 10};
+      const kalvorden::Box aboveTheFoot = {10, 10, paper.right - 10, paper.bottom - 60};
       for (const Word& w : pages[p].words) {
-        EXPECT_TRUE(inside.Contains(w.box))
+        const bool titleBlock = w.box.top > paper.bottom - 54;
+        EXPECT_TRUE((chart && !titleBlock ? aboveTheFoot : inside).Contains(w.box))
             << "page " << p + 1 << ": " << w.text << " at " << w.box.left << ", " << w.box.top;
       }
     }
     for (size_t c = 0; c < test.cases; ++c) {
       SCOPED_TRACE("case " + std::to_string(c + 1));
-      const std::vector<Word>& words = pages[4 * c + 4].words;
-      const kalvorden::Box plot = LowestPlot(pages[4 * c + 4]);
-      const kalvorden::Box& paper = pages[4 * c + 4].paper;
+      const Page& chart = pages[front + 4 * c + 3];
+      const std::vector<Word>& words = chart.words;
+      const kalvorden::Box plot = LowestPlot(chart);
+      const kalvorden::Box& paper = chart.paper;
       ASSERT_TRUE(plot.Width() > 0.75 * paper.Width() && plot.bottom > 0.87 * paper.Height())
           << "the plot leaves the page unused: " << plot.Width() << " wide to " << plot.bottom;
       std::vector<kalvorden::Box> labels;

@@ -1,7 +1,6 @@
 #include "pdf/pdf_output.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include <dirent.h>
 #include <sys/resource.h>
@@ -20,35 +19,6 @@ using kalvorden::testing::TempDir;
 
 std::string Full(kalvorden::Quad value) {
   return kalvorden::FullDecimal(value, kalvorden::FullDecimalUse::kPrinted);
-}
-
-// The run's clock reading: 07-DEC-26 14:03:09.
-const kalvorden::LocalDateTime kNow = {2026, 12, 7, 14, 3, 9};
-
-// Writes the PDF of every case of `inputs` to `path`; the failure's number,
-// 0 when done, and its line in `message`.
-int WritePdf(const kalvorden::DesignInputs& inputs, const std::string& path, PaperSize paper,
-             std::string* message = nullptr) {
-  PdfOutput pdf(paper, kNow);
-  bool done = true;
-  if (const int failure = pdf.BeginPending(path, true); failure != 0) {
-    if (message != nullptr) {
-      *message = path + ": " + std::strerror(failure);
-    }
-    return 74;
-  }
-  done = pdf.Start(inputs);
-  for (const auto& designed : DesignAll(inputs)) {
-    done = done && pdf.Write(*designed);
-  }
-  done = done && pdf.Finish() && pdf.Commit();
-  if (!done) {
-    pdf.Abandon();
-  }
-  if (message != nullptr) {
-    *message = kalvorden::FormatFault(pdf.failure());
-  }
-  return pdf.failure().number;
 }
 
 std::vector<std::string> DirectoryEntries(const std::string& path) {
@@ -98,14 +68,17 @@ TEST(PdfOutput, IndexTablesChartsAndBookmarksOfTheRun) {
     test.inputs.continuityFactor = kalvorden::Widen(0.8f);
     const TempDir dir;
     const std::string path = dir.File("run.pdf");
-    ASSERT_EQ(WritePdf(test.inputs, path, test.paper), 0);
+    ASSERT_EQ(WritePdf(test.inputs, path, SettingsOf(test.paper)), 0);
     EXPECT_EQ(DirectoryEntries(dir.path()), std::vector<std::string>{"run.pdf"});
 
     const auto cases = DesignAll(test.inputs);
     const int64_t count = static_cast<int64_t>(cases.size());
+    // Before the index: the cover (one sheet without a project) and the
+    // method sheet (two).
     const int32_t indexPages = kalvorden::IndexPageCount(test.paper, count);
+    const int64_t beforeCases = 3 + indexPages;
     const std::string info = Tool("/usr/bin/pdfinfo", {"run.pdf"}, dir.path());
-    EXPECT_EQ(Field(info, "Pages"), std::to_string(indexPages + 4 * count));
+    EXPECT_EQ(Field(info, "Pages"), std::to_string(beforeCases + 4 * count));
     EXPECT_EQ(Field(info, "Page size"), test.pageSize);
     EXPECT_EQ(Field(info, "Creator"), "kalvorden");
     EXPECT_NE(Field(info, "CreationDate").find("Dec  7 14:03:09 2026"), std::string::npos)
@@ -158,7 +131,7 @@ TEST(PdfOutput, IndexTablesChartsAndBookmarksOfTheRun) {
                                               Full(c.concreteStress),
                                               std::to_string(c.modularRatio),
                                               "0.8",
-                                              std::to_string(indexPages + 4 * (n - 1) + 1)};
+                                              std::to_string(beforeCases + 4 * (n - 1) + 1)};
       EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
                               [&](const std::string& line) { return Words(line) == entry; }))
           << "no index entry for case " << n;
@@ -167,20 +140,20 @@ TEST(PdfOutput, IndexTablesChartsAndBookmarksOfTheRun) {
   }
 }
 
-// An index page holds the entries from its table top (130 pt) down to the
-// bottom margin (44 pt), one every 11 pt: 61 on A4 (841.89 pt high), 57 on
-// Letter (792 pt).
+// An index page holds the entries from its table top (130 pt) down to 68 pt
+// above the paper's foot (the title block's band and room for descenders),
+// one every 11 pt: 59 on A4 (841.89 pt high), 55 on Letter (792 pt).
 TEST(IndexPageCount, OnePageAndMoreForManyCases) {
-  EXPECT_EQ(kalvorden::IndexEntriesPerPage(PaperSize::kA4), 61);
-  EXPECT_EQ(kalvorden::IndexEntriesPerPage(PaperSize::kLetter), 57);
+  EXPECT_EQ(kalvorden::IndexEntriesPerPage(PaperSize::kA4), 59);
+  EXPECT_EQ(kalvorden::IndexEntriesPerPage(PaperSize::kLetter), 55);
   const struct {
     int64_t cases;
     PaperSize paper;
     int32_t pages;
   } table[] = {
-      {0, PaperSize::kA4, 1},      {1, PaperSize::kA4, 1},         {61, PaperSize::kA4, 1},
-      {62, PaperSize::kA4, 2},     {3125, PaperSize::kA4, 52},     {57, PaperSize::kLetter, 1},
-      {58, PaperSize::kLetter, 2}, {3125, PaperSize::kLetter, 55},
+      {0, PaperSize::kA4, 1},      {1, PaperSize::kA4, 1},         {59, PaperSize::kA4, 1},
+      {60, PaperSize::kA4, 2},     {3125, PaperSize::kA4, 53},     {55, PaperSize::kLetter, 1},
+      {56, PaperSize::kLetter, 2}, {3125, PaperSize::kLetter, 57},
   };
   for (const auto& row : table) {
     EXPECT_EQ(kalvorden::IndexPageCount(row.paper, row.cases), row.pages) << row.cases;
@@ -221,7 +194,8 @@ TEST(PdfOutput, FailuresLeaveNoFileAndTheTargetUntouched) {
         setrlimit(RLIMIT_FSIZE, &limit);
       }
       std::string message;
-      const int status = WritePdf(inputs, dir.File(test.target), PaperSize::kA4, &message);
+      const int status =
+          WritePdf(inputs, dir.File(test.target), SettingsOf(PaperSize::kA4), &message);
       (void)!write(pipeEnds[1], message.data(), message.size());
       _exit(status);
     }

@@ -1,0 +1,50 @@
+#pragma once
+
+// The cover of the calculation package: which project and bridge, who
+// designs and checks it, which program and run, every value the run was
+// given, the row that governs the bridge's span with its result in every
+// design case, and the block where the package is signed off.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "design/design_inputs.h"
+#include "design/design_records.h"
+#include "pdf/sheet_flow.h"
+#include "run/output_factory.h"
+
+namespace kalvorden {
+
+// The governing row of one design case, as the cover lists it.
+struct GoverningResult {
+  SpanFault fault = SpanFault::kNone;
+  int32_t actualThickness = 0;  // mm
+  int32_t mainBar = 0;          // designation
+  int32_t mainBarSpacing = 0;   // mm
+  int32_t middleHalf = 0;       // distribution bars in the middle half
+  int32_t outerQuarters = 0;    // in both outer quarters together, half in each
+  int32_t distributionBar = 0;  // designation
+};
+GoverningResult GoverningResultOf(const SpanDesign& span);
+
+struct CoverContent {
+  const OutputSettings* settings = nullptr;
+  const DesignInputs* inputs = nullptr;
+  std::string version;   // "kalvorden 1.0.0"
+  std::string runStamp;  // "2026-12-07 14:03:09"
+  // When a row governs: one result per design case, in case order.
+  const std::vector<GoverningResult>* governing = nullptr;
+  // The sheet on which case n (from 1) begins; 0 while the sheets are
+  // still being counted.
+  std::function<int64_t(int64_t caseNumber)> firstSheetOf;
+};
+
+// True when `settings` name a row of the report (0 to 110) as governing.
+bool HasGoverningRow(const OutputSettings& settings);
+
+// Flows the cover into `flow`.
+void ComposeCover(SheetFlow& flow, const CoverContent& content);
+
+}  // namespace kalvorden

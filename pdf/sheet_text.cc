@@ -1,0 +1,171 @@
+#include "pdf/sheet_text.h"
+
+#include <cstdint>
+
+namespace kalvorden {
+namespace {
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
+constexpr std::string_view kEllipsis = "\xE2\x80\xA6";     // U+2026
+
+// The length of the well-formed UTF-8 character at the start of `text`
+// (no overlong form, no surrogate, nothing above U+10FFFF), or 0.
+size_t CharacterLength(std::string_view text, uint32_t* code) {
+  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(0);
+  size_t length = 0;
+  uint32_t value = 0;
+  uint32_t least = 0;
+  if (lead < 0x80) {
+    *code = lead;
+    return 1;
+  }
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2, value = lead & 0x1Fu, least = 0x80;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3, value = lead & 0x0Fu, least = 0x800;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4, value = lead & 0x07u, least = 0x10000;
+  } else {
+    return 0;
+  }
+  if (text.size() < length) {
+    return 0;
+  }
+  for (size_t i = 1; i < length; ++i) {
+    if ((byte(i) & 0xC0u) != 0x80u) {
+      return 0;
+    }
+    value = (value << 6) | (byte(i) & 0x3Fu);
+  }
+  if (value < least || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+    return 0;
+  }
+  *code = value;
+  return length;
+}
+
+bool StartsCharacter(char byte) {
+  return (static_cast<unsigned char>(byte) & 0xC0u) != 0x80u;
+}
+
+// The lines of one paragraph (no line feed in it).
+void WrapParagraph(cairo_t* cr, std::string_view paragraph, double width,
+                   std::vector<std::string>& lines) {
+  std::string line;
+  const auto flush = [&]() {
+    lines.push_back(line);
+    line.clear();
+  };
+  size_t at = 0;
+  while (at < paragraph.size()) {
+    const size_t start = paragraph.find_first_not_of(' ', at);
+    if (start == std::string_view::npos) {
+      break;
+    }
+    const size_t end = std::min(paragraph.find(' ', start), paragraph.size());
+    std::string word(paragraph.substr(start, end - start));
+    at = end;
+    std::string joined = line;
+    if (!joined.empty()) {
+      joined += ' ';
+    }
+    joined += word;
+    if (TextWidth(cr, joined) <= width) {
+      line = joined;
+      continue;
+    }
+    if (!line.empty()) {
+      flush();
+    }
+    // A word wider than the line goes character by character.
+    while (TextWidth(cr, word) > width) {
+      size_t cut = 0;
+      for (size_t next = 1; next <= word.size(); ++next) {
+        if (next < word.size() && !StartsCharacter(word[next])) {
+          continue;
+        }
+        if (TextWidth(cr, word.substr(0, next)) > width) {
+          break;
+        }
+        cut = next;
+      }
+      if (cut == 0) {  // not even one character fits: it goes alone
+        cut = 1;
+        while (cut < word.size() && !StartsCharacter(word[cut])) {
+          ++cut;
+        }
+      }
+      lines.push_back(word.substr(0, cut));
+      word.erase(0, cut);
+    }
+    line = word;
+  }
+  flush();
+}
+
+}  // namespace
+
+std::string ShowableText(std::string_view text, bool keepLineFeeds) {
+  std::string shown;
+  shown.reserve(text.size());
+  while (!text.empty()) {
+    uint32_t code = 0;
+    const size_t length = CharacterLength(text, &code);
+    if (length == 0) {
+      shown.append(kReplacement);
+      text.remove_prefix(1);
+      continue;
+    }
+    if (code == '\n' && keepLineFeeds) {
+      shown.push_back('\n');
+    } else if (code < 0x20 || (code >= 0x7F && code < 0xA0)) {
+      shown.push_back(' ');
+    } else {
+      shown.append(text.substr(0, length));
+    }
+    text.remove_prefix(length);
+  }
+  return shown;
+}
+
+double TextWidth(cairo_t* cr, const std::string& text) {
+  cairo_text_extents_t extents;
+  cairo_text_extents(cr, text.c_str(), &extents);
+  return extents.x_advance;
+}
+
+std::vector<std::string> WrapText(cairo_t* cr, std::string_view text, double width) {
+  std::vector<std::string> lines;
+  while (true) {
+    const size_t feed = text.find('\n');
+    WrapParagraph(cr, text.substr(0, feed), width, lines);
+    if (feed == std::string_view::npos) {
+      return lines;
+    }
+    text.remove_prefix(feed + 1);
+  }
+}
+
+std::string FitText(cairo_t* cr, const std::string& text, double width) {
+  if (TextWidth(cr, text) <= width) {
+    return text;
+  }
+  std::string fitted = text;
+  while (!fitted.empty()) {
+    size_t cut = fitted.size() - 1;
+    while (cut > 0 && !StartsCharacter(fitted[cut])) {
+      --cut;
+    }
+    fitted.erase(cut);
+    while (!fitted.empty() && fitted.back() == ' ') {
+      fitted.pop_back();
+    }
+    if (TextWidth(cr, fitted + std::string(kEllipsis)) <= width) {
+      break;
+    }
+  }
+  return fitted + std::string(kEllipsis);
+}
+
+}  // namespace kalvorden

@@ -1,0 +1,33 @@
+#pragma once
+
+// Text as the sheets set it: what an engineer typed (a project's title, a
+// note) made safe to show, broken into lines that fit a width, or shortened
+// to one. Widths are measured in the font currently selected on `cr`.
+
+#include <cairo.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kalvorden {
+
+// `text` as valid UTF-8 that shows as it reads: each byte that does not
+// belong to a well-formed character becomes U+FFFD, and every control
+// character becomes a blank, except line feeds when `keepLineFeeds`.
+// (cairo refuses a string that is not valid UTF-8 and would fail the PDF.)
+std::string ShowableText(std::string_view text, bool keepLineFeeds = false);
+
+// The advance of `text` in the font selected on `cr`, in points.
+double TextWidth(cairo_t* cr, const std::string& text);
+
+// `text` (showable) broken at blanks into lines no wider than `width`; a
+// word wider than the line is broken between characters. A line feed ends
+// a line. Never empty: an empty text gives one empty line.
+std::vector<std::string> WrapText(cairo_t* cr, std::string_view text, double width);
+
+// `text` whole if it fits `width`, otherwise as much of it as fits followed
+// by an ellipsis.
+std::string FitText(cairo_t* cr, const std::string& text, double width);
+
+}  // namespace kalvorden

@@ -1,0 +1,62 @@
+#pragma once
+
+// The title block at the foot of every sheet of the PDF: which project and
+// bridge, which revision, which run, "Sheet n of N", and what the sheet
+// holds, so that a sheet found loose on a desk says where it belongs.
+
+#include <cairo.h>
+
+#include <cstdint>
+#include <string>
+
+#include "pdf/page_frame.h"
+
+namespace kalvorden {
+
+struct TitleBlockFields {
+  // From the project (any may be empty); shortened with an ellipsis where
+  // too long for the block: the cover sheet carries them in full.
+  std::string title;
+  std::string bridge;
+  std::string revision;
+  std::string runStamp;  // the run's date and time: "2026-12-07 14:03:09"
+};
+
+// Draws the block in the band kTitleBlockBand high at the foot of each
+// sheet. What is the same on every sheet is measured and fitted once, and
+// the subject once each time it changes: a run draws thousands of sheets.
+class TitleBlockPainter {
+ public:
+  TitleBlockPainter(const PaperGeometry& page, TitleBlockFields fields);
+  ~TitleBlockPainter();
+  TitleBlockPainter(const TitleBlockPainter&) = delete;
+  TitleBlockPainter& operator=(const TitleBlockPainter&) = delete;
+
+  // What the sheets from now on hold: "Method of design", or a design case
+  // with its values in full. Set smaller to fit the block's width, and cut
+  // short only where even a small size does not fit.
+  void SetSubject(const std::string& subject);
+
+  // The block of PDF page `sheet` of `sheetCount`.
+  void Draw(cairo_t* cr, int64_t sheet, int64_t sheetCount);
+
+ private:
+  void Select(cairo_t* cr, double size, bool bold) const;
+  void FitFields(cairo_t* cr);
+  void FitSubject(cairo_t* cr);
+  void Field(cairo_t* cr, double x, double y, const char* label, const std::string& value,
+             bool bold) const;
+
+  PaperGeometry page_;
+  TitleBlockFields fields_;
+  bool fieldsFitted_ = false;
+  std::string subject_;
+  double subjectSize_ = 0;  // 0: not fitted yet
+  cairo_font_face_t* regular_ = nullptr;
+  cairo_font_face_t* bold_ = nullptr;
+};
+
+// "Sheet 12 of 340".
+std::string SheetNumberText(int64_t sheet, int64_t sheetCount);
+
+}  // namespace kalvorden
