@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include <malloc.h>
 #include <unistd.h>
 
 #include "chart/case_chart.h"
@@ -78,6 +79,10 @@ constexpr double kTableLinePitch = 11;
 // A report page has at most 66 printed lines (18 of heading, 40 rows, 7
 // blank, the footer).
 constexpr int kReportPageLines = 66;
+
+// Free memory at the top of the heap that is kept rather than given back to
+// the system (see Start).
+constexpr int kKeptHeap = 64 << 20;
 
 // The chart page uses the paper's printable area: a margin all round that
 // office printers print into, and the foot of the page, kTitleBlockBand
@@ -235,6 +240,11 @@ bool PdfOutput::Start(const DesignInputs& inputs) {
     FailWith("the file was not created");
     return false;
   }
+  // cairo builds each page in memory and frees it when the page is written;
+  // with glibc's default trim threshold (128 KiB) every page shrank the heap
+  // and the next grew it again, about 5 s of system time in a 3125-case run.
+  // Freed memory is kept for reuse instead: the peak is the same.
+  mallopt(M_TRIM_THRESHOLD, kKeptHeap);
   sink_ = std::make_unique<Sink>();
   sink_->descriptor = pending().descriptor();
   sink_->buffer = std::make_unique<char[]>(Sink::kBufferSize);
