@@ -261,7 +261,7 @@ int main(int argc, char** argv) {
   }
   Report("3125 cases", contenders, directory, largest, runs, 3125L * 111);
   Report("1 case", contenders, directory, oneCase, runs, 111);
-  // The largest run with its PDF too (12,552 pages): fewer runs, each takes
+  // The largest run with its PDF too (12,556 sheets): fewer runs, each takes
   // seconds.
   const std::vector<Contender> withPdf = {{"+ PDF", program, {"--pdf", "bench.pdf"}}};
   Report("3125 cases", withPdf, directory, largest, std::min(runs, 3), 3125L * 111);
