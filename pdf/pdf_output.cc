@@ -253,6 +253,17 @@ bool PdfOutput::Start(const DesignInputs& inputs) {
   const PaperGeometry page = GeometryOf(paper_);
   surface_ = cairo_pdf_surface_create_for_stream(WriteToSink, sink_.get(), page.width, page.height);
   cr_ = cairo_create(surface_);
+  SetMetadata();
+  PlanSheets(inputs);
+  WriteCover(inputs);
+  WriteMethod();
+  WriteIndex(inputs);
+  return CheckHealth();
+}
+
+// The document's title names the run, its subject the project and the
+// bridge, its author the designer.
+void PdfOutput::SetMetadata() {
   const std::string title = "KALVORDEN slab design, " + std::to_string(caseCount_) +
                             (caseCount_ == 1 ? " design case" : " design cases");
   cairo_pdf_surface_set_metadata(surface_, CAIRO_PDF_METADATA_TITLE, title.c_str());
@@ -270,11 +281,6 @@ bool PdfOutput::Start(const DesignInputs& inputs) {
     cairo_pdf_surface_set_metadata(surface_, CAIRO_PDF_METADATA_AUTHOR,
                                    ShowableText(project.designer).c_str());
   }
-  PlanSheets(inputs);
-  WriteCover(inputs);
-  WriteMethod();
-  WriteIndex(inputs);
-  return CheckHealth();
 }
 
 // Counts every part's sheets before the first is drawn, so that each sheet
@@ -294,13 +300,13 @@ void PdfOutput::PlanSheets(const DesignInputs& inputs) {
   const PaperGeometry page = GeometryOf(paper_);
   SheetFlow cover(cr_, page, false);
   ComposeCover(cover, {&settings_, &inputs, kProgram, runStamp_, &governing_, {}});
-  coverSheets_ = cover.Finish();
+  const int32_t coverSheets = cover.Finish();
   SheetFlow method(cr_, page, false);
   ComposeMethodSheet(method);
-  methodSheets_ = method.Finish();
+  const int32_t methodSheets = method.Finish();
   indexSheets_ = IndexPageCount(paper_, caseCount_);
 
-  caseStarts_.assign(1, int64_t{coverSheets_} + methodSheets_ + indexSheets_ + 1);
+  caseStarts_.assign(1, int64_t{coverSheets} + methodSheets + indexSheets_ + 1);
   caseStarts_.reserve(static_cast<size_t>(caseCount_) + 1);
   for (int64_t n = 0; n < caseCount_; ++n) {
     const int32_t sheets = calculationPages.empty() ? 0 : calculationPages[static_cast<size_t>(n)];

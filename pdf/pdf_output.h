@@ -79,6 +79,7 @@ class PdfOutput final : public CaseOutput {
  private:
   bool CheckHealth();
   void FailWith(const std::string& detail);
+  void SetMetadata();
   void PlanSheets(const DesignInputs& inputs);
   void WriteCover(const DesignInputs& inputs);
   void WriteMethod();
@@ -102,9 +103,8 @@ class PdfOutput final : public CaseOutput {
   std::string runStamp_;
   std::unique_ptr<TitleBlockPainter> titleBlock_;
   std::string subject_;  // of the sheets being drawn
-  // The sheets of each part, counted in Start before any is drawn.
-  int32_t coverSheets_ = 0;
-  int32_t methodSheets_ = 0;
+  // The sheets of the index and of the whole package, counted in Start
+  // before any is drawn.
   int32_t indexSheets_ = 0;
   int64_t sheetCount_ = 0;
   // The first sheet of case n at [n - 1], and one past the last case's

@@ -166,6 +166,12 @@ TEST(CalculationPackage, CoverSheetsMarkedRowsAndCalculationSheets) {
     EXPECT_TRUE(Contains(cover, "2026-12-07 14:03:09"));
     EXPECT_EQ(Contains(cover, kDigest), !std::string(test.digest).empty());
     EXPECT_TRUE(Contains(Flat(cover), Flat("Designed by " + test.project.designer + " signature")));
+    // The document's author is the designer, its subject the title and bridge.
+    const std::string info = Tool("/usr/bin/pdfinfo", {"p.pdf"}, dir.path());
+    EXPECT_EQ(Contains(info, "Author:          " + test.project.designer + "\n"),
+              !test.project.designer.empty());
+    EXPECT_EQ(Contains(info, "Subject:         Mill Creek, B-12\n"),
+              test.project.title == "Mill Creek");
     // A title too long for the title block is shortened there.
     EXPECT_EQ(Contains(pages[1], "\u2026"), test.project.title == kLongTitle);
 
