@@ -74,7 +74,8 @@ void Inputs(SheetFlow& flow, const DesignInputs& inputs, int64_t caseCount) {
   for (const ValueListInfo& list : ValueLists()) {
     const std::string label = std::string(list.label) + ", " + std::string(list.symbol) + " (" +
                               std::string(list.unit) + ")";
-    flow.Field(label, ValuesText(ListOf(inputs, list.id)), kLabel, kValue, kWideValueX);
+    const std::string values = ValuesText(ListOf(inputs, list.id));
+    flow.Field(label, values.empty() ? "none" : values, kLabel, kValue, kWideValueX);
   }
   const bool continuous = inputs.continuityFactor != 1;
   flow.Field("Continuity factor, CF",
@@ -82,13 +83,13 @@ void Inputs(SheetFlow& flow, const DesignInputs& inputs, int64_t caseCount) {
                               ExactDecimal(inputs.continuityFactor) + ")"
                         : "1.0: no continuity allowed for",
              kLabel, kValue, kWideValueX);
-  flow.Field("Design cases",
-             std::to_string(caseCount) +
-                 (caseCount == 1 ? " design case" : " design cases: every combination") +
-                 (caseCount == 1 ? ""
-                                 : " of the values, the wheel load varying slowest and fc "
-                                   "fastest"),
-             kLabel, kValue, kWideValueX);
+  std::string cases = std::to_string(caseCount) + " design case";
+  if (caseCount == 0) {
+    cases = "none: a list of values is empty";
+  } else if (caseCount > 1) {
+    cases += "s: every combination of the values, the wheel load varying slowest and fc fastest";
+  }
+  flow.Field("Design cases", cases, kLabel, kValue, kWideValueX);
 }
 
 std::string ResultCells(const GoverningResult& r) {
