@@ -104,6 +104,16 @@ kalvorden::DesignInputs WithConcreteStresses(kalvorden::DesignInputs inputs,
   return inputs;
 }
 
+kalvorden::DesignInputs WithSteelStresses(kalvorden::DesignInputs inputs,
+                                          const std::vector<const char*>& stresses,
+                                          const std::vector<const char*>& covers) {
+  inputs.steelStresses.count = static_cast<int32_t>(stresses.size());
+  std::transform(stresses.begin(), stresses.end(), inputs.steelStresses.values.begin(), Q);
+  inputs.topCovers.count = static_cast<int32_t>(covers.size());
+  std::transform(covers.begin(), covers.end(), inputs.topCovers.values.begin(), Q);
+  return inputs;
+}
+
 TEST(CalculationPackage, CoverSheetsMarkedRowsAndCalculationSheets) {
   const struct {
     const char* name;
@@ -133,6 +143,18 @@ TEST(CalculationPackage, CoverSheetsMarkedRowsAndCalculationSheets) {
        "",
        -1,
        kDigest},
+      // 64 cases: the cover's table and the index each go on to a second
+      // sheet.
+      {"64 cases, span 1.0",
+       WithSteelStresses(Inputs(0, {"60", "72.5", "80", "90"}), {"140", "155", "170", "185"},
+                         {"40", "50", "60", "70"}),
+       false,
+       PaperSize::kA4,
+       {"Mill Creek", "B-12", "", "", "", ""},
+       "1.0",
+       0,
+       ""},
+      {"no design case (an empty list)", Inputs(0, {}), false, PaperSize::kA4, {}, "2.91", 77, ""},
   };
   for (auto test : table) {
     SCOPED_TRACE(test.name);
@@ -185,7 +207,15 @@ TEST(CalculationPackage, CoverSheetsMarkedRowsAndCalculationSheets) {
     const DesignRun run = RunDesign(test.inputs);
     const auto cases = DesignAll(test.inputs);
     const std::vector<std::string> coverLines = Lines(cover);
-    const std::vector<std::string> index = Lines(pages[bookmarks.at("Index of design cases") - 1]);
+    std::vector<std::string> index;  // the lines of every index page
+    for (int n = bookmarks.at("Index of design cases"); n <= sheets; ++n) {
+      if (!Contains(pages[n - 1], "Index of design cases, page")) {
+        break;
+      }
+      for (const std::string& line : Lines(pages[n - 1])) {
+        index.push_back(line);
+      }
+    }
     for (size_t c = 0; c < cases.size(); ++c) {
       SCOPED_TRACE("case " + std::to_string(c + 1));
       const std::string number = std::to_string(c + 1);
@@ -234,6 +264,12 @@ TEST(CalculationPackage, CoverSheetsMarkedRowsAndCalculationSheets) {
       EXPECT_EQ(Words(lines.back()), Words(row)) << lines.back();
     }
     EXPECT_EQ(Contains(cover, "none: a list of values is empty"), cases.empty());
+    EXPECT_EQ(Contains(cover, "none: a list of values is empty"), cases.empty());
+    if (cases.size() == 64) {
+      EXPECT_GT(bookmarks.at("Method of design"), 2);  // the cover took two sheets or more
+      EXPECT_EQ(bookmarks.at("Case 1: " + kalvorden::DescribeCaseValues(cases[0]->designCase)),
+                bookmarks.at("Index of design cases") + 2);  // after two index pages
+    }
     EXPECT_EQ(bookmarks.count("Cover sheet"), 1u);
     EXPECT_EQ(bookmarks.at("Cover sheet"), 1);
   }
