@@ -1,11 +1,13 @@
 #include "numeric/decimal.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "numeric/glibc_float128.h"
+#include "numeric/quad_ops.h"
 
 namespace kalvorden {
 
@@ -154,6 +156,162 @@ ScaledDecimal RoundToDecimals(Quad value, int decimals) {
   result.magnitude = remainder >= half ? whole + 1 : whole;
   result.fits = true;
   return result;
+}
+
+namespace {
+
+constexpr int kMostSignificantDigits = 17;
+// Powers of ten up to 10^48 are exact in binary128 (5^48 < 2^113).
+constexpr int kLargestExactPowerOfTen = 48;
+
+Quad PowerOfTen(int power) {
+  static const auto kPowers = [] {
+    std::array<Quad, kLargestExactPowerOfTen + 1> powers{};
+    powers[0] = 1;
+    for (size_t i = 1; i < powers.size(); ++i) {
+      powers[i] = powers[i - 1] * 10;
+    }
+    return powers;
+  }();
+  return kPowers[static_cast<size_t>(power)];
+}
+
+constexpr uint64_t WholePowerOfTen(int power) {
+  uint64_t value = 1;
+  for (int i = 0; i < power; ++i) {
+    value *= 10;
+  }
+  return value;
+}
+
+// The digits of `whole` (exactly `count` of them) written as %g writes the
+// value whole x 10^(exponent - count + 1): plain from 10^-4 to below
+// 10^count, otherwise with an exponent of at least two digits; trailing
+// zeros and a bare point dropped.
+std::string ComposeG(bool negative, uint64_t whole, int exponent, int count) {
+  char digits[24];
+  for (int i = count - 1; i >= 0; --i) {
+    digits[i] = static_cast<char>('0' + whole % 10);
+    whole /= 10;
+  }
+  int kept = count;  // digits up to the last that is not zero
+  while (kept > 1 && digits[kept - 1] == '0') {
+    --kept;
+  }
+  char text[48];
+  char* out = text;
+  if (negative) {
+    *out++ = '-';
+  }
+  if (exponent >= -4 && exponent < count) {
+    if (exponent < 0) {
+      *out++ = '0';
+      *out++ = '.';
+      for (int i = -1; i > exponent; --i) {
+        *out++ = '0';
+      }
+      out = std::copy(digits, digits + kept, out);
+    } else {
+      out = std::copy(digits, digits + exponent + 1, out);
+      if (kept > exponent + 1) {
+        *out++ = '.';
+        out = std::copy(digits + exponent + 1, digits + kept, out);
+      }
+    }
+    return std::string(text, out);
+  }
+  *out++ = digits[0];
+  if (kept > 1) {
+    *out++ = '.';
+    out = std::copy(digits + 1, digits + kept, out);
+  }
+  *out++ = 'e';
+  *out++ = exponent < 0 ? '-' : '+';
+  const int magnitude = exponent < 0 ? -exponent : exponent;
+  if (magnitude >= 100) {
+    *out++ = static_cast<char>('0' + magnitude / 100 % 10);
+  }
+  *out++ = static_cast<char>('0' + magnitude / 10 % 10);
+  *out++ = static_cast<char>('0' + magnitude % 10);
+  return std::string(text, out);
+}
+
+std::string GlibcSignificant(Quad value, int digits) {
+  char format[16];
+  std::snprintf(format, sizeof format, "%%.%dg", digits);
+  char text[64];
+  strfromf128(text, sizeof text, format, value);
+  return text;
+}
+
+}  // namespace
+
+std::string SignificantDecimal(Quad value, int digits) {
+  using quad_detail::U128;
+  if (digits < 1 || digits > kMostSignificantDigits) {
+    return GlibcSignificant(value, digits);
+  }
+  const U128 bits = quad_detail::Bits(value);
+  const auto biased = static_cast<int>(quad_detail::BiasedExponent(bits));
+  if (!quad_detail::IsNormalExponent(biased)) {
+    return GlibcSignificant(value, digits);  // zero, subnormal, infinity, NaN
+  }
+  const bool negative = (bits >> 127) != 0;
+  const Quad magnitude = quad_detail::FromBits(bits & ~(U128{1} << 127));
+  // floor(log10(2) x the binary exponent), 78913 / 2^18 being log10(2) to
+  // six digits: the decimal exponent or one less; the loop corrects it.
+  int exponent = ((biased - quad_detail::kBias) * 78913) >> 18;
+  const uint64_t least = WholePowerOfTen(digits - 1);
+  const uint64_t beyond = WholePowerOfTen(digits);
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    const int scale = digits - 1 - exponent;
+    if (scale > kLargestExactPowerOfTen || -scale > kLargestExactPowerOfTen) {
+      break;
+    }
+    // One correctly rounded operation: within 2^-113 of the exact scaled
+    // value relative, so within 2^-56 of it when below 10^17 < 2^57.
+    const Quad scaled =
+        scale >= 0 ? Mul(magnitude, PowerOfTen(scale)) : Div(magnitude, PowerOfTen(-scale));
+    const U128 scaledBits = quad_detail::Bits(scaled);
+    const int shift = quad_detail::kBias + quad_detail::kFractionBits -
+                      static_cast<int>(quad_detail::BiasedExponent(scaledBits));
+    if (shift > quad_detail::kFractionBits) {
+      --exponent;  // scaled < 1
+      continue;
+    }
+    if (shift < quad_detail::kFractionBits - 56) {
+      ++exponent;  // scaled >= 2^57
+      continue;
+    }
+    // scaled = significand x 2^-shift, with 56 <= shift <= 112.
+    const U128 significand = quad_detail::Significand(scaledBits);
+    auto whole = static_cast<uint64_t>(significand >> shift);
+    if (whole < least) {
+      --exponent;
+      continue;
+    }
+    if (whole >= beyond) {
+      ++exponent;
+      continue;
+    }
+    const U128 fraction = significand & ((U128{1} << shift) - 1);
+    const U128 half = U128{1} << (shift - 1);
+    // Within 2^-50 of halfway the rounding error might decide: glibc does.
+    const U128 uncertain = U128{1} << (shift - 50);
+    const U128 distance = fraction > half ? fraction - half : half - fraction;
+    if (distance <= uncertain) {
+      break;
+    }
+    if (fraction > half) {
+      ++whole;
+    }
+    if (whole == beyond) {
+      whole = least;
+      ++exponent;
+    }
+    return ComposeG(negative, whole, exponent, digits);
+  }
+  return GlibcSignificant(value, digits);
 }
 
 std::string FormatForMessage(Quad value) {

@@ -67,6 +67,14 @@ struct ScaledDecimal {
 // `decimals` is 0 to 4: the scaled significand must stay below 2^128.
 ScaledDecimal RoundToDecimals(Quad value, int decimals);
 
+// `value` to `digits` significant digits (1 to 17) exactly as glibc's
+// strfromf128 writes it with "%.<digits>g" (correctly rounded, halfway cases
+// to even): "39.6784428912", "1.5e-05", "-0", "inf". Most values are
+// converted with one binary128 scaling by a power of ten instead of glibc's
+// multiple-precision conversion, many times faster; a value within a
+// rounding error of a halfway point is handed to glibc.
+std::string SignificantDecimal(Quad value, int digits);
+
 // A value written for a message to the engineer: up to eight significant
 // digits, as many as a field of the dialogue can hold ("72.5", "1.44", "inf").
 std::string FormatForMessage(Quad value);

@@ -262,3 +262,56 @@ TEST(ShortestExactDecimal, ReadsBackAndIsShortest) {
     }
   }
 }
+
+static std::string GlibcG(Quad value, int digits) {
+  char format[16];
+  char text[64];
+  std::snprintf(format, sizeof format, "%%.%dg", digits);
+  strfromf128(text, sizeof text, format, value);
+  return text;
+}
+
+// The fast conversion gives glibc's text for random values of every
+// magnitude the scaling covers and beyond, and for values on and next to
+// halfway points, powers of ten and the notation's switch points.
+TEST(SignificantDecimal, EqualsGlibcPercentG) {
+  std::mt19937_64 random(2027);
+  std::uniform_int_distribution<int> exponent(16383 - 200, 16383 + 200);
+  for (int i = 0; i < 200000; ++i) {
+    U128 bits = (U128{random()} << 64 | random()) & kFractionMask;
+    bits |= static_cast<U128>(exponent(random) + (i % 2 == 0 ? 0 : 0x8000)) << 112;
+    const Quad value = std::bit_cast<Quad>(bits);
+    const int digits = i % 3 == 0 ? 12 : 1 + static_cast<int>(random() % 17);
+    ASSERT_EQ(SignificantDecimal(value, digits), GlibcG(value, digits)) << GlibcG(value, 36);
+  }
+  const char* values[] = {"0",
+                          "-0",
+                          "inf",
+                          "-inf",
+                          "nan",
+                          "1",
+                          "10",
+                          "1e11",
+                          "1e12",
+                          "999999999999",
+                          "999999999999.5",
+                          "9999999999995",
+                          "0.0001",
+                          "0.00001",
+                          "1.5e-5",
+                          "123456789012.5",
+                          "2.5",
+                          "0.125",
+                          "1e-4950",
+                          "1e4000",
+                          "39.678442891234567",
+                          "165.47500038146972656"};
+  for (const char* text : values) {
+    for (int digits = 1; digits <= 17; ++digits) {
+      const Quad value = Q(text);
+      for (const Quad near : {value, value + value * Q("1e-33"), value - value * Q("1e-33")}) {
+        EXPECT_EQ(SignificantDecimal(near, digits), GlibcG(near, digits)) << text << " " << digits;
+      }
+    }
+  }
+}
