@@ -12,6 +12,10 @@ constexpr BarTable kBarTable = {
     {0, 71, 129, 200, 284, 387, 510, 645, 819, 1006, 1452, 2581},
 };
 
+// Nominal masses, g/m, in the order of the bar table (source: bar_table.h).
+constexpr int32_t kBarMassGramsPerMetre[kLastBarIndex] = {0,    560,  994,  1552, 2235,  3042,
+                                                          3973, 5060, 6404, 7907, 11380, 20240};
+
 namespace {
 int32_t Slot(int32_t index) {
   return IsBarIndex(index) ? index - 1 : 0;
@@ -26,6 +30,19 @@ Quad BarDiameter(int32_t index) {
 }
 Quad BarArea(int32_t index) {
   return kBarTable.area[Slot(index)];
+}
+
+int32_t BarMassGramsPerMetre(int32_t index) {
+  return kBarMassGramsPerMetre[Slot(index)];
+}
+
+int32_t BarIndexOf(int32_t designation) {
+  for (int32_t index = kFirstBarIndex + 1; index <= kLastBarIndex; ++index) {
+    if (BarDesignation(index) == designation) {
+      return index;
+    }
+  }
+  return 0;
 }
 
 }  // namespace kalvorden

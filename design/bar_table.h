@@ -30,4 +30,17 @@ int32_t BarDesignation(int32_t index);
 Quad BarDiameter(int32_t index);
 Quad BarArea(int32_t index);
 
+// The nominal mass per metre of each bar of the table, in grams per metre
+// (whole numbers, so that quantities derived from it are exact until the
+// one division that makes them per square metre). From ASTM A615/A615M,
+// Table 1 (deformed bar designation numbers, nominal weights and masses):
+// #10 0.560, #13 0.994, #16 1.552, #19 2.235, #22 3.042, #25 3.973,
+// #29 5.060, #32 6.404, #36 7.907, #43 11.38, #57 20.24 kg/m. The empty
+// entry 1 weighs 0.
+int32_t BarMassGramsPerMetre(int32_t index);
+
+// The bar index of the bar printed "#designation", or 0 when the table has
+// no such bar.
+int32_t BarIndexOf(int32_t designation);
+
 }  // namespace kalvorden

@@ -9,6 +9,13 @@ struct DesignOptions {
   // enclosure filter that takes its decisions in hardware doubles: slower,
   // the same results; for comparing the two engines on any inputs.
   bool exact = false;
+  // Give every span its working values as well (the design moment, the
+  // effective depth and the steel area required; design_records.h), for an
+  // output that prints them beside the row (the CSV table). Only the exact
+  // engine computes them, so every span is designed by it alone; the
+  // printed record is the same, its minimum thickness still rounded to the
+  // printed hundredths.
+  bool workingValues = false;
 };
 
 }  // namespace kalvorden

@@ -70,8 +70,10 @@ enum class SpanFault : uint8_t {
 // The results for one span: one report row. A run designs the printed
 // record, which the enclosure filter and the exact engine give equal, field
 // by field: the minimum thickness rounded to hundredths as the report prints
-// it, and no working values of the exact design. The full record (the exact
-// engine alone: the SweepSpans overload without options) holds the unrounded
+// it, and no working values of the exact design. A run asked for working
+// values (DesignOptions::workingValues) gives the printed record with the
+// working values of the exact design. The full record (the exact engine
+// alone: the SweepSpans overload without options) holds the unrounded
 // minimum thickness and the working values as well.
 struct SpanDesign {
   Quad spanLength = 0;  // S, m (the printed EFFECTIVE SPAN LENGTH)
@@ -87,8 +89,9 @@ struct SpanDesign {
   int32_t distBarDesignation = 0;     // bar size of the distribution reinforcement
   int32_t outerQuartersBarCount = 0;  // distribution bars in the outer quarters (even)
 
-  // Working values. designSpan and distBarArea are in both records; the
-  // three between them only in the full record (zero in the printed one).
+  // Working values. designSpan and distBarArea are in every record; the
+  // three between them only in the full record and the printed record with
+  // working values (zero in the printed one).
   Quad designSpan = 0;         // S', m
   Quad designMoment = 0;       // M of the last thickness pass, kN m per m
   Quad effectiveDepth = 0;     // mm, at the actual thickness

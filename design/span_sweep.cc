@@ -101,11 +101,15 @@ const SweepStations* StationsFrom(Quad firstSpan, const DesignCase& c) {
   return &cache;
 }
 
-// Designs one span from the bars in `indices` (moved on by bar advances):
-// its printed record, or with `fullRecord` (exact engine only) its full one.
+// Which record a span gets (design_records.h); the last two only from the
+// exact engine.
+enum class Record : uint8_t { kPrinted, kPrintedWithWorkingValues, kFull };
+
+// Designs one span from the bars in `indices` (moved on by bar advances)
+// into the record `record`.
 template <class Number>
 void DesignSpan(const CaseNumbers<Number>& c, const Station& station, BarIndices& indices,
-                BarValuesOf<Number>& bars, SpanDesign& span, bool fullRecord = false,
+                BarValuesOf<Number>& bars, SpanDesign& span, Record record = Record::kPrinted,
                 SpanTrace* trace = nullptr) {
   SpanWorkingOf<Number> working;
   Number designSpan;
@@ -125,8 +129,12 @@ void DesignSpan(const CaseNumbers<Number>& c, const Station& station, BarIndices
     return;
   }
   if constexpr (std::is_same_v<Number, Quad>) {
-    if (fullRecord) {
+    if (record != Record::kPrinted) {
+      const Quad printedThickness = span.minThickness;
       FillWorkingValues(working, span);
+      if (record == Record::kPrintedWithWorkingValues) {
+        span.minThickness = printedThickness;
+      }
     }
   }
   const DistributionCounts counts =
@@ -175,12 +183,12 @@ SweepResult Sweep(const DesignCase& c, SweepState& state, std::span<SpanDesign> 
 }
 
 SweepResult SweepExactly(const DesignCase& c, SweepState& state, std::span<SpanDesign> spans,
-                         bool fullRecord, SpanTrace* trace) {
+                         Record record, SpanTrace* trace) {
   const CaseNumbers<Quad> constants = CaseNumbersOf<Quad>(c);
   BarValues bars = LoadBarValues(state.bars);
   return Sweep(c, state, spans,
                [&](const Station& station, BarIndices& indices, SpanDesign& span, SweepResult&) {
-                 DesignSpan(constants, station, indices, bars, span, fullRecord, trace);
+                 DesignSpan(constants, station, indices, bars, span, record, trace);
                });
 }
 
@@ -240,13 +248,16 @@ DesignMoments DesignMoment(Quad designSpan, Quad trialThickness, const DesignCas
 
 SweepResult SweepSpans(const DesignCase& c, SweepState& state, std::span<SpanDesign> spans,
                        SpanTrace* trace) {
-  return SweepExactly(c, state, spans, true, trace);
+  return SweepExactly(c, state, spans, Record::kFull, trace);
 }
 
 SweepResult SweepSpans(const DesignCase& c, SweepState& state, std::span<SpanDesign> spans,
                        const DesignOptions& options) {
+  if (options.workingValues) {
+    return SweepExactly(c, state, spans, Record::kPrintedWithWorkingValues, nullptr);
+  }
   if (options.exact || !SuitsTheFilter(c)) {
-    return SweepExactly(c, state, spans, false, nullptr);
+    return SweepExactly(c, state, spans, Record::kPrinted, nullptr);
   }
   return SweepFiltered(c, state, spans, 0);
 }

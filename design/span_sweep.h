@@ -46,7 +46,8 @@ SweepResult SweepSpans(const DesignCase& designCase, SweepState& state, std::spa
 // depend on each other only through the bars). A case whose values lie
 // outside a comfortable part of the double range is designed exactly
 // throughout. Either way the record is the printed one the exact engine
-// gives; options.exact designs every span exactly, to the same record.
+// gives; options.exact designs every span exactly, to the same record, and
+// options.workingValues too, adding the working values to it.
 SweepResult SweepSpans(const DesignCase& designCase, SweepState& state, std::span<SpanDesign> spans,
                        const DesignOptions& options);
 

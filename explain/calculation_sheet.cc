@@ -6,12 +6,15 @@
 #include <variant>
 #include <vector>
 
+#include "design/bar_table.h"
 #include "design/design_cases.h"
 #include "design/design_constants.h"
+#include "design/span_quantities.h"
 #include "design/span_sweep.h"
 #include "design/span_trace.h"
 #include "numeric/decimal.h"
 #include "numeric/glibc_float128.h"
+#include "report/field_edit.h"
 #include "report/printed_span.h"
 #include "report/report_row.h"
 
@@ -22,9 +25,7 @@ namespace {
 // rounded conversion, to 12 significant digits: enough to check any step by
 // hand, never through another precision.
 std::string Num(Quad value) {
-  char text[64];
-  strfromf128(text, sizeof text, "%.12g", value);
-  return text;
+  return SignificantDecimal(value, 12);
 }
 
 std::string Bar(int32_t designation) {
@@ -381,6 +382,50 @@ void WriteResult(Sheet& sheet, const SpanDesign& span, const std::string& spanTe
   sheet.Line(View(row));
 }
 
+// A bar's nominal mass in kg/m, from its whole grams per metre.
+std::string KilogramsPerMetre(int32_t grams) {
+  const std::string thousandths = std::to_string(1000 + grams % 1000);
+  return std::to_string(grams / 1000) + "." + thousandths.substr(1);
+}
+
+// What the span costs in material per square metre of deck, from its row.
+void WriteQuantities(Sheet& sheet, const SpanDesign& span, int32_t spanIndex) {
+  const SpanQuantities q = QuantitiesOf(span, PrintedSpanMillimetres(spanIndex));
+  if (!q.known) {
+    return;
+  }
+  sheet.Heading("QUANTITIES PER SQUARE METRE OF DECK");
+  sheet.Line("    From the row as printed, over the printed span S = " + PrintedSpan(spanIndex) +
+             " m, with the bars' nominal masses m");
+  sheet.Line(
+      "    (ASTM A615/A615M, Table 1), each rounded to the decimals shown. Main bars: 1000 / s");
+  sheet.Line(
+      "    bars per metre of bridge, each S long, over S; distribution bars: the middle half's");
+  sheet.Line(
+      "    and both outer quarters' bars across the width S, each running along the bridge.");
+  sheet.Line(
+      "    For comparing design cases: laps, hooks, top and overhang steel and waste are left");
+  sheet.Line("    out, so this is not a bar list.");
+  const int32_t mainBar = BarIndexOf(span.mainBarDesignation);
+  const int32_t distributionBar = BarIndexOf(span.distBarDesignation);
+  sheet.Quantity("concrete", "t / 1000", FixedText(q.concrete, kConcreteDecimals), "m^3/m^2");
+  sheet.Quantity("main steel provided", "1000 Ab / s",
+                 FixedText(q.providedSteelArea, kSteelAreaDecimals), "mm^2 per m");
+  sheet.Quantity("main bar mass", "m, " + Bar(span.mainBarDesignation),
+                 KilogramsPerMetre(BarMassGramsPerMetre(mainBar)), "kg/m");
+  sheet.Quantity("main bars", "(1000 / s) m", FixedText(q.mainSteel, kSteelMassDecimals), "kg/m^2");
+  sheet.Quantity("distribution bar mass", "m, " + Bar(span.distBarDesignation),
+                 KilogramsPerMetre(BarMassGramsPerMetre(distributionBar)), "kg/m");
+  sheet.Quantity("distribution bars",
+                 "(" + std::to_string(span.middleHalfBarCount) + " + " +
+                     std::to_string(span.outerQuartersBarCount) + ") m / S",
+                 FixedText(q.distributionSteel, kSteelMassDecimals), "kg/m^2");
+  sheet.Quantity("reinforcing steel", "main + distribution",
+                 FixedText(q.totalSteel, kSteelMassDecimals), "kg/m^2");
+  sheet.Quantity("steel per concrete", "steel / concrete",
+                 FixedText(q.steelPerConcrete, kSteelPerConcreteDecimals), "kg/m^3");
+}
+
 }  // namespace
 
 CalculationSheet WriteCalculationSheet(const DesignCase& values, int32_t spanIndex) {
@@ -420,6 +465,7 @@ CalculationSheet WriteCalculationSheet(const DesignCase& values, int32_t spanInd
     WriteSpan(sheet, trace, span, spanText);
   }
   WriteResult(sheet, span, spanText);
+  WriteQuantities(sheet, span, spanIndex);
   return CalculationSheet{sheet.Take(), span.fault == SpanFault::kNone, span};
 }
 

@@ -21,7 +21,8 @@ struct CalculationSheet {
 // constants are derived here as for the report, and the spans from 1.000 m
 // up to the chosen one are designed with the design engine's trace on, so
 // the sheet shows the bar advances that set the bars the span starts with.
-// It ends with the span's row exactly as the report prints it. A span index
+// It ends with the span's row exactly as the report prints it and, for a
+// span that was designed, its quantities per square metre of deck. A span index
 // outside 0 to 110 gives a one-line text saying so, not designed.
 CalculationSheet WriteCalculationSheet(const DesignCase& values, int32_t spanIndex);
 

@@ -63,6 +63,11 @@ class CaseOutput {
   // PDF); 0 for one that has none.
   virtual int64_t pageCount() const { return 0; }
 
+  // True for an output that prints the spans' working values (the design
+  // moment, effective depth, steel area required): the run then designs
+  // them (DesignOptions::workingValues).
+  virtual bool wantsWorkingValues() const { return false; }
+
   const Fault& failure() const { return failure_; }
 
   // How messages name the output: `CSV file "r.csv"`.

@@ -2,8 +2,10 @@
 
 #include <unistd.h>
 
+#include "design/span_quantities.h"
 #include "numeric/decimal.h"
 #include "report/field_edit.h"
+#include "report/printed_span.h"
 #include "report/report_file.h"
 
 namespace kalvorden {
@@ -15,10 +17,18 @@ constexpr std::string_view kHeader =
     "case,wheel load (kN),top cover (mm),future paving (kN/m^2),fs (MPa),fc (MPa),"
     "continuity factor,modular ratio n,span (m),minimum thickness (mm),actual thickness (mm),"
     "main bar,main bar spacing (mm),bars in middle half,distribution bar,"
-    "bars in both outer quarters (half in each),status\r\n";
+    "bars in both outer quarters (half in each),status,"
+    "design moment M (kN m/m),effective depth d (mm),main steel area required As (mm^2/m),"
+    "main steel area provided (mm^2/m),concrete (m^3/m^2 of deck),main bars (kg/m^2 of deck),"
+    "distribution bars (kg/m^2 of deck),reinforcing steel (kg/m^2 of deck),"
+    "reinforcing steel (kg/m^3 of concrete)\r\n";
 
-// Room for any edited value: the report's field editing fills a field this
-// wide, right-aligned, with the report's decimals and rounding.
+// The working values to as many significant digits as the calculation sheet
+// prints them, so the two can be compared digit for digit.
+constexpr int kWorkingValueDigits = 12;
+
+// Room for any edited integer: the report's field editing fills a field
+// this wide, right-aligned.
 constexpr int kWideField = 48;
 
 std::string Trimmed(const char* field, int width) {
@@ -29,10 +39,9 @@ std::string Trimmed(const char* field, int width) {
   return std::string(field + first, static_cast<size_t>(width - first));
 }
 
+// A value with the report's decimals and rounding.
 std::string Fixed(Quad value, int decimals) {
-  char field[kWideField];
-  EditFixed(value, kWideField, decimals, field);
-  return Trimmed(field, kWideField);
+  return FixedText(value, decimals);
 }
 
 std::string Integer(int32_t value) {
@@ -70,20 +79,44 @@ std::string CaseFields(int caseNumber, const DesignCase& c) {
          Fixed(c.continuityFactor, 1) + "," + Integer(c.modularRatio) + ",";
 }
 
+std::string Working(Quad value) {
+  return SignificantDecimal(value, kWorkingValueDigits);
+}
+
+// The working values of the exact design, then the span's quantities
+// (design/span_quantities.h) with their stated decimals.
+void AppendWorkingAndQuantityFields(std::string& row, const SpanDesign& s,
+                                    const SpanQuantities& q) {
+  row += "," + Working(s.designMoment) + "," + Working(s.effectiveDepth) + "," +
+         Working(s.requiredSteelArea) + "," + Fixed(q.providedSteelArea, kSteelAreaDecimals) + "," +
+         Fixed(q.concrete, kConcreteDecimals) + "," + Fixed(q.mainSteel, kSteelMassDecimals) + "," +
+         Fixed(q.distributionSteel, kSteelMassDecimals) + "," +
+         Fixed(q.totalSteel, kSteelMassDecimals) + "," +
+         Fixed(q.steelPerConcrete, kSteelPerConcreteDecimals);
+}
+
 // The span and its results with the decimals of the report row: span 3,
-// minimum thickness 2, everything else whole numbers.
-void AppendSpanFields(std::string& row, const SpanDesign& s) {
+// minimum thickness 2, everything else whole numbers; then the working
+// values and quantities, empty for a span that could not be designed.
+void AppendSpanFields(std::string& row, const SpanDesign& s, int32_t spanIndex) {
   row += Fixed(s.spanLength, 3);
   if (s.fault != SpanFault::kNone) {
     row += ",,,,,,,,";
     row += Quoted(SpanFaultReason(s.fault));
-    row += "\r\n";
+    row += ",,,,,,,,,\r\n";
     return;
   }
   row += "," + Fixed(s.minThickness, 2) + "," + Integer(s.actualThickness) + "," +
          Integer(s.mainBarDesignation) + "," + Integer(s.mainBarSpacing) + "," +
          Integer(s.middleHalfBarCount) + "," + Integer(s.distBarDesignation) + "," +
-         Integer(s.outerQuartersBarCount) + ",ok\r\n";
+         Integer(s.outerQuartersBarCount) + ",ok";
+  const SpanQuantities q = QuantitiesOf(s, PrintedSpanMillimetres(spanIndex));
+  if (q.known) {
+    AppendWorkingAndQuantityFields(row, s, q);
+  } else {
+    row += ",,,,,,,,,";
+  }
+  row += "\r\n";
 }
 
 }  // namespace
@@ -131,7 +164,7 @@ bool CsvOutput::Write(const DesignedCase& designed) {
   const std::string caseFields = CaseFields(++caseNumber_, designed.designCase);
   for (int32_t i = 0; i < designed.sweep.spanCount; ++i) {
     buffer_ += caseFields;
-    AppendSpanFields(buffer_, designed.spans[i]);
+    AppendSpanFields(buffer_, designed.spans[i], i);
     if (buffer_.size() >= kFlushSize && !Flush()) {
       return false;
     }

@@ -13,7 +13,9 @@ namespace kalvorden {
 // spreadsheet and the report agree to the last digit; where the report's
 // narrow field shows asterisks, the CSV shows the number. The entered values
 // are printed in full: the shortest decimal that reads back as the same
-// binary128 value.
+// binary128 value. After the report's columns come each span's working
+// values (the exact design's, to 12 significant digits) and its quantities
+// per square metre of deck (design/span_quantities.h).
 class CsvOutput final : public CaseOutput {
  public:
   CsvOutput();
@@ -24,6 +26,7 @@ class CsvOutput final : public CaseOutput {
   bool Write(const DesignedCase& designed) override;
   bool Finish() override;
   void Abandon() noexcept override;
+  bool wantsWorkingValues() const override { return true; }
 
  private:
   bool Flush();

@@ -1,7 +1,9 @@
 #include "report/field_edit.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
 
 #include "numeric/decimal.h"
 
@@ -98,6 +100,15 @@ void EditInteger(int32_t value, int width, char* field) {
   while (column > 0) {
     field[--column] = ' ';
   }
+}
+
+std::string FixedText(Quad value, int decimals) {
+  // 2^100 has 31 digits; with a sign, a point and 4 decimals, 37 fit.
+  constexpr int kWideField = 48;
+  char field[kWideField];
+  EditFixed(value, kWideField, decimals, field);
+  const std::string_view text(field, kWideField);
+  return std::string(text.substr(std::min(text.find_first_not_of(' '), text.size())));
 }
 
 }  // namespace kalvorden

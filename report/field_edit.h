@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "numeric/quad.h"
 
@@ -13,6 +14,11 @@ namespace kalvorden {
 // value too wide for the field, an infinity and a NaN fill it with "*". A
 // negative value that rounds to zero prints without its minus sign.
 void EditFixed(Quad value, int width, int decimals, char* field);
+
+// `value` as EditFixed edits it into a field of 48 characters, wide enough
+// for any value below 2^100, without the blanks before it: "13.15",
+// "0.225" (48 asterisks for an infinity, a NaN or a larger value).
+std::string FixedText(Quad value, int decimals);
 
 // Edits `value` into exactly `width` characters at `field`, right-aligned,
 // or `width` asterisks when its digits and sign do not fit.

@@ -113,8 +113,12 @@ SpanPlace LocateSpan(std::string_view text) {
 
 }  // namespace
 
+int32_t PrintedSpanMillimetres(int32_t index) {
+  return kFirstSpanMillimetres + kSpanStepMillimetres * index;
+}
+
 std::string PrintedSpan(int32_t index) {
-  const int32_t millimetres = kFirstSpanMillimetres + kSpanStepMillimetres * index;
+  const int32_t millimetres = PrintedSpanMillimetres(index);
   std::string text = std::to_string(millimetres / 1000) + ".";
   const std::string fraction = std::to_string(1000 + millimetres % 1000);
   return text + fraction.substr(1);

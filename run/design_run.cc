@@ -10,6 +10,14 @@ DesignRunResult Abandoned(std::span<CaseOutput* const> outputs, DesignRunResult 
   return result;
 }
 
+// The run's options, with working values when an output prints them.
+DesignOptions OptionsFor(std::span<CaseOutput* const> outputs, DesignOptions options) {
+  for (const CaseOutput* output : outputs) {
+    options.workingValues = options.workingValues || output->wantsWorkingValues();
+  }
+  return options;
+}
+
 }  // namespace
 
 DesignRunResult DesignIntoOutputs(const DesignInputs& inputs, std::span<CaseOutput* const> outputs,
@@ -36,7 +44,7 @@ DesignRunResult DesignIntoOutputs(const DesignInputs& inputs, std::span<CaseOutp
         }
         return true;
       },
-      options);
+      OptionsFor(outputs, options));
   if (!result.complete()) {
     return Abandoned(outputs, result);
   }

@@ -30,7 +30,8 @@ struct DesignRunResult {
 // Asked before each case; false stops the run.
 using KeepGoing = std::function<bool()>;
 
-// Starts every output with the run's values, designs each case once and
+// Starts every output with the run's values, designs each case once (with
+// its working values when an output prints them: wantsWorkingValues) and
 // hands it to every output in order, then finishes them all and only then
 // puts their files in place, in order (CommitOutputs). When an output fails
 // before that or `keepGoing` says no, every output is abandoned: a

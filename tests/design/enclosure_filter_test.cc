@@ -343,12 +343,14 @@ TEST(FastEngine, FallbackGivesTheExactDesign) {
 
 // The exact engine alone gives the full record, its working values those of
 // the design (As = 10^6 M Cs / d); the printed record a run gives is that
-// record with the thickness rounded and no working values.
+// record with the thickness rounded and no working values, and a run asked
+// for working values gives it with the full record's working values.
 TEST(FastEngine, WorkingValuesComeFromTheExactEngine) {
   CaseMaker maker(5);
-  for (int i = 0; i < 4; ++i) {
-    const DesignCase c = i == 3 ? maker.Extreme() : maker.Realistic();
+  for (int i = 0; i < 40; ++i) {
+    const DesignCase c = i % 4 == 3 ? maker.Extreme() : maker.Realistic();
     const CaseDesign printedRecord = Design(c, {});
+    const CaseDesign withWorkingValues = Design(c, {.workingValues = true});
     CaseDesign full;
     SweepState state;
     full.sweep = SweepSpans(c, state, full.spans);
@@ -365,6 +367,12 @@ TEST(FastEngine, WorkingValuesComeFromTheExactEngine) {
       EXPECT_TRUE(SameBits(area, span.requiredSteelArea)) << s;
       SpanDesign printed = span;
       printed.minThickness = PrintedThickness(span.minThickness);
+      EXPECT_TRUE(SameSpan(printed, withWorkingValues.spans[s])) << s;
+      // The unrounded thickness prints the digits of the rounded one.
+      const ScaledDecimal fromFull = RoundToDecimals(span.minThickness, 2);
+      const ScaledDecimal fromPrinted = RoundToDecimals(printed.minThickness, 2);
+      EXPECT_TRUE(fromFull.fits == fromPrinted.fits && fromFull.magnitude == fromPrinted.magnitude)
+          << s;
       printed.designMoment = printed.effectiveDepth = printed.requiredSteelArea = 0;
       EXPECT_TRUE(SameSpan(printed, printedRecord.spans[s])) << s;
     }

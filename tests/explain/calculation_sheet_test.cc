@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "design/span_sweep.h"
@@ -63,8 +64,8 @@ Quad ValueOn(const std::vector<std::string>& lines, const std::string& label) {
 
 }  // namespace
 
-// The sheet's last line is the report's row for the span, its lines fit 100
-// columns, it tells the advances that set its bars, and its figures carry
+// The sheet's result is the report's row for the span, its quantities
+// follow, its lines fit 100 columns, it tells the advances that set its bars, and its figures carry
 // the design's values to 12 digits. Worked example: #16 to #19 at 2.900 m
 // (2.350 m with continuity); fs 100 MPa advances at 1.000, 1.400 and 2.825 m.
 TEST(CalculationSheet, EndsWithTheReportRowAndTellsTheAdvances) {
@@ -91,8 +92,12 @@ TEST(CalculationSheet, EndsWithTheReportRowAndTellsTheAdvances) {
     const CalculationSheet sheet = WriteCalculationSheet(CaseOf(c.values), c.span);
     EXPECT_TRUE(sheet.designed);
     const std::vector<std::string> lines = Lines(sheet.text);
-    ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines.back(), report.rows[static_cast<size_t>(c.span)]);
+    // The result ends with the row; the span's quantities close the sheet.
+    const auto quantities =
+        std::find(lines.begin(), lines.end(), "6. QUANTITIES PER SQUARE METRE OF DECK");
+    ASSERT_GE(quantities - lines.begin(), 2);
+    EXPECT_EQ(quantities[-2], report.rows[static_cast<size_t>(c.span)]);
+    EXPECT_EQ(lines.back().substr(0, 22), "    steel per concrete");
     EXPECT_EQ(sheet.text.back(), '\n');
     for (const std::string& line : lines) {
       EXPECT_LE(line.size(), 100u) << line;

@@ -1,0 +1,281 @@
+// The CSV table's working values and quantities, run as a user runs the
+// program: every quantity recomputed exactly from the row's own printed
+// columns and the standard's bar masses, the working values equal to the
+// calculation sheet's, and the report's 17 columns as they were.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/run_binary.h"
+
+using namespace kalvorden::testing;
+
+namespace {
+
+using Int = __int128;
+
+// Runs the program with `arguments` in a fresh directory and returns the
+// CSV's records (the header first) split into fields.
+std::vector<std::vector<std::string>> CsvOf(std::vector<std::string> arguments) {
+  TempDir dir;
+  arguments.insert(arguments.end(), {"--output", "r.rpt", "--csv", "r.csv"});
+  const RunResult run = RunFixedClockWith(dir.path(), arguments);
+  EXPECT_TRUE(run.exitStatus == 0 || run.exitStatus == 65) << run.err;
+  std::vector<std::vector<std::string>> records;
+  std::istringstream lines(ReadFileBytes(dir.File("r.csv")));
+  for (std::string line; std::getline(lines, line);) {
+    line.pop_back();  // the CR
+    std::vector<std::string> fields(1);
+    bool quoted = false;
+    for (const char c : line) {
+      if (c == '"') {
+        quoted = !quoted;
+      } else if (c == ',' && !quoted) {
+        fields.emplace_back();
+      } else {
+        fields.back() += c;
+      }
+    }
+    records.push_back(fields);
+  }
+  return records;
+}
+
+// Wheel loads from everyday to absurd: the main bars of these cases run
+// through every size from #16 to #57.
+const std::vector<std::string> kEveryBarSize = {"--wheel-load", "72.5,300,1000,2500,6000",
+                                                "--top-cover",  "50,65",
+                                                "--paving",     "1.5",
+                                                "--fs",         "165",
+                                                "--fc",         "10"};
+
+// The columns of a record.
+enum Column {
+  kSpan = 8,
+  kActual = 10,
+  kMainBar = 11,
+  kSpacing = 12,
+  kMiddle = 13,
+  kDistributionBar = 14,
+  kOuter = 15,
+  kStatus = 16,
+  kMoment = 17,
+  kDepth = 18,
+  kRequired = 19,
+  kProvided = 20,
+  kConcrete = 21,
+  kMainSteel = 22,
+  kDistributionSteel = 23,
+  kTotalSteel = 24,
+  kSteelPerConcrete = 25,
+  kColumns = 26
+};
+
+struct Bar {
+  Int gramsPerMetre;  // ASTM A615/A615M, Table 1: nominal mass
+  Int area;           // mm^2, the design's bar table (method manual)
+};
+const std::map<std::string, Bar> kBars = {
+    {"10", {560, 71}},    {"13", {994, 129}},    {"16", {1552, 200}},  {"19", {2235, 284}},
+    {"22", {3042, 387}},  {"25", {3973, 510}},   {"29", {5060, 645}},  {"32", {6404, 819}},
+    {"36", {7907, 1006}}, {"43", {11380, 1452}}, {"57", {20240, 2581}}};
+
+Int Whole(const std::string& text) {
+  return std::stoll(text);
+}
+
+std::string Digits(Int value) {
+  std::string text;
+  do {
+    text.insert(text.begin(), static_cast<char>('0' + static_cast<int>(value % 10)));
+    value /= 10;
+  } while (value > 0);
+  return text;
+}
+
+// n / 10^decimals written with its decimals.
+std::string WithDecimals(Int n, int decimals) {
+  std::string digits = Digits(n);
+  if (decimals == 0) {
+    return digits;
+  }
+  if (digits.size() <= static_cast<size_t>(decimals)) {
+    digits.insert(0, static_cast<size_t>(decimals) + 1 - digits.size(), '0');
+  }
+  return digits.insert(digits.size() - static_cast<size_t>(decimals), ".");
+}
+
+// True when `printed` is the exact value numerator / denominator (both
+// positive) rounded to `decimals`, halfway cases away from zero; at an exact
+// halfway point the binary128 value may lie on either side, so both
+// neighbours are accepted.
+bool IsRounded(const std::string& printed, Int numerator, Int denominator, int decimals) {
+  Int scale = 1;
+  for (int i = 0; i < decimals; ++i) {
+    scale *= 10;
+  }
+  const Int twice = 2 * numerator * scale + denominator;
+  const Int rounded = twice / (2 * denominator);
+  if (printed == WithDecimals(rounded, decimals)) {
+    return true;
+  }
+  return twice % (2 * denominator) == 0 && printed == WithDecimals(rounded - 1, decimals);
+}
+
+}  // namespace
+
+// concrete t / 1000; provided 1000 A / s; main (1000 / s) m; distribution
+// (middle + outer) m / S with S the printed span; total their sum; per m^3
+// total / concrete. Masses from the standard, not from the program.
+TEST(CsvQuantities, RecomputedFromThePrintedColumnsForEveryBarSize) {
+  const auto records = CsvOf(kEveryBarSize);
+  ASSERT_EQ(records.size(), 1u + 10 * 111);
+  std::map<std::string, int> mainBars;
+  for (size_t i = 1; i < records.size(); ++i) {
+    const std::vector<std::string>& r = records[i];
+    ASSERT_EQ(r.size(), static_cast<size_t>(kColumns)) << i;
+    ASSERT_EQ(r[kStatus], "ok") << i;
+    ++mainBars[r[kMainBar]];
+    const Int t = Whole(r[kActual]);
+    const Int s = Whole(r[kSpacing]);
+    const Int bars = Whole(r[kMiddle]) + Whole(r[kOuter]);
+    std::string span = r[kSpan];
+    span.erase(span.find('.'), 1);
+    const Int length = Whole(span);  // mm
+    const Int main = kBars.at(r[kMainBar]).gramsPerMetre;
+    const Int distribution = kBars.at(r[kDistributionBar]).gramsPerMetre;
+    const Int area = kBars.at(r[kMainBar]).area;
+    // kg/m^2 = g / 1000 per bar metre; the span in mm is 1000 S.
+    const Int totalNumerator = main * length + bars * distribution * s;  // over s L
+    const struct {
+      Column column;
+      Int numerator, denominator;
+      int decimals;
+    } expected[] = {{kConcrete, t, 1000, 3},
+                    {kProvided, 1000 * area, s, 2},
+                    {kMainSteel, main, s, 2},
+                    {kDistributionSteel, bars * distribution, length, 2},
+                    {kTotalSteel, totalNumerator, s * length, 2},
+                    {kSteelPerConcrete, 1000 * totalNumerator, s * length * t, 1}};
+    for (const auto& e : expected) {
+      EXPECT_TRUE(IsRounded(r[e.column], e.numerator, e.denominator, e.decimals))
+          << "record " << i << " column " << e.column << ": " << r[e.column];
+    }
+  }
+  for (const char* size : {"16", "19", "22", "25", "29", "32", "36", "43", "57"}) {
+    EXPECT_GT(mainBars[size], 0) << "#" << size;
+  }
+}
+
+// The design moment, effective depth and steel area required, and the
+// quantities, are those of the calculation sheet, digit for digit: at the
+// first span, at spans where the bars move up (designed twice), after one,
+// and at the last.
+TEST(CsvWorkingValues, EqualTheCalculationSheet) {
+  const struct {
+    std::vector<std::string> values;
+    std::vector<const char*> spans;
+  } cases[] = {
+      {{"72.5", "50", "1.5", "165", "10"}, {"1.000", "2.875", "2.900", "2.925", "3.750"}},
+      {{"1000", "65", "1.5", "165", "10"}, {"1.275", "2.325", "2.350", "3.175"}},
+  };
+  // The sheet's line and formula for each column from kMoment on.
+  const char* const lines[][2] = {{"design moment", "M (of the last pass)"},
+                                  {"effective depth", "d = t - db / 2 - c"},
+                                  {"required steel area", "As = 10^6 M Cs / d"},
+                                  {"main steel provided", "1000 Ab / s"},
+                                  {"concrete", "t / 1000"},
+                                  {"main bars", "(1000 / s) m"},
+                                  {"distribution bars", ") m / S"},
+                                  {"reinforcing steel", "main + distribution"},
+                                  {"steel per concrete", "steel / concrete"}};
+  for (const auto& c : cases) {
+    const auto records = CsvOf({"--wheel-load", c.values[0], "--top-cover", c.values[1], "--paving",
+                                c.values[2], "--fs", c.values[3], "--fc", c.values[4]});
+    for (const char* span : c.spans) {
+      TempDir dir;
+      RunOptions options;
+      options.arguments = {"explain",   "--wheel-load", c.values[0], "--top-cover", c.values[1],
+                           "--paving",  c.values[2],    "--fs",      c.values[3],   "--fc",
+                           c.values[4], "--span",       span};
+      options.workingDirectory = dir.path();
+      const std::string sheet = RunBinary(KALVORDEN_BINARY, options).out;
+      const auto record = std::find_if(records.begin(), records.end(),
+                                       [&](const auto& r) { return r[kSpan] == span; });
+      ASSERT_NE(record, records.end()) << span;
+      for (int k = 0; k < static_cast<int>(std::size(lines)); ++k) {
+        // "    design moment    M (of the last pass)    = 39.6784428949 kN m/m"
+        const size_t at = sheet.rfind(std::string("    ") + lines[k][0]);
+        ASSERT_NE(at, std::string::npos) << span;
+        const size_t formula = sheet.find(lines[k][1], at);
+        const size_t value = sheet.find("= ", formula + std::strlen(lines[k][1])) + 2;
+        EXPECT_EQ((*record)[kMoment + k], sheet.substr(value, sheet.find(' ', value) - value))
+            << c.values[0] << " kN, span " << span << ": " << lines[k][0];
+      }
+    }
+  }
+}
+
+namespace {
+
+// Each record of a CSV text cut after its 17th field, CR LF kept.
+std::string FirstSeventeenColumns(const std::string& csv) {
+  std::string cut;
+  bool quoted = false;
+  int commas = 0;
+  for (const char c : csv) {
+    quoted = c == '"' ? !quoted : quoted;
+    commas += c == ',' && !quoted ? 1 : 0;
+    if (commas < 17 || c == '\r' || c == '\n') {
+      cut += c;
+    }
+    commas = c == '\n' ? 0 : commas;
+  }
+  return cut;
+}
+
+uint64_t Fnv1a(const std::string& bytes) {
+  uint64_t hash = 0xcbf29ce484222325u;
+  for (const char c : bytes) {
+    hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3u;
+  }
+  return hash;
+}
+
+}  // namespace
+
+// The report's columns (the first 17) stay byte for byte what the program
+// wrote before the working values and quantities were added: the 64-bit
+// FNV-1a of those columns, taken from that program's CSV of the same runs
+// (main at 53d456e).
+TEST(CsvOutput, ReportColumnsAsBefore) {
+  const struct {
+    std::vector<std::string> arguments;
+    uint64_t hash;
+  } cases[] = {
+      {{"--wheel-load", "72.5,90", "--top-cover", "50,60", "--paving", "1.44,1.5", "--fs", "165",
+        "--fc", "10", "--continuity"},
+       0x21f02011338787ceu},
+      {{"--wheel-load", "72.5", "--top-cover", "50", "--paving", "1.5", "--fs", "165", "--fc",
+        "10,0.000001"},
+       0x4ada8385de2b951cu},
+      {{"--wheel-load", "100,120", "--top-cover", "65", "--paving", "0", "--fs", "170,185", "--fc",
+        "8,12", "--continuity"},
+       0x4029abfea1926ce7u},
+      {kEveryBarSize, 0x1c7f3fd92c66c693u},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    std::vector<std::string> arguments = c.arguments;
+    arguments.insert(arguments.end(), {"--output", "r.rpt", "--csv", "r.csv"});
+    RunFixedClockWith(dir.path(), arguments);
+    EXPECT_EQ(Fnv1a(FirstSeventeenColumns(ReadFileBytes(dir.File("r.csv")))), c.hash)
+        << arguments[1];
+  }
+}
