@@ -1,6 +1,7 @@
 #include "design/span_quantities.h"
 
 #include "design/bar_table.h"
+#include "numeric/quad_ops.h"
 
 namespace kalvorden {
 namespace {
@@ -21,19 +22,20 @@ SpanQuantities QuantitiesOf(const SpanDesign& span, int32_t spanMillimetres) {
     return q;
   }
   q.known = true;
+  // Each operation is the correctly rounded one (numeric/quad_ops.h).
   const Quad thickness = span.actualThickness;
   const Quad spacing = span.mainBarSpacing;
-  q.concrete = thickness / kThousand;
-  const Quad areaPerSpacing = kThousand * BarArea(mainBar);  // exact: a whole number
-  q.providedSteelArea = areaPerSpacing / spacing;
-  q.mainSteel = static_cast<Quad>(BarMassGramsPerMetre(mainBar)) / spacing;
+  q.concrete = Div(thickness, kThousand);
+  const Quad areaPerSpacing = Mul(kThousand, BarArea(mainBar));  // exact: a whole number
+  q.providedSteelArea = Div(areaPerSpacing, spacing);
+  q.mainSteel = Div(static_cast<Quad>(BarMassGramsPerMetre(mainBar)), spacing);
   // The counts are 32-bit, the mass under 2^15: the product is exact.
-  const int64_t bars = int64_t{span.middleHalfBarCount} + span.outerQuartersBarCount;
-  const Quad barGrams = static_cast<Quad>(bars) * BarMassGramsPerMetre(distributionBar);
-  q.distributionSteel = barGrams / static_cast<Quad>(spanMillimetres);
-  q.totalSteel = q.mainSteel + q.distributionSteel;
-  const Quad steelPerThousandMillimetres = kThousand * q.totalSteel;
-  q.steelPerConcrete = steelPerThousandMillimetres / thickness;
+  const int64_t barGrams = (int64_t{span.middleHalfBarCount} + span.outerQuartersBarCount) *
+                           BarMassGramsPerMetre(distributionBar);
+  q.distributionSteel = Div(static_cast<Quad>(barGrams), static_cast<Quad>(spanMillimetres));
+  q.totalSteel = Add(q.mainSteel, q.distributionSteel);
+  const Quad steelPerThousandMillimetres = Mul(kThousand, q.totalSteel);
+  q.steelPerConcrete = Div(steelPerThousandMillimetres, thickness);
   return q;
 }
 

@@ -27,27 +27,30 @@ constexpr std::string_view kHeader =
 // prints them, so the two can be compared digit for digit.
 constexpr int kWorkingValueDigits = 12;
 
-// Room for any edited integer: the report's field editing fills a field
-// this wide, right-aligned.
+// Room for any edited value: the report's field editing fills a field
+// this wide, right-aligned, with the report's decimals and rounding. Rows
+// are appended field by field, without temporary strings: a large run
+// writes millions of fields.
 constexpr int kWideField = 48;
 
-std::string Trimmed(const char* field, int width) {
+void AppendTrimmed(std::string& row, const char* field, int width) {
   int first = 0;
   while (first < width && field[first] == ' ') {
     ++first;
   }
-  return std::string(field + first, static_cast<size_t>(width - first));
+  row.append(field + first, static_cast<size_t>(width - first));
 }
 
-// A value with the report's decimals and rounding.
-std::string Fixed(Quad value, int decimals) {
-  return FixedText(value, decimals);
+void AppendFixed(std::string& row, Quad value, int decimals) {
+  char field[kWideField];
+  EditFixed(value, kWideField, decimals, field);
+  AppendTrimmed(row, field, kWideField);
 }
 
-std::string Integer(int32_t value) {
+void AppendInteger(std::string& row, int32_t value) {
   char field[kWideField];
   EditInteger(value, kWideField, field);
-  return Trimmed(field, kWideField);
+  AppendTrimmed(row, field, kWideField);
 }
 
 // A field as RFC 4180 wants it: in double quotes, doubled inside, when it
@@ -74,42 +77,53 @@ std::string Value(Quad value) {
 
 // The fields every row of a case repeats, up to the span.
 std::string CaseFields(int caseNumber, const DesignCase& c) {
-  return std::to_string(caseNumber) + "," + Value(c.wheelLoad) + "," + Value(c.topCover) + "," +
-         Value(c.futurePaving) + "," + Value(c.steelStress) + "," + Value(c.concreteStress) + "," +
-         Fixed(c.continuityFactor, 1) + "," + Integer(c.modularRatio) + ",";
-}
-
-std::string Working(Quad value) {
-  return SignificantDecimal(value, kWorkingValueDigits);
+  std::string fields = std::to_string(caseNumber) + "," + Value(c.wheelLoad) + "," +
+                       Value(c.topCover) + "," + Value(c.futurePaving) + "," +
+                       Value(c.steelStress) + "," + Value(c.concreteStress) + ",";
+  AppendFixed(fields, c.continuityFactor, 1);
+  fields += ',';
+  AppendInteger(fields, c.modularRatio);
+  return fields += ',';
 }
 
 // The working values of the exact design, then the span's quantities
 // (design/span_quantities.h) with their stated decimals.
 void AppendWorkingAndQuantityFields(std::string& row, const SpanDesign& s,
                                     const SpanQuantities& q) {
-  row += "," + Working(s.designMoment) + "," + Working(s.effectiveDepth) + "," +
-         Working(s.requiredSteelArea) + "," + Fixed(q.providedSteelArea, kSteelAreaDecimals) + "," +
-         Fixed(q.concrete, kConcreteDecimals) + "," + Fixed(q.mainSteel, kSteelMassDecimals) + "," +
-         Fixed(q.distributionSteel, kSteelMassDecimals) + "," +
-         Fixed(q.totalSteel, kSteelMassDecimals) + "," +
-         Fixed(q.steelPerConcrete, kSteelPerConcreteDecimals);
+  for (const Quad working : {s.designMoment, s.effectiveDepth, s.requiredSteelArea}) {
+    row += ',';
+    row += SignificantDecimal(working, kWorkingValueDigits);
+  }
+  const std::pair<Quad, int> quantities[] = {
+      {q.providedSteelArea, kSteelAreaDecimals}, {q.concrete, kConcreteDecimals},
+      {q.mainSteel, kSteelMassDecimals},         {q.distributionSteel, kSteelMassDecimals},
+      {q.totalSteel, kSteelMassDecimals},        {q.steelPerConcrete, kSteelPerConcreteDecimals}};
+  for (const auto& [value, decimals] : quantities) {
+    row += ',';
+    AppendFixed(row, value, decimals);
+  }
 }
 
 // The span and its results with the decimals of the report row: span 3,
 // minimum thickness 2, everything else whole numbers; then the working
 // values and quantities, empty for a span that could not be designed.
 void AppendSpanFields(std::string& row, const SpanDesign& s, int32_t spanIndex) {
-  row += Fixed(s.spanLength, 3);
+  AppendFixed(row, s.spanLength, 3);
   if (s.fault != SpanFault::kNone) {
     row += ",,,,,,,,";
     row += Quoted(SpanFaultReason(s.fault));
     row += ",,,,,,,,,\r\n";
     return;
   }
-  row += "," + Fixed(s.minThickness, 2) + "," + Integer(s.actualThickness) + "," +
-         Integer(s.mainBarDesignation) + "," + Integer(s.mainBarSpacing) + "," +
-         Integer(s.middleHalfBarCount) + "," + Integer(s.distBarDesignation) + "," +
-         Integer(s.outerQuartersBarCount) + ",ok";
+  row += ',';
+  AppendFixed(row, s.minThickness, 2);
+  for (const int32_t whole :
+       {s.actualThickness, s.mainBarDesignation, s.mainBarSpacing, s.middleHalfBarCount,
+        s.distBarDesignation, s.outerQuartersBarCount}) {
+    row += ',';
+    AppendInteger(row, whole);
+  }
+  row += ",ok";
   const SpanQuantities q = QuantitiesOf(s, PrintedSpanMillimetres(spanIndex));
   if (q.known) {
     AppendWorkingAndQuantityFields(row, s, q);
