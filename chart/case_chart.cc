@@ -11,8 +11,11 @@
 #include <span>
 
 #include "chart/chart_layout.h"
+#include "chart/chart_panel.h"
+#include "design/span_quantities.h"
 #include "numeric/decimal.h"
 #include "report/field_edit.h"
+#include "report/printed_span.h"
 
 namespace kalvorden {
 namespace {
@@ -21,20 +24,14 @@ namespace {
 // so a figure the report shows as asterisks is still plotted where it is.
 constexpr int kPlotFieldWidth = 40;
 
-constexpr double kFirstSpan = 1.0;  // m
-constexpr double kLastSpan = 3.75;  // m
-constexpr double kSpanTick = 0.25;  // m
-
-struct Colour {
-  double red, green, blue;
-};
-constexpr Colour kInk = {0, 0, 0};
-constexpr Colour kGrid = {0.85, 0.85, 0.85};
 constexpr Colour kGap = {0.93, 0.93, 0.93};
 constexpr Colour kMinimum = {0.12, 0.35, 0.75};
 constexpr Colour kActual = {0.85, 0.4, 0.05};
 constexpr Colour kSpacing = {0.1, 0.55, 0.25};
 constexpr Colour kBarChange = {0.6, 0.1, 0.5};
+constexpr Colour kTotalSteel = {0.75, 0.1, 0.1};
+constexpr Colour kMainSteel = {0.1, 0.45, 0.75};
+constexpr Colour kDistributionSteel = {0.45, 0.45, 0.45};
 
 // A figure a panel plots against span, with its colour and legend. `steps`
 // draws it as a staircase: the value holds until the next span.
@@ -64,6 +61,12 @@ constexpr Curve kThicknessCurves[] = {
 constexpr Curve kSpacingCurves[] = {
     {[](const ChartSpan& s) { return s.mainBarSpacing; }, kSpacing, "main bar spacing", true},
 };
+constexpr Curve kSteelCurves[] = {
+    {[](const ChartSpan& s) { return s.totalSteel; }, kTotalSteel, "all steel", false},
+    {[](const ChartSpan& s) { return s.mainSteel; }, kMainSteel, "main bars", false},
+    {[](const ChartSpan& s) { return s.distributionSteel; }, kDistributionSteel,
+     "distribution bars", false},
+};
 
 // The chart's panels, top to bottom. Each gets an equal share of the
 // chart's height, with its frame, axes, legend and the grey gaps; a figure
@@ -71,6 +74,7 @@ constexpr Curve kSpacingCurves[] = {
 constexpr PanelContent kPanels[] = {
     {"slab thickness (mm)", kThicknessCurves, BarChangeMarks::kLines},
     {"main bar spacing (mm)", kSpacingCurves, BarChangeMarks::kLabelledLines},
+    {"steel (kg/m^2 of deck)", kSteelCurves, BarChangeMarks::kLines},
 };
 
 // The printed rounding of `value` to `decimals`, read back as a double for
@@ -81,54 +85,6 @@ bool PrintedAsDouble(Quad value, int decimals, double& plotted) {
   char* end = nullptr;
   plotted = std::strtod(field, &end);
   return end != field && *end == '\0' && std::isfinite(plotted);
-}
-
-void SetColour(cairo_t* cr, Colour colour) {
-  cairo_set_source_rgb(cr, colour.red, colour.green, colour.blue);
-}
-
-double TextWidthOf(cairo_t* cr, const std::string& text) {
-  cairo_text_extents_t extents{};
-  cairo_text_extents(cr, text.c_str(), &extents);
-  return extents.x_advance;
-}
-
-void ShowText(cairo_t* cr, double x, double y, const std::string& text, double alignX = 0) {
-  cairo_move_to(cr, x - alignX * TextWidthOf(cr, text), y);
-  cairo_show_text(cr, text.c_str());
-}
-
-std::string TickLabel(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%g", value);
-  return text;
-}
-
-// A value axis from `low` to `high` in steps of 1, 2 or 5 times a power of
-// ten, about six steps.
-struct Axis {
-  double low = 0;
-  double high = 1;
-  double step = 0.2;
-
-  int Steps() const { return static_cast<int>(std::lround((high - low) / step)); }
-};
-
-Axis NiceAxis(double low, double high) {
-  if (!(high > low)) {
-    low -= 5;
-    high += 5;
-  }
-  const double rough = (high - low) / 6;
-  const double power = std::pow(10.0, std::floor(std::log10(rough)));
-  double step = power;
-  for (const double factor : {1.0, 2.0, 5.0, 10.0}) {
-    step = factor * power;
-    if (step >= rough) {
-      break;
-    }
-  }
-  return {std::floor(low / step) * step, std::ceil(high / step) * step, step};
 }
 
 // The axis of a panel: the range of all its curves over the designed spans.
@@ -147,57 +103,6 @@ Axis AxisOf(const PanelContent& content, const std::vector<ChartSpan>& spans) {
     return {0, 1, 0.2};
   }
   return NiceAxis(least, most);
-}
-
-// One panel as drawn: its frame in the chart and the value range it shows.
-struct Panel {
-  Box frame;
-  Axis axis;
-
-  double X(double span) const {
-    return frame.left + (span - kFirstSpan) / (kLastSpan - kFirstSpan) * frame.Width();
-  }
-  double Y(double value) const {
-    return frame.bottom - (value - axis.low) / (axis.high - axis.low) * frame.Height();
-  }
-};
-
-void DrawFrame(cairo_t* cr, const Panel& panel, const std::string& axisTitle) {
-  const Box& frame = panel.frame;
-  cairo_set_line_width(cr, 0.5);
-  cairo_set_font_size(cr, kChartLabelSize);
-  for (int i = 0; i <= panel.axis.Steps(); ++i) {
-    const double value = panel.axis.low + i * panel.axis.step;
-    SetColour(cr, kGrid);
-    cairo_move_to(cr, frame.left, panel.Y(value));
-    cairo_line_to(cr, frame.right, panel.Y(value));
-    cairo_stroke(cr);
-    SetColour(cr, kInk);
-    ShowText(cr, frame.left - kValueLabelGap, panel.Y(value) + 3, TickLabel(value), 1);
-  }
-  const int spanSteps = static_cast<int>(std::lround((kLastSpan - kFirstSpan) / kSpanTick));
-  for (int i = 0; i <= spanSteps; ++i) {
-    const double span = kFirstSpan + i * kSpanTick;
-    SetColour(cr, kGrid);
-    cairo_move_to(cr, panel.X(span), frame.top);
-    cairo_line_to(cr, panel.X(span), frame.bottom);
-    cairo_stroke(cr);
-    SetColour(cr, kInk);
-    char text[16];
-    std::snprintf(text, sizeof text, "%.2f", span);
-    ShowText(cr, panel.X(span), frame.bottom + kSpanLabelBelow, text, 0.5);
-  }
-  SetColour(cr, kInk);
-  cairo_set_line_width(cr, 0.8);
-  cairo_rectangle(cr, frame.left, frame.top, frame.Width(), frame.Height());
-  cairo_stroke(cr);
-  ShowText(cr, (frame.left + frame.right) / 2, frame.bottom + kSpanTitleBelow, "span S (m)", 0.5);
-  cairo_save(cr);
-  cairo_move_to(cr, kAxisTitleBaseline, (frame.top + frame.bottom) / 2);
-  cairo_rotate(cr, -std::numbers::pi / 2);
-  cairo_rel_move_to(cr, -TextWidthOf(cr, axisTitle) / 2, 0);
-  cairo_show_text(cr, axisTitle.c_str());
-  cairo_restore(cr);
 }
 
 // Grey bands over the spans that could not be designed, half a span step
@@ -397,7 +302,12 @@ std::vector<ChartSpan> ChartSpans(const DesignedCase& designed) {
     if (!PrintedAsDouble(d.spanLength, 3, s.span)) {
       continue;
     }
-    s.designed = d.fault == SpanFault::kNone && PrintedAsDouble(d.minThickness, 2, s.minThickness);
+    const SpanQuantities q = QuantitiesOf(d, PrintedSpanMillimetres(i));
+    s.designed = d.fault == SpanFault::kNone && q.known &&
+                 PrintedAsDouble(d.minThickness, 2, s.minThickness) &&
+                 PrintedAsDouble(q.mainSteel, kSteelMassDecimals, s.mainSteel) &&
+                 PrintedAsDouble(q.distributionSteel, kSteelMassDecimals, s.distributionSteel) &&
+                 PrintedAsDouble(q.totalSteel, kSteelMassDecimals, s.totalSteel);
     s.actualThickness = d.actualThickness;
     s.mainBarSpacing = d.mainBarSpacing;
     s.mainBarDesignation = d.mainBarDesignation;

@@ -27,16 +27,21 @@ struct ChartSpan {
   double actualThickness = 0;  // mm
   double mainBarSpacing = 0;   // mm
   int mainBarDesignation = 0;
+  // kg/m^2 of deck (design/span_quantities.h), as the CSV table prints them.
+  double mainSteel = 0;
+  double distributionSteel = 0;
+  double totalSteel = 0;
 };
 std::vector<ChartSpan> ChartSpans(const DesignedCase& designed);
 
 // Draws the case's chart into the rectangle (0, 0) to (width, height) of the
 // user space of `cr` (points), every mark and piece of text inside it: the
 // case's values in the title, wrapped to the width, then its panels stacked
-// to fill the height: minimum and actual thickness against span above, main
-// bar spacing against span below, the spans where the main bar size changes
-// marked (and labelled inside the plot below), spans that could not be
-// designed shown as grey gaps.
+// to fill the height: minimum and actual thickness against span at the top,
+// main bar spacing under it, and the reinforcing steel per square metre of
+// deck (all, main and distribution bars) at the foot; the spans where the
+// main bar size changes marked (and labelled inside the spacing plot),
+// spans that could not be designed shown as grey gaps.
 void DrawCaseChart(cairo_t* cr, const DesignedCase& designed, double width, double height);
 
 // The same chart as an SVG document in `svgOut`. False (and `svgOut`

@@ -523,7 +523,8 @@ void PdfOutput::WriteChartPage(const DesignedCase& designed, int64_t caseNumber,
   // The caption's capitals (about 0.73 em high) start at the margin.
   const double captionBaseline = kChartPageMargin + kChartCaptionSize * 0.75;
   ShowLine(cr_, kChartPageMargin, captionBaseline,
-           CaseCaption(caseNumber, caseCount_) + ": slab thickness and main bar spacing");
+           CaseCaption(caseNumber, caseCount_) +
+               ": slab thickness, main bar spacing and reinforcing steel");
   const double chartTop = captionBaseline + kChartCaptionSize;
   const double chartWidth = page.width - 2 * kChartPageMargin;
   const double chartHeight = page.height - kTitleBlockBand - chartTop;

@@ -149,7 +149,8 @@ void ResultPage::AppendCase(const DesignedCase& designed) {
   const std::string chart = CaseChartSvg(designed, caseCount_);
   if (!chart.empty()) {
     html += "<figure class=\"chart\">" + chart + "<figcaption>Case " + number +
-            ": slab thickness and main bar spacing against span</figcaption></figure>\n";
+            ": slab thickness, main bar spacing and reinforcing steel against "
+            "span</figcaption></figure>\n";
   }
   html += "<table class=\"rows\"><caption>Case " + number +
           ": the rows as the report prints them; each span links to its calculation "

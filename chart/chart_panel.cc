@@ -1,0 +1,96 @@
+#include "chart/chart_panel.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+
+namespace kalvorden {
+
+void SetColour(cairo_t* cr, Colour colour) {
+  cairo_set_source_rgb(cr, colour.red, colour.green, colour.blue);
+}
+
+double TextWidthOf(cairo_t* cr, const std::string& text) {
+  cairo_text_extents_t extents{};
+  cairo_text_extents(cr, text.c_str(), &extents);
+  return extents.x_advance;
+}
+
+void ShowText(cairo_t* cr, double x, double y, const std::string& text, double alignX) {
+  cairo_move_to(cr, x - alignX * TextWidthOf(cr, text), y);
+  cairo_show_text(cr, text.c_str());
+}
+
+std::string TickLabel(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", value);
+  return text;
+}
+
+int Axis::Steps() const {
+  return static_cast<int>(std::lround((high - low) / step));
+}
+
+Axis NiceAxis(double low, double high) {
+  if (!(high > low)) {
+    low -= 5;
+    high += 5;
+  }
+  const double rough = (high - low) / 6;
+  const double power = std::pow(10.0, std::floor(std::log10(rough)));
+  double step = power;
+  for (const double factor : {1.0, 2.0, 5.0, 10.0}) {
+    step = factor * power;
+    if (step >= rough) {
+      break;
+    }
+  }
+  return {std::floor(low / step) * step, std::ceil(high / step) * step, step};
+}
+
+void DrawFrame(cairo_t* cr, const Panel& panel, const std::string& axisTitle) {
+  const Box& frame = panel.frame;
+  cairo_set_line_width(cr, 0.5);
+  cairo_set_font_size(cr, kChartLabelSize);
+  for (int i = 0; i <= panel.axis.Steps(); ++i) {
+    const double value = panel.axis.low + i * panel.axis.step;
+    SetColour(cr, kGrid);
+    cairo_move_to(cr, frame.left, panel.Y(value));
+    cairo_line_to(cr, frame.right, panel.Y(value));
+    cairo_stroke(cr);
+    SetColour(cr, kInk);
+    ShowText(cr, frame.left - kValueLabelGap, panel.Y(value) + 3, TickLabel(value), 1);
+  }
+  const int spanSteps = static_cast<int>(std::lround((kLastSpan - kFirstSpan) / kSpanTick));
+  for (int i = 0; i <= spanSteps; ++i) {
+    const double span = kFirstSpan + i * kSpanTick;
+    SetColour(cr, kGrid);
+    cairo_move_to(cr, panel.X(span), frame.top);
+    cairo_line_to(cr, panel.X(span), frame.bottom);
+    cairo_stroke(cr);
+    SetColour(cr, kInk);
+    char text[16];
+    std::snprintf(text, sizeof text, "%.2f", span);
+    ShowText(cr, panel.X(span), frame.bottom + kSpanLabelBelow, text, 0.5);
+  }
+  SetColour(cr, kInk);
+  cairo_set_line_width(cr, 0.8);
+  cairo_rectangle(cr, frame.left, frame.top, frame.Width(), frame.Height());
+  cairo_stroke(cr);
+  ShowText(cr, (frame.left + frame.right) / 2, frame.bottom + kSpanTitleBelow, "span S (m)", 0.5);
+  cairo_save(cr);
+  // Turned a quarter, the title runs along the frame's height: a panel
+  // lower than its title gets it in smaller type.
+  const double titleWidth = TextWidthOf(cr, axisTitle);
+  if (titleWidth > frame.Height() && titleWidth > 0) {
+    cairo_set_font_size(cr, kChartLabelSize * std::max(0.0, frame.Height()) / titleWidth);
+  }
+  cairo_move_to(cr, kAxisTitleBaseline, (frame.top + frame.bottom) / 2);
+  cairo_rotate(cr, -std::numbers::pi / 2);
+  cairo_rel_move_to(cr, -TextWidthOf(cr, axisTitle) / 2, 0);
+  cairo_show_text(cr, axisTitle.c_str());
+  cairo_restore(cr);
+}
+
+}  // namespace kalvorden
