@@ -68,6 +68,14 @@ class CaseOutput {
   // them (DesignOptions::workingValues).
   virtual bool wantsWorkingValues() const { return false; }
 
+  // True, once started, for an output that must see every case before it
+  // writes the first (the PDF's comparison of the cases comes before them):
+  // the run then designs the cases twice, handing each to Survey the first
+  // time, in case order, and to Write the second. An output keeps from a
+  // survey only what its figures need, not the cases.
+  virtual bool wantsSurvey() const { return false; }
+  virtual void Survey(const DesignedCase& /*designed*/) {}
+
   const Fault& failure() const { return failure_; }
 
   // How messages name the output: `CSV file "r.csv"`.

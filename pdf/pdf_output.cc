@@ -14,6 +14,7 @@
 #include "design/design_cases.h"
 #include "explain/calculation_sheet.h"
 #include "pdf/case_columns.h"
+#include "pdf/comparison_pages.h"
 #include "pdf/method_sheet.h"
 #include "pdf/page_frame.h"
 #include "pdf/sheet_flow.h"
@@ -258,7 +259,37 @@ bool PdfOutput::Start(const DesignInputs& inputs) {
   WriteCover(inputs);
   WriteMethod();
   WriteIndex(inputs);
+  if (comparisonSheets_ > 0) {
+    comparison_ = std::make_unique<CaseComparison>(settings_.governingRow);
+  }
   return CheckHealth();
+}
+
+void PdfOutput::Survey(const DesignedCase& designed) {
+  if (comparison_ != nullptr) {
+    comparison_->Add(designed);
+  }
+}
+
+// The comparison's sheets, before the first case's; the index has counted
+// them, so a survey that missed a case is a failure, not a shorter file.
+void PdfOutput::WriteComparison() {
+  comparisonWritten_ = true;
+  if (comparison_ == nullptr) {
+    return;
+  }
+  if (comparison_->caseCount() != caseCount_) {
+    FailWith("the comparison saw " + std::to_string(comparison_->caseCount()) + " of " +
+             std::to_string(caseCount_) + " design cases");
+    return;
+  }
+  const int64_t first = pagesWritten_ + 1;
+  WriteComparisonPages(cr_,
+                       {GeometryOf(paper_), paper_, runStamp_,
+                        [this](const std::string& subject) { EndSheet(subject); }},
+                       *comparison_);
+  AddBookmark(CAIRO_PDF_OUTLINE_ROOT, "Comparison of the design cases", first);
+  comparison_.reset();  // its rows are on the sheets now
 }
 
 // The document's title names the run, its subject the project and the
@@ -305,8 +336,9 @@ void PdfOutput::PlanSheets(const DesignInputs& inputs) {
   ComposeMethodSheet(method);
   const int32_t methodSheets = method.Finish();
   indexSheets_ = IndexPageCount(paper_, caseCount_);
+  comparisonSheets_ = ComparisonPageCount(paper_, caseCount_);
 
-  caseStarts_.assign(1, int64_t{coverSheets} + methodSheets + indexSheets_ + 1);
+  caseStarts_.assign(1, int64_t{coverSheets} + methodSheets + indexSheets_ + comparisonSheets_ + 1);
   caseStarts_.reserve(static_cast<size_t>(caseCount_) + 1);
   for (int64_t n = 0; n < caseCount_; ++n) {
     const int32_t sheets = calculationPages.empty() ? 0 : calculationPages[static_cast<size_t>(n)];
@@ -384,10 +416,16 @@ void PdfOutput::WriteIndex(const DesignInputs& inputs) {
     ShowLine(cr_, kSideMargin, kTopMargin + 6,
              "Service load design of bridge slab (metric): design cases");
     SelectFont(cr_, kSansFont, 9);
-    ShowLine(cr_, kSideMargin, kTopMargin + 24,
-             "Run of " + RunStamp(headings_) + ", " + std::to_string(caseCount_) +
-                 " design cases. Index page " + std::to_string(indexPage) + " of " +
-                 std::to_string(pages) + ".");
+    const int64_t comparisonFrom = first + pages;
+    ShowLine(
+        cr_, kSideMargin, kTopMargin + 24,
+        "Run of " + RunStamp(headings_) + ", " + std::to_string(caseCount_) +
+            " design cases. Index page " + std::to_string(indexPage) + " of " +
+            std::to_string(pages) + "." +
+            (comparisonSheets_ > 0
+                 ? " The cases compared by their steel: sheets " + std::to_string(comparisonFrom) +
+                       " to " + std::to_string(comparisonFrom + comparisonSheets_ - 1) + "."
+                 : std::string()));
     ShowLine(cr_, kSideMargin, kTopMargin + 36,
              std::string("Each case: 3 table sheets and a chart") +
                  (sheets ? ", then the calculation sheet of its governing row." : ".") +
@@ -575,6 +613,12 @@ bool PdfOutput::WriteCalculationPages(const DesignedCase& designed, const std::s
 bool PdfOutput::Write(const DesignedCase& designed) {
   if (!CheckHealth()) {
     return false;
+  }
+  if (!comparisonWritten_) {
+    WriteComparison();
+    if (!CheckHealth()) {
+      return false;
+    }
   }
   ++casesWritten_;
   const int64_t firstPage = pagesWritten_ + 1;

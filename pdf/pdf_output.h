@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "comparison/case_comparison.h"
 #include "design/case_pipeline.h"
 #include "design/design_inputs.h"
 #include "output/case_output.h"
@@ -35,8 +36,9 @@ std::unique_ptr<CaseOutput> MakePdfOutput(const OutputSettings& settings);
 
 // The print-ready PDF of a run, as a calculation package an office files: a
 // cover sheet (the project, the run, every value, the governing rows, the
-// sign-off), the method sheet, an index of the design cases, then for each
-// case the report's three pages (same headings and rows, monospaced,
+// sign-off), the method sheet, an index of the design cases, for two or
+// more cases their comparison by reinforcing steel (pdf/comparison_pages.h),
+// then for each case the report's three pages (same headings and rows, monospaced,
 // selectable text; the governing row marked), a chart page and, when the
 // bridge's span is given, the calculation sheet of its governing row. Every
 // sheet has a title block with "Sheet n of N", n its page number; a bookmark
@@ -45,7 +47,8 @@ std::unique_ptr<CaseOutput> MakePdfOutput(const OutputSettings& settings);
 // Pages are streamed to the file as they are finished, so memory stays flat
 // however many cases the run has. Every part's page count is known before
 // the first page is drawn: the cover and the method sheet are laid out once
-// without drawing, the index by its entries per page, a case's table and
+// without drawing, the index by its entries per page, the comparison by the
+// number of cases, a case's table and
 // chart pages are four, and each calculation sheet is written once in Start
 // to count its lines (kept as one small record per case) and again when its
 // case is drawn. The file is written under a temporary name in the target's
@@ -73,6 +76,11 @@ class PdfOutput final : public CaseOutput {
   void Abandon() noexcept override;
   int64_t pageCount() const override { return pagesWritten_; }
 
+  // The comparison of the cases needs all of them before the first case's
+  // sheets: a survey of the run gives them, one small row each.
+  bool wantsSurvey() const override { return comparison_ != nullptr; }
+  void Survey(const DesignedCase& designed) override;
+
   // The buffered writer between cairo and the temporary file.
   struct Sink;
 
@@ -84,6 +92,7 @@ class PdfOutput final : public CaseOutput {
   void WriteCover(const DesignInputs& inputs);
   void WriteMethod();
   void WriteIndex(const DesignInputs& inputs);
+  void WriteComparison();
   void WriteTablePage(const std::vector<std::string>& lines, int64_t caseNumber,
                       const std::string& subject, int64_t markedLine);
   void WriteChartPage(const DesignedCase& designed, int64_t caseNumber, const std::string& subject);
@@ -106,6 +115,7 @@ class PdfOutput final : public CaseOutput {
   // The sheets of the index and of the whole package, counted in Start
   // before any is drawn.
   int32_t indexSheets_ = 0;
+  int32_t comparisonSheets_ = 0;
   int64_t sheetCount_ = 0;
   // The first sheet of case n at [n - 1], and one past the last case's
   // sheets at the end.
@@ -120,7 +130,9 @@ class PdfOutput final : public CaseOutput {
   cairo_t* cr_ = nullptr;
   std::array<unsigned long, 128> tableGlyphs_{};
   bool tableGlyphsKnown_ = false;
-  std::vector<cairo_glyph_t> pageGlyphs_;  // reused page after page
+  std::vector<cairo_glyph_t> pageGlyphs_;       // reused page after page
+  std::unique_ptr<CaseComparison> comparison_;  // runs of two or more cases
+  bool comparisonWritten_ = false;
 };
 
 }  // namespace kalvorden

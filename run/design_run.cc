@@ -1,5 +1,9 @@
 #include "run/design_run.h"
 
+#include <algorithm>
+#include <iterator>
+#include <vector>
+
 namespace kalvorden {
 namespace {
 
@@ -8,6 +12,35 @@ DesignRunResult Abandoned(std::span<CaseOutput* const> outputs, DesignRunResult 
     output->Abandon();
   }
   return result;
+}
+
+// The first pass for the outputs that survey the cases before writing them,
+// with the printed record alone (a survey needs no working values). False
+// when `keepGoing` stopped it.
+bool Survey(const DesignInputs& inputs, std::span<CaseOutput* const> outputs, DesignOptions options,
+            const KeepGoing& keepGoing) {
+  std::vector<CaseOutput*> surveying;
+  std::copy_if(outputs.begin(), outputs.end(), std::back_inserter(surveying),
+               [](const CaseOutput* output) { return output->wantsSurvey(); });
+  if (surveying.empty()) {
+    return true;
+  }
+  options.workingValues = false;
+  bool stopped = false;
+  EnumerateDesignCases(
+      inputs,
+      [&](const DesignedCase& designed) {
+        if (keepGoing && !keepGoing()) {
+          stopped = true;
+          return false;
+        }
+        for (CaseOutput* output : surveying) {
+          output->Survey(designed);
+        }
+        return true;
+      },
+      options);
+  return !stopped;
 }
 
 // The run's options, with working values when an output prints them.
@@ -28,6 +61,10 @@ DesignRunResult DesignIntoOutputs(const DesignInputs& inputs, std::span<CaseOutp
       result.fault = output->failure();
       return Abandoned(outputs, result);
     }
+  }
+  if (!Survey(inputs, outputs, options, keepGoing)) {
+    result.stopped = true;
+    return Abandoned(outputs, result);
   }
   result.summary = EnumerateDesignCases(
       inputs,

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "chart/chart_layout.h"
+#include "pdf/comparison_pages.h"
 #include "pdf/pdf_output.h"
 #include "tests/pdf/pdf_test_util.h"
 #include "tests/support/run_binary.h"
@@ -66,7 +68,8 @@ void ExpectPdfOfReport(const std::string& directory, const std::string& pdf,
   ASSERT_FALSE(rows.empty());
   const int64_t cases = static_cast<int64_t>(rows.size() / 111);
   const std::string info = ToolOutput("/usr/bin/pdfinfo", {pdf}, directory);
-  const int64_t sheets = 3 + kalvorden::IndexPageCount(paper, cases) + 4 * cases;
+  const int64_t sheets = 3 + kalvorden::IndexPageCount(paper, cases) +
+                         kalvorden::ComparisonPageCount(paper, cases) + 4 * cases;
   EXPECT_NE(info.find("Pages:           " + std::to_string(sheets) + "\n"), std::string::npos)
       << info;
   const std::vector<std::string> pages = PageTexts(pdf, directory);
@@ -104,7 +107,7 @@ TEST(PdfOption, IndexPagesRowsAndBookmarksWithAndWithoutTheDialogue) {
     const RunResult run = RunFixedClockWith(dir.path(), arguments);
     EXPECT_EQ(run.exitStatus, 65) << run.err;  // the cases with fc 1e-6
     EXPECT_NE(run.err.find("kalvorden: wrote report file \"r.rpt\" (24 pages), PDF file \"r.pdf\" "
-                           "(36 pages): 8 design cases, 4 not designed in full"),
+                           "(39 pages): 8 design cases, 4 not designed in full"),
               std::string::npos)
         << run.err;
     ExpectPdfOfReport(dir.path(), "r.pdf", "r.rpt", kalvorden::PaperSize::kLetter);
@@ -150,21 +153,27 @@ std::vector<Page> ReadPages(const std::string& xhtml) {
   return pages;
 }
 
-// The plot of a chart page's lowest panel, read from its axes' labels: the
-// span labels "1.00" and "3.75" are centred on its left and right edges, its
-// value labels on grid lines from its bottom to its top.
-kalvorden::Box LowestPlot(const Page& page) {
-  kalvorden::Box plot{0, 0, 0, 0};
-  double spanLabels = 0;  // the top of the lowest span labels
-  double legend = 0;      // the foot of the lowest panel's legend
+// The plot of a chart page's main bar spacing panel, read from its axes'
+// labels: its legend ends in "changes"; the first span labels "1.00" and
+// "3.75" under it are centred on its left and right edges, its value labels
+// on grid lines from its bottom to its top.
+kalvorden::Box SpacingPlot(const Page& page) {
+  double legend = 0;  // the foot of the spacing panel's legend
   for (const Word& w : page.words) {
-    if ((w.text == "1.00" || w.text == "3.75") && w.box.top >= spanLabels) {
-      spanLabels = w.box.top;
-      (w.text == "1.00" ? plot.left : plot.right) = (w.box.left + w.box.right) / 2;
-    }
     legend = w.text == "changes" ? w.box.bottom : legend;
   }
-  plot.top = spanLabels;
+  double spanLabels = 1e9;  // the top of the first span labels under it
+  for (const Word& w : page.words) {
+    if ((w.text == "1.00" || w.text == "3.75") && w.box.top > legend) {
+      spanLabels = std::min(spanLabels, w.box.top);
+    }
+  }
+  kalvorden::Box plot{0, spanLabels, 0, 0};
+  for (const Word& w : page.words) {
+    if ((w.text == "1.00" || w.text == "3.75") && w.box.top == spanLabels) {
+      (w.text == "1.00" ? plot.left : plot.right) = (w.box.left + w.box.right) / 2;
+    }
+  }
   for (const Word& w : page.words) {
     const double middle = (w.box.top + w.box.bottom) / 2;
     if (w.box.right < plot.left && middle > legend && middle < spanLabels) {
@@ -173,6 +182,15 @@ kalvorden::Box LowestPlot(const Page& page) {
     }
   }
   return plot;
+}
+
+// The top of the lowest span labels of a page: how far down its chart goes.
+double LowestSpanLabels(const Page& page) {
+  double lowest = 0;
+  for (const Word& w : page.words) {
+    lowest = w.text == "1.00" ? std::max(lowest, w.box.top) : lowest;
+  }
+  return lowest;
 }
 
 // Cases whose main bar size changes between 3.6 and 3.75 m, at the end of
@@ -205,30 +223,39 @@ TEST(PdfOption, ChartLabelsInsideThePlotAndEveryWordInsideThePage) {
     ToolOutput("/usr/bin/qpdf", {"--check", "r.pdf"}, dir.path());
     const std::vector<Page> pages =
         ReadPages(ToolOutput("/usr/bin/pdftotext", {"-bbox", "r.pdf", "-"}, dir.path()));
-    // The cover, the method sheet (two) and the index come first.
-    const size_t front = 4;
+    // The cover, the method sheet (two), the index and the comparison's
+    // three sheets (one table sheet holds these cases) come first.
+    const size_t front = 4 + (test.cases > 1 ? 3 : 0);
     ASSERT_EQ(pages.size(), front + 4 * test.cases);
     for (size_t p = 0; p < pages.size(); ++p) {
-      // A chart page (the fourth of each case) keeps its foot for the title
-      // block, whose frame starts 54 pt above the paper's edge.
+      // The comparison's sheets and a chart page (the fourth of each case)
+      // keep their foot for the title block, whose frame starts 54 pt above
+      // the paper's edge.
       const kalvorden::Box& paper = pages[p].paper;
       const bool chart = p >= front && (p - front) % 4 == 3;
+      const bool comparison = p >= 4 && p < front;
       const kalvorden::Box inside = {10, 10, paper.right - 10, paper.bottom - 10};
       const kalvorden::Box aboveTheFoot = {10, 10, paper.right - 10, paper.bottom - 60};
       for (const Word& w : pages[p].words) {
         const bool titleBlock = w.box.top > paper.bottom - 54;
-        EXPECT_TRUE((chart && !titleBlock ? aboveTheFoot : inside).Contains(w.box))
+        EXPECT_TRUE(((chart || comparison) && !titleBlock ? aboveTheFoot : inside).Contains(w.box))
             << "page " << p + 1 << ": " << w.text << " at " << w.box.left << ", " << w.box.top;
       }
     }
     for (size_t c = 0; c < test.cases; ++c) {
       SCOPED_TRACE("case " + std::to_string(c + 1));
-      const Page& chart = pages[front + 4 * c + 3];
-      const std::vector<Word>& words = chart.words;
-      const kalvorden::Box plot = LowestPlot(chart);
-      const kalvorden::Box& paper = chart.paper;
-      ASSERT_TRUE(plot.Width() > 0.75 * paper.Width() && plot.bottom > 0.87 * paper.Height())
-          << "the plot leaves the page unused: " << plot.Width() << " wide to " << plot.bottom;
+      const Page& page = pages[front + 4 * c + 3];
+      const std::vector<Word>& words = page.words;
+      const kalvorden::Box plot = SpacingPlot(page);
+      const kalvorden::Box& paper = page.paper;
+      ASSERT_TRUE(plot.Width() > 0.75 * paper.Width() &&
+                  LowestSpanLabels(page) > 0.87 * paper.Height())
+          << "the chart leaves the page unused: " << plot.Width() << " wide to "
+          << LowestSpanLabels(page);
+      EXPECT_NE(std::find_if(words.begin(), words.end(),
+                             [](const Word& w) { return w.text == "(kg/m^2"; }),
+                words.end())
+          << "no plot of the steel per m^2";
       std::vector<kalvorden::Box> labels;
       double lastChange = 0;
       // A label is the words "#16", "->" (which pdftotext writes "-&gt;"),
@@ -311,3 +338,116 @@ TEST(PdfOption, FailuresEndWithTheirStatusAndLine) {
 }
 
 }  // namespace
+
+namespace {
+
+// A CSV record split on commas outside double quotes.
+std::vector<std::string> CsvFields(const std::string& record) {
+  std::vector<std::string> fields(1);
+  bool quoted = false;
+  for (const char c : record) {
+    if (c == '"') {
+      quoted = !quoted;
+    } else if (c == ',' && !quoted) {
+      fields.emplace_back();
+    } else if (c != '\r') {
+      fields.back() += c;
+    }
+  }
+  return fields;
+}
+
+// "19.57" as 1957; -1 for an empty field.
+long Hundredths(std::string text) {
+  if (text.empty() || text == "-") {
+    return -1;
+  }
+  text.erase(text.find('.'), 1);
+  return std::stol(text);
+}
+
+bool IsWhole(const std::string& text) {
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+}  // namespace
+
+// The comparison pages after the index rank the cases as the CSV's own
+// steel column (all reinforcing steel, kg/m^2) at 3.750 m ranks them,
+// lightest first, equal figures and cases without a figure in case order;
+// and name at each span the case the CSV shows lightest and heaviest (the
+// first of equal ones). Runs with equal figures and with undesignable cases.
+TEST(PdfComparison, RankingAndLightestCaseOfEverySpanAsTheCsvGives) {
+  const std::vector<std::string> equalFigures = {"--wheel-load", "72.5,90",  "--top-cover", "50,60",
+                                                 "--paving",     "1.44,1.5", "--fs",        "165",
+                                                 "--fc",         "10",       "--continuity"};
+  for (const auto& values : {equalFigures, kMultiCase}) {
+    TempDir dir;
+    std::vector<std::string> arguments = values;
+    arguments.insert(arguments.end(), {"--output", "r.rpt", "--csv", "r.csv", "--pdf", "r.pdf"});
+    const RunResult run = RunFixedClockWith(dir.path(), arguments);
+    ASSERT_TRUE(run.exitStatus == 0 || run.exitStatus == 65) << run.err;
+    ToolOutput("/usr/bin/qpdf", {"--check", "r.pdf"}, dir.path());
+
+    // From the CSV: each case's steel at every span.
+    std::vector<std::vector<long>> steel;  // [case - 1][span row]
+    std::istringstream csv(ReadFileBytes(dir.File("r.csv")));
+    std::string record;
+    std::getline(csv, record);
+    while (std::getline(csv, record)) {
+      const std::vector<std::string> fields = CsvFields(record);
+      const size_t number = std::stoul(fields[0]);
+      steel.resize(std::max(steel.size(), number));
+      steel[number - 1].push_back(Hundredths(fields[24]));
+    }
+    std::vector<size_t> expectedOrder(steel.size());
+    for (size_t i = 0; i < steel.size(); ++i) {
+      expectedOrder[i] = i + 1;
+    }
+    std::stable_sort(expectedOrder.begin(), expectedOrder.end(), [&](size_t a, size_t b) {
+      const long x = steel[a - 1][110], y = steel[b - 1][110];
+      return x >= 0 && (y < 0 || x < y);
+    });
+
+    // From the PDF: the comparison is sheets 5 to 7, after the cover, the
+    // method sheet's two and the one index sheet.
+    const std::string text = ToolOutput(
+        "/usr/bin/pdftotext", {"-layout", "-f", "5", "-l", "7", "r.pdf", "-"}, dir.path());
+    ASSERT_NE(text.find("Comparison of the design cases"), std::string::npos) << text;
+    std::vector<size_t> order;
+    std::vector<std::vector<std::string>> spanLines;
+    for (const std::string& line : Lines(text)) {
+      const std::vector<std::string> words = Words(line);
+      if (words.size() >= 10 && IsWhole(words[0]) && IsWhole(words[1])) {
+        order.push_back(std::stoul(words[1]));  // rank, case, ...
+      } else if (words.size() >= 5 && words[0].size() == 5 && words[0][1] == '.') {
+        spanLines.emplace_back(words.begin(), words.begin() + 5);  // span, lightest, heaviest
+        if (words.size() >= 10) {
+          spanLines.emplace_back(words.begin() + 5, words.begin() + 10);
+        }
+      }
+    }
+    EXPECT_EQ(order, expectedOrder);
+    ASSERT_EQ(spanLines.size(), 111u);
+    for (const std::vector<std::string>& span : spanLines) {
+      const size_t row = static_cast<size_t>(std::lround((std::stod(span[0]) - 1) * 40));
+      long least = -1, most = -1;
+      std::string lightest = "-", heaviest = "-";
+      for (size_t c = 0; c < steel.size(); ++c) {
+        const long figure = steel[c][row];
+        if (figure >= 0 && (least < 0 || figure < least)) {
+          least = figure;
+          lightest = std::to_string(c + 1);
+        }
+        if (figure > most) {
+          most = figure;
+          heaviest = std::to_string(c + 1);
+        }
+      }
+      EXPECT_EQ(span[1], lightest) << "span " << span[0];
+      EXPECT_EQ(Hundredths(span[2]), least) << "span " << span[0];
+      EXPECT_EQ(span[3], heaviest) << "span " << span[0];
+      EXPECT_EQ(Hundredths(span[4]), most) << "span " << span[0];
+    }
+  }
+}

@@ -10,6 +10,7 @@
 
 #include "chart/case_chart.h"
 #include "numeric/decimal.h"
+#include "pdf/comparison_pages.h"
 #include "tests/pdf/pdf_test_util.h"
 
 namespace {
@@ -73,10 +74,10 @@ TEST(PdfOutput, IndexTablesChartsAndBookmarksOfTheRun) {
 
     const auto cases = DesignAll(test.inputs);
     const int64_t count = static_cast<int64_t>(cases.size());
-    // Before the index: the cover (one sheet without a project) and the
-    // method sheet (two).
-    const int32_t indexPages = kalvorden::IndexPageCount(test.paper, count);
-    const int64_t beforeCases = 3 + indexPages;
+    // Before the cases: the cover (one sheet without a project), the method
+    // sheet (two), the index and, for two cases or more, the comparison.
+    const int64_t beforeCases = 3 + kalvorden::IndexPageCount(test.paper, count) +
+                                kalvorden::ComparisonPageCount(test.paper, count);
     const std::string info = Tool("/usr/bin/pdfinfo", {"run.pdf"}, dir.path());
     EXPECT_EQ(Field(info, "Pages"), std::to_string(beforeCases + 4 * count));
     EXPECT_EQ(Field(info, "Page size"), test.pageSize);
@@ -218,3 +219,20 @@ TEST(PdfOutput, FailuresLeaveNoFileAndTheTargetUntouched) {
 }
 
 }  // namespace
+
+// The index counts the comparison's pages before any case is designed: a
+// run that hands the cases to Write without surveying them first fails
+// with its reason rather than writing a file whose index is wrong.
+TEST(PdfOutput, CasesNotSurveyedFailTheComparison) {
+  const TempDir dir;
+  PdfOutput pdf(SettingsOf(PaperSize::kA4));
+  ASSERT_EQ(pdf.BeginPending(dir.File("run.pdf"), true), 0);
+  const kalvorden::DesignInputs inputs = Inputs(0, {"72.5", "90"});
+  ASSERT_TRUE(pdf.Start(inputs));
+  EXPECT_TRUE(pdf.wantsSurvey());
+  EXPECT_FALSE(pdf.Write(*DesignAll(inputs).front()));
+  EXPECT_NE(pdf.failure().detail.find("the comparison saw 0 of 2 design cases"), std::string::npos)
+      << kalvorden::FormatFault(pdf.failure());
+  pdf.Abandon();
+  EXPECT_TRUE(DirectoryEntries(dir.path()).empty());
+}

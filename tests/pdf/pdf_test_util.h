@@ -154,7 +154,13 @@ inline int WritePdf(const kalvorden::DesignInputs& inputs, const std::string& pa
     return 74;
   }
   done = pdf.Start(inputs);
-  for (const auto& designed : DesignAll(inputs)) {
+  const auto cases = DesignAll(inputs);
+  if (pdf.wantsSurvey()) {
+    for (const auto& designed : cases) {
+      pdf.Survey(*designed);
+    }
+  }
+  for (const auto& designed : cases) {
     done = done && pdf.Write(*designed);
   }
   done = done && pdf.Finish() && pdf.Commit();

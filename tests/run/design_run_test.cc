@@ -17,14 +17,21 @@ using kalvorden::testing::TempDir;
 
 namespace {
 
-// An output that counts what the run asks of it and refuses the case
-// numbered `refuseAt` (1-based; 0: none), or refuses to finish.
+// An output that counts what the run asks of it, surveys the cases first
+// when `surveying`, and refuses the case numbered `refuseAt` (1-based; 0:
+// none), or refuses to finish.
 class CountingOutput final : public CaseOutput {
  public:
-  explicit CountingOutput(int refuseAt, bool refuseFinish = false)
-      : refuseAt_(refuseAt), refuseFinish_(refuseFinish) {}
+  explicit CountingOutput(int refuseAt, bool refuseFinish = false, bool surveying = false)
+      : refuseAt_(refuseAt), refuseFinish_(refuseFinish), surveying_(surveying) {}
   int BeginPending(const std::string& /*name*/, bool /*replace*/) override { return 0; }
-  bool Write(const DesignedCase& /*designed*/) override {
+  bool wantsSurvey() const override { return surveying_; }
+  void Survey(const DesignedCase& /*designed*/) override {
+    ++surveys;
+    surveyedAfterAWrite = surveyedAfterAWrite || writes > 0;
+  }
+  bool Write(const DesignedCase& designed) override {
+    workingValues = workingValues || designed.spans[0].designMoment != 0;
     if (++writes == refuseAt_) {
       Fail({kFaultWriteFailure, "write failure", "writing the test output", "refused"});
       return false;
@@ -43,10 +50,14 @@ class CountingOutput final : public CaseOutput {
   int writes = 0;
   int finishes = 0;
   int abandons = 0;
+  int surveys = 0;
+  bool surveyedAfterAWrite = false;
+  bool workingValues = false;  // a case came with its working values
 
  private:
   int refuseAt_;
   bool refuseFinish_;
+  bool surveying_;
 };
 
 // Eight cases: two loads, two covers, two steel stresses.
@@ -76,6 +87,8 @@ TEST(DesignIntoOutputs, EndsEarlyAndAbandonsEveryOutput) {
     int accepted;   // cases the summary counts
     bool stopped;
     bool lastFails = false;  // the last output fails to finish
+    bool survey = false;     // the last output surveys the cases first
+    int surveys = 0;         // cases it surveyed
   };
   const Case cases[] = {
       {"complete", 0, -1, 8, false},
@@ -85,6 +98,10 @@ TEST(DesignIntoOutputs, EndsEarlyAndAbandonsEveryOutput) {
       {"stopped before the first", 0, 0, 0, true},
       // The CSV, finished before it, is not put in place either.
       {"the last output fails to finish", 0, -1, 8, false, true},
+      {"surveyed, complete", 0, -1, 8, false, false, true, 8},
+      {"surveyed, the third case refused", 3, -1, 2, false, false, true, 8},
+      {"stopped in the survey", 0, 3, 0, true, false, true, 3},
+      {"stopped after the survey", 0, 10, 2, true, false, true, 8},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -92,13 +109,17 @@ TEST(DesignIntoOutputs, EndsEarlyAndAbandonsEveryOutput) {
     CsvOutput csv;
     ASSERT_EQ(csv.BeginPending(dir.File("r.csv"), true), 0);
     CountingOutput refusing(c.refuseAt);
-    CountingOutput after(0, c.lastFails);
+    CountingOutput after(0, c.lastFails, c.survey);
     CaseOutput* const outputs[] = {&csv, &refusing, &after};
     int asked = 0;
     const DesignRunResult result = DesignIntoOutputs(EightCases(), outputs, DesignOptions{},
                                                      [&] { return asked++ != c.stopAfter; });
 
     EXPECT_EQ(result.summary.designCases, c.accepted);
+    EXPECT_EQ(after.surveys, c.surveys);
+    EXPECT_FALSE(after.surveyedAfterAWrite);
+    // The CSV prints working values, so every output gets them.
+    EXPECT_EQ(after.workingValues, after.writes > 0);
     EXPECT_EQ(result.stopped, c.stopped);
     EXPECT_EQ(result.fault.ok(), c.refuseAt == 0 && !c.lastFails);
     EXPECT_EQ(result.complete(), c.refuseAt == 0 && !c.stopped && !c.lastFails);

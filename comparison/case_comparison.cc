@@ -1,0 +1,121 @@
+#include "comparison/case_comparison.h"
+
+#include <algorithm>
+
+#include "design/bar_table.h"
+#include "design/span_quantities.h"
+#include "numeric/decimal.h"
+#include "report/printed_span.h"
+
+namespace kalvorden {
+namespace {
+
+constexpr int32_t kLastRow = kSpansPerCase - 1;
+
+// True when `steel` ranks before `than`: a smaller figure, any figure
+// before none.
+bool Lighter(int64_t steel, int64_t than) {
+  return steel != kNoSteel && (than == kNoSteel || steel < than);
+}
+
+}  // namespace
+
+int64_t PrintedSteelOf(const SpanDesign& span, int32_t row) {
+  const SpanQuantities q = QuantitiesOf(span, PrintedSpanMillimetres(row));
+  if (!q.known) {
+    return kNoSteel;
+  }
+  const ScaledDecimal printed = RoundToDecimals(q.totalSteel, kSteelMassDecimals);
+  // A designed span's steel is far below 2^63 hundredths (a count of 2^32
+  // bars of 20 kg/m over 1 m is under 2^57).
+  return printed.fits ? static_cast<int64_t>(printed.magnitude) : kNoSteel;
+}
+
+std::string SteelText(int64_t hundredths) {
+  if (hundredths == kNoSteel) {
+    return {};
+  }
+  const std::string cents = std::to_string(100 + hundredths % 100);
+  return std::to_string(hundredths / 100) + "." + cents.substr(1);
+}
+
+std::vector<int32_t> MainBarSizes(const ComparedCase& compared) {
+  std::vector<int32_t> sizes;
+  for (int32_t index = kFirstBarIndex; index <= kLastBarIndex; ++index) {
+    if ((compared.mainBarIndices >> index & 1U) != 0) {
+      sizes.push_back(BarDesignation(index));
+    }
+  }
+  return sizes;
+}
+
+CaseComparison::CaseComparison(int32_t governingRow)
+    : rankingRow_(governingRow >= 0 && governingRow <= kLastRow ? governingRow : kLastRow),
+      governed_(governingRow >= 0 && governingRow <= kLastRow) {}
+
+void CaseComparison::Add(const DesignedCase& designed) {
+  ComparedCase row;
+  row.number = caseCount() + 1;
+  row.values = designed.designCase;
+  SteelCurve curve;
+  curve.caseNumber = row.number;
+  curve.steel.fill(kNoSteel);
+  const int32_t spanCount = std::clamp(designed.sweep.spanCount, 0, kSpansPerCase);
+  for (int32_t i = 0; i < spanCount; ++i) {
+    const SpanDesign& span = designed.spans[i];
+    const int64_t steel = PrintedSteelOf(span, i);
+    curve.steel[static_cast<size_t>(i)] = steel;
+    if (steel == kNoSteel) {
+      continue;
+    }
+    row.mainBarIndices |= 1U << static_cast<uint32_t>(BarIndexOf(span.mainBarDesignation));
+    SpanExtremes& extremes = spans_[static_cast<size_t>(i)];
+    if (Lighter(steel, extremes.lightestSteel)) {
+      extremes.lightestSteel = steel;
+      extremes.lightestCase = row.number;
+    }
+    if (steel > extremes.heaviestSteel) {
+      extremes.heaviestSteel = steel;
+      extremes.heaviestCase = row.number;
+    }
+  }
+  const auto thicknessAt = [&](int32_t i) {
+    return curve.steel[static_cast<size_t>(i)] == kNoSteel ? 0 : designed.spans[i].actualThickness;
+  };
+  row.firstThickness = thicknessAt(0);
+  row.lastThickness = thicknessAt(kLastRow);
+  for (size_t k = 0; k < kComparedRows.size(); ++k) {
+    row.steel[k] = curve.steel[static_cast<size_t>(kComparedRows[k])];
+  }
+  row.rankingSteel = curve.steel[static_cast<size_t>(rankingRow_)];
+  cases_.push_back(row);
+
+  // Cases come in case order, so a later case with an equal figure ranks
+  // after the earlier ones: it replaces the heaviest, not the lightest.
+  if (row.rankingSteel != kNoSteel) {
+    if (!hasExtremes_ || row.rankingSteel < lightestKey_) {
+      lightest_ = curve;
+      lightestKey_ = row.rankingSteel;
+    }
+    if (!hasExtremes_ || row.rankingSteel >= heaviestKey_) {
+      heaviest_ = curve;
+      heaviestKey_ = row.rankingSteel;
+    }
+    hasExtremes_ = true;
+  }
+  if (caseCount() <= kCasesChartedInFull) {
+    curves_.push_back(curve);
+  } else {
+    curves_.clear();
+  }
+}
+
+std::vector<ComparedCase> CaseComparison::Ranked() const {
+  std::vector<ComparedCase> ranked = cases_;
+  std::stable_sort(ranked.begin(), ranked.end(), [](const ComparedCase& a, const ComparedCase& b) {
+    return Lighter(a.rankingSteel, b.rankingSteel);
+  });
+  return ranked;
+}
+
+}  // namespace kalvorden
