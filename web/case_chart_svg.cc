@@ -14,11 +14,7 @@ void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
 
 }  // namespace
 
-std::string CaseChartSvg(const DesignedCase& designed, int32_t caseNumber) {
-  std::string svg;
-  if (!WriteCaseChartSvg(designed, svg)) {
-    return {};
-  }
+std::string InlineSvg(std::string svg, std::string_view idPrefix) {
   // Inline in HTML, the document's XML declaration has no place.
   const size_t start = svg.find("<svg");
   if (start == std::string::npos) {
@@ -26,12 +22,20 @@ std::string CaseChartSvg(const DesignedCase& designed, int32_t caseNumber) {
   }
   svg.erase(0, start);
   // The glyphs and clip paths of every chart are named alike ("glyph0-1");
-  // on one page, each chart's names get the case's number.
-  const std::string prefix = "c" + std::to_string(caseNumber) + "-";
+  // on one page, each chart's names get its own prefix.
+  const std::string prefix(idPrefix);
   ReplaceAll(svg, "id=\"", "id=\"" + prefix);
   ReplaceAll(svg, "href=\"#", "href=\"#" + prefix);
   ReplaceAll(svg, "url(#", "url(#" + prefix);
   return svg;
+}
+
+std::string CaseChartSvg(const DesignedCase& designed, int32_t caseNumber) {
+  std::string svg;
+  if (!WriteCaseChartSvg(designed, svg)) {
+    return {};
+  }
+  return InlineSvg(std::move(svg), "c" + std::to_string(caseNumber) + "-");
 }
 
 }  // namespace kalvorden

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "design/case_pipeline.h"
 
@@ -14,5 +15,10 @@ namespace kalvorden {
 // made unique to case `caseNumber` so several charts can share one page.
 // Empty when the chart could not be drawn (the page then goes without it).
 std::string CaseChartSvg(const DesignedCase& designed, int32_t caseNumber);
+
+// An SVG document made fit to stand inline in a page: its XML declaration
+// dropped and its element ids prefixed with `idPrefix` ("c3-"), so several
+// charts can share one page. Empty when it holds no <svg> element.
+std::string InlineSvg(std::string document, std::string_view idPrefix);
 
 }  // namespace kalvorden

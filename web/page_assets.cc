@@ -130,6 +130,12 @@ dl.values { display: grid; grid-template-columns: max-content auto; gap: 0.1rem 
 dl.values dt { font-weight: bold; }
 dl.values dd { margin: 0; }
 figure.chart svg { max-width: 100%; height: auto; }
+table.compare { border-collapse: collapse; font-size: 0.9rem; }
+table.compare th { font-size: 0.8rem; text-align: right; vertical-align: bottom;
+                   border-bottom: 1px solid #888; padding: 0 0.5rem 0.2rem; }
+table.compare td { text-align: right; padding: 0.05rem 0.5rem; white-space: nowrap; }
+table.compare caption { text-align: left; padding-bottom: 0.4rem; }
+table.compare tr:nth-child(even) td { background: #f2f2f2; }
 .note { background: #fff6d5; padding: 0.5rem 1rem; }
 @media print {
   form, nav, .downloads { display: none; }

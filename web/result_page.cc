@@ -7,6 +7,7 @@
 #include "report/report_row.h"
 #include "run/output_factory.h"
 #include "web/case_chart_svg.h"
+#include "web/comparison.h"
 #include "web/downloads.h"
 #include "web/html_page.h"
 #include "web/project_download.h"
@@ -93,7 +94,8 @@ std::string ProjectSummary(const DesignQuery& query) {
 ResultPage::ResultPage(const DesignQuery& query)
     : designQuery_(EncodeDesignQuery(query)),
       project_(ProjectSummary(query)),
-      governingRow_(query.hasSpan ? query.spanIndex : -1) {
+      governingRow_(query.hasSpan ? query.spanIndex : -1),
+      comparison_(governingRow_) {
   if (query.hasSpan) {
     governingNote_ = " The row of " + PrintedSpan(query.spanIndex) +
                      " m, which governs the bridge's span of " + EscapeHtml(query.spanExact) +
@@ -113,6 +115,7 @@ bool ResultPage::Write(const DesignedCase& designed) {
   if (caseCount_ <= kCasesShownInFull) {
     AppendCase(designed);
   }
+  comparison_.Add(designed);
   return true;
 }
 
@@ -206,6 +209,9 @@ bool ResultPage::Finish() {
   body += ", <a href=\"" + std::string(kProjectDownloadPath) + "?" + links +
           "\">project file (.toml)</a>";
   body += ". <a href=\"/?" + links + "\">Change the values</a>.</p></nav>\n</section>\n";
+  if (caseCount_ >= 2) {
+    body += ComparisonHtml(comparison_, kCasesShownInFull);
+  }
   body += cases_;
   html_ = PageFrame("Design results", body);
   return true;

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "comparison/case_comparison.h"
 #include "design/case_pipeline.h"
 #include "output/case_output.h"
 #include "web/design_query.h"
@@ -22,7 +23,9 @@ constexpr int32_t kCasesShownInFull = 25;
 // designs into it and Finish completes the page in memory.
 class ResultPage final : public CaseOutput {
  public:
-  // `query` holds the request's values and the clock reading of the run.
+  // `query` holds the request's values and the clock reading of the run. A
+  // run of two or more cases is compared, ranked by the steel at the row
+  // that governs the query's span (at 3.750 m without one).
   explicit ResultPage(const DesignQuery& query);
 
   int BeginPending(const std::string& name, bool replace) override;
@@ -41,6 +44,7 @@ class ResultPage final : public CaseOutput {
   int32_t governingRow_ = -1;
   std::string governingNote_;  // the tables' caption on the marked row
   std::string cases_;          // the HTML of the cases shown in full
+  CaseComparison comparison_;  // one small row per case, ranked at the governing row
   int32_t caseCount_ = 0;
   int32_t undesignedCount_ = 0;
   std::string html_;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include <new>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -115,9 +117,14 @@ std::vector<std::string> PageRows(const std::string& html) {
   std::vector<std::string> rows;
   const std::regex row("<tr><td>(.*?)</tr>");
   const std::regex tag("<[^>]*>");
-  for (auto it = std::sregex_iterator(html.begin(), html.end(), row); it != std::sregex_iterator();
-       ++it) {
-    rows.push_back(std::regex_replace((*it)[1].str(), tag, ""));
+  // The cases' tables only, not the comparison's.
+  for (size_t at = html.find("<table class=\"rows\">"); at != std::string::npos;
+       at = html.find("<table class=\"rows\">", at + 1)) {
+    const std::string table = html.substr(at, html.find("</table>", at) - at);
+    for (auto it = std::sregex_iterator(table.begin(), table.end(), row);
+         it != std::sregex_iterator(); ++it) {
+      rows.push_back(std::regex_replace((*it)[1].str(), tag, ""));
+    }
   }
   return rows;
 }
@@ -398,6 +405,55 @@ TEST_F(WebServerTest, LargeRunsShowTheFirstCasesOnly) {
   EXPECT_NE(large.body.find("first 25 cases in full; all 27 are in the downloads"),
             std::string::npos);
   EXPECT_EQ(PageRows(large.body).size(), 25U * 111U);
+  EXPECT_NE(large.body.find("the 25 lightest of 27 cases; the PDF download compares them all"),
+            std::string::npos);
+}
+
+// A run of four cases: the page compares them, lightest first, in the order
+// the CSV download's steel column at 3.750 m gives (equal figures in case
+// order), each linked to its case, and names the lightest case of a span.
+TEST_F(WebServerTest, ComparisonOfFourCasesRanksAsTheCsv) {
+  const std::string query =
+      "wheel-load=72.5&wheel-load=90&top-cover=50&paving=1.44&fs=165&fs=170&fc=10&continuity=on";
+  const HttpReply page = Get("/design?" + query);
+  ASSERT_TRUE(page.complete);
+  ASSERT_EQ(page.status, 200);
+  const std::string& html = page.body;
+  const size_t section = html.find("<h2 id=\"comparison-title\">Comparison of the cases</h2>");
+  ASSERT_NE(section, std::string::npos);
+  EXPECT_LT(section, html.find("<section class=\"case\""));
+
+  const HttpReply csv = Get("/download/report.csv?" + query + "&at=20261207140309");
+  ASSERT_TRUE(csv.complete);
+  std::vector<std::pair<std::string, int>> atLastSpan;  // steel "20.17" as 2017, case
+  std::istringstream records(csv.body);
+  for (std::string record; std::getline(records, record);) {
+    if (record.find(",3.750,") != std::string::npos) {
+      std::vector<std::string> fields;
+      std::istringstream split(record);
+      for (std::string field; std::getline(split, field, ',');) {
+        fields.push_back(field);
+      }
+      ASSERT_EQ(fields.size(), 26U) << record;
+      fields[24].erase(fields[24].find('.'), 1);
+      atLastSpan.emplace_back(fields[24], std::stoi(fields[0]));
+    }
+  }
+  ASSERT_EQ(atLastSpan.size(), 4U);
+  std::stable_sort(atLastSpan.begin(), atLastSpan.end(), [](const auto& a, const auto& b) {
+    return std::stoi(a.first) < std::stoi(b.first);
+  });
+  size_t at = section;
+  for (size_t rank = 0; rank < atLastSpan.size(); ++rank) {
+    const std::string number = std::to_string(atLastSpan[rank].second);
+    const std::string row = "<tr><td>" + std::to_string(rank + 1) + "</td><td><a href=\"#case-" +
+                            number + "\">" + number + "</a></td>";
+    at = html.find(row, at);
+    ASSERT_NE(at, std::string::npos) << "rank " << rank + 1 << ": case " << number;
+  }
+  const std::string lightestLast = std::to_string(atLastSpan.front().second);
+  EXPECT_NE(html.find("<tr><td>3.750</td><td><a href=\"#case-" + lightestLast + "\">"),
+            std::string::npos);
 }
 
 TEST(WebServerLimits, ADesignOverItsTimeIsStopped) {
@@ -616,8 +672,9 @@ TEST_F(WebServerTest, ChartsWithUniqueIdsAndEveryDownload) {
   const HttpReply page = Get("/design?" + query);
   ASSERT_TRUE(page.complete);
   ASSERT_EQ(page.status, 200);
-  // One inline chart per case, without the XML declaration, and no element
-  // id given twice on the page (the charts' glyphs would be mixed up).
+  // One inline chart per case and the comparison's, without the XML
+  // declaration, and no element id given twice on the page (the charts'
+  // glyphs would be mixed up).
   const std::string& html = page.body;
   EXPECT_EQ(html.find("<?xml"), std::string::npos);
   size_t charts = 0;
@@ -625,7 +682,7 @@ TEST_F(WebServerTest, ChartsWithUniqueIdsAndEveryDownload) {
        at = html.find("<figure class=\"chart\"><svg", at + 1)) {
     ++charts;
   }
-  EXPECT_EQ(charts, 2U);
+  EXPECT_EQ(charts, 3U);
   std::set<std::string> ids;
   const std::regex id(" id=\"([^\"]*)\"");
   for (auto it = std::sregex_iterator(html.begin(), html.end(), id); it != std::sregex_iterator();
