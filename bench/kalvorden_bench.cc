@@ -3,10 +3,10 @@
 // one-case run, and the largest with its PDF. Each is run several times in a
 // fresh directory, with its report written to a file; the median wall time
 // and the peak resident memory of the process are reported. The program runs as it is (the
-// enclosure filter with exact fallback) and with --exact (the exact engine
-// alone), and, when a second program is given (an older build, say), that
-// one too: the runs alternate, so that a change in the machine's load falls
-// on all alike.
+// enclosure filter with exact fallback), with --exact (the exact engine
+// alone) and with --csv, and, when a second program is given (an older
+// build, say), that one too, alone, with --csv and with the PDF: the runs
+// alternate, so that a change in the machine's load falls on all alike.
 //
 // Then, in this process on one thread, the design alone (no report) of the
 // same 3125 cases with the enclosure filter and with the exact engine, in
@@ -251,19 +251,25 @@ int main(int argc, char** argv) {
   std::vector<Contender> contenders = {{"filter", program, {}},
                                        {"--exact", program, {"--exact"}},
                                        {"+ CSV", program, {"--csv", "bench.csv"}}};
+  std::string compared;
   if (argc > 3) {
     char other[PATH_MAX];
     if (realpath(argv[3], other) == nullptr) {
       std::perror(argv[3]);
       return 2;
     }
-    contenders.push_back({"compared", other, {}});
+    compared = other;
+    contenders.push_back({"compared", compared, {}});
+    contenders.push_back({"cmp + CSV", compared, {"--csv", "bench.csv"}});
   }
   Report("3125 cases", contenders, directory, largest, runs, 3125L * 111);
   Report("1 case", contenders, directory, oneCase, runs, 111);
   // The largest run with its PDF too (12,556 sheets): fewer runs, each takes
   // seconds.
-  const std::vector<Contender> withPdf = {{"+ PDF", program, {"--pdf", "bench.pdf"}}};
+  std::vector<Contender> withPdf = {{"+ PDF", program, {"--pdf", "bench.pdf"}}};
+  if (!compared.empty()) {
+    withPdf.push_back({"cmp + PDF", compared, {"--pdf", "bench.pdf"}});
+  }
   Report("3125 cases", withPdf, directory, largest, std::min(runs, 3), 3125L * 111);
   ReportDesign(largestLists, runs);
 

@@ -68,7 +68,8 @@ std::string BarSizes(const ComparedCase& compared) {
   }
   std::string text;
   for (const int32_t size : sizes) {
-    text += (text.empty() ? "#" : " #") + std::to_string(size);
+    text += text.empty() ? "#" : " #";
+    text += std::to_string(size);
   }
   return text;
 }

@@ -34,7 +34,8 @@ std::string Thickness(int32_t millimetres) {
 std::string BarSizes(const ComparedCase& compared) {
   std::string text;
   for (const int32_t size : MainBarSizes(compared)) {
-    text += (text.empty() ? "#" : " #") + std::to_string(size);
+    text += text.empty() ? "#" : " #";
+    text += std::to_string(size);
   }
   return Cell(text.empty() ? "-" : text);
 }
