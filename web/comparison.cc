@@ -41,7 +41,7 @@ std::string BarSizes(const ComparedCase& compared) {
 }
 
 std::string CaseLink(int64_t number, int32_t casesShownInFull) {
-  const std::string text = std::to_string(number);
+  std::string text = std::to_string(number);
   if (number > casesShownInFull) {
     return text;
   }
