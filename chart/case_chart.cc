@@ -1,7 +1,5 @@
 #include "chart/case_chart.h"
 
-#include <cairo-svg.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -267,11 +265,6 @@ Title FitTitle(cairo_t* cr, const DesignCase& designCase, double width) {
   return title;
 }
 
-cairo_status_t AppendToString(void* closure, const unsigned char* data, unsigned int length) {
-  static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
-  return CAIRO_STATUS_SUCCESS;
-}
-
 }  // namespace
 
 std::vector<std::vector<std::string>> CaseValueGroups(const DesignCase& c) {
@@ -370,23 +363,8 @@ void DrawCaseChart(cairo_t* cr, const DesignedCase& designed, double width, doub
 bool WriteCaseChartSvg(const DesignedCase& designed, std::string& svgOut) {
   constexpr double kWidth = 720;
   constexpr double kHeight = 540;
-  svgOut.clear();
-  cairo_surface_t* surface =
-      cairo_svg_surface_create_for_stream(AppendToString, &svgOut, kWidth, kHeight);
-  cairo_t* cr = cairo_create(surface);
-  DrawCaseChart(cr, designed, kWidth, kHeight);
-  cairo_status_t status = cairo_status(cr);
-  cairo_destroy(cr);
-  cairo_surface_finish(surface);
-  if (status == CAIRO_STATUS_SUCCESS) {
-    status = cairo_surface_status(surface);
-  }
-  cairo_surface_destroy(surface);
-  if (status != CAIRO_STATUS_SUCCESS) {
-    svgOut.clear();
-    return false;
-  }
-  return true;
+  return DrawToSvg(
+      kWidth, kHeight, [&](cairo_t* cr) { DrawCaseChart(cr, designed, kWidth, kHeight); }, svgOut);
 }
 
 }  // namespace kalvorden

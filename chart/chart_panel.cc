@@ -1,6 +1,8 @@
 #include "chart/chart_panel.h"
 
+#include <cairo-svg.h>
 #include <algorithm>
+
 #include <cmath>
 #include <cstdio>
 #include <numbers>
@@ -91,6 +93,36 @@ void DrawFrame(cairo_t* cr, const Panel& panel, const std::string& axisTitle) {
   cairo_rel_move_to(cr, -TextWidthOf(cr, axisTitle) / 2, 0);
   cairo_show_text(cr, axisTitle.c_str());
   cairo_restore(cr);
+}
+
+namespace {
+
+cairo_status_t AppendToString(void* closure, const unsigned char* data, unsigned int length) {
+  static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+  return CAIRO_STATUS_SUCCESS;
+}
+
+}  // namespace
+
+bool DrawToSvg(double width, double height, const std::function<void(cairo_t*)>& draw,
+               std::string& svgOut) {
+  svgOut.clear();
+  cairo_surface_t* surface =
+      cairo_svg_surface_create_for_stream(AppendToString, &svgOut, width, height);
+  cairo_t* cr = cairo_create(surface);
+  draw(cr);
+  cairo_status_t status = cairo_status(cr);
+  cairo_destroy(cr);
+  cairo_surface_finish(surface);
+  if (status == CAIRO_STATUS_SUCCESS) {
+    status = cairo_surface_status(surface);
+  }
+  cairo_surface_destroy(surface);
+  if (status != CAIRO_STATUS_SUCCESS) {
+    svgOut.clear();
+    return false;
+  }
+  return true;
 }
 
 }  // namespace kalvorden

@@ -7,6 +7,7 @@
 
 #include <cairo.h>
 
+#include <functional>
 #include <string>
 
 #include "chart/chart_layout.h"
@@ -28,6 +29,10 @@ double TextWidthOf(cairo_t* cr, const std::string& text);
 // Shows `text` with its baseline at y, starting at x less `alignX` of its
 // width (0 left, 0.5 centred, 1 right-aligned).
 void ShowText(cairo_t* cr, double x, double y, const std::string& text, double alignX = 0);
+// Draws with `draw` on an SVG surface `width` x `height` points into
+// `svgOut`; false (and `svgOut` empty) when cairo failed.
+bool DrawToSvg(double width, double height, const std::function<void(cairo_t*)>& draw,
+               std::string& svgOut);
 // A value axis label: "%g" of the value.
 std::string TickLabel(double value);
 

@@ -1,7 +1,5 @@
 #include "chart/comparison_chart.h"
 
-#include <cairo-svg.h>
-
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -204,11 +202,6 @@ void DrawRankingMark(cairo_t* cr, const Panel& panel, const CaseComparison& comp
   ShowText(cr, leftOfLine ? x - 3 : x + 3, panel.frame.top + 11, label, leftOfLine ? 1 : 0);
 }
 
-cairo_status_t AppendToString(void* closure, const unsigned char* data, unsigned int length) {
-  static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
-  return CAIRO_STATUS_SUCCESS;
-}
-
 }  // namespace
 
 void DrawComparisonChart(cairo_t* cr, const CaseComparison& comparison, double width,
@@ -263,23 +256,9 @@ void DrawComparisonChart(cairo_t* cr, const CaseComparison& comparison, double w
 
 bool WriteComparisonChartSvg(const CaseComparison& comparison, double width, double height,
                              std::string& svgOut) {
-  svgOut.clear();
-  cairo_surface_t* surface =
-      cairo_svg_surface_create_for_stream(AppendToString, &svgOut, width, height);
-  cairo_t* cr = cairo_create(surface);
-  DrawComparisonChart(cr, comparison, width, height);
-  cairo_status_t status = cairo_status(cr);
-  cairo_destroy(cr);
-  cairo_surface_finish(surface);
-  if (status == CAIRO_STATUS_SUCCESS) {
-    status = cairo_surface_status(surface);
-  }
-  cairo_surface_destroy(surface);
-  if (status != CAIRO_STATUS_SUCCESS) {
-    svgOut.clear();
-    return false;
-  }
-  return true;
+  return DrawToSvg(
+      width, height, [&](cairo_t* cr) { DrawComparisonChart(cr, comparison, width, height); },
+      svgOut);
 }
 
 }  // namespace kalvorden

@@ -5,6 +5,7 @@
 
 #include "chart/comparison_chart.h"
 #include "numeric/decimal.h"
+#include "pdf/sheet_text.h"
 #include "report/printed_span.h"
 
 namespace kalvorden {
@@ -32,17 +33,6 @@ std::string PadRight(std::string text, size_t width) {
 
 std::string PadLeft(const std::string& text, size_t width) {
   return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
-}
-
-void SelectFont(cairo_t* cr, const char* family, double size,
-                cairo_font_weight_t weight = CAIRO_FONT_WEIGHT_NORMAL) {
-  cairo_select_font_face(cr, family, CAIRO_FONT_SLANT_NORMAL, weight);
-  cairo_set_font_size(cr, size);
-}
-
-void ShowLine(cairo_t* cr, double x, double y, const std::string& text) {
-  cairo_move_to(cr, x, y);
-  cairo_show_text(cr, text.c_str());
 }
 
 std::string Full(Quad value) {

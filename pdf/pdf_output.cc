@@ -102,17 +102,6 @@ constexpr double kLargestIndexFontSize = 8;
 constexpr double kIndexLinePitch = 11;
 constexpr double kIndexTableTop = 130;  // baseline of the first entry
 
-void SelectFont(cairo_t* cr, const char* family, double size,
-                cairo_font_weight_t weight = CAIRO_FONT_WEIGHT_NORMAL) {
-  cairo_select_font_face(cr, family, CAIRO_FONT_SLANT_NORMAL, weight);
-  cairo_set_font_size(cr, size);
-}
-
-void ShowLine(cairo_t* cr, double x, double y, const std::string& text) {
-  cairo_move_to(cr, x, y);
-  cairo_show_text(cr, text.c_str());
-}
-
 std::string CaseCaption(int64_t caseNumber, int64_t caseCount) {
   return "Design case " + std::to_string(caseNumber) + " of " + std::to_string(caseCount);
 }

@@ -129,6 +129,16 @@ std::string ShowableText(std::string_view text, bool keepLineFeeds) {
   return shown;
 }
 
+void SelectFont(cairo_t* cr, const char* family, double size, cairo_font_weight_t weight) {
+  cairo_select_font_face(cr, family, CAIRO_FONT_SLANT_NORMAL, weight);
+  cairo_set_font_size(cr, size);
+}
+
+void ShowLine(cairo_t* cr, double x, double y, const std::string& text) {
+  cairo_move_to(cr, x, y);
+  cairo_show_text(cr, text.c_str());
+}
+
 double TextWidth(cairo_t* cr, const std::string& text) {
   cairo_text_extents_t extents;
   cairo_text_extents(cr, text.c_str(), &extents);

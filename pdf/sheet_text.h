@@ -18,6 +18,13 @@ namespace kalvorden {
 // (cairo refuses a string that is not valid UTF-8 and would fail the PDF.)
 std::string ShowableText(std::string_view text, bool keepLineFeeds = false);
 
+// Selects `family` at `size` points on `cr`.
+void SelectFont(cairo_t* cr, const char* family, double size,
+                cairo_font_weight_t weight = CAIRO_FONT_WEIGHT_NORMAL);
+
+// Shows `text` with its baseline starting at (x, y).
+void ShowLine(cairo_t* cr, double x, double y, const std::string& text);
+
 // The advance of `text` in the font selected on `cr`, in points.
 double TextWidth(cairo_t* cr, const std::string& text);
 

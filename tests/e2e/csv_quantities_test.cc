@@ -30,19 +30,7 @@ std::vector<std::vector<std::string>> CsvOf(std::vector<std::string> arguments) 
   std::vector<std::vector<std::string>> records;
   std::istringstream lines(ReadFileBytes(dir.File("r.csv")));
   for (std::string line; std::getline(lines, line);) {
-    line.pop_back();  // the CR
-    std::vector<std::string> fields(1);
-    bool quoted = false;
-    for (const char c : line) {
-      if (c == '"') {
-        quoted = !quoted;
-      } else if (c == ',' && !quoted) {
-        fields.emplace_back();
-      } else {
-        fields.back() += c;
-      }
-    }
-    records.push_back(fields);
+    records.push_back(CsvFields(line));
   }
   return records;
 }

@@ -258,22 +258,6 @@ std::string Trim(const std::string& field) {
   return first == std::string::npos ? "" : field.substr(first);
 }
 
-// Splits a CSV record on commas outside double quotes.
-std::vector<std::string> CsvFields(const std::string& record) {
-  std::vector<std::string> fields(1);
-  bool quoted = false;
-  for (const char c : record) {
-    if (c == '"') {
-      quoted = !quoted;
-    } else if (c == ',' && !quoted) {
-      fields.emplace_back();
-    } else {
-      fields.back() += c;
-    }
-  }
-  return fields;
-}
-
 }  // namespace
 
 // Every CSV row carries the report row's printed fields, digit for digit;

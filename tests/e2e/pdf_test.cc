@@ -337,26 +337,6 @@ TEST(PdfOption, FailuresEndWithTheirStatusAndLine) {
   }
 }
 
-}  // namespace
-
-namespace {
-
-// A CSV record split on commas outside double quotes.
-std::vector<std::string> CsvFields(const std::string& record) {
-  std::vector<std::string> fields(1);
-  bool quoted = false;
-  for (const char c : record) {
-    if (c == '"') {
-      quoted = !quoted;
-    } else if (c == ',' && !quoted) {
-      fields.emplace_back();
-    } else if (c != '\r') {
-      fields.back() += c;
-    }
-  }
-  return fields;
-}
-
 // "19.57" as 1957; -1 for an empty field.
 long Hundredths(std::string text) {
   if (text.empty() || text == "-") {

@@ -317,4 +317,19 @@ bool FileExists(const std::string& path) {
   return lstat(path.c_str(), &status) == 0;
 }
 
+std::vector<std::string> CsvFields(const std::string& record) {
+  std::vector<std::string> fields(1);
+  bool quoted = false;
+  for (const char c : record) {
+    if (c == '"') {
+      quoted = !quoted;
+    } else if (c == ',' && !quoted) {
+      fields.emplace_back();
+    } else if (c != '\r') {
+      fields.back() += c;
+    }
+  }
+  return fields;
+}
+
 }  // namespace kalvorden::testing

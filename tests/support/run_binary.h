@@ -62,6 +62,10 @@ constexpr const char* kFixedTime = "14:03:09";
 RunResult RunFixedClockOnTerminal(const std::string& directory, const std::string& input);
 
 std::string ReadFileBytes(const std::string& path);
+
+// A CSV record split on commas outside double quotes, its quotes and a
+// carriage return dropped.
+std::vector<std::string> CsvFields(const std::string& record);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
 
