@@ -196,7 +196,7 @@ void DrawRankingMark(cairo_t* cr, const Panel& panel, const CaseComparison& comp
   cairo_line_to(cr, x, panel.frame.bottom);
   cairo_stroke(cr);
   cairo_set_dash(cr, nullptr, 0, 0);
-  const std::string label = std::string(comparison.governed() ? "governing span " : "ranked at ") +
+  const std::string label = std::string(comparison.governed() ? "governing row " : "ranked at ") +
                             PrintedSpan(comparison.rankingRow()) + " m";
   const bool leftOfLine = x > (panel.frame.left + panel.frame.right) / 2;
   ShowText(cr, leftOfLine ? x - 3 : x + 3, panel.frame.top + 11, label, leftOfLine ? 1 : 0);

@@ -152,7 +152,7 @@ std::string PageSubject(int32_t page, int32_t pageCount) {
 }
 
 std::string RankedBy(const CaseComparison& comparison) {
-  return std::string(comparison.governed() ? "the governing span " : "span ") +
+  return std::string(comparison.governed() ? "the governing row, S = " : "span ") +
          PrintedSpan(comparison.rankingRow()) + " m";
 }
 
@@ -174,7 +174,7 @@ void WriteTablePages(cairo_t* cr, const ComparisonPageSetting& setting,
          "mass per metre (ASTM A615/A615M); laps, hooks, top and overhang steel and waste left "
          "out. Thickness: actual, mm. Main bars: the sizes in the case's rows (distribution "
          "bars one size smaller). -: not designed." +
-             std::string(comparison.governed() ? " *: the governing span." : "")});
+             std::string(comparison.governed() ? " *: the governing row." : "")});
     SelectFont(cr, kMonoFont, kTableFontSize);
     ShowLine(cr, kMargin, kTableTop - 2.2 * kTableLinePitch, heading[0]);
     ShowLine(cr, kMargin, kTableTop - 1.2 * kTableLinePitch, heading[1]);

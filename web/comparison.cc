@@ -49,7 +49,7 @@ std::string CaseLink(int64_t number, int32_t casesShownInFull) {
 }
 
 std::string RankedAt(const CaseComparison& comparison) {
-  return std::string(comparison.governed() ? "the governing span, " : "") +
+  return std::string(comparison.governed() ? "the governing row, S = " : "") +
          PrintedSpan(comparison.rankingRow()) + " m";
 }
 
@@ -75,7 +75,7 @@ void AppendRankingTable(std::string& html, const CaseComparison& comparison,
     html += "<th scope=\"col\">Steel at " + PrintedSpan(row) + " m (kg/m²)</th>";
   }
   if (comparison.governed()) {
-    html += "<th scope=\"col\">Steel at the governing span, " +
+    html += "<th scope=\"col\">Steel at the governing row, S = " +
             PrintedSpan(comparison.rankingRow()) + " m (kg/m²)</th>";
   }
   html += "</tr></thead>\n<tbody>\n";

@@ -1,4 +1,4 @@
-// The comparison of cases: the ranking at the governing span or at 3.750 m,
+// The comparison of cases: the ranking at the governing row or at 3.750 m,
 // the curves it keeps for the chart, and its printed figures.
 #include "comparison/case_comparison.h"
 
