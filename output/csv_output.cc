@@ -2,6 +2,9 @@
 
 #include <unistd.h>
 
+#include <charconv>
+#include <cstring>
+
 #include "design/span_quantities.h"
 #include "numeric/decimal.h"
 #include "report/field_edit.h"
@@ -34,7 +37,12 @@ constexpr int kWorkingValueDigits = 12;
 constexpr int kWideField = 48;
 
 void AppendTrimmed(std::string& row, const char* field, int width) {
+  // A wide field is mostly blanks: skipped eight at a time (one 64-bit
+  // compare each), then one by one.
   int first = 0;
+  while (first + 8 <= width && std::memcmp(field + first, "        ", 8) == 0) {
+    first += 8;
+  }
   while (first < width && field[first] == ' ') {
     ++first;
   }
@@ -47,10 +55,12 @@ void AppendFixed(std::string& row, Quad value, int decimals) {
   AppendTrimmed(row, field, kWideField);
 }
 
+// A whole number as the report's fields print it, without their blanks:
+// its decimal digits, a minus sign before a negative one.
 void AppendInteger(std::string& row, int32_t value) {
-  char field[kWideField];
-  EditInteger(value, kWideField, field);
-  AppendTrimmed(row, field, kWideField);
+  char digits[12];
+  const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, value);
+  row.append(digits, end.ptr);
 }
 
 // A field as RFC 4180 wants it: in double quotes, doubled inside, when it
