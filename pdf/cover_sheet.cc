@@ -63,8 +63,8 @@ std::string ValuesText(const ValueList& list) {
   std::string text;
   const int32_t count = std::clamp(list.count, 0, kListCapacity);
   for (int32_t i = 0; i < count; ++i) {
-    text += (i == 0 ? "" : ", ") +
-            FullDecimal(list.values[static_cast<size_t>(i)], FullDecimalUse::kPrinted);
+    text += i == 0 ? "" : ", ";
+    text += FullDecimal(list.values[static_cast<size_t>(i)], FullDecimalUse::kPrinted);
   }
   return text;
 }

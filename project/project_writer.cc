@@ -48,7 +48,8 @@ std::string ProjectFileText(const Project& project) {
     const ValueList& values = project.lists[static_cast<size_t>(list.id)];
     text += std::string(list.name) + " = [";
     for (int32_t i = 0; i < values.count; ++i) {
-      text += (i == 0 ? "" : ", ") + TomlNumber(values.values[static_cast<size_t>(i)]);
+      text += i == 0 ? "" : ", ";
+      text += TomlNumber(values.values[static_cast<size_t>(i)]);
     }
     text += "]\n";
   }
