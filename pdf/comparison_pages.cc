@@ -1,10 +1,12 @@
 #include "pdf/comparison_pages.h"
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include "chart/comparison_chart.h"
 #include "numeric/decimal.h"
+#include "pdf/case_columns.h"
 #include "pdf/sheet_text.h"
 #include "report/printed_span.h"
 
@@ -68,15 +70,36 @@ std::string BarSizes(const ComparedCase& compared) {
 constexpr size_t kRank = 5, kCase = 6, kLoad = 10, kCover = 8, kValue = 9, kThick = 7, kBars = 14,
                  kSteel = 8;
 
-std::vector<std::string> TableHeading(const CaseComparison& comparison) {
-  std::string first = PadRight("Rank", kRank) + PadRight("Case", kCase) + PadRight("Wheel", kLoad) +
-                      PadRight("Cover", kCover) + PadRight("Paving", kValue) +
-                      PadRight("fs", kValue) + PadRight("fc", kValue) +
-                      PadRight("Thickness", 2 * kThick) + PadRight("Main bars", kBars) +
-                      "Steel (kg/m^2 of deck) at span (m)";
-  std::string second = PadRight("", kRank) + PadRight("", kCase) + PadRight("load (kN)", kLoad) +
-                       PadRight("(mm)", kCover) + PadRight("(kN/m^2)", kValue) +
-                       PadRight("(MPa)", kValue) + PadRight("(MPa)", kValue) +
+// The five values of a case as the table shows them, in full.
+std::array<std::string, 5> ValueTexts(const ComparedCase& c) {
+  return {Full(c.values.wheelLoad), Full(c.values.topCover), Full(c.values.futurePaving),
+          Full(c.values.steelStress), Full(c.values.concreteStress)};
+}
+
+// The widths of the five value columns: as wide as the run's longest value
+// and a blank, never narrower than their headings, so that every row's
+// columns line up however many digits a value was entered with.
+using ValueWidths = std::array<size_t, 5>;
+
+ValueWidths ValueWidthsOf(const std::vector<ComparedCase>& cases) {
+  ValueWidths widths = {kLoad, kCover, kValue, kValue, kValue};
+  for (const ComparedCase& c : cases) {
+    const std::array<std::string, 5> texts = ValueTexts(c);
+    for (size_t i = 0; i < widths.size(); ++i) {
+      widths[i] = std::max(widths[i], texts[i].size() + 1);
+    }
+  }
+  return widths;
+}
+
+std::vector<std::string> TableHeading(const CaseComparison& comparison, const ValueWidths& w) {
+  std::string first = PadRight("Rank", kRank) + PadRight("Case", kCase) + PadRight("Wheel", w[0]) +
+                      PadRight("Cover", w[1]) + PadRight("Paving", w[2]) + PadRight("fs", w[3]) +
+                      PadRight("fc", w[4]) + PadRight("Thickness", 2 * kThick) +
+                      PadRight("Main bars", kBars) + "Steel (kg/m^2 of deck) at span (m)";
+  std::string second = PadRight("", kRank) + PadRight("", kCase) + PadRight("load (kN)", w[0]) +
+                       PadRight("(mm)", w[1]) + PadRight("(kN/m^2)", w[2]) +
+                       PadRight("(MPa)", w[3]) + PadRight("(MPa)", w[4]) +
                        PadRight("1.000", kThick) + PadRight("3.750", kThick) + PadRight("", kBars);
   for (const int32_t row : kComparedRows) {
     second += PadLeft(PrintedSpan(row), kSteel - 1) + " ";
@@ -87,14 +110,16 @@ std::vector<std::string> TableHeading(const CaseComparison& comparison) {
   return {first, second};
 }
 
-std::string TableRow(const CaseComparison& comparison, const ComparedCase& c, int64_t rank) {
+std::string TableRow(const CaseComparison& comparison, const ComparedCase& c, int64_t rank,
+                     const ValueWidths& widths) {
   std::string row =
-      PadRight(std::to_string(rank), kRank) + PadRight(std::to_string(c.number), kCase) +
-      PadRight(Full(c.values.wheelLoad), kLoad) + PadRight(Full(c.values.topCover), kCover) +
-      PadRight(Full(c.values.futurePaving), kValue) + PadRight(Full(c.values.steelStress), kValue) +
-      PadRight(Full(c.values.concreteStress), kValue) +
-      PadRight(Thickness(c.firstThickness), kThick) + PadRight(Thickness(c.lastThickness), kThick) +
-      PadRight(BarSizes(c), kBars);
+      PadRight(std::to_string(rank), kRank) + PadRight(std::to_string(c.number), kCase);
+  const std::array<std::string, 5> values = ValueTexts(c);
+  for (size_t i = 0; i < values.size(); ++i) {
+    row += PadRight(values[i], widths[i]);
+  }
+  row += PadRight(Thickness(c.firstThickness), kThick) +
+         PadRight(Thickness(c.lastThickness), kThick) + PadRight(BarSizes(c), kBars);
   for (const int64_t steel : c.steel) {
     row += PadLeft(Steel(steel), kSteel - 1) + " ";
   }
@@ -102,28 +127,6 @@ std::string TableRow(const CaseComparison& comparison, const ComparedCase& c, in
     row += PadLeft(Steel(c.rankingSteel), kSteel);
   }
   return row;
-}
-
-// `text` broken between words into lines no wider than `width` in the
-// current font.
-std::vector<std::string> Wrapped(cairo_t* cr, const std::string& text, double width) {
-  std::vector<std::string> lines(1);
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find(' ', start);
-    end = end == std::string::npos ? text.size() : end;
-    const std::string word = text.substr(start, end - start);
-    const std::string longer = lines.back().empty() ? word : lines.back() + " " + word;
-    cairo_text_extents_t extents{};
-    cairo_text_extents(cr, longer.c_str(), &extents);
-    if (extents.x_advance > width && !lines.back().empty()) {
-      lines.push_back(word);
-    } else {
-      lines.back() = longer;
-    }
-    start = end + 1;
-  }
-  return lines;
 }
 
 // The page's heading: its title and the notes that say what it shows,
@@ -137,7 +140,7 @@ double WriteHeading(cairo_t* cr, double pageWidth, const std::string& title,
   SelectFont(cr, kSansFont, kNoteSize);
   baseline += kTitleSize * 0.6;
   for (const std::string& note : notes) {
-    for (const std::string& line : Wrapped(cr, note, pageWidth - 2 * kMargin)) {
+    for (const std::string& line : WrapText(cr, note, pageWidth - 2 * kMargin)) {
       baseline += kNotePitch;
       ShowLine(cr, kMargin, baseline, line);
     }
@@ -159,7 +162,16 @@ std::string RankedBy(const CaseComparison& comparison) {
 void WriteTablePages(cairo_t* cr, const ComparisonPageSetting& setting,
                      const CaseComparison& comparison, int32_t& page, int32_t pageCount) {
   const std::vector<ComparedCase> ranked = comparison.Ranked();
-  const std::vector<std::string> heading = TableHeading(comparison);
+  const ValueWidths widths = ValueWidthsOf(ranked);
+  const std::vector<std::string> heading = TableHeading(comparison, widths);
+  // One font size for every page of the table, small enough for its
+  // longest line to stay inside the margins.
+  size_t longest = std::max(heading[0].size(), heading[1].size());
+  for (size_t i = 0; i < ranked.size(); ++i) {
+    longest = std::max(longest,
+                       TableRow(comparison, ranked[i], static_cast<int64_t>(i) + 1, widths).size());
+  }
+  const double fontSize = MonoSizeToFit(longest, setting.page.width - 2 * kMargin, kTableFontSize);
   const int32_t perPage = ComparisonRowsPerPage(setting.paper);
   for (size_t first = 0; first < ranked.size(); first += static_cast<size_t>(perPage)) {
     ++page;
@@ -175,13 +187,13 @@ void WriteTablePages(cairo_t* cr, const ComparisonPageSetting& setting,
          "out. Thickness: actual, mm. Main bars: the sizes in the case's rows (distribution "
          "bars one size smaller). -: not designed." +
              std::string(comparison.governed() ? " *: the governing row." : "")});
-    SelectFont(cr, kMonoFont, kTableFontSize);
+    SelectFont(cr, kMonoFont, fontSize);
     ShowLine(cr, kMargin, kTableTop - 2.2 * kTableLinePitch, heading[0]);
     ShowLine(cr, kMargin, kTableTop - 1.2 * kTableLinePitch, heading[1]);
     const size_t last = std::min(ranked.size(), first + static_cast<size_t>(perPage));
     for (size_t i = first; i < last; ++i) {
       ShowLine(cr, kMargin, kTableTop + static_cast<double>(i - first) * kTableLinePitch,
-               TableRow(comparison, ranked[i], static_cast<int64_t>(i) + 1));
+               TableRow(comparison, ranked[i], static_cast<int64_t>(i) + 1, widths));
     }
     setting.endPage(PageSubject(page, pageCount));
   }

@@ -135,8 +135,10 @@ TEST(CalculationPackage, CoverSheetsMarkedRowsAndCalculationSheets) {
        77,
        kDigest},
       {"no project, span 2.900, Letter", Inputs(), false, PaperSize::kLetter, {}, "2.900", 76, ""},
-      {"a project without a span",
-       Inputs(3, {"165", "170"}),
+      // A value entered with 34 digits: every table that shows it (cover,
+      // index, comparison) stays inside the page.
+      {"a project without a span, a long fs",
+       Inputs(3, {"165", "170.1234567890123456789012345678901"}),
        false,
        PaperSize::kA4,
        {"Mill Creek", "B-12", "D. Designer", "E. Checker", "0", ""},
