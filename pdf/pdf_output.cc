@@ -376,6 +376,19 @@ void PdfOutput::WriteMethod() {
   AddBookmark(CAIRO_PDF_OUTLINE_ROOT, "Method of design", first);
 }
 
+// A line of notes above a table, in 9 pt or, where that would run past the
+// right margin (a run of thousands of cases), as much smaller as it needs.
+void PdfOutput::ShowNoteLine(double baseline, const std::string& text) {
+  constexpr double kNoteSize = 9;
+  const double room = GeometryOf(paper_).width - 2 * kSideMargin;
+  SelectFont(cr_, kSansFont, kNoteSize);
+  const double width = TextWidth(cr_, text);
+  if (width > room) {
+    SelectFont(cr_, kSansFont, kNoteSize * room / width);
+  }
+  ShowLine(cr_, kSideMargin, baseline, text);
+}
+
 void PdfOutput::WriteIndex(const DesignInputs& inputs) {
   const int64_t first = pagesWritten_ + 1;
   const int32_t perPage = IndexEntriesPerPage(paper_);
@@ -404,21 +417,21 @@ void PdfOutput::WriteIndex(const DesignInputs& inputs) {
     SelectFont(cr_, kSansFont, 13, CAIRO_FONT_WEIGHT_BOLD);
     ShowLine(cr_, kSideMargin, kTopMargin + 6,
              "Service load design of bridge slab (metric): design cases");
-    SelectFont(cr_, kSansFont, 9);
     const int64_t comparisonFrom = first + pages;
-    ShowLine(
-        cr_, kSideMargin, kTopMargin + 24,
+    ShowNoteLine(
+        kTopMargin + 24,
         "Run of " + RunStamp(headings_) + ", " + std::to_string(caseCount_) +
             " design cases. Index page " + std::to_string(indexPage) + " of " +
             std::to_string(pages) + "." +
             (comparisonSheets_ > 0
-                 ? " The cases compared by their steel: sheets " + std::to_string(comparisonFrom) +
-                       " to " + std::to_string(comparisonFrom + comparisonSheets_ - 1) + "."
+                 ? " Comparison of the cases by reinforcing steel per m^2 of deck: sheets " +
+                       std::to_string(comparisonFrom) + " to " +
+                       std::to_string(comparisonFrom + comparisonSheets_ - 1) + "."
                  : std::string()));
-    ShowLine(cr_, kSideMargin, kTopMargin + 36,
-             std::string("Each case: 3 table sheets and a chart") +
-                 (sheets ? ", then the calculation sheet of its governing row." : ".") +
-                 " Sheet: where the case begins.");
+    ShowNoteLine(kTopMargin + 36,
+                 std::string("Each case: 3 table sheets and a chart") +
+                     (sheets ? ", then the calculation sheet of its governing row." : ".") +
+                     " Sheet: where the case begins.");
     SelectFont(cr_, kMonoFont, monoSize);
     ShowLine(cr_, kSideMargin, kIndexTableTop - 2.4 * kIndexLinePitch, heading1);
     ShowLine(cr_, kSideMargin, kIndexTableTop - 1.4 * kIndexLinePitch, heading2);

@@ -92,6 +92,7 @@ class PdfOutput final : public CaseOutput {
   void WriteCover(const DesignInputs& inputs);
   void WriteMethod();
   void WriteIndex(const DesignInputs& inputs);
+  void ShowNoteLine(double baseline, const std::string& text);
   void WriteComparison();
   void WriteTablePage(const std::vector<std::string>& lines, int64_t caseNumber,
                       const std::string& subject, int64_t markedLine);
