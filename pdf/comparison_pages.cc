@@ -13,9 +13,8 @@
 namespace kalvorden {
 namespace {
 
-// As the chart page: the printable area inside a half-inch margin, above
-// the title block (pdf/page_frame.h).
-constexpr double kMargin = 36;
+// As the chart page: the printable area, above the title block.
+constexpr double kMargin = kChartPageMargin;
 constexpr double kTitleSize = 12;
 constexpr double kNoteSize = 8;
 constexpr double kNotePitch = 10.5;

@@ -37,6 +37,12 @@ constexpr double kTopMargin = 50;
 // The band at the foot of every sheet, from the paper's bottom edge up,
 // that only the title block draws in.
 constexpr double kTitleBlockBand = 60;
+// Chart pages (a case's, the comparison's) use the paper's printable area:
+// a margin all round that office printers print into, and the foot of the
+// page, kTitleBlockBand high, left to the title block. A chart's own text
+// stays inside the rectangle it is given.
+constexpr double kChartPageMargin = 36;  // half an inch
+
 // The lowest baseline a sheet's own text may take: clear of the title block
 // with room for descenders.
 constexpr double LowestBaseline(const PaperGeometry& page) {

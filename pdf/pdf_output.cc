@@ -85,11 +85,6 @@ constexpr int kReportPageLines = 66;
 // the system (see Start).
 constexpr int kKeptHeap = 64 << 20;
 
-// The chart page uses the paper's printable area: a margin all round that
-// office printers print into, and the foot of the page, kTitleBlockBand
-// high, left to the title block. The chart's own text stays inside the
-// rectangle it is given.
-constexpr double kChartPageMargin = 36;  // half an inch
 constexpr double kChartCaptionSize = 12;
 
 // A calculation sheet's lines are at most 100 characters; at a pitch of
