@@ -70,7 +70,7 @@ std::string ValuesText(const ValueList& list) {
 }
 
 void Inputs(SheetFlow& flow, const DesignInputs& inputs, int64_t caseCount) {
-  Section(flow, "INPUT VALUES, IN FULL AS ENTERED");
+  Section(flow, "INPUT VALUES, IN FULL");
   for (const ValueListInfo& list : ValueLists()) {
     const std::string label = std::string(list.label) + ", " + std::string(list.symbol) + " (" +
                               std::string(list.unit) + ")";
