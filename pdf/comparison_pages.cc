@@ -252,16 +252,15 @@ void WriteSpanPage(cairo_t* cr, const ComparisonPageSetting& setting,
 }  // namespace
 
 int32_t ComparisonRowsPerPage(PaperSize paper) {
-  const double room = LowestBaseline(GeometryOf(paper)) - kTableTop;
-  return static_cast<int32_t>(room / kTableLinePitch) + 1;
+  return LinesPerSheet(GeometryOf(paper), kTableTop, kTableLinePitch);
 }
 
 int32_t ComparisonPageCount(PaperSize paper, int64_t caseCount) {
   if (caseCount < 2) {
     return 0;
   }
-  const int64_t perPage = ComparisonRowsPerPage(paper);
-  return static_cast<int32_t>((caseCount + perPage - 1) / perPage) + 2;
+  // The table's pages, the chart's and the page of every span's extremes.
+  return PagesFor(caseCount, ComparisonRowsPerPage(paper)) + 2;
 }
 
 int32_t WriteComparisonPages(cairo_t* cr, const ComparisonPageSetting& setting,

@@ -5,6 +5,9 @@
 // sheet draws comes closer than 10 pt to an edge of the paper, so the whole
 // sheet survives the unprintable rim of an office printer.
 
+#include <algorithm>
+#include <cstdint>
+
 #include "pdf/paper_size.h"
 
 namespace kalvorden {
@@ -48,6 +51,19 @@ constexpr double kChartPageMargin = 36;  // half an inch
 constexpr double LowestBaseline(const PaperGeometry& page) {
   return page.height - kTitleBlockBand - 8;
 }
+
+// How many lines `pitch` apart fit on a sheet from the baseline `top`
+// down to the lowest baseline.
+constexpr int32_t LinesPerSheet(const PaperGeometry& page, double top, double pitch) {
+  return static_cast<int32_t>((LowestBaseline(page) - top) / pitch) + 1;
+}
+
+// The pages that `count` lines or entries take at `perPage` a page; at
+// least one, so that an empty list still has its page.
+constexpr int32_t PagesFor(int64_t count, int64_t perPage) {
+  return static_cast<int32_t>(std::max<int64_t>(1, (count + perPage - 1) / perPage));
+}
+
 // The baseline of a small caption above a sheet's text (the case it
 // belongs to).
 constexpr double kCaptionBaseline = 30;

@@ -124,23 +124,19 @@ constexpr const char* kProgram = "kalvorden " KALVORDEN_VERSION;
 }  // namespace
 
 int32_t IndexEntriesPerPage(PaperSize paper) {
-  const double room = LowestBaseline(GeometryOf(paper)) - kIndexTableTop;
-  return static_cast<int32_t>(room / kIndexLinePitch) + 1;
+  return LinesPerSheet(GeometryOf(paper), kIndexTableTop, kIndexLinePitch);
 }
 
 int32_t IndexPageCount(PaperSize paper, int64_t caseCount) {
-  const int64_t perPage = IndexEntriesPerPage(paper);
-  return static_cast<int32_t>(std::max<int64_t>(1, (caseCount + perPage - 1) / perPage));
+  return PagesFor(caseCount, IndexEntriesPerPage(paper));
 }
 
 int32_t CalculationLinesPerPage(PaperSize paper) {
-  const double room = LowestBaseline(GeometryOf(paper)) - kTopMargin;
-  return static_cast<int32_t>(room / kCalculationLinePitch) + 1;
+  return LinesPerSheet(GeometryOf(paper), kTopMargin, kCalculationLinePitch);
 }
 
 int32_t CalculationPageCount(PaperSize paper, int64_t lineCount) {
-  const int64_t perPage = CalculationLinesPerPage(paper);
-  return static_cast<int32_t>(std::max<int64_t>(1, (lineCount + perPage - 1) / perPage));
+  return PagesFor(lineCount, CalculationLinesPerPage(paper));
 }
 
 namespace {
