@@ -1,6 +1,7 @@
 #include "web/design_queue.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace kalvorden {
 
@@ -25,12 +26,22 @@ DesignQueue::~DesignQueue() {
 }
 
 void DesignQueue::Submit(std::shared_ptr<DesignTicket> ticket) {
+  // A withdrawn design keeps what its work holds (the connection and its
+  // buffers) until it leaves the queue; while every worker is busy, clients
+  // that ask and leave would pile these up without bound. They leave here,
+  // so the queue never holds more designs than there are connections
+  // waiting, and are let go after the lock.
+  std::vector<std::shared_ptr<DesignTicket>> withdrawn;
   {
     const std::lock_guard lock(mutex_);
     if (stopping_) {
       ticket->Withdraw();
       return;
     }
+    const auto kept = std::stable_partition(
+        queue_.begin(), queue_.end(), [](const auto& queued) { return !queued->withdrawn(); });
+    std::move(kept, queue_.end(), std::back_inserter(withdrawn));
+    queue_.erase(kept, queue_.end());
     queue_.push_back(std::move(ticket));
   }
   ready_.notify_one();

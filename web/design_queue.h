@@ -31,6 +31,7 @@ class DesignTicket {
   // From now on keepGoing() says no.
   void Cancel() { cancelled_.store(true); }
   bool keepGoing() const { return !cancelled_.load(); }
+  bool withdrawn() const { return state_.load() == kWithdrawn; }
 
  private:
   friend class DesignQueue;
