@@ -23,10 +23,6 @@ constexpr std::array<ColumnHead, 5> kHeads = {{{"Wheel load", "(kN)"},
 // A minimum gap between columns, beyond the one blank PadCell keeps.
 constexpr size_t kLeastColumn = 12;
 
-std::string Full(Quad value) {
-  return FullDecimal(value, FullDecimalUse::kPrinted);
-}
-
 std::array<Quad, 5> ValuesOf(const DesignCase& c) {
   return {c.wheelLoad, c.topCover, c.futurePaving, c.steelStress, c.concreteStress};
 }
@@ -42,7 +38,8 @@ CaseColumns::CaseColumns(const DesignInputs& inputs) {
                               std::string(kHeads[column].unit).size() + 1});
     const int32_t count = std::clamp(lists[column]->count, 0, kListCapacity);
     for (int32_t i = 0; i < count; ++i) {
-      widest = std::max(widest, Full(lists[column]->values[static_cast<size_t>(i)]).size() + 1);
+      widest =
+          std::max(widest, FullValue(lists[column]->values[static_cast<size_t>(i)]).size() + 1);
     }
     widths_[column] = widest;
   }
@@ -60,7 +57,7 @@ std::string CaseColumns::Cells(const DesignCase& designCase) const {
   const std::array<Quad, 5> values = ValuesOf(designCase);
   std::string text;
   for (size_t column = 0; column < widths_.size(); ++column) {
-    text += PadCell(Full(values[column]), widths_[column]);
+    text += PadCell(FullValue(values[column]), widths_[column]);
   }
   return text;
 }
@@ -79,6 +76,10 @@ std::string PadCell(std::string text, size_t width) {
     text.append(width - text.size(), ' ');
   }
   return text;
+}
+
+std::string FullValue(Quad value) {
+  return FullDecimal(value, FullDecimalUse::kPrinted);
 }
 
 std::string PadCellLeft(const std::string& text, size_t width) {

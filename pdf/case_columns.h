@@ -34,6 +34,9 @@ class CaseColumns {
 // `text` padded with blanks to `width`, after at least one blank so that a
 // value as wide as its column still stands apart from the next.
 std::string PadCell(std::string text, size_t width);
+// A value in full, every digit of the binary128 value, as the sheets
+// print the run's values.
+std::string FullValue(Quad value);
 // `text` with blanks before it to `width`.
 std::string PadCellLeft(const std::string& text, size_t width);
 

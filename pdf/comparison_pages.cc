@@ -24,22 +24,6 @@ constexpr double kTableLinePitch = 10;
 constexpr double kTableTop = 150;  // baseline of the first row
 constexpr int32_t kSpanRowsPerColumn = 56;
 
-std::string PadRight(std::string text, size_t width) {
-  text.push_back(' ');  // a value wider than its column still stands apart
-  if (text.size() < width) {
-    text.append(width - text.size(), ' ');
-  }
-  return text;
-}
-
-std::string PadLeft(const std::string& text, size_t width) {
-  return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
-}
-
-std::string Full(Quad value) {
-  return FullDecimal(value, FullDecimalUse::kPrinted);
-}
-
 std::string Thickness(int32_t millimetres) {
   return millimetres == 0 ? "-" : std::to_string(millimetres);
 }
@@ -71,8 +55,9 @@ constexpr size_t kRank = 5, kCase = 6, kLoad = 10, kCover = 8, kValue = 9, kThic
 
 // The five values of a case as the table shows them, in full.
 std::array<std::string, 5> ValueTexts(const ComparedCase& c) {
-  return {Full(c.values.wheelLoad), Full(c.values.topCover), Full(c.values.futurePaving),
-          Full(c.values.steelStress), Full(c.values.concreteStress)};
+  return {FullValue(c.values.wheelLoad), FullValue(c.values.topCover),
+          FullValue(c.values.futurePaving), FullValue(c.values.steelStress),
+          FullValue(c.values.concreteStress)};
 }
 
 // The widths of the five value columns: as wide as the run's longest value
@@ -92,38 +77,37 @@ ValueWidths ValueWidthsOf(const std::vector<ComparedCase>& cases) {
 }
 
 std::vector<std::string> TableHeading(const CaseComparison& comparison, const ValueWidths& w) {
-  std::string first = PadRight("Rank", kRank) + PadRight("Case", kCase) + PadRight("Wheel", w[0]) +
-                      PadRight("Cover", w[1]) + PadRight("Paving", w[2]) + PadRight("fs", w[3]) +
-                      PadRight("fc", w[4]) + PadRight("Thickness", 2 * kThick) +
-                      PadRight("Main bars", kBars) + "Steel (kg/m^2 of deck) at span (m)";
-  std::string second = PadRight("", kRank) + PadRight("", kCase) + PadRight("load (kN)", w[0]) +
-                       PadRight("(mm)", w[1]) + PadRight("(kN/m^2)", w[2]) +
-                       PadRight("(MPa)", w[3]) + PadRight("(MPa)", w[4]) +
-                       PadRight("1.000", kThick) + PadRight("3.750", kThick) + PadRight("", kBars);
+  std::string first = PadCell("Rank", kRank) + PadCell("Case", kCase) + PadCell("Wheel", w[0]) +
+                      PadCell("Cover", w[1]) + PadCell("Paving", w[2]) + PadCell("fs", w[3]) +
+                      PadCell("fc", w[4]) + PadCell("Thickness, mm", 2 * kThick) +
+                      PadCell("Main bars", kBars) + "Steel (kg/m^2 of deck) at span (m)";
+  std::string second = PadCell("", kRank) + PadCell("", kCase) + PadCell("load (kN)", w[0]) +
+                       PadCell("(mm)", w[1]) + PadCell("(kN/m^2)", w[2]) + PadCell("(MPa)", w[3]) +
+                       PadCell("(MPa)", w[4]) + PadCell("1.000", kThick) +
+                       PadCell("3.750", kThick) + PadCell("", kBars);
   for (const int32_t row : kComparedRows) {
-    second += PadLeft(PrintedSpan(row), kSteel - 1) + " ";
+    second += PadCellLeft(PrintedSpan(row), kSteel - 1) + " ";
   }
   if (comparison.governed()) {
-    second += PadLeft(PrintedSpan(comparison.rankingRow()) + "*", kSteel);
+    second += PadCellLeft(PrintedSpan(comparison.rankingRow()) + "*", kSteel);
   }
   return {first, second};
 }
 
 std::string TableRow(const CaseComparison& comparison, const ComparedCase& c, int64_t rank,
                      const ValueWidths& widths) {
-  std::string row =
-      PadRight(std::to_string(rank), kRank) + PadRight(std::to_string(c.number), kCase);
+  std::string row = PadCell(std::to_string(rank), kRank) + PadCell(std::to_string(c.number), kCase);
   const std::array<std::string, 5> values = ValueTexts(c);
   for (size_t i = 0; i < values.size(); ++i) {
-    row += PadRight(values[i], widths[i]);
+    row += PadCell(values[i], widths[i]);
   }
-  row += PadRight(Thickness(c.firstThickness), kThick) +
-         PadRight(Thickness(c.lastThickness), kThick) + PadRight(BarSizes(c), kBars);
+  row += PadCell(Thickness(c.firstThickness), kThick) +
+         PadCell(Thickness(c.lastThickness), kThick) + PadCell(BarSizes(c), kBars);
   for (const int64_t steel : c.steel) {
-    row += PadLeft(Steel(steel), kSteel - 1) + " ";
+    row += PadCellLeft(Steel(steel), kSteel - 1) + " ";
   }
   if (comparison.governed()) {
-    row += PadLeft(Steel(c.rankingSteel), kSteel);
+    row += PadCellLeft(Steel(c.rankingSteel), kSteel);
   }
   return row;
 }
@@ -183,8 +167,8 @@ void WriteTablePages(cairo_t* cr, const ComparisonPageSetting& setting,
          "Steel, kg per m^2 of deck, from each row as printed: main bars (1000 / spacing) x m "
          "plus distribution bars (middle half + both outer quarters) x m / span, m the nominal "
          "mass per metre (ASTM A615/A615M); laps, hooks, top and overhang steel and waste left "
-         "out. Thickness: actual, mm. Main bars: the sizes in the case's rows (distribution "
-         "bars one size smaller). -: not designed." +
+         "out. Thickness: actual, mm, at 1.000 and 3.750 m. Main bars: the sizes in the case's "
+         "rows (distribution bars one size smaller). -: not designed." +
              std::string(comparison.governed() ? " *: the governing row." : "")});
     SelectFont(cr, kMonoFont, fontSize);
     ShowLine(cr, kMargin, kTableTop - 2.2 * kTableLinePitch, heading[0]);
@@ -217,16 +201,16 @@ void WriteChartPage(cairo_t* cr, const ComparisonPageSetting& setting,
 std::string SpanLine(const CaseComparison& comparison, int32_t row) {
   const SpanExtremes& s = comparison.spans()[static_cast<size_t>(row)];
   const auto caseText = [](int64_t number) { return number == 0 ? "-" : std::to_string(number); };
-  return PadRight(PrintedSpan(row), 7) + PadLeft(caseText(s.lightestCase), 6) + " " +
-         PadLeft(Steel(s.lightestSteel), 8) + "  " + PadLeft(caseText(s.heaviestCase), 6) + " " +
-         PadLeft(Steel(s.heaviestSteel), 8);
+  return PadCell(PrintedSpan(row), 7) + PadCellLeft(caseText(s.lightestCase), 6) + " " +
+         PadCellLeft(Steel(s.lightestSteel), 8) + "  " + PadCellLeft(caseText(s.heaviestCase), 6) +
+         " " + PadCellLeft(Steel(s.heaviestSteel), 8);
 }
 
 void WriteSpanPage(cairo_t* cr, const ComparisonPageSetting& setting,
                    const CaseComparison& comparison, int32_t& page, int32_t pageCount) {
   ++page;
   WriteHeading(cr, setting.page.width,
-               "Comparison of the design cases: the lightest case of every span",
+               "Comparison of the cases: the lightest and the heaviest of every span",
                {"At each span, the case with the least and the case with the most reinforcing "
                 "steel per m^2 of deck (equal figures: the first case),",
                 "kg/m^2 as in the table. Page " + std::to_string(page) + " of " +
@@ -234,7 +218,7 @@ void WriteSpanPage(cairo_t* cr, const ComparisonPageSetting& setting,
   SelectFont(cr, kMonoFont, kTableFontSize);
   const std::string heading1 = "Span   Lightest case    Heaviest case  ";
   const std::string heading2 = "(m)     Case  kg/m^2    Case  kg/m^2  ";
-  const double columnWidth = 48 * kTableFontSize * 1233 / 2048;
+  const double columnWidth = 48 * kTableFontSize * kMonoAdvancePerEm;
   for (int32_t column = 0; column < 2; ++column) {
     const double x = kMargin + column * columnWidth;
     ShowLine(cr, x, kTableTop - 2.2 * kTableLinePitch, heading1);

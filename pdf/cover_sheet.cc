@@ -64,7 +64,7 @@ std::string ValuesText(const ValueList& list) {
   const int32_t count = std::clamp(list.count, 0, kListCapacity);
   for (int32_t i = 0; i < count; ++i) {
     text += i == 0 ? "" : ", ";
-    text += FullDecimal(list.values[static_cast<size_t>(i)], FullDecimalUse::kPrinted);
+    text += FullValue(list.values[static_cast<size_t>(i)]);
   }
   return text;
 }
@@ -112,7 +112,7 @@ void GoverningTable(SheetFlow& flow, const CoverContent& content, int64_t caseCo
       PadCell("Case", caseWidth) + columns.Heading(0) +
           "Thickness  Main bars    Middle half Both outer quarters  Sheet",
       PadCell("", caseWidth) + columns.Heading(1) +
-          "(mm)       (mm)         (bars)      (bars, half in each)"};
+          "(mm)       spacing (mm) (bars)      (bars, half in each)"};
   const size_t width = heads[0].size() + 6;
   const TextStyle table = {.family = kMonoFont,
                            .size = MonoSizeToFit(width, flow.columnWidth(), kLargestTableSize),

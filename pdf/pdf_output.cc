@@ -101,12 +101,6 @@ std::string CaseCaption(int64_t caseNumber, int64_t caseCount) {
   return "Design case " + std::to_string(caseNumber) + " of " + std::to_string(caseCount);
 }
 
-// The run's date and time as the report headings print them.
-std::string RunStamp(const ReportWriter& headings) {
-  return std::string(View(headings.headerLine1).substr(0, 9)) + " " +
-         std::string(View(headings.headerLine2).substr(1, 8));
-}
-
 // The run's date and time, "2026-12-07T14:03:09" with `separator` 'T'.
 std::string IsoDate(const LocalDateTime& now, char separator = 'T') {
   char text[32];
@@ -373,7 +367,7 @@ void PdfOutput::ShowNoteLine(double baseline, const std::string& text) {
   constexpr double kNoteSize = 9;
   const double room = GeometryOf(paper_).width - 2 * kSideMargin;
   SelectFont(cr_, kSansFont, kNoteSize);
-  const double width = TextWidth(cr_, text);
+  const double width = TextWidthOf(cr_, text);
   if (width > room) {
     SelectFont(cr_, kSansFont, kNoteSize * room / width);
   }
@@ -411,9 +405,8 @@ void PdfOutput::WriteIndex(const DesignInputs& inputs) {
     const int64_t comparisonFrom = first + pages;
     ShowNoteLine(
         kTopMargin + 24,
-        "Run of " + RunStamp(headings_) + ", " + std::to_string(caseCount_) +
-            " design cases. Index page " + std::to_string(indexPage) + " of " +
-            std::to_string(pages) + "." +
+        "Run of " + runStamp_ + ", " + std::to_string(caseCount_) + " design cases. Index page " +
+            std::to_string(indexPage) + " of " + std::to_string(pages) + "." +
             (comparisonSheets_ > 0
                  ? " Comparison of the cases by reinforcing steel per m^2 of deck: sheets " +
                        std::to_string(comparisonFrom) + " to " +
@@ -492,7 +485,7 @@ void PdfOutput::WriteTablePage(const std::vector<std::string>& lines, int64_t ca
         cr_,
         "Marked row: S = " + row + " m governs the bridge's span of " + ShowableText(span) + " m",
         page.width - 2 * kSideMargin - 100);
-    ShowLine(cr_, page.width - kSideMargin - TextWidth(cr_, note), kCaptionBaseline, note);
+    ShowLine(cr_, page.width - kSideMargin - TextWidthOf(cr_, note), kCaptionBaseline, note);
   }
   cairo_set_source_rgb(cr_, 0, 0, 0);
   SelectFont(cr_, kMonoFont, kTableFontSize);
@@ -612,6 +605,10 @@ bool PdfOutput::Write(const DesignedCase& designed) {
     if (!CheckHealth()) {
       return false;
     }
+  }
+  if (casesWritten_ == caseCount_) {
+    FailWith("more design cases than the index numbered");
+    return false;
   }
   ++casesWritten_;
   const int64_t firstPage = pagesWritten_ + 1;

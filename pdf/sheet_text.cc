@@ -71,7 +71,7 @@ void WrapParagraph(cairo_t* cr, std::string_view paragraph, double width,
       joined += ' ';
     }
     joined += word;
-    if (TextWidth(cr, joined) <= width) {
+    if (TextWidthOf(cr, joined) <= width) {
       line = joined;
       continue;
     }
@@ -79,13 +79,13 @@ void WrapParagraph(cairo_t* cr, std::string_view paragraph, double width,
       flush();
     }
     // A word wider than the line goes character by character.
-    while (TextWidth(cr, word) > width) {
+    while (TextWidthOf(cr, word) > width) {
       size_t cut = 0;
       for (size_t next = 1; next <= word.size(); ++next) {
         if (next < word.size() && !StartsCharacter(word[next])) {
           continue;
         }
-        if (TextWidth(cr, word.substr(0, next)) > width) {
+        if (TextWidthOf(cr, word.substr(0, next)) > width) {
           break;
         }
         cut = next;
@@ -139,12 +139,6 @@ void ShowLine(cairo_t* cr, double x, double y, const std::string& text) {
   cairo_show_text(cr, text.c_str());
 }
 
-double TextWidth(cairo_t* cr, const std::string& text) {
-  cairo_text_extents_t extents;
-  cairo_text_extents(cr, text.c_str(), &extents);
-  return extents.x_advance;
-}
-
 std::vector<std::string> WrapText(cairo_t* cr, std::string_view text, double width) {
   std::vector<std::string> lines;
   while (true) {
@@ -158,7 +152,7 @@ std::vector<std::string> WrapText(cairo_t* cr, std::string_view text, double wid
 }
 
 std::string FitText(cairo_t* cr, const std::string& text, double width) {
-  if (TextWidth(cr, text) <= width) {
+  if (TextWidthOf(cr, text) <= width) {
     return text;
   }
   std::string fitted = text;
@@ -171,7 +165,7 @@ std::string FitText(cairo_t* cr, const std::string& text, double width) {
     while (!fitted.empty() && fitted.back() == ' ') {
       fitted.pop_back();
     }
-    if (TextWidth(cr, fitted + std::string(kEllipsis)) <= width) {
+    if (TextWidthOf(cr, fitted + std::string(kEllipsis)) <= width) {
       break;
     }
   }

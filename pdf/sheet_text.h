@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "chart/chart_panel.h"  // TextWidthOf
+
 namespace kalvorden {
 
 // `text` as valid UTF-8 that shows as it reads: each byte that does not
@@ -24,9 +26,6 @@ void SelectFont(cairo_t* cr, const char* family, double size,
 
 // Shows `text` with its baseline starting at (x, y).
 void ShowLine(cairo_t* cr, double x, double y, const std::string& text);
-
-// The advance of `text` in the font selected on `cr`, in points.
-double TextWidth(cairo_t* cr, const std::string& text);
 
 // `text` (showable) broken at blanks into lines no wider than `width`; a
 // word wider than the line is broken between characters. A line feed ends

@@ -73,7 +73,7 @@ void TitleBlockPainter::FitFields(cairo_t* cr) {
 void TitleBlockPainter::FitSubject(cairo_t* cr) {
   const double room = page_.width - 2 * kFrameSide - 2 * kInset;
   Select(cr, kSubjectSize, false);
-  const double natural = TextWidth(cr, subject_);
+  const double natural = TextWidthOf(cr, subject_);
   subjectSize_ =
       natural > room ? std::max(kLeastSubjectSize, kSubjectSize * room / natural) : kSubjectSize;
   Select(cr, subjectSize_, false);
@@ -127,7 +127,7 @@ void TitleBlockPainter::Draw(cairo_t* cr, int64_t sheet, int64_t sheetCount) {
   cairo_set_source_rgb(cr, 0, 0, 0);
   Select(cr, kSheetSize, true);
   const std::string number = SheetNumberText(sheet, sheetCount);
-  Show(cr, right - kInset - TextWidth(cr, number), firstBaseline, number);
+  Show(cr, right - kInset - TextWidthOf(cr, number), firstBaseline, number);
   Select(cr, subjectSize_, false);
   Show(cr, left + kInset, bottom - 4, subject_);
   cairo_restore(cr);

@@ -68,7 +68,7 @@ TEST(WrapText, EveryLineFitsAndEveryWordStaysInOrder) {
     EXPECT_EQ(lines.size(), test.lines);
     std::string joined;
     for (const std::string& line : lines) {
-      EXPECT_LE(kalvorden::TextWidth(measure.cr(), line), test.width) << line;
+      EXPECT_LE(kalvorden::TextWidthOf(measure.cr(), line), test.width) << line;
       joined += line;
     }
     std::string letters = test.text;
@@ -83,7 +83,7 @@ TEST(FitText, ShortenedWithAnEllipsisOnlyWhenTooWide) {
   const std::string title = "Route 9 over Mill Creek, replacement of the deck slab";
   EXPECT_EQ(kalvorden::FitText(measure.cr(), title, 1000), title);
   const std::string fitted = kalvorden::FitText(measure.cr(), title, 100);
-  EXPECT_LE(kalvorden::TextWidth(measure.cr(), fitted), 100);
+  EXPECT_LE(kalvorden::TextWidthOf(measure.cr(), fitted), 100);
   EXPECT_TRUE(fitted.ends_with("\xE2\x80\xA6")) << fitted;
   EXPECT_TRUE(title.starts_with(fitted.substr(0, fitted.size() - 3))) << fitted;
   // A multibyte character is never cut in half.
