@@ -75,6 +75,11 @@ enum class SpanFault : uint8_t {
 // working values of the exact design. The full record (the exact engine
 // alone: the SweepSpans overload without options) holds the unrounded
 // minimum thickness and the working values as well.
+// The significant digits to which the calculation sheet and the CSV print
+// the working values, so that the two can be compared digit for digit:
+// enough to check any step by hand.
+constexpr int kWorkingValueDigits = 12;
+
 struct SpanDesign {
   Quad spanLength = 0;  // S, m (the printed EFFECTIVE SPAN LENGTH)
   // mm, the converged required thickness. In the printed record, its

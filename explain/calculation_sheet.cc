@@ -13,7 +13,6 @@
 #include "design/span_sweep.h"
 #include "design/span_trace.h"
 #include "numeric/decimal.h"
-#include "numeric/glibc_float128.h"
 #include "report/field_edit.h"
 #include "report/printed_span.h"
 #include "report/report_row.h"
@@ -21,11 +20,10 @@
 namespace kalvorden {
 namespace {
 
-// Every value is printed from its binary128 value by glibc's correctly
-// rounded conversion, to 12 significant digits: enough to check any step by
-// hand, never through another precision.
+// Every value is printed from its binary128 value, correctly rounded to
+// kWorkingValueDigits significant digits, never through another precision.
 std::string Num(Quad value) {
-  return SignificantDecimal(value, 12);
+  return SignificantDecimal(value, kWorkingValueDigits);
 }
 
 std::string Bar(int32_t designation) {

@@ -315,9 +315,7 @@ std::string SignificantDecimal(Quad value, int digits) {
 }
 
 std::string FormatForMessage(Quad value) {
-  char buffer[64];
-  strfromf128(buffer, sizeof buffer, "%.8g", value);
-  return buffer;
+  return SignificantDecimal(value, 8);
 }
 
 }  // namespace kalvorden

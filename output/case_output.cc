@@ -80,6 +80,9 @@ Fault CommitOutputs(std::span<CaseOutput* const> outputs) {
                   [](const CaseOutput* output) { return output->awaitsCommit(); })) {
     held.emplace();
   }
+  // In the run's order, the report first: its commit is the one that can
+  // refuse (an existing file it may not replace) and it comes before any
+  // other output is in place, so such a refusal leaves every file as it was.
   std::vector<std::string> placed;
   for (size_t i = 0; i < outputs.size(); ++i) {
     const bool hasFile = outputs[i]->awaitsCommit();

@@ -26,10 +26,6 @@ constexpr std::string_view kHeader =
     "distribution bars (kg/m^2 of deck),reinforcing steel (kg/m^2 of deck),"
     "reinforcing steel (kg/m^3 of concrete)\r\n";
 
-// The working values to as many significant digits as the calculation sheet
-// prints them, so the two can be compared digit for digit.
-constexpr int kWorkingValueDigits = 12;
-
 // Room for any edited value: the report's field editing fills a field
 // this wide, right-aligned, with the report's decimals and rounding. Rows
 // are appended field by field, without temporary strings: a large run

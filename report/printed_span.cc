@@ -19,7 +19,7 @@ constexpr int kSpanDecimals = 3;
 
 // A decimal numeral read exactly: the value is 0.digits x 10^point, with
 // `digits` free of leading and trailing zeros (empty for zero).
-struct ExactDecimal {
+struct DecimalDigits {
   bool negative = false;
   std::string digits;
   int64_t point = 0;
@@ -30,8 +30,8 @@ struct ExactDecimal {
 constexpr int64_t kExponentBound = 1000000;
 
 // `numeral` has passed IsDecimalNumeral.
-ExactDecimal ReadExactDecimal(std::string_view numeral) {
-  ExactDecimal d;
+DecimalDigits ReadExactDecimal(std::string_view numeral) {
+  DecimalDigits d;
   size_t i = 0;
   if (numeral[i] == '+' || numeral[i] == '-') {
     d.negative = numeral[i] == '-';
@@ -86,7 +86,7 @@ SpanPlace LocateSpan(std::string_view text) {
     return place;
   }
   place.isNumber = true;
-  const ExactDecimal d = ReadExactDecimal(text);
+  const DecimalDigits d = ReadExactDecimal(text);
   // 1.000 m to 3.750 m all have one digit before the point (point == 1).
   if (d.digits.empty() || d.negative || d.point < 1) {
     return place;

@@ -3,8 +3,9 @@
 // The five lists of values a design is made of, described once. Every door
 // into a run (the dialogue, the command line, the web form and its query)
 // and every text that names the values (the help, the calculation sheet)
-// reads this table, and the command line and the web page check a value by
-// the one rule below, so no door accepts what another refuses.
+// reads this table, and the command line, the web page and project files
+// check a value by the one rule below, so no door accepts what another
+// refuses.
 
 #include <array>
 #include <cstdint>
@@ -53,7 +54,8 @@ const ValueListInfo& ValueListOf(ValueListId id);
 // The list whose name is `name`, or null.
 const ValueListInfo* FindValueList(std::string_view name);
 
-// Why a value as typed is refused, for the command line and the web page.
+// Why a value as typed is refused, for the command line, the web page and
+// project files.
 // The dialogue keeps the field rules of its answer files.
 enum class ValueRefusal : uint8_t {
   kNone,

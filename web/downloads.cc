@@ -11,15 +11,6 @@ std::string DownloadPath(const OutputKindInfo& kind) {
   return "/download/" + std::string(kind.fileName);
 }
 
-const OutputKindInfo* FindDownload(std::string_view path) {
-  for (const OutputKindInfo& kind : OutputKinds()) {
-    if (path == DownloadPath(kind)) {
-      return &kind;
-    }
-  }
-  return nullptr;
-}
-
 OutputSettings SettingsOfQuery(const DesignQuery& query, const LocalDateTime& clock) {
   OutputSettings settings;
   settings.now = clock;

@@ -19,9 +19,6 @@ namespace kalvorden {
 // The route of a download: "/download/report.rpt".
 std::string DownloadPath(const OutputKindInfo& kind);
 
-// The output whose route is `path`, or null.
-const OutputKindInfo* FindDownload(std::string_view path);
-
 // Writes the `kind` output of the run of `query` (its values, identity and
 // span), stamped with `clock` (on A4 paper, for the PDF), to `path`.
 // `keepGoing` is asked before every case; when it says no, the run stops and

@@ -71,7 +71,7 @@ TEST(ProjectFile, FaultsNameLineColumnAndWhat) {
        "[project] notes must be a text in double quotes"},
       // What the TOML library must not be given: characters beyond ASCII
       // outside texts and comments, in quoted keys, multi-line texts.
-      {"# \xC3\xA9 in a comment\n\xEF\xBB\xB9# x\r\n[\0d", "line 2, column 1",
+      {"# \xC3\xA9 in a comment\n\xEF\xBB\xB9# x\r\n[", "line 2, column 1",
        "a character beyond ASCII outside a text in quotes or a comment"},
       {"[design]\n\"k\xC3\xA9\" = 1\n", "line 2, column 1", "a key with characters beyond ASCII"},
       {"[project]\nnotes = \"\"\"a \\\n \xC3\xA9\"\"\"\n", "line 2, column 9",
