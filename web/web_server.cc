@@ -70,6 +70,10 @@ bool WebServer::Listen(std::string& error) {
   return true;
 }
 
+bool WebServer::hasScratch() const {
+  return state_->scratch.ok();
+}
+
 int WebServer::port() const {
   return state_->http.port();
 }
@@ -96,6 +100,14 @@ int RunServe(const WebServerOptions& options, FILE* out, FILE* err) {
   // Before the server starts its design workers, so they inherit the mask.
   const sigset_t stopSignals = BlockStopSignals();
   WebServer server(options);
+  if (!server.hasScratch()) {
+    // Announcing the page would be a promise every download then breaks.
+    std::fprintf(err,
+                 "kalvorden: error (%d): cannot serve: no directory for the downloads could be "
+                 "made in $TMPDIR (or /tmp)\n",
+                 kFaultUnavailable);
+    return kFaultUnavailable;
+  }
   std::string error;
   if (!server.Listen(error)) {
     std::fprintf(err, "kalvorden: error (%d): cannot listen, on %s port %d: %s\n",

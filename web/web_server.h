@@ -41,6 +41,9 @@ class WebServer {
   // Binds the address and starts listening. False, with `error` set, when
   // that is not possible (address in use, not an address of this machine).
   bool Listen(std::string& error);
+  // Whether the private directory for downloads could be made; without it
+  // every download would fail.
+  bool hasScratch() const;
   int port() const;
   // "http://127.0.0.1:8080/"
   std::string Url() const;

@@ -314,6 +314,23 @@ TEST(ServeCommand, ArgumentsAndUsageErrors) {
   }
 }
 
+// Without a directory for the downloads (here $TMPDIR does not exist) the
+// server says so and ends 69 before announcing its address, rather than
+// serving a page whose every download fails.
+TEST(ServeCommand, WithoutADirectoryForDownloadsItEndsBeforeAnnouncingItself) {
+  const TempDir directory;
+  RunOptions options;
+  options.arguments = {"-c", "TMPDIR=\"$1\" exec \"$0\" serve --port 0", KALVORDEN_BINARY,
+                       directory.File("missing")};
+  options.workingDirectory = directory.path();
+  const auto run = RunBinary("/bin/sh", options);
+  EXPECT_EQ(run.exitStatus, 69);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err,
+            "kalvorden: error (69): cannot serve: no directory for the downloads could be made in "
+            "$TMPDIR (or /tmp)\n");
+}
+
 // The help of the program and of serve on a standard output that cannot be
 // written (a full device): status 74 and the line that says so, not 0.
 TEST(ServeCommand, HelpOnAFullDeviceEndsWithAWriteFailure) {
