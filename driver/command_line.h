@@ -9,7 +9,7 @@
 #include "design/design_inputs.h"
 #include "fault/fault.h"
 #include "output/case_output.h"
-#include "pdf/paper_size.h"
+#include "run/paper_size.h"
 #include "run/project_identity.h"
 #include "run/value_lists.h"
 

@@ -15,7 +15,7 @@
 
 #include "comparison/case_comparison.h"
 #include "pdf/page_frame.h"
-#include "pdf/paper_size.h"
+#include "run/paper_size.h"
 
 namespace kalvorden {
 

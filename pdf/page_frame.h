@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "pdf/paper_size.h"
+#include "run/paper_size.h"
 
 namespace kalvorden {
 

@@ -13,11 +13,11 @@
 #include "design/design_inputs.h"
 #include "output/case_output.h"
 #include "pdf/cover_sheet.h"
-#include "pdf/paper_size.h"
 #include "pdf/title_block.h"
 #include "report/local_date_time.h"
 #include "report/report_writer.h"
 #include "run/output_factory.h"
+#include "run/paper_size.h"
 
 namespace kalvorden {
 

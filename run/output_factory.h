@@ -14,8 +14,8 @@
 #include "fault/fault.h"
 #include "output/case_output.h"
 #include "output/report_output.h"
-#include "pdf/paper_size.h"
 #include "report/local_date_time.h"
+#include "run/paper_size.h"
 #include "run/project_identity.h"
 
 namespace kalvorden {
