@@ -333,13 +333,18 @@ Fault ApplyOption(const OptionRow& row, const char* value, CommandLine& line) {
 
 Fault FindOutputsNamingOneFile(const CommandLine& line,
                                bool (*sameFile)(const std::string&, const std::string&)) {
-  const std::pair<const char*, const std::string*> files[] = {{"--output", &line.reportFile},
+  // The project file first: an output renamed over it would destroy the
+  // values it was read from. It is read, never written, so an output on
+  // standard output ("-") is not it.
+  const std::pair<const char*, const std::string*> files[] = {{"--project", &line.projectFile},
+                                                              {"--output", &line.reportFile},
                                                               {"--csv", &line.csvFile},
                                                               {"--text", &line.textFile},
                                                               {"--pdf", &line.pdfFile}};
   for (size_t i = 0; i < std::size(files); ++i) {
     for (size_t k = i + 1; k < std::size(files); ++k) {
       if (!files[i].second->empty() && !files[k].second->empty() &&
+          !(i == 0 && IsStandardOutput(*files[k].second)) &&
           sameFile(*files[i].second, *files[k].second)) {
         return UsageFault(std::string("options ") + files[i].first + " and " + files[k].first,
                           "both name " + QuoteName(*files[i].second));

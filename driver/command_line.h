@@ -60,9 +60,9 @@ struct CommandLine {
 // no fault, or error 64 with one line that names the bad option or value.
 Fault ParseCommandLine(std::span<char* const> arguments, CommandLine& line);
 
-// The first two output options, in the order --output, --csv, --text,
-// --pdf, whose names `sameFile` finds to be one file, as error 64 naming
-// both options; no fault when there are none. The parser compares the names
+// The first two file options, in the order --project, --output, --csv,
+// --text, --pdf, whose names `sameFile` finds to be one file, as error 64
+// naming both options; no fault when there are none. The parser compares the names
 // themselves; the run compares the files they reach.
 Fault FindOutputsNamingOneFile(const CommandLine& line,
                                bool (*sameFile)(const std::string&, const std::string&));

@@ -116,7 +116,8 @@ Fault BeginReport(const CommandLine& line, ReportOutput& report) {
 
 // Output files are renamed into place one after another, so two outputs
 // that reach one file would leave only the last, while the run names both
-// as written. The parser refuses equal names; here names that differ but
+// as written; one that reaches the project file would destroy the values
+// it was read from. The parser refuses equal names; here names that differ but
 // reach one file ("./r.rpt", "sub/../r.rpt", a link) are refused the same
 // way, before any file is created. Standard output ("-") is not a file.
 Fault FindOutputsSharingAFile(const CommandLine& line) {

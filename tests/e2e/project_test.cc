@@ -4,6 +4,7 @@
 // output exists.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -76,5 +77,32 @@ TEST(ProjectRun, AFaultyFileEndsTheRunBeforeAnyOutput) {
     EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
     EXPECT_FALSE(FileExists(dir.File("r.rpt")));
     EXPECT_FALSE(FileExists(dir.File("r.csv")));
+  }
+}
+
+// An output renamed over the project file would destroy the values it was
+// read from: any option that reaches it, by name, spelling or link, is a
+// usage error before anything is written.
+TEST(ProjectRun, NoOutputMayReplaceTheProjectFile) {
+  const std::vector<std::string> cases[] = {
+      {"--output", "new.rpt", "--csv", "p.toml"},
+      {"--output", "new.rpt", "--text", "./p.toml"},
+      {"--output", "p.toml", "--overwrite"},
+      {"--output", "new.rpt", "--pdf", "link.toml"},
+  };
+  for (const std::vector<std::string>& outputs : cases) {
+    SCOPED_TRACE(::testing::PrintToString(outputs));
+    const TempDir dir;
+    WriteFileBytes(dir.File("p.toml"), kProject);
+    std::filesystem::create_symlink("p.toml", dir.File("link.toml"));
+    const RunResult run = RunFixedClockWith(dir.path(), Join({"--project", "p.toml"}, outputs));
+    EXPECT_EQ(run.exitStatus, 64);
+    EXPECT_EQ(run.err.rfind("kalvorden: error (64): usage error, options --project and " +
+                                outputs[outputs.size() == 3 ? 0 : 2] + ": both name ",
+                            0),
+              0U)
+        << run.err;
+    EXPECT_EQ(ReadFileBytes(dir.File("p.toml")), kProject);
+    EXPECT_FALSE(FileExists(dir.File("new.rpt")));
   }
 }
