@@ -54,17 +54,6 @@ DistributionCounts CountDistributionBars(Number designSpan, Number requiredSteel
   return counts;
 }
 
-void DesignDistribution(SpanDesign& span, SpanTrace* trace) {
-  const DistributionCounts counts =
-      CountDistributionBars(span.designSpan, span.requiredSteelArea, span.distBarArea, trace);
-  if (!counts.inRange) {
-    span.fault = SpanFault::kOutOfRange;
-    return;
-  }
-  span.middleHalfBarCount = counts.middleHalf;
-  span.outerQuartersBarCount = counts.outerQuarters;
-}
-
 template DistributionCounts CountDistributionBars(Quad, Quad, Quad, SpanTrace*);
 template DistributionCounts CountDistributionBars(Enclosure, Enclosure, Enclosure, SpanTrace*);
 

@@ -20,10 +20,4 @@ template <class Number>
 DistributionCounts CountDistributionBars(Number designSpan, Number requiredSteelArea,
                                          Number distBarArea, SpanTrace* trace = nullptr);
 
-// Fills the two distribution bar counts of a settled span from its design
-// span, required steel area and distribution bar area, exactly. A count that
-// does not fit 32 bits marks the span SpanFault::kOutOfRange. `trace`, when
-// given, hears the steps.
-void DesignDistribution(SpanDesign& span, SpanTrace* trace = nullptr);
-
 }  // namespace kalvorden

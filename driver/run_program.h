@@ -4,7 +4,7 @@
 
 #include "driver/console.h"
 #include "driver/program_parts.h"
-#include "report/local_date_time.h"
+#include "run/clock.h"
 
 namespace kalvorden {
 

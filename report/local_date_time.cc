@@ -1,16 +1,6 @@
 #include "report/local_date_time.h"
 
-#include <ctime>
-
 namespace kalvorden {
-
-LocalDateTime ReadLocalClock() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-          local.tm_hour,        local.tm_min,     local.tm_sec};
-}
 
 bool IsCalendarInstant(const LocalDateTime& instant) {
   constexpr int kDaysInMonth[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <functional>
-
 namespace kalvorden {
 
 // A reading of the local clock, taken once per run: every output that prints
@@ -15,12 +13,6 @@ struct LocalDateTime {
   int minute = 0;
   int second = 0;
 };
-
-// Reads the clock; injected, so that tests fix the instant.
-using ClockReader = std::function<LocalDateTime()>;
-
-// The local date and time of this machine, read once.
-LocalDateTime ReadLocalClock();
 
 // True for an instant of the calendar: a month's real days (29 February only
 // in a leap year), hours 0-23, minutes 0-59, seconds 0-60 (a leap second).

@@ -9,7 +9,7 @@
 #include <functional>
 #include <string_view>
 
-#include "report/local_date_time.h"
+#include "run/clock.h"
 #include "run/output_factory.h"
 #include "web/design_query.h"
 #include "web/http_message.h"

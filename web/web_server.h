@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "report/local_date_time.h"
+#include "run/clock.h"
 #include "web/design_query.h"
 #include "web/http_server.h"
 

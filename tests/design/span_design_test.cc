@@ -99,12 +99,11 @@ TEST(DesignThicknessAndMainBars, AdvancesNoFurtherThanTheLastBar) {
   EXPECT_EQ(span.fault, SpanFault::kNoBarLargeEnough);
 }
 
-// With As = 1 mm^2 per m, N = (r x S') / (2 x distribution bar area).
-TEST(DesignDistribution, BarCountsAndTheCappedFraction) {
+// With As = 1 mm^2 per m, N = (r x S') / (2 x distribution bar area); the
+// sweep counts the bars of every settled span through this function.
+TEST(CountDistributionBars, BarCountsAndTheCappedFraction) {
   const auto distribute = [](Quad designSpan, Quad distBarArea) {
-    SpanDesign span{.designSpan = designSpan, .requiredSteelArea = 1, .distBarArea = distBarArea};
-    DesignDistribution(span);
-    return span;
+    return CountDistributionBars(designSpan, Quad{1}, distBarArea);
   };
   // N rounds up unless less than 0.0001 above a whole number; the outer count is even.
   // clang-format off
@@ -117,11 +116,12 @@ TEST(DesignDistribution, BarCountsAndTheCappedFraction) {
   // clang-format on
   for (const auto& c : counts) {
     // At S' = 1 m, r is 0.67 widened, so this area gives N = quantity.
-    const SpanDesign span = distribute(1, Widen(0.67f) / (2 * Q(c.quantity)));
-    EXPECT_EQ(span.middleHalfBarCount, c.middle) << c.quantity;
-    EXPECT_EQ(span.outerQuartersBarCount, c.outer) << c.quantity;
+    const DistributionCounts counts = distribute(1, Widen(0.67f) / (2 * Q(c.quantity)));
+    EXPECT_TRUE(counts.inRange) << c.quantity;
+    EXPECT_EQ(counts.middleHalf, c.middle) << c.quantity;
+    EXPECT_EQ(counts.outerQuarters, c.outer) << c.quantity;
   }
   for (const auto& [span, middle] : fractions) {
-    EXPECT_EQ(distribute(Q(span), Q(span) / Q("2e7")).middleHalfBarCount, middle) << span;
+    EXPECT_EQ(distribute(Q(span), Q(span) / Q("2e7")).middleHalf, middle) << span;
   }
 }
