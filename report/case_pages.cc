@@ -9,6 +9,7 @@ void FormatCasePages(const ReportWriter& headings, const DesignCase& designCase,
   for (std::vector<std::string>& page : pages.pages) {
     page.clear();
   }
+  pages.rows.clear();
   // The records as the report writes them: a "1" begins a new page, a "0"
   // has an empty line above it (but for the first line, where the report
   // has none either), any other control character just the line.
@@ -29,6 +30,9 @@ void FormatCasePages(const ReportWriter& headings, const DesignCase& designCase,
   BeginReportRecords(writer.file, records);
   for (const SpanDesign& span : spans) {
     ReportSpan(writer, span, designCase);
+    // A span's row is the last line it prints.
+    pages.rows.push_back(
+        {static_cast<int32_t>(page), static_cast<int32_t>(pages.pages[page].size()) - 1});
   }
   // The report prints the last page's footer once, at its very end; each
   // case's own pages end with it here.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
@@ -17,6 +18,13 @@ constexpr int kPagesPerCase = 3;
 // ending with its "Page N of 3" footer line.
 struct CasePages {
   std::array<std::vector<std::string>, kPagesPerCase> pages;
+  // Where the row of span i (from 0) was printed: its page and its line
+  // on that page, both from 0.
+  struct Place {
+    int32_t page = 0;
+    int32_t line = 0;
+  };
+  std::vector<Place> rows;
 };
 
 // Lays out one case through the report's own heading, row and footer code,

@@ -1,0 +1,117 @@
+#include "pdf/case_sheets.h"
+
+#include <algorithm>
+
+#include "chart/case_chart.h"
+#include "pdf/sheet_text.h"
+#include "report/case_pages.h"
+#include "report/printed_span.h"
+
+namespace kalvorden {
+namespace {
+
+// The table font's size makes its character pitch exactly 6 pt, so
+// `pdftotext -layout -fixed 6` gives every line back as the report prints
+// it, blanks included.
+constexpr double kTableCharacterPitch = 6;
+constexpr double kTableFontSize = MonoFontSizeForPitch(kTableCharacterPitch);
+constexpr double kTableLinePitch = 11;
+// A report page has at most 66 printed lines (18 of heading, 40 rows, 7
+// blank, the footer).
+constexpr int kReportPageLines = 66;
+
+constexpr double kChartCaptionSize = 12;
+
+// The governing row: a light band behind it and a mark in the margin, both
+// drawn, not text, so the page's text stays the report's; and a note above
+// the table that says which row it is and why.
+void MarkGoverningRow(cairo_t* cr, const PaperGeometry& page, const OutputSettings& settings,
+                      double left, double pitch, int32_t line) {
+  const double baseline = kTopMargin + static_cast<double>(line) * pitch;
+  cairo_set_source_rgb(cr, 0.86, 0.86, 0.86);
+  cairo_rectangle(cr, left + 10 * kTableCharacterPitch, baseline - 0.78 * pitch,
+                  60 * kTableCharacterPitch, pitch);
+  cairo_fill(cr);
+  cairo_set_source_rgb(cr, 0, 0, 0);
+  cairo_move_to(cr, left - 14, baseline - 7);
+  cairo_line_to(cr, left - 4, baseline - 3);
+  cairo_line_to(cr, left - 14, baseline + 1);
+  cairo_close_path(cr);
+  cairo_fill(cr);
+  cairo_set_source_rgb(cr, 0.35, 0.35, 0.35);
+  SelectFont(cr, kSansFont, 8);
+  const std::string row = PrintedSpan(settings.governingRow);
+  const std::string span = settings.spanText.empty() ? row : settings.spanText;
+  const std::string note = FitText(
+      cr, "Marked row: S = " + row + " m governs the bridge's span of " + ShowableText(span) + " m",
+      page.width - 2 * kSideMargin - 100);
+  ShowLine(cr, page.width - kSideMargin - TextWidthOf(cr, note), kCaptionBaseline, note);
+}
+
+void WriteTableSheet(PdfDocument& document, const CaseSheetContent& content,
+                     const std::vector<std::string>& lines, int32_t markedLine) {
+  cairo_t* cr = document.cr();
+  const PaperGeometry page = document.page();
+  cairo_set_source_rgb(cr, 0.35, 0.35, 0.35);
+  SelectFont(cr, kSansFont, 8);
+  ShowLine(cr, kSideMargin, kCaptionBaseline, CaseCaption(content.caseNumber, content.caseCount));
+
+  // The report's lines are 70 characters at most (11 blanks and the 59 of
+  // the forms); the block is centred on the page, its last line above the
+  // title block.
+  const double left = (page.width - 70 * kTableCharacterPitch) / 2;
+  const double pitch =
+      std::min(kTableLinePitch, (LowestBaseline(page) - kTopMargin) / (kReportPageLines - 1));
+  if (markedLine >= 0) {
+    MarkGoverningRow(cr, page, *content.settings, left, pitch, markedLine);
+  }
+  cairo_set_source_rgb(cr, 0, 0, 0);
+  SelectFont(cr, kMonoFont, kTableFontSize);
+  document.ShowMonospacedLines(lines, left, kTopMargin, kTableCharacterPitch, pitch);
+  document.EndSheet(content.subject);
+}
+
+void WriteChartSheet(PdfDocument& document, const CaseSheetContent& content) {
+  cairo_t* cr = document.cr();
+  const PaperGeometry page = document.page();
+  cairo_set_source_rgb(cr, 0, 0, 0);
+  SelectFont(cr, kSansFont, kChartCaptionSize, CAIRO_FONT_WEIGHT_BOLD);
+  // The caption's capitals (about 0.73 em high) start at the margin.
+  const double captionBaseline = kChartPageMargin + kChartCaptionSize * 0.75;
+  ShowLine(cr, kChartPageMargin, captionBaseline,
+           CaseCaption(content.caseNumber, content.caseCount) +
+               ": slab thickness, main bar spacing and reinforcing steel");
+  const double chartTop = captionBaseline + kChartCaptionSize;
+  const double chartWidth = page.width - 2 * kChartPageMargin;
+  const double chartHeight = page.height - kTitleBlockBand - chartTop;
+  cairo_save(cr);
+  cairo_translate(cr, kChartPageMargin, chartTop);
+  DrawCaseChart(cr, *content.designed, chartWidth, chartHeight);
+  cairo_restore(cr);
+  document.EndSheet(content.subject);
+}
+
+}  // namespace
+
+std::string CaseCaption(int64_t caseNumber, int64_t caseCount) {
+  return "Design case " + std::to_string(caseNumber) + " of " + std::to_string(caseCount);
+}
+
+void WriteCaseSheets(PdfDocument& document, const CaseSheetContent& content) {
+  const DesignedCase& designed = *content.designed;
+  CasePages pages;
+  const int32_t spanCount = std::clamp(designed.sweep.spanCount, 0, kSpansPerCase);
+  FormatCasePages(*content.headings, designed.designCase, std::span(designed.spans, spanCount),
+                  pages);
+  const int32_t row = content.settings->governingRow;
+  const bool governs = row >= 0 && row < spanCount;
+  for (size_t p = 0; p < pages.pages.size(); ++p) {
+    const bool here =
+        governs && pages.rows[static_cast<size_t>(row)].page == static_cast<int32_t>(p);
+    WriteTableSheet(document, content, pages.pages[p],
+                    here ? pages.rows[static_cast<size_t>(row)].line : -1);
+  }
+  WriteChartSheet(document, content);
+}
+
+}  // namespace kalvorden

@@ -1,0 +1,37 @@
+#pragma once
+
+// The sheets every design case has: the report's three pages of the case,
+// line for line as the report prints them (monospaced, selectable text;
+// the governing row marked), then the case's chart.
+
+#include <cstdint>
+#include <string>
+
+#include "design/case_pipeline.h"
+#include "pdf/pdf_document.h"
+#include "report/report_writer.h"
+#include "run/output_factory.h"
+
+namespace kalvorden {
+
+// The table and chart sheets of one case.
+constexpr int32_t kTableAndChartSheets = 4;
+
+// "Design case 3 of 16".
+std::string CaseCaption(int64_t caseNumber, int64_t caseCount);
+
+struct CaseSheetContent {
+  const DesignedCase* designed = nullptr;
+  int64_t caseNumber = 0;  // from 1
+  int64_t caseCount = 0;
+  std::string subject;  // for the title blocks
+  // The report's heading lines stamped with the run's clock.
+  const ReportWriter* headings = nullptr;
+  // The span and its governing row (-1 for none).
+  const OutputSettings* settings = nullptr;
+};
+
+// Draws the case's kTableAndChartSheets sheets.
+void WriteCaseSheets(PdfDocument& document, const CaseSheetContent& content);
+
+}  // namespace kalvorden
