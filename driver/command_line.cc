@@ -130,7 +130,7 @@ constexpr std::string_view kListHelp =
     "111 effective spans 1.000 m to 3.750 m. With --span S (a design run) each\n"
     "case's governing row is the first printed span at or above S.\n"
     "TEXT (--title ... --notes) is one line of UTF-8 text, without control\n"
-    "characters, for the PDF and the web page.\n"
+    "characters or noncharacters (U+FFFF ...), for the PDF and the web page.\n"
     "Exit status: 0 done, 64 usage error, 65 a case could not be designed in full,\n"
     "66 the project file could not be read or holds a fault, 69 the PDF or the web\n"
     "page could not be started, 74 an output could not be written, 9, 10, 29, 30, 43\n"

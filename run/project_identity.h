@@ -45,7 +45,8 @@ const IdentityFieldInfo* FindIdentityField(std::string_view name);
 // Why `text` cannot be the field's value, as a phrase after its name ("holds
 // a control character"), or empty when it can. A text is one line of UTF-8:
 // no control character (no tab, line break or NUL either), no invalid or
-// overlong sequence, at most `mostCharacters` characters.
+// overlong sequence, no noncharacter (U+FDD0..U+FDEF, U+xxFFFE, U+xxFFFF:
+// no document can show one), at most `mostCharacters` characters.
 std::string IdentityTextFault(const IdentityFieldInfo& field, std::string_view text);
 
 }  // namespace kalvorden

@@ -106,3 +106,34 @@ TEST(ProjectRun, NoOutputMayReplaceTheProjectFile) {
     EXPECT_FALSE(FileExists(dir.File("new.rpt")));
   }
 }
+
+// A noncharacter (U+FDD0..U+FDEF, U+xxFFFE, U+xxFFFF) is a text the PDF
+// cannot take: every door refuses it, naming the field, before any output
+// exists, instead of the PDF failing after the report was written.
+TEST(ProjectRun, EveryDoorRefusesATextThePdfCannotShow) {
+  const std::pair<const char*, const char*> texts[] = {
+      {"\xEF\xBF\xBF", "U+FFFF"}, {"A\xEF\xB7\x90", "U+FDD0"}, {"\xF0\x9F\xBF\xBE", "U+1FFFE"}};
+  for (const auto& [text, code] : texts) {
+    SCOPED_TRACE(code);
+    const TempDir dir;
+    WriteFileBytes(dir.File("p.toml"), kProject);
+    std::string checked = kProject;  // [project] with the checker as line 2
+    checked.insert(checked.find('\n') + 1, "checker = \"" + std::string(text) + "\"\n");
+    WriteFileBytes(dir.File("q.toml"), checked);
+    const std::vector<std::string> outputs = {"--output", "r.rpt", "--pdf", "r.pdf"};
+    const RunResult option =
+        RunFixedClockWith(dir.path(), Join({"--project", "p.toml", "--title", text}, outputs));
+    const RunResult file = RunFixedClockWith(dir.path(), Join({"--project", "q.toml"}, outputs));
+    const std::string why = std::string("holds ") + code + ", a noncharacter";
+    EXPECT_EQ(option.exitStatus, 64);
+    EXPECT_EQ(
+        option.err.rfind("kalvorden: error (64): usage error, option --title: the text " + why, 0),
+        0U)
+        << option.err;
+    EXPECT_EQ(file.exitStatus, 66);
+    EXPECT_NE(file.err.find("line 2, column 11: [project] checker " + why), std::string::npos)
+        << file.err;
+    EXPECT_FALSE(FileExists(dir.File("r.rpt")));
+    EXPECT_FALSE(FileExists(dir.File("r.pdf")));
+  }
+}

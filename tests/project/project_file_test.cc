@@ -189,6 +189,10 @@ TEST(IdentityText, OneLineOfUtf8) {
       {"\xC0\xAF", "not valid UTF-8"}, {"\xE0\x80\xAF", "not valid UTF-8"},
       {"\xED\xA0\x80", "not valid UTF-8"}, {"\xF4\x90\x80\x80", "not valid UTF-8"},
       {"\xC3", "not valid UTF-8"}, {"\xBC", "not valid UTF-8"},
+      {"\xEF\xB7\x8F\xEF\xB7\xB0\xEF\xBF\xBD\xF4\x8F\xBF\xBD", ""},  // U+FDCF U+FDF0 U+FFFD U+10FFFD
+      {"\xEF\xB7\x90", "U+FDD0, a noncharacter"}, {"\xEF\xB7\xAF", "U+FDEF, a noncharacter"},
+      {"A\xEF\xBF\xBE", "U+FFFE, a noncharacter"}, {"\xEF\xBF\xBF", "U+FFFF, a noncharacter"},
+      {"\xF0\x9F\xBF\xBE", "U+1FFFE, a noncharacter"},
   };
   // clang-format on
   for (const auto& [text, why] : cases) {

@@ -189,6 +189,8 @@ TEST(DesignQuery, RequestLevelFaults) {
        "Designer holds a control character (a line break, a tab or the like): one line of text."},
       {std::string(kFiveLists) + "&title=%C3", QueryPurpose::kDesign, -1, 0,
        "Title is not valid UTF-8."},
+      {std::string(kFiveLists) + "&notes=A%F4%8F%BF%BF", QueryPurpose::kDesign, -1, 0,
+       "Notes holds U+10FFFF, a noncharacter, which a document cannot show."},
       {std::string(kFiveLists) + "&bridge=1&bridge=2", QueryPurpose::kDesign, -1, 0,
        "The field \"bridge\" is given more than once."},
       {kFiveLists, QueryPurpose::kExplain, -1, 0, "Give the span, such as span=1.500."},
