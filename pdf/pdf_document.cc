@@ -180,7 +180,7 @@ DocumentFailure PdfDocument::Failure() const {
 }
 
 DocumentFailure PdfDocument::Close() {
-  if (const DocumentFailure failure = Failure(); failure.failed) {
+  if (DocumentFailure failure = Failure(); failure.failed) {
     return failure;
   }
   // Finishing the surface writes the fonts, the bookmarks and the
