@@ -77,6 +77,13 @@ struct AsBuiltCheck {
 
 AsBuiltCheck CheckAsBuilt(const AsBuiltRow& row);
 
+// The decimals the CSV table and the calculation sheet print the check's
+// figures with: stresses to 0.01 MPa, the least thickness to 0.01 mm, the
+// largest spacing (a multiple of 0.5 mm) to 0.1 mm.
+constexpr int kAsBuiltStressDecimals = 2;
+constexpr int kLeastThicknessDecimals = 2;
+constexpr int kLargestSpacingDecimals = 1;
+
 // The row of `span` (a printed row of `designCase`) at its printed span.
 AsBuiltRow AsBuiltRowOf(const DesignCase& designCase, const SpanDesign& span,
                         int32_t spanMillimetres);

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstring>
 
+#include "design/as_built_check.h"
 #include "design/span_quantities.h"
 #include "numeric/decimal.h"
 #include "report/field_edit.h"
@@ -24,7 +25,9 @@ constexpr std::string_view kHeader =
     "design moment M (kN m/m),effective depth d (mm),main steel area required As (mm^2/m),"
     "main steel area provided (mm^2/m),concrete (m^3/m^2 of deck),main bars (kg/m^2 of deck),"
     "distribution bars (kg/m^2 of deck),reinforcing steel (kg/m^2 of deck),"
-    "reinforcing steel (kg/m^3 of concrete)\r\n";
+    "reinforcing steel (kg/m^3 of concrete),"
+    "as-built steel stress fs (MPa),as-built concrete stress fc (MPa),"
+    "recommended least thickness (mm),largest main bar spacing (mm),checks\r\n";
 
 // Room for any edited value: the report's field editing fills a field
 // this wide, right-aligned, with the report's decimals and rounding. Rows
@@ -110,15 +113,33 @@ void AppendWorkingAndQuantityFields(std::string& row, const SpanDesign& s,
   }
 }
 
+// The check of the row as built (design/as_built_check.h): the stresses
+// under the service moment, the recommended least thickness and the largest
+// main-bar spacing, and the names of the checks it fails, or OK.
+void AppendAsBuiltFields(std::string& row, const AsBuiltCheck& check) {
+  const std::pair<Quad, int> figures[] = {{check.section.steelStress, kAsBuiltStressDecimals},
+                                          {check.section.concreteStress, kAsBuiltStressDecimals},
+                                          {check.leastThickness, kLeastThicknessDecimals},
+                                          {check.largestSpacing, kLargestSpacingDecimals}};
+  for (const auto& [value, decimals] : figures) {
+    row += ',';
+    AppendFixed(row, value, decimals);
+  }
+  row += ',';
+  row += CheckNames(check.failed);
+}
+
 // The span and its results with the decimals of the report row: span 3,
 // minimum thickness 2, everything else whole numbers; then the working
-// values and quantities, empty for a span that could not be designed.
-void AppendSpanFields(std::string& row, const SpanDesign& s, int32_t spanIndex) {
+// values, quantities and the as-built check, empty for a span that could
+// not be designed.
+void AppendSpanFields(std::string& row, const DesignCase& c, const SpanDesign& s,
+                      int32_t spanIndex) {
   AppendFixed(row, s.spanLength, 3);
   if (s.fault != SpanFault::kNone) {
     row += ",,,,,,,,";
     row += Quoted(SpanFaultReason(s.fault));
-    row += ",,,,,,,,,\r\n";
+    row += ",,,,,,,,,,,,,,\r\n";
     return;
   }
   row += ',';
@@ -131,10 +152,12 @@ void AppendSpanFields(std::string& row, const SpanDesign& s, int32_t spanIndex) 
   }
   row += ",ok";
   const SpanQuantities q = QuantitiesOf(s, PrintedSpanMillimetres(spanIndex));
-  if (q.known) {
+  const AsBuiltCheck check = CheckAsBuilt(AsBuiltRowOf(c, s, PrintedSpanMillimetres(spanIndex)));
+  if (q.known && check.known) {
     AppendWorkingAndQuantityFields(row, s, q);
+    AppendAsBuiltFields(row, check);
   } else {
-    row += ",,,,,,,,,";
+    row += ",,,,,,,,,,,,,,";
   }
   row += "\r\n";
 }
@@ -184,7 +207,7 @@ bool CsvOutput::Write(const DesignedCase& designed) {
   const std::string caseFields = CaseFields(++caseNumber_, designed.designCase);
   for (int32_t i = 0; i < designed.sweep.spanCount; ++i) {
     buffer_ += caseFields;
-    AppendSpanFields(buffer_, designed.spans[i], i);
+    AppendSpanFields(buffer_, designed.designCase, designed.spans[i], i);
     if (buffer_.size() >= kFlushSize && !Flush()) {
       return false;
     }

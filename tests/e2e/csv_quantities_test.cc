@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <sstream>
@@ -62,17 +64,24 @@ enum Column {
   kDistributionSteel = 23,
   kTotalSteel = 24,
   kSteelPerConcrete = 25,
-  kColumns = 26
+  kAsBuiltSteelStress = 26,
+  kAsBuiltConcreteStress = 27,
+  kLeastThickness = 28,
+  kLargestSpacing = 29,
+  kChecks = 30,
+  kColumns = 31
 };
 
 struct Bar {
   Int gramsPerMetre;  // ASTM A615/A615M, Table 1: nominal mass
   Int area;           // mm^2, the design's bar table (method manual)
+  float diameter;     // mm, as the design stores it (single precision)
 };
 const std::map<std::string, Bar> kBars = {
-    {"10", {560, 71}},    {"13", {994, 129}},    {"16", {1552, 200}},  {"19", {2235, 284}},
-    {"22", {3042, 387}},  {"25", {3973, 510}},   {"29", {5060, 645}},  {"32", {6404, 819}},
-    {"36", {7907, 1006}}, {"43", {11380, 1452}}, {"57", {20240, 2581}}};
+    {"10", {560, 71, 9.52f}},     {"13", {994, 129, 12.7f}},    {"16", {1552, 200, 15.88f}},
+    {"19", {2235, 284, 19.05f}},  {"22", {3042, 387, 22.23f}},  {"25", {3973, 510, 25.4f}},
+    {"29", {5060, 645, 28.65f}},  {"32", {6404, 819, 32.26f}},  {"36", {7907, 1006, 35.81f}},
+    {"43", {11380, 1452, 43.0f}}, {"57", {20240, 2581, 57.33f}}};
 
 Int Whole(const std::string& text) {
   return std::stoll(text);
@@ -265,5 +274,95 @@ TEST(CsvOutput, ReportColumnsAsBefore) {
     RunFixedClockWith(dir.path(), arguments);
     EXPECT_EQ(Fnv1a(FirstSeventeenColumns(ReadFileBytes(dir.File("r.csv")))), c.hash)
         << arguments[1];
+  }
+}
+
+namespace {
+
+// 405 cases without continuity, so each row is checked as a simple span:
+// light loads on thin slabs with wide bars, covers under a deck's 50 mm,
+// and the allowables of the usual grades. Its rows fail every check.
+const std::vector<std::string> kCheckedRun = {
+    "--wheel-load", "20,72.5,90,120,300", "--top-cover", "25,40,65", "--paving", "0,1.5,2.4",
+    "--fs",         "138,165,170",        "--fc",        "8,10,14"};
+
+long double Real(const std::string& text) {
+  return std::strtold(text.c_str(), nullptr);
+}
+
+// The row's as-built stresses from its own printed columns, in long double:
+// the cracked elastic section under the service moment (the live-load
+// moment as designed, the dead load at the actual thickness, w S^2 / 8 or
+// / 10), with the design's single-precision constants.
+std::pair<long double, long double> AsBuiltStresses(const std::vector<std::string>& r) {
+  const bool continuous = r[6] == "0.8";
+  const long double span = Real(r[kSpan]), t = Real(r[kActual]), s = Real(r[kSpacing]);
+  const Bar& bar = kBars.at(r[kMainBar]);
+  const long double area = 1000.0L * static_cast<long double>(bar.area) / s;
+  const long double d = t - bar.diameter / 2.0L - Real(r[2]);
+  const long double factor =
+      Real(r[1]) * (continuous ? 0.8f : 1.0f) * (1.0L + 0.3f) / static_cast<long double>(9.74f);
+  const long double live = (span + 0.61f) * factor;
+  const long double dead = (t * 0.0235631503f + Real(r[3])) * span * span / (continuous ? 10 : 8);
+  const long double moment = live + dead;
+  const long double rn = area / (1000 * d) * Real(r[7]);
+  const long double k = std::sqrt(2 * rn + rn * rn) - rn;
+  const long double jd = (1 - k / 3) * d;
+  return {1e6L * moment / (area * jd), 2000 * moment / (k * d * jd)};
+}
+
+}  // namespace
+
+// Every designed row's check columns recomputed from its printed values: the
+// stresses to the printed 0.01 MPa, the least thickness (S + 3000) / 30, at
+// least 165 mm, times 1.2 for a simple span, the largest spacing min(1.5 t,
+// 450) and the checks failed, each of which some row fails.
+TEST(CsvChecks, RecomputedFromThePrintedColumns) {
+  for (const bool continuous : {false, true}) {
+    std::vector<std::string> arguments = kCheckedRun;
+    if (continuous) {
+      arguments = {"--wheel-load", "20,72.5", "--top-cover", "40,50", "--paving",    "1.5",
+                   "--fs",         "165",     "--fc",        "10",    "--continuity"};
+    }
+    const auto records = CsvOf(arguments);
+    std::map<std::string, int> failures;
+    for (size_t i = 1; i < records.size(); ++i) {
+      const std::vector<std::string>& r = records[i];
+      ASSERT_EQ(r.size(), static_cast<size_t>(kColumns)) << i;
+      if (r[kStatus] != "ok") {
+        EXPECT_EQ(r[kChecks], "") << i;
+        continue;
+      }
+      const auto [fs, fc] = AsBuiltStresses(r);
+      EXPECT_NEAR(Real(r[kAsBuiltSteelStress]), fs, 0.00501L) << i;
+      EXPECT_NEAR(Real(r[kAsBuiltConcreteStress]), fc, 0.00501L) << i;
+      std::string span = r[kSpan];
+      span.erase(span.find('.'), 1);
+      const Int t = Whole(r[kActual]), s = Whole(r[kSpacing]);
+      const Int numerator = std::max<Int>(Whole(span) + 3000, 4950);
+      const Int divisor = continuous ? 30 : 25;
+      EXPECT_TRUE(IsRounded(r[kLeastThickness], numerator, divisor, 2)) << r[kLeastThickness];
+      EXPECT_EQ(r[kLargestSpacing], WithDecimals(std::min<Int>(15 * t, 4500), 1)) << i;
+      const struct {
+        const char* name;
+        bool fails;
+      } checks[] = {{"fs", fs > Real(r[4])},
+                    {"fc", fc > Real(r[5])},
+                    {"thickness", t * divisor < numerator},
+                    {"spacing", 2 * s > 3 * t || s > 450},
+                    {"cover", Real(r[2]) < 50}};
+      std::string expected;
+      for (const auto& check : checks) {
+        if (check.fails) {
+          expected += (expected.empty() ? "" : " ") + std::string(check.name);
+          ++failures[check.name];
+        }
+      }
+      EXPECT_EQ(r[kChecks], expected.empty() ? "OK" : expected) << i;
+      ++failures[r[kChecks] == "OK" ? "OK" : ""];
+    }
+    for (const char* name : {"fs", "fc", "thickness", "spacing", "cover", "OK"}) {
+      EXPECT_TRUE(continuous || failures[name] > 0) << name;
+    }
   }
 }

@@ -104,10 +104,10 @@ TEST(FailedRun, ReplacesNoFile) {
        {"--csv", "keep.csv", "--pdf", "/dev/full"},
        "kalvorden: error (74): write failure, writing PDF file \"/dev/full\": No space left on "
        "device\n"},
-      // 40 blocks of 512 bytes: the report (11705 bytes), the CSV and the
-      // text fit, the PDF (about 38000) does not.
+      // 60 blocks of 512 bytes: the report (11705 bytes), the CSV (about
+      // 21000) and the text fit, the PDF (about 65000) does not.
       {"a file size limit only the PDF exceeds",
-       "ulimit -f 40; ",
+       "ulimit -f 60; ",
        {"--csv", "keep.csv", "--text", "keep.txt", "--pdf", "keep.pdf"},
        "kalvorden: error (74): write failure, writing PDF file \"keep.pdf\": File too large\n"},
   };

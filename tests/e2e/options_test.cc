@@ -291,7 +291,7 @@ TEST(CsvOutput, RowsAgreeWithTheReportFieldByField) {
               0u);
     for (size_t i = 0; i < rows.size(); ++i) {
       const std::vector<std::string> fields = CsvFields(records[i + 1]);
-      ASSERT_EQ(fields.size(), 26u) << records[i + 1];
+      ASSERT_EQ(fields.size(), 31u) << records[i + 1];
       EXPECT_EQ(fields[0], std::to_string(i / 111 + 1));
       EXPECT_EQ(fields[6], set->continuity ? "0.8" : "1.0");
       const bool designed = rows[i].find('*') == std::string::npos;
