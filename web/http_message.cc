@@ -55,6 +55,8 @@ std::string_view ReasonPhrase(int status) {
       return "Method Not Allowed";
     case 408:
       return "Request Timeout";
+    case 411:
+      return "Length Required";
     case 413:
       return "Content Too Large";
     case 414:

@@ -21,6 +21,10 @@ struct HttpRequest {
   bool hasOrigin = false;
   std::string origin;     // the Origin field, when hasOrigin
   std::string fetchSite;  // Sec-Fetch-Site ("same-origin", "cross-site", ...), or empty
+  // The body and its Content-Type, kept only for a request the site reads
+  // the body of (HttpSite::ReadsBody); empty for every other.
+  std::string contentType;
+  std::string body;
 };
 
 // An open file descriptor, closed with its owner.

@@ -48,12 +48,13 @@ std::string_view ToView(BeastText text) {
 }
 
 // Reads one request and keeps only what the site uses: the method, the
-// target and three fields. Every other field is counted and dropped, and a
-// body is counted and dropped, so what a request costs in memory is the
-// connection's buffer, whatever it holds.
+// target, four fields and, where the site reads it, the body. Every other
+// field is counted and dropped, and so is every other body, so what a
+// request costs in memory is the connection's buffer and at most one copy
+// of its body, whatever it holds.
 class RequestParser final : public http::basic_parser<true> {
  public:
-  explicit RequestParser(const HttpLimits& limits) : limits_(limits) {
+  RequestParser(const HttpLimits& limits, const HttpSite& site) : limits_(limits), site_(site) {
     header_limit(static_cast<std::uint32_t>(limits.mostRequestBytes));
     body_limit(limits.mostRequestBytes);
   }
@@ -124,12 +125,27 @@ class RequestParser final : public http::basic_parser<true> {
       Keep(request_.host, ToView(value), hasHost_);
     } else if (name == http::field::origin) {
       Keep(request_.origin, ToView(value), request_.hasOrigin);
+    } else if (name == http::field::content_type) {
+      Keep(request_.contentType, ToView(value), hasContentType_);
     } else if (EqualIgnoringCase(ToView(nameText), "Sec-Fetch-Site")) {
       Keep(request_.fetchSite, ToView(value), hasFetchSite_);
     }
   }
 
-  void on_header_impl(ErrorCode& /*ec*/) override {}
+  void on_header_impl(ErrorCode& ec) override {
+    // Refused before its first byte comes, not after the client sent it.
+    on_body_init_impl(content_length(), ec);
+    if (ec) {
+      return;
+    }
+    keepBody_ = site_.ReadsBody(request_);
+    // Without a length a request's body is empty; one the site reads
+    // must say how long it is, so that an empty body is never taken for
+    // one cut short.
+    if (keepBody_ && !chunked() && !content_length()) {
+      Refuse(411, ec);
+    }
+  }
 
   void on_body_init_impl(const boost::optional<std::uint64_t>& length, ErrorCode& ec) override {
     if (length && *length > limits_.mostRequestBytes - std::min(bytes_, limits_.mostRequestBytes)) {
@@ -138,7 +154,7 @@ class RequestParser final : public http::basic_parser<true> {
   }
 
   size_t on_body_impl(BeastText body, ErrorCode& ec) override {
-    Count(body.size(), ec);
+    Keep(body, ec);
     return body.size();
   }
 
@@ -146,19 +162,29 @@ class RequestParser final : public http::basic_parser<true> {
                             ErrorCode& /*ec*/) override {}
 
   size_t on_chunk_body_impl(std::uint64_t /*remain*/, BeastText body, ErrorCode& ec) override {
-    Count(body.size(), ec);
+    Keep(body, ec);
     return body.size();
+  }
+
+  void Keep(BeastText body, ErrorCode& ec) {
+    Count(body.size(), ec);
+    if (!ec && keepBody_) {
+      request_.body.append(body.data(), body.size());
+    }
   }
 
   void on_finish_impl(ErrorCode& /*ec*/) override {}
 
   const HttpLimits& limits_;
+  const HttpSite& site_;
   HttpRequest request_;
   size_t bytes_ = 0;
   int version_ = 11;
   int refusal_ = 0;
   bool hasHost_ = false;
   bool hasFetchSite_ = false;
+  bool hasContentType_ = false;
+  bool keepBody_ = false;
 };
 
 class Connection;
@@ -277,7 +303,7 @@ void Connection::OnDeadline() {
 
 void Connection::ReadRequest() {
   phase_ = Phase::kReading;
-  parser_.emplace(server_.limits);
+  parser_.emplace(server_.limits, server_.site);
   ArmDeadline(server_.limits.requestTime);
   http::async_read(
       socket_, buffer_, *parser_,

@@ -5,7 +5,8 @@
 // play fair:
 // - memory: a request is read into one buffer of at most `mostRequestBytes`
 //   and only the fields the site uses are kept, so a flood of header lines
-//   is refused (413) when the buffer is full, whatever follows;
+//   is refused (413) when the buffer is full, whatever follows; a body is
+//   kept only where the site reads it, within the same bound;
 // - time: the whole request must arrive within `requestTime` however slowly
 //   it trickles (408), and each piece of an answer must be taken within
 //   `sendTime`;
@@ -49,8 +50,14 @@ class HttpSite {
  public:
   virtual ~HttpSite() = default;
   virtual HttpAnswer Answer(const HttpRequest& request) = 0;
-  // The page of a refusal the HTTP layer makes itself: 400, 408, 413, 414,
-  // 500 (a handler that failed), 503 (no design worker came free in time).
+  // Whether the body of a request is kept for Answer, asked once its
+  // method, target and fields are read. Such a request must say its length
+  // (Content-Length or chunked; 411 otherwise). The body of every other
+  // request is read and dropped.
+  virtual bool ReadsBody(const HttpRequest& /*head*/) const { return false; }
+  // The page of a refusal the HTTP layer makes itself: 400, 408, 411, 413,
+  // 414, 500 (a handler that failed), 503 (no design worker came free in
+  // time).
   virtual HttpResponse Refusal(int status) const = 0;
   // Fields every response carries (the security headers).
   virtual const std::vector<std::pair<std::string, std::string>>& CommonHeaders() const = 0;

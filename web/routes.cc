@@ -1,5 +1,7 @@
 #include "web/routes.h"
 
+#include <algorithm>
+
 #include "web/html_page.h"
 
 namespace kalvorden {
@@ -38,12 +40,26 @@ HttpAnswer Router::Answer(const HttpRequest& request) {
     if (route.path != request.path) {
       continue;
     }
+    if (route.takesPost && request.method == "POST") {
+      return route.handler(request);
+    }
     if (request.method != "GET" && request.method != "HEAD") {
-      return Refused(*this, 405);
+      HttpAnswer refused = Refused(*this, 405);
+      if (route.takesPost) {
+        refused.response.SetHeader("Allow", "GET, HEAD, POST");
+      }
+      return refused;
     }
     return route.handler(request);
   }
   return Refused(*this, 404);
+}
+
+bool Router::ReadsBody(const HttpRequest& head) const {
+  return head.method == "POST" &&
+         std::any_of(routes_.begin(), routes_.end(), [&head](const Route& route) {
+           return route.takesPost && route.path == head.path;
+         });
 }
 
 HttpResponse Router::Refusal(int status) const {
@@ -65,6 +81,9 @@ HttpResponse Router::Refusal(int status) const {
     }
     case 408:
       return HtmlResponse(status, MessagePage("Too slow", "The request did not arrive in time."));
+    case 411:
+      return HtmlResponse(
+          status, MessagePage("Length required", "A request with a body must give its length."));
     case 413:
       return HtmlResponse(status,
                           MessagePage("Request too large", "Requests are limited to 64 KB."));

@@ -3,7 +3,7 @@
 // Routing: which handler answers a request, after the checks every request
 // passes first, in this order: its Host names this server (421), it was
 // not sent on behalf of another site (403), its path is a page (404), its
-// method is GET or HEAD (405, with Allow).
+// method is GET or HEAD, or POST where the route takes it (405, with Allow).
 
 #include <functional>
 #include <string>
@@ -20,6 +20,8 @@ namespace kalvorden {
 struct Route {
   std::string path;  // matched exactly: "/design"
   std::function<HttpAnswer(const HttpRequest& request)> handler;
+  // Whether the handler is also given POST requests, with their body.
+  bool takesPost = false;
 };
 
 class Router final : public HttpSite {
@@ -31,6 +33,7 @@ class Router final : public HttpSite {
   void SetIdentity(ServerIdentity identity) { identity_ = std::move(identity); }
 
   HttpAnswer Answer(const HttpRequest& request) override;
+  bool ReadsBody(const HttpRequest& head) const override;
   HttpResponse Refusal(int status) const override;
   const std::vector<std::pair<std::string, std::string>>& CommonHeaders() const override;
 

@@ -21,8 +21,10 @@ HttpAnswer Page(std::string text) {
 // Host (421), the site it comes from (403), the path (404), the method
 // (405, with Allow).
 TEST(Routes, ChecksBeforeTheHandler) {
-  Router router({{"/", [](const HttpRequest&) { return Page("form"); }},
-                 {"/design", [](const HttpRequest& r) { return Page("design " + r.query); }}});
+  Router router(
+      {{"/", [](const HttpRequest&) { return Page("form"); }},
+       {"/design", [](const HttpRequest& r) { return Page("design " + r.query); }},
+       {"/project", [](const HttpRequest& r) { return Page(r.method + " " + r.body); }, true}});
   router.SetIdentity({"127.0.0.1", 8080});
   // Method, path, Host, Sec-Fetch-Site; the status and the body's start.
   // clang-format off
@@ -37,6 +39,9 @@ TEST(Routes, ChecksBeforeTheHandler) {
       {"get", "/", "127.0.0.1:8080", "", 405, "<!DOCTYPE"},
       {"BREW", "/design", "127.0.0.1:8080", "", 405, "<!DOCTYPE"},
       {"BREW", "/design", "evil.example:8080", "", 421, "<!DOCTYPE"},
+      {"POST", "/project", "127.0.0.1:8080", "", 200, "POST a = 1"},
+      {"POST", "/project", "127.0.0.1:8080", "cross-site", 403, "<!DOCTYPE"},
+      {"PUT", "/project", "127.0.0.1:8080", "", 405, "<!DOCTYPE"},
   };
   // clang-format on
   for (const auto& [method, path, host, site, status, body] : cases) {
@@ -46,9 +51,12 @@ TEST(Routes, ChecksBeforeTheHandler) {
     request.query = "a=1";
     request.host = host;
     request.fetchSite = site;
+    request.body = "a = 1";
+    EXPECT_EQ(router.ReadsBody(request), method == "POST" && path == "/project") << method << path;
     const HttpAnswer answer = router.Answer(request);
     EXPECT_EQ(answer.response.status, status) << method << " " << path;
     EXPECT_EQ(answer.response.body.rfind(body, 0), 0U) << method << " " << path;
-    EXPECT_EQ(answer.response.Header("Allow"), status == 405 ? "GET, HEAD" : "") << method;
+    const std::string allow = path == "/project" ? "GET, HEAD, POST" : "GET, HEAD";
+    EXPECT_EQ(answer.response.Header("Allow"), status == 405 ? allow : "") << method;
   }
 }
