@@ -6,6 +6,7 @@
 #include <variant>
 #include <vector>
 
+#include "design/as_built_check.h"
 #include "design/bar_table.h"
 #include "design/design_cases.h"
 #include "design/design_constants.h"
@@ -424,6 +425,84 @@ void WriteQuantities(Sheet& sheet, const SpanDesign& span, int32_t spanIndex) {
                  FixedText(q.steelPerConcrete, kSteelPerConcreteDecimals), "kg/m^3");
 }
 
+// A limit's line: the value as built against its limit, the margin (the
+// limit's side positive), and whether the row meets it.
+void WriteVerdict(Sheet& sheet, const std::string& value, const std::string& limit,
+                  const std::string& margin, bool fails, std::string_view failure) {
+  sheet.Line("    " + value + ", " + limit + ": margin " + margin + ", " +
+             (fails ? std::string(failure) : std::string("meets it")));
+}
+
+// The row's slab as built (design/as_built_check.h): its stresses under the
+// service moment, and the limits of a deck slab, each with its margin.
+void WriteAsBuiltCheck(Sheet& sheet, const DesignCase& c, const SpanDesign& span,
+                       int32_t spanIndex) {
+  const AsBuiltCheck check = CheckAsBuilt(AsBuiltRowOf(c, span, PrintedSpanMillimetres(spanIndex)));
+  if (!check.known) {
+    return;
+  }
+  const bool continuous = check.deadLoadDivisor == 10;
+  sheet.Heading("CHECK AS BUILT");
+  sheet.Line("    The slab of the row as built: t = " + std::to_string(span.actualThickness) +
+             " mm, main bars " + Bar(span.mainBarDesignation) + " at " +
+             std::to_string(span.mainBarSpacing) + " mm, top cover c,");
+  sheet.Line("    at the printed span S = " + PrintedSpan(spanIndex) +
+             " m, its own weight at t; the cracked elastic section, k from");
+  sheet.Line("    the steel provided. " +
+             std::string(continuous ? "With continuity: continuous over three or more supports."
+                                    : "Without continuity: a simple span."));
+  sheet.Quantity("span", "S = L / 1000", Num(check.span), "m");
+  sheet.Quantity("steel as built", "As = 1000 Ab / s", Num(check.steelArea), "mm^2 per m");
+  sheet.Quantity("depth as built", "d = t - db / 2 - c", Num(check.effectiveDepth), "mm");
+  sheet.Quantity("live-load moment", "M_LL = (S + 0.61) F", Num(check.liveLoadMoment), "kN m/m");
+  sheet.Quantity("dead load", "w = t 0.0235631503 + FP", Num(check.deadLoad), "kN/m^2");
+  sheet.Quantity("dead-load moment", "M_DL = w S^2 / " + std::to_string(check.deadLoadDivisor),
+                 Num(check.deadLoadMoment), "kN m/m");
+  sheet.Quantity("service moment", "M = M_LL + M_DL", Num(check.serviceMoment), "kN m/m");
+  sheet.Quantity("steel ratio", "rho = As / (1000 d)", Num(check.section.steelRatio));
+  sheet.Quantity("neutral axis ratio", "k = sqrt(2 rn + rn^2) - rn", Num(check.section.k));
+  sheet.Line("      with rn = rho n, n = " + std::to_string(c.modularRatio));
+  sheet.Quantity("lever arm ratio", "j = 1 - k / 3", Num(check.section.j));
+  sheet.Quantity("stress in the steel", "10^6 M / (As j d)", Num(check.section.steelStress), "MPa");
+  sheet.Quantity("stress in the concrete", "2000 M / (k d j d)", Num(check.section.concreteStress),
+                 "MPa");
+  sheet.Line(continuous
+                 ? "    Recommended least thickness (S + 3000) / 30 mm, at least 165 mm; largest"
+                 : "    Recommended least thickness for a simple span 1.2 (S + 3000) / 30 mm, at "
+                   "least");
+  sheet.Line(continuous
+                 ? "    main bar spacing 1.5 t, at most 450 mm; least top cover of a deck 50 mm:"
+                 : "    198 mm; largest main bar spacing 1.5 t, at most 450 mm; least top "
+                   "cover 50 mm:");
+  const auto fixed = [](Quad value, int decimals) { return FixedText(value, decimals); };
+  const auto full = [](Quad value) { return FullDecimal(value, FullDecimalUse::kTable); };
+  WriteVerdict(sheet, "fs = " + fixed(check.section.steelStress, kAsBuiltStressDecimals) + " MPa",
+               "allowable " + full(c.steelStress) + " MPa",
+               fixed(check.steelStressMargin, kAsBuiltStressDecimals) + " MPa",
+               (check.failed & kSteelStressFails) != 0, "over the allowable");
+  WriteVerdict(sheet,
+               "fc = " + fixed(check.section.concreteStress, kAsBuiltStressDecimals) + " MPa",
+               "allowable " + full(c.concreteStress) + " MPa",
+               fixed(check.concreteStressMargin, kAsBuiltStressDecimals) + " MPa",
+               (check.failed & kConcreteStressFails) != 0, "over the allowable");
+  WriteVerdict(sheet, "t = " + std::to_string(span.actualThickness) + " mm",
+               "recommended least " + fixed(check.leastThickness, kLeastThicknessDecimals) + " mm",
+               fixed(check.thicknessMargin, kLeastThicknessDecimals) + " mm",
+               (check.failed & kThicknessFails) != 0, "below the recommended least depth");
+  WriteVerdict(sheet, "s = " + std::to_string(span.mainBarSpacing) + " mm",
+               "largest " + fixed(check.largestSpacing, kLargestSpacingDecimals) + " mm",
+               fixed(check.spacingMargin, kLargestSpacingDecimals) + " mm",
+               (check.failed & kSpacingFails) != 0, "wider than the largest");
+  WriteVerdict(sheet, "c = " + full(c.topCover) + " mm",
+               "least " + std::to_string(kLeastDeckTopCover) + " mm",
+               full(check.coverMargin) + " mm", (check.failed & kCoverFails) != 0,
+               "under the least");
+  sheet.Line("    (A deck needs 65 mm of top cover where de-icing salts are used without other");
+  sheet.Line("    protection; a slab thinner than recommended is allowed where its deflection is");
+  sheet.Line("    shown to be acceptable.)");
+  sheet.Line("    Checks: " + CheckNames(check.failed));
+}
+
 }  // namespace
 
 CalculationSheet WriteCalculationSheet(const DesignCase& values, int32_t spanIndex) {
@@ -464,6 +543,7 @@ CalculationSheet WriteCalculationSheet(const DesignCase& values, int32_t spanInd
   }
   WriteResult(sheet, span, spanText);
   WriteQuantities(sheet, span, spanIndex);
+  WriteAsBuiltCheck(sheet, c, span, spanIndex);
   return CalculationSheet{sheet.Take(), span.fault == SpanFault::kNone, span};
 }
 

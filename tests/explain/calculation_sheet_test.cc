@@ -92,12 +92,13 @@ TEST(CalculationSheet, EndsWithTheReportRowAndTellsTheAdvances) {
     const CalculationSheet sheet = WriteCalculationSheet(CaseOf(c.values), c.span);
     EXPECT_TRUE(sheet.designed);
     const std::vector<std::string> lines = Lines(sheet.text);
-    // The result ends with the row; the span's quantities close the sheet.
+    // The result ends with the row; the span's quantities follow, and the
+    // check as built closes the sheet.
     const auto quantities =
         std::find(lines.begin(), lines.end(), "6. QUANTITIES PER SQUARE METRE OF DECK");
     ASSERT_GE(quantities - lines.begin(), 2);
     EXPECT_EQ(quantities[-2], report.rows[static_cast<size_t>(c.span)]);
-    EXPECT_EQ(lines.back().substr(0, 22), "    steel per concrete");
+    EXPECT_EQ(lines.back().substr(0, 12), "    Checks: ");
     EXPECT_EQ(sheet.text.back(), '\n');
     for (const std::string& line : lines) {
       EXPECT_LE(line.size(), 100u) << line;
@@ -174,5 +175,39 @@ TEST(ChooseSpan, PrintedSpansOnly) {
   for (int32_t i = 0; i < kSpansPerCase; ++i) {
     EXPECT_EQ(ChooseSpan(PrintedSpan(i).c_str()).index, i);
     EXPECT_EQ("  " + PrintedSpan(i), report.rows[static_cast<size_t>(i)].substr(0, 7));
+  }
+}
+
+// The 3.200 m row of 72.5 kN, cover 40 mm, no paving, fs 165, fc 8: as
+// designed without continuity (250 mm, #16 at 140) and checked as a simple
+// span it is over both allowables; with continuity (230 mm, #16 at 150) it
+// is within them. Its cover is under a deck's 50 mm either way.
+TEST(CalculationSheet, ChecksTheRowAsBuilt) {
+  const struct {
+    float cf;
+    std::vector<const char*> lines;
+  } cases[] = {
+      {1.0f,
+       {"The slab of the row as built: t = 250 mm, main bars #16 at 140 mm",
+        "Without continuity: a simple span.", "M_DL = w S^2 / 8 ",
+        "fs = 170.86 MPa, allowable 165 MPa: margin -5.86 MPa, over the allowable",
+        "fc = 8.09 MPa, allowable 8 MPa: margin -0.09 MPa, over the allowable",
+        "t = 250 mm, recommended least 248.00 mm: margin 2.00 mm, meets it",
+        "s = 140 mm, largest 375.0 mm: margin 235.0 mm, meets it",
+        "c = 40 mm, least 50 mm: margin -10 mm, under the least", "Checks: fs fc cover\n"}},
+      {0.8f,
+       {"t = 230 mm, main bars #16 at 150 mm", "With continuity: continuous over three or more",
+        "M_DL = w S^2 / 10 ", "fs = 160.59 MPa, allowable 165 MPa: margin 4.41 MPa, meets it",
+        "fc = 7.76 MPa, allowable 8 MPa: margin 0.24 MPa, meets it",
+        "t = 230 mm, recommended least 206.67 mm: margin 23.33 mm, meets it", "Checks: cover\n"}},
+  };
+  for (const auto& c : cases) {
+    const CalculationSheet sheet =
+        WriteCalculationSheet(CaseOf({"72.5", "40", "0", "165", "8", c.cf}), 88);
+    const size_t section = sheet.text.find("CHECK AS BUILT");
+    ASSERT_NE(section, std::string::npos);
+    for (const char* line : c.lines) {
+      EXPECT_NE(sheet.text.find(line, section), std::string::npos) << line;
+    }
   }
 }
