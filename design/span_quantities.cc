@@ -1,12 +1,39 @@
 #include "design/span_quantities.h"
 
 #include "design/bar_table.h"
+#include "numeric/decimal.h"
 #include "numeric/quad_ops.h"
 
 namespace kalvorden {
 namespace {
 
-constexpr Quad kThousand = 1000;
+using Whole = unsigned __int128;
+
+constexpr Whole kThousand = 1000;
+
+// The exact quotient numerator / denominator of two whole numbers below
+// 2^113 (so each converts to binary128 exactly), rounded once, as a
+// binary128 value that prints at `decimals` by the report's rule: the exact
+// quotient rounded to nearest, a value exactly halfway away from zero. The
+// figure is decided on the whole numbers. The quotient rounded to nearest
+// prints it, except where a halfway point lies between the two (8.245,
+// which binary128 cannot hold, is 8.24499...): that point is within half a
+// unit in the last place of the rounded quotient, so its neighbour on the
+// exact side lies beyond it and prints the figure.
+Quad QuotientPrintedByRule(Whole numerator, Whole denominator, int decimals) {
+  Quad quotient = Div(static_cast<Quad>(numerator), static_cast<Quad>(denominator));
+  Whole scale = 1;
+  for (int i = 0; i < decimals; ++i) {
+    scale *= 10;
+  }
+  const Whole printed = (2 * numerator * scale + denominator) / (2 * denominator);
+  const Whole shown = RoundToDecimals(quotient, decimals).magnitude;
+  if (shown != printed) {
+    const Whole bits = quad_detail::Bits(quotient);
+    quotient = quad_detail::FromBits(shown < printed ? bits + 1 : bits - 1);
+  }
+  return quotient;
+}
 
 }  // namespace
 
@@ -18,24 +45,34 @@ SpanQuantities QuantitiesOf(const SpanDesign& span, int32_t spanMillimetres) {
   // thickness of at least 10 mm (half a bar diameter and the cover); the
   // test only keeps a row that is not one from dividing by zero.
   if (span.fault != SpanFault::kNone || mainBar == 0 || distributionBar == 0 ||
-      span.mainBarSpacing <= 0 || span.actualThickness <= 0 || spanMillimetres <= 0) {
+      span.mainBarSpacing <= 0 || span.actualThickness <= 0 || spanMillimetres <= 0 ||
+      span.middleHalfBarCount < 0 || span.outerQuartersBarCount < 0) {
     return q;
   }
   q.known = true;
-  // Each operation is the correctly rounded one (numeric/quad_ops.h).
-  const Quad thickness = span.actualThickness;
-  const Quad spacing = span.mainBarSpacing;
-  q.concrete = Div(thickness, kThousand);
-  const Quad areaPerSpacing = Mul(kThousand, BarArea(mainBar));  // exact: a whole number
-  q.providedSteelArea = Div(areaPerSpacing, spacing);
-  q.mainSteel = Div(static_cast<Quad>(BarMassGramsPerMetre(mainBar)), spacing);
-  // The counts are 32-bit, the mass under 2^15: the product is exact.
-  const int64_t barGrams = (int64_t{span.middleHalfBarCount} + span.outerQuartersBarCount) *
-                           BarMassGramsPerMetre(distributionBar);
-  q.distributionSteel = Div(static_cast<Quad>(barGrams), static_cast<Quad>(spanMillimetres));
-  q.totalSteel = Add(q.mainSteel, q.distributionSteel);
-  const Quad steelPerThousandMillimetres = Mul(kThousand, q.totalSteel);
-  q.steelPerConcrete = Div(steelPerThousandMillimetres, thickness);
+  // Whole numbers, exact: t, s and L under 2^31, masses under 2^15, the
+  // two counts together under 2^32, so the largest numerator, that of the
+  // steel per m^3, is under 2^89 and the largest denominator s L t under
+  // 2^75.
+  const Whole thickness = static_cast<uint32_t>(span.actualThickness);
+  const Whole spacing = static_cast<uint32_t>(span.mainBarSpacing);
+  const Whole length = static_cast<uint32_t>(spanMillimetres);
+  const Whole mainGrams = static_cast<uint32_t>(BarMassGramsPerMetre(mainBar));
+  const Whole distributionGrams = (Whole{static_cast<uint32_t>(span.middleHalfBarCount)} +
+                                   static_cast<uint32_t>(span.outerQuartersBarCount)) *
+                                  static_cast<uint32_t>(BarMassGramsPerMetre(distributionBar));
+  const Whole mainArea = static_cast<uint32_t>(TruncateToInt32(BarArea(mainBar)));
+  // main + distribution = g / s + G / L = (g L + G s) / (s L).
+  const Whole totalNumerator = mainGrams * length + distributionGrams * spacing;
+  const Whole totalDenominator = spacing * length;
+
+  q.concrete = QuotientPrintedByRule(thickness, kThousand, kConcreteDecimals);
+  q.providedSteelArea = QuotientPrintedByRule(kThousand * mainArea, spacing, kSteelAreaDecimals);
+  q.mainSteel = QuotientPrintedByRule(mainGrams, spacing, kSteelMassDecimals);
+  q.distributionSteel = QuotientPrintedByRule(distributionGrams, length, kSteelMassDecimals);
+  q.totalSteel = QuotientPrintedByRule(totalNumerator, totalDenominator, kSteelMassDecimals);
+  q.steelPerConcrete = QuotientPrintedByRule(
+      kThousand * totalNumerator, totalDenominator * thickness, kSteelPerConcreteDecimals);
   return q;
 }
 

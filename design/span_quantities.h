@@ -13,9 +13,11 @@
 
 namespace kalvorden {
 
-// Each figure is one binary128 value, evaluated from whole numbers in the
-// order the comments give (each operation rounded once, to nearest), and
-// printed rounded to nearest from that value with these decimals.
+// Each figure is the exact quotient of whole numbers (the row's thickness,
+// spacing, counts and printed span, the bars' areas and masses in grams per
+// metre), rounded once to a binary128 value that prints, rounded to these
+// decimals, as the exact quotient does by the report's rule (to nearest, a
+// value exactly halfway away from zero).
 constexpr int kConcreteDecimals = 3;          // m^3 per m^2: whole millimetres of thickness
 constexpr int kSteelAreaDecimals = 2;         // mm^2 per m
 constexpr int kSteelMassDecimals = 2;         // kg per m^2
@@ -38,9 +40,10 @@ struct SpanQuantities {
   // bridge: (middle + outer) m / S, evaluated as ((middle + outer) g) / L
   // with L the printed span in mm (2.900 m is 2900).
   Quad distributionSteel = 0;
-  // Reinforcing steel, kg per m^2: main + distribution.
+  // Reinforcing steel, kg per m^2: main + distribution, the exact sum.
   Quad totalSteel = 0;
-  // Reinforcing steel per volume of concrete, kg per m^3: (1000 total) / t.
+  // Reinforcing steel per volume of concrete, kg per m^3: (1000 total) / t,
+  // from the exact total.
   Quad steelPerConcrete = 0;
 };
 

@@ -109,27 +109,58 @@ std::string WithDecimals(Int n, int decimals) {
 }
 
 // True when `printed` is the exact value numerator / denominator (both
-// positive) rounded to `decimals`, halfway cases away from zero; at an exact
-// halfway point the binary128 value may lie on either side, so both
-// neighbours are accepted.
+// positive) rounded to `decimals`, halfway cases away from zero.
 bool IsRounded(const std::string& printed, Int numerator, Int denominator, int decimals) {
   Int scale = 1;
   for (int i = 0; i < decimals; ++i) {
     scale *= 10;
   }
-  const Int twice = 2 * numerator * scale + denominator;
-  const Int rounded = twice / (2 * denominator);
-  if (printed == WithDecimals(rounded, decimals)) {
-    return true;
+  return printed ==
+         WithDecimals((2 * numerator * scale + denominator) / (2 * denominator), decimals);
+}
+
+// Whether numerator / denominator lies exactly halfway between two values
+// of `decimals` decimals.
+bool IsHalfway(Int numerator, Int denominator, int decimals) {
+  Int scale = 1;
+  for (int i = 0; i < decimals; ++i) {
+    scale *= 10;
   }
-  return twice % (2 * denominator) == 0 && printed == WithDecimals(rounded - 1, decimals);
+  return (2 * numerator * scale) % (2 * denominator) == denominator;
+}
+
+// The quantity columns of a record with the exact fraction each prints:
+// concrete t / 1000; provided 1000 A / s; main (1000 / s) m; distribution
+// (middle + outer) m / S with S the printed span; total their sum; per m^3
+// total / concrete. Masses from the standard, not from the program.
+struct ExpectedQuantity {
+  Column column;
+  Int numerator, denominator;
+  int decimals;
+};
+std::vector<ExpectedQuantity> ExpectedQuantities(const std::vector<std::string>& r) {
+  const Int t = Whole(r[kActual]);
+  const Int s = Whole(r[kSpacing]);
+  const Int bars = Whole(r[kMiddle]) + Whole(r[kOuter]);
+  std::string span = r[kSpan];
+  span.erase(span.find('.'), 1);
+  const Int length = Whole(span);  // mm
+  const Int main = kBars.at(r[kMainBar]).gramsPerMetre;
+  const Int distribution = kBars.at(r[kDistributionBar]).gramsPerMetre;
+  const Int area = kBars.at(r[kMainBar]).area;
+  // kg/m^2 = g / 1000 per bar metre; the span in mm is 1000 S.
+  const Int totalNumerator = main * length + bars * distribution * s;  // over s L
+  return {{kConcrete, t, 1000, 3},
+          {kProvided, 1000 * area, s, 2},
+          {kMainSteel, main, s, 2},
+          {kDistributionSteel, bars * distribution, length, 2},
+          {kTotalSteel, totalNumerator, s * length, 2},
+          {kSteelPerConcrete, 1000 * totalNumerator, s * length * t, 1}};
 }
 
 }  // namespace
 
-// concrete t / 1000; provided 1000 A / s; main (1000 / s) m; distribution
-// (middle + outer) m / S with S the printed span; total their sum; per m^3
-// total / concrete. Masses from the standard, not from the program.
+// Every quantity is its exact fraction rounded by the rule.
 TEST(CsvQuantities, RecomputedFromThePrintedColumnsForEveryBarSize) {
   const auto records = CsvOf(kEveryBarSize);
   ASSERT_EQ(records.size(), 1u + 10 * 111);
@@ -139,27 +170,7 @@ TEST(CsvQuantities, RecomputedFromThePrintedColumnsForEveryBarSize) {
     ASSERT_EQ(r.size(), static_cast<size_t>(kColumns)) << i;
     ASSERT_EQ(r[kStatus], "ok") << i;
     ++mainBars[r[kMainBar]];
-    const Int t = Whole(r[kActual]);
-    const Int s = Whole(r[kSpacing]);
-    const Int bars = Whole(r[kMiddle]) + Whole(r[kOuter]);
-    std::string span = r[kSpan];
-    span.erase(span.find('.'), 1);
-    const Int length = Whole(span);  // mm
-    const Int main = kBars.at(r[kMainBar]).gramsPerMetre;
-    const Int distribution = kBars.at(r[kDistributionBar]).gramsPerMetre;
-    const Int area = kBars.at(r[kMainBar]).area;
-    // kg/m^2 = g / 1000 per bar metre; the span in mm is 1000 S.
-    const Int totalNumerator = main * length + bars * distribution * s;  // over s L
-    const struct {
-      Column column;
-      Int numerator, denominator;
-      int decimals;
-    } expected[] = {{kConcrete, t, 1000, 3},
-                    {kProvided, 1000 * area, s, 2},
-                    {kMainSteel, main, s, 2},
-                    {kDistributionSteel, bars * distribution, length, 2},
-                    {kTotalSteel, totalNumerator, s * length, 2},
-                    {kSteelPerConcrete, 1000 * totalNumerator, s * length * t, 1}};
+    const std::vector<ExpectedQuantity> expected = ExpectedQuantities(r);
     for (const auto& e : expected) {
       EXPECT_TRUE(IsRounded(r[e.column], e.numerator, e.denominator, e.decimals))
           << "record " << i << " column " << e.column << ": " << r[e.column];
@@ -365,4 +376,26 @@ TEST(CsvChecks, RecomputedFromThePrintedColumns) {
       EXPECT_TRUE(continuous || failures[name] > 0) << name;
     }
   }
+}
+
+// A run of 405 cases holds many quantities exactly halfway between two
+// printed values (17 x 1.552 / 3.200 = 8.245): each prints rounded away
+// from zero, as the method manual rounds, wherever binary128 would put it.
+TEST(CsvQuantities, ExactHalvesRoundAwayFromZero) {
+  const auto records = CsvOf(kCheckedRun);
+  ASSERT_EQ(records.size(), 1u + 405 * 111);
+  int halves = 0;
+  for (size_t i = 1; i < records.size(); ++i) {
+    if (records[i][kStatus] != "ok") {
+      continue;
+    }
+    for (const ExpectedQuantity& e : ExpectedQuantities(records[i])) {
+      if (IsHalfway(e.numerator, e.denominator, e.decimals)) {
+        ++halves;
+        EXPECT_TRUE(IsRounded(records[i][e.column], e.numerator, e.denominator, e.decimals))
+            << "record " << i << " column " << e.column << ": " << records[i][e.column];
+      }
+    }
+  }
+  EXPECT_GT(halves, 600);
 }
