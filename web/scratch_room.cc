@@ -1,8 +1,10 @@
 #include "web/scratch_room.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -32,8 +34,17 @@ void ScratchRoom::Remove() {
   }
 }
 
+bool ScratchRoom::Ready() const {
+  if (path_.empty() || (mkdir(path_.c_str(), 0700) != 0 && errno != EEXIST)) {
+    return false;
+  }
+  struct stat status {};
+  return lstat(path_.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
+         status.st_uid == geteuid() && (status.st_mode & 077) == 0;
+}
+
 ScratchFile::ScratchFile(const ScratchRoom& room, std::string_view fileName) {
-  if (!room.ok()) {
+  if (!room.Ready()) {
     return;
   }
   std::string pattern = room.path() + "/download-XXXXXX";

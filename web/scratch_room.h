@@ -24,6 +24,11 @@ class ScratchRoom {
 
   bool ok() const { return !path_.empty(); }
   const std::string& path() const { return path_; }
+  // Whether the room is there, made again (mode 0700) when it has gone
+  // (a cleaner of /tmp removed it); false when it cannot be made, or when
+  // its name is taken by anything but a private directory of this user
+  // (a link planted in its place is never followed).
+  bool Ready() const;
   // Removes the room and what it holds (also done by the destructor).
   void Remove();
 

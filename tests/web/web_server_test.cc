@@ -655,6 +655,33 @@ TEST(WebServerLimits, ADesignWhoseClientHasGoneIsStopped) {
   EXPECT_EQ(left, 0U);
 }
 
+// A scratch directory removed while the server runs (a cleaner of /tmp) is
+// made again, private, for the next download; a link planted in its place
+// is not followed.
+TEST(WebServerLimits, AScratchDirectoryRemovedIsMadeAgain) {
+  const TempDir base;
+  const TempDir elsewhere;
+  WebServerOptions options;
+  options.scratchBase = base.path();
+  const RunningServer server(options);
+  const std::string download = std::string("/download/report.csv?") + kWorkedExample;
+  ASSERT_EQ(server.Get(download).status, 200);
+  const std::filesystem::path room = std::filesystem::directory_iterator(base.path())->path();
+  // Whether to plant a link, and the status of the download that follows.
+  for (const auto& [planted, status] : {std::pair{false, 200}, std::pair{true, 500}}) {
+    std::filesystem::remove_all(room);
+    if (planted) {
+      std::filesystem::create_directory_symlink(elsewhere.path(), room);
+    }
+    const HttpReply reply = server.Get(download);
+    EXPECT_EQ(reply.status, status) << planted;
+    EXPECT_EQ(std::filesystem::is_empty(elsewhere.path()), true);
+    if (!planted) {
+      EXPECT_EQ(std::filesystem::status(room).permissions(), std::filesystem::perms::owner_all);
+    }
+  }
+}
+
 TEST(WebServerLimits, AnAddressInUseIsRefused) {
   WebServerOptions options;
   options.port = 0;
