@@ -1,5 +1,8 @@
 #include "web/http_server.h"
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -39,6 +42,12 @@ constexpr size_t kWatchBytes = 4096;
 // the unread bytes would make the kernel reset the connection, and the
 // client could lose the refusal it had not read yet.
 constexpr std::chrono::milliseconds kLingerTime{2000};
+// A client that has ended its side of the connection while its design
+// runs is checked this often for having left altogether.
+constexpr std::chrono::milliseconds kGoneCheck{200};
+// Every status line starts so; sent ahead, it finds out whether a client
+// that ended its side is still there to read (see OnWatch).
+constexpr std::string_view kStatusLineStart = "HTTP/1.1 ";
 // accept fails when the process has no descriptor left: tried again after
 // this pause rather than at once, in a loop that would take the thread.
 constexpr std::chrono::milliseconds kAcceptRetry{100};
@@ -219,7 +228,8 @@ class Connection : public std::enable_shared_from_this<Connection> {
         socket_(std::move(socket)),
         buffer_(server.limits.mostRequestBytes),
         deadline_(server.io),
-        designWait_(server.io) {}
+        designWait_(server.io),
+        goneCheck_(server.io) {}
 
   void Start() { ReadRequest(); }
   // Resets the connection at once (a stop, a download whose file fell
@@ -239,6 +249,9 @@ class Connection : public std::enable_shared_from_this<Connection> {
   void OnDesignDone(HttpResponse response);
   void Watch();
   void OnWatch(const ErrorCode& ec, size_t bytes);
+  void WatchWithoutReading();
+  void CheckGone();
+  bool Gone();
   void Send(HttpResponse response);
   void SendFilePiece();
   void OnSent(const ErrorCode& ec);
@@ -262,6 +275,9 @@ class Connection : public std::enable_shared_from_this<Connection> {
   std::shared_ptr<DesignTicket> ticket_;
   std::optional<HttpResponse> designAnswer_;  // held until the watch has ended
   bool watching_ = false;
+  asio::steady_timer goneCheck_;
+  // How much of the status line went ahead of the answer (WatchWithoutReading).
+  size_t headStartSent_ = 0;
   HttpResponse response_;
   std::string head_;
   std::vector<char> piece_;
@@ -303,6 +319,7 @@ void Connection::OnDeadline() {
 
 void Connection::ReadRequest() {
   phase_ = Phase::kReading;
+  headStartSent_ = 0;
   parser_.emplace(server_.limits, server_.site);
   ArmDeadline(server_.limits.requestTime);
   http::async_read(
@@ -408,6 +425,7 @@ void Connection::OnDesignDone(HttpResponse response) {
     return;
   }
   designWait_.cancel();
+  goneCheck_.cancel();
   ticket_.reset();
   if (watching_) {
     // The answer is sent when the watch has ended; its read may have
@@ -445,11 +463,57 @@ void Connection::OnWatch(const ErrorCode& ec, size_t bytes) {
     Send(std::move(response));
     return;
   }
+  if (ec == asio::error::eof) {
+    WatchWithoutReading();
+    return;
+  }
   if (ec) {
     Close();  // the client has gone: its design stops after the case it is on
     return;
   }
   Watch();
+}
+
+// The client has ended its side after a request received in full: it may
+// have left, or only said that it sends nothing more (and still reads). The
+// two look the same until something is sent: the first bytes of the status
+// line go ahead (the answer starts with them whatever it is), a client that
+// has left answers them with a reset, and the connection is checked for one
+// until the design is done.
+void Connection::WatchWithoutReading() {
+  const ssize_t sent = send(socket_.native_handle(), kStatusLineStart.data(),
+                            kStatusLineStart.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+  if (sent < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+    Close();
+    return;
+  }
+  headStartSent_ = sent < 0 ? 0 : static_cast<size_t>(sent);
+  CheckGone();
+}
+
+void Connection::CheckGone() {
+  goneCheck_.expires_after(kGoneCheck);
+  goneCheck_.async_wait([self = shared_from_this()](const ErrorCode& ec) {
+    if (ec || self->closed_ || self->phase_ != Phase::kDesigning) {
+      return;
+    }
+    if (self->Gone()) {
+      self->Close();  // its design stops after the case it is on
+    } else {
+      self->CheckGone();
+    }
+  });
+}
+
+bool Connection::Gone() {
+  int error = 0;
+  socklen_t size = sizeof error;
+  tcp_info info{};
+  socklen_t infoSize = sizeof info;
+  return getsockopt(socket_.native_handle(), SOL_SOCKET, SO_ERROR, &error, &size) != 0 ||
+         error != 0 ||
+         getsockopt(socket_.native_handle(), IPPROTO_TCP, TCP_INFO, &info, &infoSize) != 0 ||
+         info.tcpi_state == TCP_CLOSE;
 }
 
 void Connection::Send(HttpResponse response) {
@@ -479,7 +543,8 @@ void Connection::Send(HttpResponse response) {
     return;
   }
   const std::array<asio::const_buffer, 2> pieces = {
-      asio::buffer(head_), headOnly_ ? asio::const_buffer() : asio::buffer(response_.body)};
+      asio::buffer(head_) + headStartSent_,
+      headOnly_ ? asio::const_buffer() : asio::buffer(response_.body)};
   ArmDeadline(server_.limits.sendTime);
   asio::async_write(
       socket_, pieces,
@@ -501,7 +566,8 @@ void Connection::SendFilePiece() {
     fileSent_ += static_cast<uint64_t>(got);
   }
   const std::array<asio::const_buffer, 2> pieces = {
-      headSent_ ? asio::const_buffer() : asio::buffer(head_), asio::buffer(piece_)};
+      headSent_ ? asio::const_buffer() : asio::buffer(head_) + headStartSent_,
+      asio::buffer(piece_)};
   headSent_ = true;
   ArmDeadline(server_.limits.sendTime);
   asio::async_write(socket_, pieces,
@@ -570,6 +636,7 @@ void Connection::Close() {
   ++deadlineCount_;
   deadline_.cancel();
   designWait_.cancel();
+  goneCheck_.cancel();
   if (ticket_) {
     ticket_->Withdraw();
     ticket_->Cancel();

@@ -50,6 +50,10 @@ HttpTestConnection::~HttpTestConnection() {
   }
 }
 
+void HttpTestConnection::EndSending() {
+  shutdown(socket_, SHUT_WR);
+}
+
 bool HttpTestConnection::Send(std::string_view bytes) {
   while (!bytes.empty() && socket_ >= 0) {
     const ssize_t sent = send(socket_, bytes.data(), bytes.size(), MSG_NOSIGNAL);

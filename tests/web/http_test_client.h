@@ -34,6 +34,8 @@ class HttpTestConnection {
   bool connected() const { return socket_ >= 0; }
   // False once the server has closed or reset the connection.
   bool Send(std::string_view bytes);
+  // Ends the sending side (a half-close); the server may still answer.
+  void EndSending();
   // One response; a response to HEAD has no body whatever its length.
   HttpReply Read(std::chrono::milliseconds timeout = std::chrono::seconds(60),
                  bool headOnly = false);

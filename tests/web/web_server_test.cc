@@ -682,6 +682,25 @@ TEST(WebServerLimits, AScratchDirectoryRemovedIsMadeAgain) {
   }
 }
 
+// A client that sends its request in full and then ends its side of the
+// connection is still answered, pages, sheets and downloads alike.
+TEST_F(WebServerTest, HalfClosedClientsAreAnswered) {
+  const std::string host = "Host: 127.0.0.1:" + std::to_string(port()) + "\r\n";
+  for (const std::string& target :
+       {std::string("/design?") + kWorkedExample,
+        std::string("/download/report.csv?") + kWorkedExample,
+        std::string("/explain?") + kWorkedExample + "&span=1.500", std::string("/")}) {
+    for (const std::string version : {"HTTP/1.0", "HTTP/1.1"}) {
+      HttpTestConnection connection(port());
+      connection.Send("GET " + target + " " + version + "\r\n" + host + "\r\n");
+      connection.EndSending();
+      const HttpReply reply = connection.Read(std::chrono::seconds(30));
+      EXPECT_TRUE(reply.complete) << target << " " << version;
+      EXPECT_EQ(reply.status, 200) << target << " " << version;
+    }
+  }
+}
+
 TEST(WebServerLimits, AnAddressInUseIsRefused) {
   WebServerOptions options;
   options.port = 0;
