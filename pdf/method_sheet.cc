@@ -120,23 +120,53 @@ constexpr Passage kNotChecked[] = {
      "The program finds the thickness of a one-metre strip, one size and spacing of main bar for "
      "the design moment M at the depth the top cover c leaves, and the distribution bars, by the "
      "formulas above and nothing else. It does not check, and the engineer checks separately:"},
-    {Kind::kFormula, "• shear, including punching shear under the wheel;"},
+    {Kind::kFormula,
+     "• shear, including punching shear under the wheel (slabs designed for bending by Art. "
+     "3.24.3 are deemed satisfactory in shear and bond, Art. 3.24.4);"},
     {Kind::kFormula, "• deflection and vibration;"},
     {Kind::kFormula,
-     "• crack control: crack widths and a largest spacing of the bars (the program sets none);"},
-    {Kind::kFormula, "• fatigue of the reinforcement;"},
+     "• crack control: crack widths (the largest main bar spacing is checked as built, 9);"},
+    {Kind::kFormula,
+     "• fatigue of the reinforcement (not required for deck slabs with main bars perpendicular "
+     "to traffic designed by Art. 3.24, Art. 8.16.8);"},
     {Kind::kFormula,
      "• overhangs (the slab cantilevered beyond the outer girders) with their railing, barrier "
      "and wheel loads, and the reinforcement of the slab's other face (its top steel or bottom "
      "steel beyond the one layer of main bars designed here);"},
     {Kind::kFormula,
      "• development, anchorage and lap lengths of the bars, and where bars may be cut off;"},
-    {Kind::kFormula,
-     "• minimum reinforcement, shrinkage and temperature reinforcement, and the least slab "
-     "thickness the governing code requires;"},
+    {Kind::kFormula, "• minimum reinforcement, and shrinkage and temperature reinforcement;"},
     {Kind::kFormula,
      "• strength (factored-load) design, other loads and load combinations (lanes, several "
      "wheels, braking, collision), and the girders, diaphragms and joints that carry the slab."},
+};
+
+// The check of each row as built, and the design code the method follows.
+constexpr Passage kCheckAndBasis[] = {
+    {Kind::kHeading, "9. The check as built (CSV columns, calculation sheet)"},
+    {Kind::kBody,
+     "Each row is checked as printed: the slab of the actual thickness t with the main bars as "
+     "printed, its own weight at t, at the printed span S. M = (S + 0.61) × F + w S² / 10 where "
+     "continuity was answered yes, w S² / 8 (a simple span) where no. Cracked elastic section, k "
+     "from the steel provided: ρ = As / (1000 d), k = √(2ρn + (ρn)²) − ρn, j = 1 − k / 3, "
+     "fs = 10⁶ M / (As j d), fc = 2000 M / (k d j d), against the allowables. Recommended least "
+     "thickness (S + 3000) / 30 mm, at least 165 mm, for continuous slabs, 1.2 times that for "
+     "simple spans (less is allowed where deflection is shown acceptable); largest main bar "
+     "spacing 1.5 t and 450 mm; least top cover of a deck 50 mm (65 mm with de-icing salts and "
+     "no other protection). Each with its margin; the checks failed, or OK."},
+    {Kind::kHeading, "10. Basis"},
+    {Kind::kBody,
+     "AASHTO Standard Specifications for Highway Bridges, 17th edition (2002), service-load "
+     "design. P = 72.5 kN: the wheel of the MS 18 truck (metric HS 20), Art. 3.7; impact 30 %, "
+     "Art. 3.8.2. Live-load moment Art. 3.24.3.1, 0.8 for slabs continuous over three or more "
+     "supports. Distribution steel Art. 3.24.10. Allowable stresses Art. 8.15.2: 0.40 f′c; "
+     "Grade 420 165 MPa (24 ksi), Grade 280 138 MPa (20 ksi); the dialogue's hint of 170 for "
+     "Grade 420 is above the code's 165. Ec Art. 8.7.1: 4790.956 √f′c is 0.043 w^1.5 √f′c at "
+     "about 2,315 kg/m³, while the self-weight takes 23.563 kN/m³ (150 lb/ft³, 2,403 kg/m³). "
+     "#16 is 200 mm² (0.31 in²); the metric bar standard gives 199. The design takes "
+     "M_DL = w S′² / 10 whatever the continuity answer; the check as built takes w S² / 8 for a "
+     "simple span. Least depth Art. 8.9.2 (Table 8.9.2); bar spacing Art. 8.21.6; cover "
+     "Art. 8.22.1. Every design value is kept as the design uses it."},
 };
 
 void Flow(SheetFlow& flow, const Passage* passages, size_t count) {
@@ -210,6 +240,7 @@ void ComposeMethodSheet(SheetFlow& flow) {
   Constants(flow);
   Flow(flow, kColumns, std::size(kColumns));
   Flow(flow, kNotChecked, std::size(kNotChecked));
+  Flow(flow, kCheckAndBasis, std::size(kCheckAndBasis));
 }
 
 }  // namespace kalvorden
