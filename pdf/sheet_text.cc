@@ -45,6 +45,13 @@ size_t CharacterLength(std::string_view text, uint32_t* code) {
   return length;
 }
 
+// U+FDD0 to U+FDEF and the last two code points of every plane: well-formed
+// UTF-8, but set aside for a program's own use and never text. cairo refuses
+// a string holding one, so a sheet shows U+FFFD in its place.
+bool IsNoncharacter(uint32_t code) {
+  return (code >= 0xFDD0 && code <= 0xFDEF) || (code & 0xFFFEu) == 0xFFFEu;
+}
+
 bool StartsCharacter(char byte) {
   return (static_cast<unsigned char>(byte) & 0xC0u) != 0x80u;
 }
@@ -117,7 +124,9 @@ std::string ShowableText(std::string_view text, bool keepLineFeeds) {
       text.remove_prefix(1);
       continue;
     }
-    if (code == '\n' && keepLineFeeds) {
+    if (IsNoncharacter(code)) {
+      shown.append(kReplacement);
+    } else if (code == '\n' && keepLineFeeds) {
       shown.push_back('\n');
     } else if (code < 0x20 || (code >= 0x7F && code < 0xA0)) {
       shown.push_back(' ');

@@ -16,7 +16,8 @@ namespace kalvorden {
 
 // `text` as valid UTF-8 that shows as it reads: each byte that does not
 // belong to a well-formed character becomes U+FFFD, and every control
-// character becomes a blank, except line feeds when `keepLineFeeds`.
+// character becomes a blank, except line feeds when `keepLineFeeds`; a
+// noncharacter (U+FFFF, U+FDD0, ...) becomes U+FFFD as well.
 // (cairo refuses a string that is not valid UTF-8 and would fail the PDF.)
 std::string ShowableText(std::string_view text, bool keepLineFeeds = false);
 

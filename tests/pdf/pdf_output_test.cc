@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -235,4 +236,30 @@ TEST(PdfOutput, CasesNotSurveyedFailTheComparison) {
       << kalvorden::FormatFault(pdf.failure());
   pdf.Abandon();
   EXPECT_TRUE(DirectoryEntries(dir.path()).empty());
+}
+
+// Texts the engineer typed with code points cairo refuses (noncharacters)
+// are shown with U+FFFD instead of failing the PDF; and a failure that is
+// not the disk's says cairo's reason, not a write failure.
+TEST(PdfOutput, NoncharactersShownAndCairosFailureNamed) {
+  const TempDir dir;
+  kalvorden::OutputSettings settings = SettingsOf(PaperSize::kA4);
+  settings.project.title = "Deck \xEF\xBF\xBF slab";
+  settings.project.designer = "A. \xEF\xB7\x90";
+  settings.project.notes = "plane 1 \xF0\x9F\xBF\xBE, last \xF4\x8F\xBF\xBF";
+  std::string message;
+  EXPECT_EQ(WritePdf(Inputs(0, {"72.5"}), dir.File("run.pdf"), settings, &message), 0) << message;
+  const std::string text = Tool("/usr/bin/pdftotext", {"-layout", "run.pdf", "-"}, dir.path());
+  EXPECT_NE(text.find("Deck \xEF\xBF\xBD slab"), std::string::npos);
+
+  const int descriptor = open(dir.File("other.pdf").c_str(), O_WRONLY | O_CREAT, 0644);
+  kalvorden::PdfDocument document(PaperSize::kA4, {});
+  document.Open(descriptor, {});
+  cairo_show_text(document.cr(), "\xEF\xBF\xBF");
+  const kalvorden::DocumentFailure failure = document.Failure();
+  EXPECT_TRUE(failure.failed);
+  EXPECT_FALSE(failure.disk);
+  EXPECT_NE(failure.reason.find("UTF-8"), std::string::npos) << failure.reason;
+  document.Release();
+  close(descriptor);
 }

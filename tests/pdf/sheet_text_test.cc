@@ -40,6 +40,10 @@ TEST(ShowableText, MalformedBytesReplacedAndControlsBlanked) {
       {"a line feed kept", "line\nnext", true, "line\nnext"},
       {"a line feed blanked", "line\nnext", false, "line next"},
       {"a NUL inside", std::string("a\0b", 3), false, "a b"},
+      {"noncharacters U+FFFF, U+FDD0, U+1FFFE, U+10FFFF",
+       "\xEF\xBF\xBF\xEF\xB7\x90\xF0\x9F\xBF\xBE\xF4\x8F\xBF\xBF", false, r + r + r + r},
+      {"U+FDCF and U+FDF0 beside the range", "\xEF\xB7\x8F\xEF\xB7\xB0", false,
+       "\xEF\xB7\x8F\xEF\xB7\xB0"},
   };
   for (const auto& test : table) {
     EXPECT_EQ(ShowableText(test.typed, test.keepLineFeeds), test.shown) << test.name;
