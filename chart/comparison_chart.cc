@@ -127,7 +127,15 @@ ChartLines LinesOf(const CaseComparison& comparison) {
   }
   lines.band = true;
   const std::string at = " at " + PrintedSpan(comparison.rankingRow()) + " m";
-  if (comparison.lightest() != nullptr) {
+  if (comparison.allEqual()) {
+    // No case is lighter than another: one curve, named for what it is.
+    lines.curves = {comparison.lightest()};
+    lines.styles = {
+        {kLightest, 0,
+         "every case equal" + at + ": " +
+             SteelText(comparison.lightest()->steel[static_cast<size_t>(comparison.rankingRow())]) +
+             " kg/m^2 (case " + std::to_string(comparison.lightest()->caseNumber) + " drawn)"}};
+  } else if (comparison.lightest() != nullptr) {
     lines.curves = {comparison.heaviest(), comparison.lightest()};
     lines.styles = {
         {kHeaviest, 0,

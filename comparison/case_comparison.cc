@@ -18,6 +18,15 @@ bool Lighter(int64_t steel, int64_t than) {
   return steel != kNoSteel && (than == kNoSteel || steel < than);
 }
 
+// True when (steel, thickness) ranks before (than, thanThickness): the
+// lighter, and of equal steel the thinner slab. Equal in both: neither.
+bool RanksBefore(int64_t steel, int32_t thickness, int64_t than, int32_t thanThickness) {
+  if (steel != than) {
+    return Lighter(steel, than);
+  }
+  return steel != kNoSteel && thickness < thanThickness;
+}
+
 }  // namespace
 
 int64_t PrintedSteelOf(const SpanDesign& span, int32_t row) {
@@ -70,12 +79,18 @@ void CaseComparison::Add(const DesignedCase& designed) {
     }
     row.mainBarIndices |= 1U << static_cast<uint32_t>(BarIndexOf(span.mainBarDesignation));
     SpanExtremes& extremes = spans_[static_cast<size_t>(i)];
-    if (Lighter(steel, extremes.lightestSteel)) {
+    const int32_t thickness = span.actualThickness;
+    // Cases come in case order: a later case equal in steel and thickness
+    // is neither lighter nor heavier than the first.
+    if (RanksBefore(steel, thickness, extremes.lightestSteel, extremes.lightestThickness)) {
       extremes.lightestSteel = steel;
+      extremes.lightestThickness = thickness;
       extremes.lightestCase = row.number;
     }
-    if (steel > extremes.heaviestSteel) {
+    if (extremes.heaviestSteel == kNoSteel ||
+        RanksBefore(extremes.heaviestSteel, extremes.heaviestThickness, steel, thickness)) {
       extremes.heaviestSteel = steel;
+      extremes.heaviestThickness = thickness;
       extremes.heaviestCase = row.number;
     }
   }
@@ -88,18 +103,23 @@ void CaseComparison::Add(const DesignedCase& designed) {
     row.steel[k] = curve.steel[static_cast<size_t>(kComparedRows[k])];
   }
   row.rankingSteel = curve.steel[static_cast<size_t>(rankingRow_)];
+  row.rankingThickness = thicknessAt(rankingRow_);
   cases_.push_back(row);
 
-  // Cases come in case order, so a later case with an equal figure ranks
-  // after the earlier ones: it replaces the heaviest, not the lightest.
+  // Cases come in case order, so a later case that ranks equal ranks after
+  // the earlier ones: it replaces the heaviest, not the lightest.
   if (row.rankingSteel != kNoSteel) {
-    if (!hasExtremes_ || row.rankingSteel < lightestKey_) {
+    const int64_t steel = row.rankingSteel;
+    const int32_t thickness = row.rankingThickness;
+    if (!hasExtremes_ || RanksBefore(steel, thickness, lightestKey_, lightestThickness_)) {
       lightest_ = curve;
-      lightestKey_ = row.rankingSteel;
+      lightestKey_ = steel;
+      lightestThickness_ = thickness;
     }
-    if (!hasExtremes_ || row.rankingSteel >= heaviestKey_) {
+    if (!hasExtremes_ || !RanksBefore(steel, thickness, heaviestKey_, heaviestThickness_)) {
       heaviest_ = curve;
-      heaviestKey_ = row.rankingSteel;
+      heaviestKey_ = steel;
+      heaviestThickness_ = thickness;
     }
     hasExtremes_ = true;
   }
@@ -113,7 +133,7 @@ void CaseComparison::Add(const DesignedCase& designed) {
 std::vector<ComparedCase> CaseComparison::Ranked() const {
   std::vector<ComparedCase> ranked = cases_;
   std::stable_sort(ranked.begin(), ranked.end(), [](const ComparedCase& a, const ComparedCase& b) {
-    return Lighter(a.rankingSteel, b.rankingSteel);
+    return RanksBefore(a.rankingSteel, a.rankingThickness, b.rankingSteel, b.rankingThickness);
   });
   return ranked;
 }

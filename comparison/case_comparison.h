@@ -13,7 +13,8 @@
 // deck to 2 decimals, as the CSV table prints it (design/span_quantities.h),
 // held as whole hundredths. So the ranking and the lightest case of a span
 // are what anyone finds from the CSV table: the smaller figure first, equal
-// figures in case order.
+// figures the thinner slab first (less concrete for the same steel), then
+// in case order.
 
 #include <array>
 #include <cstdint>
@@ -43,18 +44,22 @@ struct ComparedCase {
   uint32_t mainBarIndices = 0;  // bit i set: bar index i is a main bar of a designed row
   std::array<int64_t, kComparedRows.size()> steel{};  // at kComparedRows
   int64_t rankingSteel = kNoSteel;                    // at the ranking row
+  int32_t rankingThickness = 0;                       // actual, mm, at the ranking row
 };
 
 // The main bar sizes of a compared case, smallest first: {16, 19}.
 std::vector<int32_t> MainBarSizes(const ComparedCase& compared);
 
-// The lightest and the heaviest case of one span (equal figures: the first
-// case); case 0 when no case designed the span.
+// The lightest and the heaviest case of one span: the least steel, equal
+// steel the thinner slab; the most steel, equal steel the thicker slab;
+// equal in both, the first case. Case 0 when no case designed the span.
 struct SpanExtremes {
   int64_t lightestCase = 0;
   int64_t lightestSteel = kNoSteel;
+  int32_t lightestThickness = 0;
   int64_t heaviestCase = 0;
   int64_t heaviestSteel = kNoSteel;
+  int32_t heaviestThickness = 0;
 };
 
 // One case's steel at every span, for the chart.
@@ -78,7 +83,8 @@ class CaseComparison {
   int64_t caseCount() const { return static_cast<int64_t>(cases_.size()); }
 
   // The cases lightest first: ascending steel at the ranking row, equal
-  // figures in case order, cases with no figure there last in case order.
+  // figures the thinner slab there first, then in case order; cases with no
+  // figure there last in case order.
   std::vector<ComparedCase> Ranked() const;
 
   const std::array<SpanExtremes, kSpansPerCase>& spans() const { return spans_; }
@@ -91,6 +97,11 @@ class CaseComparison {
   // ranking row; null when no case has one.
   const SteelCurve* lightest() const { return hasExtremes_ ? &lightest_ : nullptr; }
   const SteelCurve* heaviest() const { return hasExtremes_ ? &heaviest_ : nullptr; }
+  // True when every case with a figure at the ranking row has the same
+  // steel and the same thickness there: no case is lighter than another.
+  bool allEqual() const {
+    return hasExtremes_ && lightestKey_ == heaviestKey_ && lightestThickness_ == heaviestThickness_;
+  }
 
  private:
   int32_t rankingRow_;
@@ -103,6 +114,8 @@ class CaseComparison {
   SteelCurve heaviest_;
   int64_t lightestKey_ = kNoSteel;
   int64_t heaviestKey_ = kNoSteel;
+  int32_t lightestThickness_ = 0;
+  int32_t heaviestThickness_ = 0;
 };
 
 // All reinforcing steel of span `row` of a case, kg/m^2 in hundredths as

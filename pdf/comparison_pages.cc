@@ -162,8 +162,10 @@ void WriteTablePages(cairo_t* cr, const ComparisonPageSetting& setting,
         cr, setting.page.width, "Comparison of the design cases: reinforcing steel per m^2 of deck",
         {"Run of " + setting.runStamp + ", " + std::to_string(comparison.caseCount()) +
              " design cases, lightest first by all reinforcing steel at " + RankedBy(comparison) +
-             " (equal figures in case order). Page " + std::to_string(page) + " of " +
-             std::to_string(pageCount) + " of the comparison.",
+             " (equal steel: the thinner slab first, then case order)." +
+             (comparison.allEqual() ? " Every case has the same steel and thickness there." : "") +
+             " Page " + std::to_string(page) + " of " + std::to_string(pageCount) +
+             " of the comparison.",
          "Steel, kg per m^2 of deck, from each row as printed: main bars (1000 / spacing) x m "
          "plus distribution bars (middle half + both outer quarters) x m / span, m the nominal "
          "mass per metre (ASTM A615/A615M); laps, hooks, top and overhang steel and waste left "
@@ -209,12 +211,13 @@ std::string SpanLine(const CaseComparison& comparison, int32_t row) {
 void WriteSpanPage(cairo_t* cr, const ComparisonPageSetting& setting,
                    const CaseComparison& comparison, int32_t& page, int32_t pageCount) {
   ++page;
-  WriteHeading(cr, setting.page.width,
-               "Comparison of the cases: the lightest and the heaviest of every span",
-               {"At each span, the case with the least and the case with the most reinforcing "
-                "steel per m^2 of deck (equal figures: the first case),",
-                "kg/m^2 as in the table. Page " + std::to_string(page) + " of " +
-                    std::to_string(pageCount) + " of the comparison."});
+  WriteHeading(
+      cr, setting.page.width,
+      "Comparison of the cases: the lightest and the heaviest of every span",
+      {"At each span, the case with the least and the case with the most reinforcing "
+       "steel per m^2 of deck (equal steel: the thinner, or thicker, slab; then the first case),",
+       "kg/m^2 as in the table. Page " + std::to_string(page) + " of " + std::to_string(pageCount) +
+           " of the comparison."});
   SelectFont(cr, kMonoFont, kTableFontSize);
   const std::string heading1 = "Span   Lightest case    Heaviest case  ";
   const std::string heading2 = "(m)     Case  kg/m^2    Case  kg/m^2  ";

@@ -60,7 +60,7 @@ void AppendRankingTable(std::string& html, const CaseComparison& comparison,
   html +=
       "<table class=\"compare\"><caption>The cases, lightest first by all reinforcing steel "
       "at " +
-      EscapeHtml(RankedAt(comparison)) + " (equal figures in case order)";
+      EscapeHtml(RankedAt(comparison)) + " (equal steel: the thinner slab first, then case order)";
   if (shown < ranked.size()) {
     html += ": the " + std::to_string(shown) + " lightest of " + std::to_string(ranked.size()) +
             " cases; the PDF download compares them all";
@@ -120,7 +120,8 @@ void AppendSpanTable(std::string& html, const CaseComparison& comparison,
   html +=
       "<details><summary>The lightest and the heaviest case of every span</summary>\n"
       "<table class=\"compare\"><caption>At each span, the case with the least and the case "
-      "with the most reinforcing steel (equal figures: the first case)</caption>\n"
+      "with the most reinforcing steel (equal steel: the thinner, or thicker, slab; then the first "
+      "case)</caption>\n"
       "<thead><tr><th scope=\"col\">Span (m)</th><th scope=\"col\">Lightest case</th>"
       "<th scope=\"col\">Its steel (kg/m²)</th><th scope=\"col\">Heaviest case</th>"
       "<th scope=\"col\">Its steel (kg/m²)</th></tr></thead>\n<tbody>\n";

@@ -369,8 +369,9 @@ TEST(PdfComparison, RankingAndLightestCaseOfEverySpanAsTheCsvGives) {
     ASSERT_TRUE(run.exitStatus == 0 || run.exitStatus == 65) << run.err;
     ToolOutput("/usr/bin/qpdf", {"--check", "r.pdf"}, dir.path());
 
-    // From the CSV: each case's steel at every span.
-    std::vector<std::vector<long>> steel;  // [case - 1][span row]
+    // From the CSV: each case's steel and actual thickness at every span.
+    std::vector<std::vector<long>> steel;      // [case - 1][span row]
+    std::vector<std::vector<long>> thickness;  // mm
     std::istringstream csv(ReadFileBytes(dir.File("r.csv")));
     std::string record;
     std::getline(csv, record);
@@ -378,7 +379,9 @@ TEST(PdfComparison, RankingAndLightestCaseOfEverySpanAsTheCsvGives) {
       const std::vector<std::string> fields = CsvFields(record);
       const size_t number = std::stoul(fields[0]);
       steel.resize(std::max(steel.size(), number));
+      thickness.resize(steel.size());
       steel[number - 1].push_back(Hundredths(fields[24]));
+      thickness[number - 1].push_back(fields[10].empty() ? -1 : std::stol(fields[10]));
     }
     std::vector<size_t> expectedOrder(steel.size());
     for (size_t i = 0; i < steel.size(); ++i) {
@@ -386,6 +389,9 @@ TEST(PdfComparison, RankingAndLightestCaseOfEverySpanAsTheCsvGives) {
     }
     std::stable_sort(expectedOrder.begin(), expectedOrder.end(), [&](size_t a, size_t b) {
       const long x = steel[a - 1][110], y = steel[b - 1][110];
+      if (x == y) {
+        return x >= 0 && thickness[a - 1][110] < thickness[b - 1][110];
+      }
       return x >= 0 && (y < 0 || x < y);
     });
 
@@ -411,16 +417,19 @@ TEST(PdfComparison, RankingAndLightestCaseOfEverySpanAsTheCsvGives) {
     ASSERT_EQ(spanLines.size(), 111u);
     for (const std::vector<std::string>& span : spanLines) {
       const size_t row = static_cast<size_t>(std::lround((std::stod(span[0]) - 1) * 40));
-      long least = -1, most = -1;
+      long least = -1, most = -1, thinnest = 0, thickest = 0;
       std::string lightest = "-", heaviest = "-";
       for (size_t c = 0; c < steel.size(); ++c) {
         const long figure = steel[c][row];
-        if (figure >= 0 && (least < 0 || figure < least)) {
+        const long t = thickness[c][row];
+        if (figure >= 0 && (least < 0 || figure < least || (figure == least && t < thinnest))) {
           least = figure;
+          thinnest = t;
           lightest = std::to_string(c + 1);
         }
-        if (figure > most) {
+        if (figure > most || (figure >= 0 && figure == most && t > thickest)) {
           most = figure;
+          thickest = t;
           heaviest = std::to_string(c + 1);
         }
       }

@@ -53,8 +53,11 @@ TEST(CaseComparison, RanksAtTheGoverningSpanAndKeepsTheChartsCurves) {
                                     cases[c.number - 1]->spans[test.rankingRow], test.rankingRow));
       if (i > 0 && c.rankingSteel != kNoSteel) {
         const kalvorden::ComparedCase& before = ranked[i - 1];
-        EXPECT_TRUE(before.rankingSteel < c.rankingSteel ||
-                    (before.rankingSteel == c.rankingSteel && before.number < c.number));
+        EXPECT_TRUE(
+            before.rankingSteel < c.rankingSteel ||
+            (before.rankingSteel == c.rankingSteel &&
+             (before.rankingThickness < c.rankingThickness ||
+              (before.rankingThickness == c.rankingThickness && before.number < c.number))));
       }
       lastWithFigure = c.rankingSteel != kNoSteel ? &c : lastWithFigure;
     }
@@ -65,6 +68,43 @@ TEST(CaseComparison, RanksAtTheGoverningSpanAndKeepsTheChartsCurves) {
     ASSERT_NE(comparison.lightest(), nullptr);
     EXPECT_EQ(comparison.lightest()->caseNumber, ranked.front().number);
     EXPECT_EQ(comparison.heaviest()->caseNumber, lastWithFigure->number);
+  }
+}
+
+// Equal steel ranks the thinner slab first, then case order; a run whose
+// cases are all alike says so rather than naming one the heaviest.
+TEST(CaseComparison, EqualSteelRanksTheThinnerSlabFirst) {
+  const auto cases = DesignAll(Cases(false));
+  kalvorden::DesignedCase thick = *cases.front();
+  for (kalvorden::SpanDesign& span : thick.spans) {
+    span.actualThickness += 5;  // the same bars, so the same steel
+  }
+  const struct {
+    const char* name;
+    std::vector<const kalvorden::DesignedCase*> run;
+    std::vector<int64_t> ranking;
+    int64_t lightestAtLastSpan;
+    bool allEqual;
+  } table[] = {
+      {"thicker first in case order", {&thick, cases.front().get()}, {2, 1}, 2, false},
+      {"thinner first in case order", {cases.front().get(), &thick}, {1, 2}, 1, false},
+      {"alike", {cases.front().get(), cases.front().get()}, {1, 2}, 1, true},
+  };
+  for (const auto& test : table) {
+    SCOPED_TRACE(test.name);
+    CaseComparison comparison;
+    for (const kalvorden::DesignedCase* designed : test.run) {
+      comparison.Add(*designed);
+    }
+    std::vector<int64_t> ranking;
+    for (const kalvorden::ComparedCase& c : comparison.Ranked()) {
+      ranking.push_back(c.number);
+    }
+    EXPECT_EQ(ranking, test.ranking);
+    EXPECT_EQ(comparison.spans().back().lightestCase, test.lightestAtLastSpan);
+    EXPECT_EQ(comparison.spans().back().heaviestCase,
+              test.allEqual ? 1 : 3 - test.lightestAtLastSpan);
+    EXPECT_EQ(comparison.allEqual(), test.allEqual);
   }
 }
 
