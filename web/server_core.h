@@ -1,0 +1,46 @@
+#pragma once
+
+// What every connection of the server shares: the site, the limits, the
+// I/O context, the acceptor, the stop flag, the open connections and the
+// design queue. The connections are owned here, from their accept to their
+// close, so nothing else (a design ticket in the queue) has to keep one
+// alive.
+
+#include <atomic>
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/steady_timer.hpp>
+#include <memory>
+#include <unordered_map>
+
+#include "web/design_queue.h"
+#include "web/http_server.h"
+
+namespace kalvorden {
+
+class Connection;
+
+class Connection;
+
+// What every connection shares. Everything but `stopping` and the design
+// queue is touched on the connection thread only.
+struct ServerCore {
+  ServerCore(HttpSite& site, const HttpLimits& limits)
+      : site(site), limits(limits), designs(limits.concurrentDesigns) {}
+
+  void Accept();
+  void OnAccept(const boost::system::error_code& ec, boost::asio::ip::tcp::socket socket);
+  void StopHere();
+
+  HttpSite& site;
+  const HttpLimits limits;
+  boost::asio::io_context io{1};
+  boost::asio::ip::tcp::acceptor acceptor{io};
+  boost::asio::steady_timer acceptRetry{io};
+  std::atomic<bool> stopping{false};
+  std::unordered_map<Connection*, std::shared_ptr<Connection>> connections;
+  // Declared last, so destroyed first: its workers post to `io`.
+  DesignQueue designs;
+};
+
+}  // namespace kalvorden
