@@ -1,6 +1,7 @@
 #include "design/as_built_check.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "design/bar_table.h"
 #include "design/design_constants.h"
@@ -106,18 +107,64 @@ AsBuiltRow AsBuiltRowOf(const DesignCase& c, const SpanDesign& span, int32_t spa
   return row;
 }
 
+namespace {
+
+constexpr const char* kCheckNames[] = {"fs", "fc", "thickness", "spacing", "cover"};
+
+// The printed span of sweep index i: 1.000 m plus i x 25 mm, in mm.
+int32_t SpanMillimetresOf(size_t index) {
+  return 1000 + 25 * static_cast<int32_t>(index);
+}
+
+std::string Metres(int32_t millimetres) {
+  const std::string thousandths = std::to_string(1000 + millimetres % 1000);
+  return std::to_string(millimetres / 1000) + "." + thousandths.substr(1);
+}
+
+}  // namespace
+
+std::string FailingSpansLine(const DesignCase& c, std::span<const SpanDesign> spans) {
+  std::vector<uint32_t> failed(spans.size(), 0);
+  for (size_t i = 0; i < spans.size(); ++i) {
+    const int32_t length = SpanMillimetresOf(i);
+    const AsBuiltCheck check = CheckAsBuilt(AsBuiltRowOf(c, spans[i], length));
+    failed[i] = check.known ? check.failed : 0;
+  }
+  std::string line;
+  for (uint32_t bit = 0; bit < std::size(kCheckNames); ++bit) {
+    std::string runs;
+    for (size_t i = 0; i < failed.size(); ++i) {
+      if ((failed[i] & (1U << bit)) == 0) {
+        continue;
+      }
+      size_t last = i;
+      while (last + 1 < failed.size() && (failed[last + 1] & (1U << bit)) != 0) {
+        ++last;
+      }
+      runs += (runs.empty() ? "" : ", ") + Metres(SpanMillimetresOf(i));
+      if (last > i) {
+        runs += " to " + Metres(SpanMillimetresOf(last));
+      }
+      i = last;
+    }
+    if (!runs.empty()) {
+      line += (line.empty() ? "" : "; ") + std::string(kCheckNames[bit]) + " at " + runs + " m";
+    }
+  }
+  return line.empty() ? "every designed row meets every check" : "fails " + line;
+}
+
 std::string CheckNames(uint32_t failed) {
   if (failed == 0) {
     return "OK";
   }
-  static constexpr const char* kNames[] = {"fs", "fc", "thickness", "spacing", "cover"};
   std::string names;
-  for (uint32_t bit = 0; bit < std::size(kNames); ++bit) {
+  for (uint32_t bit = 0; bit < std::size(kCheckNames); ++bit) {
     if ((failed & (1U << bit)) != 0) {
       if (!names.empty()) {
         names += ' ';
       }
-      names += kNames[bit];
+      names += kCheckNames[bit];
     }
   }
   return names;

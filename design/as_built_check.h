@@ -11,6 +11,7 @@
 // anyone can recompute it.
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "design/cracked_section.h"
@@ -91,5 +92,11 @@ AsBuiltRow AsBuiltRowOf(const DesignCase& designCase, const SpanDesign& span,
 // "OK", or the names of the failed checks in the order fs, fc, thickness,
 // spacing, cover, separated by spaces.
 std::string CheckNames(uint32_t failed);
+
+// One line for a case: which printed spans fail which check, each check
+// with its spans in runs ("fs at 2.900 to 3.750 m; thickness at 1.000 to
+// 2.375 m, 2.450 m"), or that every designed row meets every check.
+// `spans` are the case's rows in sweep order (index 0 is 1.000 m).
+std::string FailingSpansLine(const DesignCase& designCase, std::span<const SpanDesign> spans);
 
 }  // namespace kalvorden

@@ -1,5 +1,7 @@
 #include "web/result_page.h"
 
+#include "design/as_built_check.h"
+
 #include "numeric/decimal.h"
 #include "output/case_output.h"
 #include "project/values_digest.h"
@@ -155,6 +157,12 @@ void ResultPage::AppendCase(const DesignedCase& designed) {
             ": slab thickness, main bar spacing and reinforcing steel against "
             "span</figcaption></figure>\n";
   }
+  html +=
+      "<p class=\"note\">Checked as built (the row's slab at its actual thickness, method "
+      "manual section 18): " +
+      FailingSpansLine(c,
+                       std::span(designed.spans, static_cast<size_t>(designed.sweep.spanCount))) +
+      ".</p>\n";
   html += "<table class=\"rows\"><caption>Case " + number +
           ": the rows as the report prints them; each span links to its calculation "
           "sheet." +
@@ -162,7 +170,7 @@ void ResultPage::AppendCase(const DesignedCase& designed) {
   for (const std::string_view head : kColumnHeads) {
     html += "<th scope=\"col\">" + std::string(head) + "</th>";
   }
-  html += "</tr></thead>\n<tbody>\n";
+  html += "<th scope=\"col\">Checks as built</th></tr></thead>\n<tbody>\n";
   const std::string explainLink = ExplainLinkPrefix(c);
   for (int32_t i = 0; i < designed.sweep.spanCount; ++i) {
     const ReportLine row = FormatRow(designed.spans[i]);
@@ -176,6 +184,9 @@ void ResultPage::AppendCase(const DesignedCase& designed) {
     for (int piece = 1; piece < RowPieces::kCount; ++piece) {
       html += "<td>" + EscapeHtml(cut.pieces[piece]) + "</td>";
     }
+    const AsBuiltCheck check =
+        CheckAsBuilt(AsBuiltRowOf(c, designed.spans[i], PrintedSpanMillimetres(i)));
+    html += "<td class=\"checks\">" + (check.known ? CheckNames(check.failed) : "") + "</td>";
     html += "</tr>\n";
   }
   html += "</tbody></table>\n";

@@ -116,3 +116,25 @@ TEST(CheckAsBuilt, EachLimitAtItsBoundary) {
   EXPECT_FALSE(CheckAsBuilt(Row(true, 0, 150)).known);
   EXPECT_FALSE(CheckAsBuilt(AsBuiltRow{}).known);
 }
+
+// The case's line groups each check's failing spans into runs; a span that
+// could not be designed fails nothing.
+TEST(FailingSpansLine, RunsOfSpansPerCheck) {
+  DesignCase c{Q("1"), Q("50"), 0, Q("165"), Q("100")};
+  c.modularRatio = 9;
+  const auto row = [](int32_t thickness, int32_t spacing) {
+    SpanDesign span;
+    span.actualThickness = thickness;
+    span.mainBarDesignation = 16;
+    span.mainBarSpacing = spacing;
+    return span;
+  };
+  SpanDesign undesigned = row(100, 500);
+  undesigned.fault = SpanFault::kNoThickness;
+  const std::vector<SpanDesign> spans = {row(190, 200), row(195, 200), row(200, 200),
+                                         row(200, 305), undesigned,    row(190, 280)};
+  EXPECT_EQ(FailingSpansLine(c, spans),
+            "fails thickness at 1.000 to 1.025, 1.125 m; spacing at 1.075 m");
+  EXPECT_EQ(FailingSpansLine(c, std::span(spans).subspan(2, 1)),
+            "every designed row meets every check");
+}
