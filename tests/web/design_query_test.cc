@@ -183,6 +183,12 @@ TEST(DesignQuery, RequestLevelFaults) {
        "at must be a date and time written YYYYMMDDhhmmss."},
       {std::string(kFiveLists) + "&at=20260431120000", QueryPurpose::kDesign, -1, 0,
        "at must be a date and time written YYYYMMDDhhmmss."},
+      {std::string(kFiveLists) + "&at=20240101000060", QueryPurpose::kDesign, -1, 0,
+       "at must be a date and time written YYYYMMDDhhmmss."},
+      {std::string(kFiveLists) + "&at=00000101000000", QueryPurpose::kDesign, -1, 0,
+       "at must be a date and time written YYYYMMDDhhmmss."},
+      {std::string(kFiveLists) + "&at=20240101240000", QueryPurpose::kDesign, -1, 0,
+       "at must be a date and time written YYYYMMDDhhmmss."},
       {std::string(kFiveLists) + "&span=3.76", QueryPurpose::kDesign, -1, 0,
        "span is the bridge's effective span, from 1.000 to 3.750 m, such as 2.91."},
       {std::string(kFiveLists) + "&designer=A%0AB", QueryPurpose::kDesign, -1, 0,
@@ -213,7 +219,8 @@ TEST(DesignQuery, LeapDaysOfTheGregorianCalendar) {
       {"20240229000000", 29},
       {"20000229235959", 29},
       {"20230228120000", 28},
-      {"20261231235960", 31},
+      {"20261231235959", 31},
+      {"00010101000000", 1},
   };
   for (const auto& [at, day] : cases) {
     const QueryParse parse =
