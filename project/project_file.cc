@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -79,6 +81,67 @@ std::string KindOf(const toml::node& node) {
     return "a table";
   }
   return "a date or time";
+}
+
+// The key among `keys` that an unknown `name` was probably meant to be:
+// alike once case and '_' for '-' are set aside ("Wheel_Load"), or one slip
+// of the fingers away (a letter added, lost, changed or two swapped; two
+// slips in a key of more than four letters), with no other key as near.
+// Empty when there is none: naming a guess that is no better than another
+// would mislead.
+std::string_view LikelyKey(std::string_view name, const std::vector<std::string_view>& keys) {
+  std::string typed;
+  for (const char c : name) {
+    typed += c == '_' ? '-' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  // Edit distance with adjacent transpositions, over a full table: keys and
+  // names here are a few letters long.
+  const auto distance = [&typed](std::string_view key) {
+    std::vector<std::vector<size_t>> d(typed.size() + 1, std::vector<size_t>(key.size() + 1));
+    for (size_t i = 0; i <= typed.size(); ++i) {
+      for (size_t k = 0; k <= key.size(); ++k) {
+        if (i == 0 || k == 0) {
+          d[i][k] = i + k;
+          continue;
+        }
+        d[i][k] = std::min({d[i - 1][k] + 1, d[i][k - 1] + 1,
+                            d[i - 1][k - 1] + (typed[i - 1] == key[k - 1] ? 0 : 1)});
+        if (i > 1 && k > 1 && typed[i - 1] == key[k - 2] && typed[i - 2] == key[k - 1]) {
+          d[i][k] = std::min(d[i][k], d[i - 2][k - 2] + 1);
+        }
+      }
+    }
+    return d[typed.size()][key.size()];
+  };
+  std::string_view nearest;
+  size_t least = 0;
+  bool tie = false;
+  for (const std::string_view key : keys) {
+    const size_t apart = distance(key);
+    if (nearest.empty() || apart < least) {
+      nearest = key;
+      least = apart;
+      tie = false;
+    } else if (apart == least) {
+      tie = true;
+    }
+  }
+  const size_t allowed = nearest.size() > 4 ? 2 : 1;
+  return !tie && least <= allowed ? nearest : std::string_view();
+}
+
+// The end of an unknown key's fault: what it was probably meant to be, or
+// the keys its table holds.
+std::string UnknownKeyHint(std::string_view name, const std::vector<std::string_view>& keys) {
+  const std::string_view likely = LikelyKey(name, keys);
+  if (!likely.empty()) {
+    return "did you mean " + std::string(likely) + "?";
+  }
+  std::string hint = "its keys are ";
+  for (size_t i = 0; i < keys.size(); ++i) {
+    hint += std::string(i == 0 ? "" : i + 1 == keys.size() ? " and " : ", ") + std::string(keys[i]);
+  }
+  return hint;
 }
 
 bool IsNumberCharacter(char c) {
@@ -176,8 +239,11 @@ void ProjectReader::Read(const toml::table& root, Project& project) {
       Add(node.source(), std::string(name) + " must be a table, begun by [" + std::string(name) +
                              "] on a line of its own");
     } else {
-      Add(key.source(), "unknown key " + QuoteName(name) +
-                            ": a project file holds the tables [project] and [design]");
+      const std::string_view likely = LikelyKey(name, {kProjectTable, kDesignTable});
+      Add(key.source(),
+          "unknown key " + QuoteName(name) +
+              (likely.empty() ? ": a project file holds the tables [project] and [design]"
+                              : ": did you mean [" + std::string(likely) + "]?"));
     }
   }
   if (!hasDesign && faults_.empty()) {
@@ -189,9 +255,12 @@ void ProjectReader::ReadIdentity(const toml::table& table, ProjectIdentity& iden
   for (auto&& [key, node] : table) {
     const IdentityFieldInfo* field = FindIdentityField(key.str());
     if (field == nullptr) {
-      Add(key.source(), "unknown key " + QuoteName(key.str()) +
-                            " in [project]; its keys are title, bridge, designer, checker, "
-                            "revision and notes");
+      std::vector<std::string_view> keys;
+      for (const IdentityFieldInfo& known : IdentityFields()) {
+        keys.push_back(known.name);
+      }
+      Add(key.source(), "unknown key " + QuoteName(key.str()) + " in [project]; " +
+                            UnknownKeyHint(key.str(), keys));
       continue;
     }
     const std::string what = "[project] " + std::string(field->name);
@@ -212,6 +281,7 @@ void ProjectReader::ReadIdentity(const toml::table& table, ProjectIdentity& iden
 
 void ProjectReader::ReadDesign(const toml::table& table, Project& project) {
   std::array<bool, kValueListCount> seen{};
+  bool unknownKey = false;
   for (auto&& [key, node] : table) {
     const std::string_view name = key.str();
     if (const ValueListInfo* list = FindValueList(name)) {
@@ -226,13 +296,20 @@ void ProjectReader::ReadDesign(const toml::table& table, Project& project) {
     } else if (name == kSpanKey) {
       ReadSpan(node, project.span);
     } else {
-      Add(key.source(), "unknown key " + QuoteName(name) +
-                            " in [design]; its keys are wheel-load, top-cover, paving, fs, fc, "
-                            "continuity and span");
+      std::vector<std::string_view> keys;
+      for (const ValueListInfo& list : ValueLists()) {
+        keys.push_back(list.name);
+      }
+      keys.insert(keys.end(), {kContinuityKey, kSpanKey});
+      Add(key.source(),
+          "unknown key " + QuoteName(name) + " in [design]; " + UnknownKeyHint(name, keys));
+      unknownKey = true;
     }
   }
+  // A list missing beside an unknown key is most likely that key misspelt:
+  // the key is the fault named, at its own line, not the table's first.
   for (const ValueListInfo& list : ValueLists()) {
-    if (!seen[static_cast<size_t>(list.id)]) {
+    if (!unknownKey && !seen[static_cast<size_t>(list.id)]) {
       Add(table.source(), "[design] has no " + std::string(list.name) +
                               ": a project file gives all five value lists");
     }

@@ -36,6 +36,16 @@ TEST(ProjectFile, FaultsNameLineColumnAndWhat) {
       {"title = \"x\"\n" + Design(""), "line 1, column 1", "unknown key \"title\": a project file holds"},
       {Design("colour = 1\n"), "line 7, column 1", "unknown key \"colour\" in [design]"},
       {"[project]\nengineer = \"x\"\n" + Design(""), "line 2, column 1", "unknown key \"engineer\" in [project]"},
+      // An unknown key is named at its own place, with the key it was
+      // probably meant to be when one is clearly nearest.
+      {"[design]\nwheel_load = [72.5]\ntop-cover = [50]\npaving = [1.5]\nfs = [165]\nfc = [10]\n",
+       "line 2, column 1", "unknown key \"wheel_load\" in [design]; did you mean wheel-load?"},
+      {"[design]\nwheel-load = [72.5]\nTop-Cover = [50]\npaving = [1.5]\nfs = [165]\nfc = [10]\n",
+       "line 3, column 1", "\"Top-Cover\" in [design]; did you mean top-cover?"},
+      {Design("contiunity = true\n"), "line 7, column 1", "did you mean continuity?"},
+      {Design("fy = [400]\n"), "line 7, column 1", "\"fy\" in [design]; its keys are wheel-load, top-cover, paving, fs, fc, continuity and span"},
+      {"[project]\ndesginer = \"x\"\n" + Design(""), "line 2, column 1", "did you mean designer?"},
+      {"[desing]\n", "line 1, column 2", "unknown key \"desing\": did you mean [design]?"},
       {Design("continuity = \"yes\"\n"), "line 7, column 14", "continuity must be true or false"},
       {"[design]\nwheel-load = 72.5\ntop-cover = [50]\npaving = [1.5]\nfs = [165]\nfc = [10]\n",
        "line 2, column 14", "wheel-load must be a list of 1 to 5 numbers"},
