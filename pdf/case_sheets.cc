@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "chart/case_chart.h"
+#include "design/as_built_check.h"
 #include "pdf/sheet_text.h"
 #include "report/case_pages.h"
 #include "report/printed_span.h"
@@ -48,8 +49,24 @@ void MarkGoverningRow(cairo_t* cr, const PaperGeometry& page, const OutputSettin
   ShowLine(cr, page.width - kSideMargin - TextWidthOf(cr, note), kCaptionBaseline, note);
 }
 
+// A row that fails a check as built: a small cross right of the row, drawn,
+// not text, so the page's text stays the report's. The chart sheet says
+// which spans fail which check.
+void MarkFailingRow(cairo_t* cr, double left, double pitch, int32_t line) {
+  const double baseline = kTopMargin + static_cast<double>(line) * pitch;
+  const double x = left + 71 * kTableCharacterPitch;
+  cairo_set_source_rgb(cr, 0, 0, 0);
+  cairo_set_line_width(cr, 0.8);
+  cairo_move_to(cr, x, baseline - 6);
+  cairo_line_to(cr, x + 5, baseline - 1);
+  cairo_move_to(cr, x + 5, baseline - 6);
+  cairo_line_to(cr, x, baseline - 1);
+  cairo_stroke(cr);
+}
+
 void WriteTableSheet(PdfDocument& document, const CaseSheetContent& content,
-                     const std::vector<std::string>& lines, int32_t markedLine) {
+                     const std::vector<std::string>& lines, int32_t markedLine,
+                     const std::vector<int32_t>& failingLines) {
   cairo_t* cr = document.cr();
   const PaperGeometry page = document.page();
   cairo_set_source_rgb(cr, 0.35, 0.35, 0.35);
@@ -64,6 +81,9 @@ void WriteTableSheet(PdfDocument& document, const CaseSheetContent& content,
       std::min(kTableLinePitch, (LowestBaseline(page) - kTopMargin) / (kReportPageLines - 1));
   if (markedLine >= 0) {
     MarkGoverningRow(cr, page, *content.settings, left, pitch, markedLine);
+  }
+  for (const int32_t line : failingLines) {
+    MarkFailingRow(cr, left, pitch, line);
   }
   cairo_set_source_rgb(cr, 0, 0, 0);
   SelectFont(cr, kMonoFont, kTableFontSize);
@@ -83,7 +103,22 @@ void WriteChartSheet(PdfDocument& document, const CaseSheetContent& content) {
                ": slab thickness, main bar spacing and reinforcing steel");
   const double chartTop = captionBaseline + kChartCaptionSize;
   const double chartWidth = page.width - 2 * kChartPageMargin;
-  const double chartHeight = page.height - kTitleBlockBand - chartTop;
+  // One line under the chart: the spans that fail a check as built.
+  constexpr double kChecksLine = 14;
+  const double chartHeight = page.height - kTitleBlockBand - chartTop - kChecksLine;
+  const DesignedCase& designed = *content.designed;
+  const std::string checks =
+      "Checked as built (rows marked x on the table sheets): " +
+      FailingSpansLine(
+          designed.designCase,
+          std::span(designed.spans,
+                    static_cast<size_t>(std::clamp(designed.sweep.spanCount, 0, kSpansPerCase)))) +
+      ".";
+  cairo_set_source_rgb(cr, 0.35, 0.35, 0.35);
+  SelectFont(cr, kSansFont, 8);
+  ShowLine(cr, kChartPageMargin, chartTop + chartHeight + kChecksLine - 4,
+           FitText(cr, checks, chartWidth));
+  cairo_set_source_rgb(cr, 0, 0, 0);
   cairo_save(cr);
   cairo_translate(cr, kChartPageMargin, chartTop);
   DrawCaseChart(cr, *content.designed, chartWidth, chartHeight);
@@ -105,11 +140,21 @@ void WriteCaseSheets(PdfDocument& document, const CaseSheetContent& content) {
                   pages);
   const int32_t row = content.settings->governingRow;
   const bool governs = row >= 0 && row < spanCount;
+  std::vector<std::vector<int32_t>> failingLines(pages.pages.size());
+  for (int32_t i = 0; i < spanCount; ++i) {
+    const AsBuiltCheck check = CheckAsBuilt(
+        AsBuiltRowOf(designed.designCase, designed.spans[i], PrintedSpanMillimetres(i)));
+    const auto& place = pages.rows[static_cast<size_t>(i)];
+    if (check.known && check.failed != 0 && place.page >= 0 &&
+        static_cast<size_t>(place.page) < failingLines.size()) {
+      failingLines[static_cast<size_t>(place.page)].push_back(place.line);
+    }
+  }
   for (size_t p = 0; p < pages.pages.size(); ++p) {
     const bool here =
         governs && pages.rows[static_cast<size_t>(row)].page == static_cast<int32_t>(p);
     WriteTableSheet(document, content, pages.pages[p],
-                    here ? pages.rows[static_cast<size_t>(row)].line : -1);
+                    here ? pages.rows[static_cast<size_t>(row)].line : -1, failingLines[p]);
   }
   WriteChartSheet(document, content);
 }
