@@ -6,6 +6,7 @@
 #include <array>
 #include <vector>
 
+#include "numeric/decimal.h"
 #include "numeric/glibc_float128.h"
 #include "report/printed_span.h"
 
@@ -172,11 +173,11 @@ Fault CheckExplain(const CommandLine& line) {
     if (row.key == OptionKey::kList && !line.listGiven[list]) {
       return UsageFault("option " + OptionName(row) + " missing", "explain needs all five values");
     }
-    if (row.key == OptionKey::kList && line.lists[list].count != 1) {
+    if (row.key == OptionKey::kList && line.request.lists[list].count != 1) {
       return UsageFault("option " + OptionName(row), "explain takes one number, not a list");
     }
   }
-  if (line.spanIndex < 0) {
+  if (line.request.span.empty()) {
     return UsageFault("option --span missing", "explain needs the span to show");
   }
   const char* notHere = line.reportFile.empty() ? nullptr : "--output";
@@ -222,8 +223,9 @@ Fault CheckCombination(const CommandLine& line) {
   } else {
     const char* dialogueOnly = line.reportFile.empty() ? nullptr : "--output";
     dialogueOnly = line.overwrite ? "--overwrite" : dialogueOnly;
-    dialogueOnly = line.continuityGiven ? (line.continuity ? "--continuity" : "--no-continuity")
-                                        : dialogueOnly;
+    dialogueOnly = line.continuityGiven
+                       ? (line.request.continuity ? "--continuity" : "--no-continuity")
+                       : dialogueOnly;
     if (dialogueOnly != nullptr) {
       return UsageFault(std::string("option ") + dialogueOnly,
                         "only with the five list options (the dialogue asks for it)");
@@ -246,7 +248,7 @@ Fault ApplyOption(const OptionRow& row, const char* value, CommandLine& line) {
   switch (row.key) {
     case OptionKey::kList: {
       const auto list = static_cast<size_t>(row.list);
-      const std::string why = ParseValueList(ValueListOf(row.list), text, line.lists[list]);
+      const std::string why = ParseValueList(ValueListOf(row.list), text, line.request.lists[list]);
       if (!why.empty()) {
         return UsageFault("option " + OptionName(row) + " " + QuoteName(text), why);
       }
@@ -255,7 +257,7 @@ Fault ApplyOption(const OptionRow& row, const char* value, CommandLine& line) {
     }
     case OptionKey::kContinuity:
     case OptionKey::kNoContinuity:
-      line.continuity = row.key == OptionKey::kContinuity;
+      line.request.continuity = row.key == OptionKey::kContinuity;
       line.continuityGiven = true;
       break;
     case OptionKey::kProject:
@@ -270,7 +272,7 @@ Fault ApplyOption(const OptionRow& row, const char* value, CommandLine& line) {
       if (const std::string why = IdentityTextFault(field, text); !why.empty()) {
         return UsageFault("option " + OptionName(row), "the text " + why);
       }
-      line.identity.*(field.member) = text;
+      line.request.identity.*(field.member) = text;
       line.identityGiven[static_cast<size_t>(&field - IdentityFields().data())] = true;
       break;
     }
@@ -295,9 +297,9 @@ Fault ApplyOption(const OptionRow& row, const char* value, CommandLine& line) {
       break;
     case OptionKey::kPaper:
       if (text == "a4" || text == "A4") {
-        line.paper = PaperSize::kA4;
+        line.request.paper = PaperSize::kA4;
       } else if (text == "letter" || text == "Letter") {
-        line.paper = PaperSize::kLetter;
+        line.request.paper = PaperSize::kLetter;
       } else {
         return UsageFault("option --paper " + QuoteName(text), "a4 or letter");
       }
@@ -314,9 +316,7 @@ Fault ApplyOption(const OptionRow& row, const char* value, CommandLine& line) {
       if (span.row < 0) {
         return UsageFault("option --span " + QuoteName(text), GoverningRowReason(span));
       }
-      line.spanIndex = span.row;
-      line.span = span.exact;
-      line.spanOnRow = span.onRow;
+      line.request.span = span.exact;
       break;
     }
     case OptionKey::kHelp:
@@ -377,7 +377,7 @@ std::string ParseValueList(const ValueListInfo& list, std::string_view text, Val
     if (item > kListCapacity) {
       return "more than " + std::to_string(kListCapacity) + " values";
     }
-    if (token.empty()) {
+    if (TrimBlanks(token).empty()) {
       return which + " is empty";
     }
     const ValueRefusal refusal =
@@ -447,6 +447,7 @@ Fault ParseCommandLine(std::span<char* const> arguments, CommandLine& line) {
     return UsageFault("unexpected argument " + QuoteName(argv[static_cast<size_t>(optind)]),
                       "see kalvorden --help");
   }
+  line.request.fromDialogue = line.UsesDialogue();
   return CheckCombination(line);
 }
 

@@ -9,8 +9,8 @@
 #include "design/design_inputs.h"
 #include "fault/fault.h"
 #include "output/case_output.h"
-#include "run/paper_size.h"
 #include "run/project_identity.h"
+#include "run/run_request.h"
 #include "run/value_lists.h"
 
 namespace kalvorden {
@@ -20,33 +20,24 @@ enum class Command : uint8_t { kDesign, kExplain, kHelp, kVersion };
 
 // The command line, parsed. Nothing here has touched a file yet.
 struct CommandLine {
-  // The design values: given by all five list options, or by a project file
-  // (--project FILE) whose values the options given replace, or (neither)
-  // asked for by the dialogue.
-  std::array<ValueList, kValueListCount> lists{};
+  // The run the options ask for: the five lists, continuity, the span, the
+  // identity and the paper. The values are given by all five list options,
+  // or by a project file (--project FILE) whose values the options given
+  // replace, or (neither) asked for by the dialogue. --span S is, with
+  // explain, the span whose governing row's sheet is shown; with a design,
+  // the bridge's effective span, whose governing row the outputs mark.
+  RunRequest request;
   std::string projectFile;  // --project FILE: read by the run, not here
 
-  std::string reportFile;            // --output FILE
-  std::string csvFile;               // --csv FILE ("-": standard output)
-  std::string textFile;              // --text FILE ("-": standard output)
-  std::string pdfFile;               // --pdf FILE
-  PaperSize paper = PaperSize::kA4;  // --paper a4|letter
+  std::string reportFile;  // --output FILE
+  std::string csvFile;     // --csv FILE ("-": standard output)
+  std::string textFile;    // --text FILE ("-": standard output)
+  std::string pdfFile;     // --pdf FILE
   bool paperGiven = false;
 
   Command command = Command::kDesign;  // kExplain: the first argument was "explain"
-  // --span S. With explain, the printed span whose sheet is shown; with a
-  // design, the bridge's effective span, whose governing row the outputs
-  // mark. `spanIndex` is the governing row (0 for 1.000 m ... 110 for
-  // 3.750 m; -1 when not given), `span` the exact decimal ("2.91"),
-  // `spanOnRow` true when S is a printed span itself.
-  int32_t spanIndex = -1;
-  std::string span;
-  bool spanOnRow = false;
   std::array<bool, kValueListCount> listGiven{};
-  // --title, --bridge, --designer, --checker, --revision, --notes.
-  ProjectIdentity identity;
   std::array<bool, kIdentityFieldCount> identityGiven{};
-  bool continuity = false;       // --continuity: CF 0.8 instead of 1.0
   bool continuityGiven = false;  // --continuity or --no-continuity
   bool overwrite = false;        // --overwrite: --output may replace an existing file
   bool exact = false;            // --exact

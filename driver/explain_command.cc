@@ -10,12 +10,9 @@
 
 namespace kalvorden {
 
-int RunExplain(const ExplainRequest& request, std::FILE* output, std::FILE* errors) {
-  CalculationSheet sheet = WriteCalculationSheet(request.values, request.spanIndex);
-  if (!request.governedSpan.empty()) {
-    sheet.text.insert(0, "span " + request.governedSpan + " m is governed by the printed row " +
-                             PrintedSpan(request.spanIndex) + " m; the sheet shows that row\n");
-  }
+int RunExplain(const RunRequest& request, std::FILE* output, std::FILE* errors) {
+  const GoverningSpan span = GoverningSpanOf(request);
+  const CalculationSheet sheet = WriteGovernedSheet(CaseValuesOf(DesignInputsOf(request)), span);
   errno = 0;
   const size_t written = std::fwrite(sheet.text.data(), 1, sheet.text.size(), output);
   if (written != sheet.text.size() || std::fflush(output) != 0 || std::ferror(output) != 0) {
@@ -28,7 +25,7 @@ int RunExplain(const ExplainRequest& request, std::FILE* output, std::FILE* erro
   if (!sheet.designed) {
     std::fprintf(errors,
                  "kalvorden: span %s m of this case cannot be designed; the sheet says why\n",
-                 PrintedSpan(request.spanIndex).c_str());
+                 PrintedSpan(span.row).c_str());
     return kFaultDesignIncomplete;
   }
   return 0;

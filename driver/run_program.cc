@@ -18,7 +18,6 @@
 #include "numeric/decimal.h"
 #include "output/interrupt_cleanup.h"
 #include "output/pending_file.h"
-#include "project/values_digest.h"
 #include "report/printed_span.h"
 #include "run/design_run.h"
 #include "run/output_factory.h"
@@ -213,28 +212,20 @@ int RunDesign(const CommandLine& line, Console& console, const ClockReader& read
   if (WritesThroughTemporaryFiles(line)) {
     RemoveTemporaryFilesOnInterrupt();
   }
-  OutputSettings settings;
-  settings.now = readClock();
-  settings.paper = line.paper;
-  settings.project = line.identity;
-  settings.spanText = line.span;
-  settings.governingRow = line.spanIndex;
-  if (!line.UsesDialogue()) {
-    settings.digest = DesignValuesDigest(ProjectOf(line));
-  }
+  const OutputSettings settings = SettingsOf(line.request, readClock());
   RunOutputs outputs;
   if (Fault fault = MakeOutputs(line, settings, OutputFactory(parts.makePdf), console, outputs);
       !fault.ok()) {
     return EndBeforeDesign(console, outputs, fault);
   }
   DesignInputs inputs;
-  if (line.UsesDialogue()) {
+  if (line.request.fromDialogue) {
     const DialogueEnd asked = AskDialogue(console, *outputs.report, outputs.fileNames, inputs);
     if (!asked.proceed) {
       return EndBeforeDesign(console, outputs, asked.fault);
     }
   } else {
-    inputs = DesignInputsOf(line.lists, line.continuity);
+    inputs = DesignInputsOf(line.request);
     inputs.reportFileName = line.reportFile;
     if (Fault fault = BeginReport(line, *outputs.report); !fault.ok()) {
       return EndBeforeDesign(console, outputs, fault);
@@ -242,7 +233,7 @@ int RunDesign(const CommandLine& line, Console& console, const ClockReader& read
   }
   const DesignRunResult result =
       DesignIntoOutputs(inputs, outputs.all, DesignOptions{.exact = line.exact});
-  return EndRun(console, result, outputs, settings, line.UsesDialogue());
+  return EndRun(console, result, outputs, settings, line.request.fromDialogue);
 }
 
 }  // namespace
@@ -268,9 +259,7 @@ int RunKalvorden(std::span<char* const> arguments, Console& console, const Clock
     case Command::kVersion:
       return ShowText(console, VersionText() + "\n");
     case Command::kExplain:
-      return RunExplain({CaseValuesOf(DesignInputsOf(line.lists, line.continuity)), line.spanIndex,
-                         line.spanOnRow ? std::string() : line.span},
-                        console.output, console.errors);
+      return RunExplain(line.request, console.output, console.errors);
     case Command::kDesign:
       break;
   }

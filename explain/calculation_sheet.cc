@@ -547,4 +547,13 @@ CalculationSheet WriteCalculationSheet(const DesignCase& values, int32_t spanInd
   return CalculationSheet{sheet.Take(), span.fault == SpanFault::kNone, span};
 }
 
+CalculationSheet WriteGovernedSheet(const DesignCase& values, const GoverningSpan& span) {
+  CalculationSheet sheet = WriteCalculationSheet(values, span.row);
+  if (!span.onRow) {
+    sheet.text.insert(0, "span " + span.exact + " m is governed by the printed row " +
+                             PrintedSpan(span.row) + " m; the sheet shows that row\n");
+  }
+  return sheet;
+}
+
 }  // namespace kalvorden

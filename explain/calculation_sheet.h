@@ -4,6 +4,7 @@
 #include <string>
 
 #include "design/design_records.h"
+#include "report/printed_span.h"
 
 namespace kalvorden {
 
@@ -25,5 +26,10 @@ struct CalculationSheet {
 // span that was designed, its quantities per square metre of deck. A span index
 // outside 0 to 110 gives a one-line text saying so, not designed.
 CalculationSheet WriteCalculationSheet(const DesignCase& values, int32_t spanIndex);
+
+// The sheet of the row that governs the bridge's span `span` (whose row is
+// not -1), after a line that names that row when the span is not a printed
+// one: the command line and the web page show the same sheet for a span.
+CalculationSheet WriteGovernedSheet(const DesignCase& values, const GoverningSpan& span);
 
 }  // namespace kalvorden

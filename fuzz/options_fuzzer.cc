@@ -46,8 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     return 0;
   }
-  for (size_t i = 0; i < line.lists.size(); ++i) {
-    const kalvorden::ValueList& list = line.lists[i];
+  for (size_t i = 0; i < line.request.lists.size(); ++i) {
+    const kalvorden::ValueList& list = line.request.lists[i];
     if (!line.listGiven[i]) {
       continue;
     }

@@ -11,14 +11,14 @@
 
 #include "project/project_file.h"
 #include "project/project_writer.h"
-#include "project/values_digest.h"
 #include "report/printed_span.h"
+#include "run/values_digest.h"
 
-using kalvorden::Project;
+using kalvorden::RunRequest;
 
 namespace {
 
-void CheckAccepted(const Project& project) {
+void CheckAccepted(const RunRequest& project) {
   for (const kalvorden::ValueListInfo& info : kalvorden::ValueLists()) {
     const kalvorden::ValueList& list = project.lists[static_cast<size_t>(info.id)];
     if (list.count < 1 || list.count > kalvorden::kListCapacity) {
@@ -35,8 +35,8 @@ void CheckAccepted(const Project& project) {
   }
 }
 
-void CheckRoundTrip(const Project& project) {
-  Project again;
+void CheckRoundTrip(const RunRequest& project) {
+  RunRequest again;
   const std::string written = kalvorden::ProjectFileText(project);
   if (!kalvorden::ParseProjectText(written, "written", again).ok() ||
       again.continuity != project.continuity || again.span != project.span ||
@@ -62,7 +62,7 @@ void CheckRoundTrip(const Project& project) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  Project project;
+  RunRequest project;
   const kalvorden::Fault fault = kalvorden::ParseProjectText(text, "fuzz.toml", project);
   if (!fault.ok()) {
     const std::string line = kalvorden::FormatFault(fault);

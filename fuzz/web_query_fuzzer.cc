@@ -20,14 +20,15 @@ namespace {
 void CheckAccepted(const DesignQuery& query) {
   const kalvorden::Quad zero = 0;
   for (const kalvorden::ValueListInfo& info : kalvorden::ValueLists()) {
-    const kalvorden::QueryList& list = query.list(info.id);
+    const kalvorden::ValueList& list = query.request.lists[static_cast<size_t>(info.id)];
     if (list.count < 1 || list.count > kalvorden::kMostValuesPerField ||
-        list.texts.size() > static_cast<size_t>(kalvorden::kMostValuesPerField)) {
+        query.texts[static_cast<size_t>(info.id)].size() >
+            static_cast<size_t>(kalvorden::kMostValuesPerField)) {
       __builtin_trap();
     }
     const bool positive = info.rule == kalvorden::SignRule::kAboveZero;
     for (int i = 0; i < list.count; ++i) {
-      const kalvorden::Quad v = list.values[i];
+      const kalvorden::Quad v = list.values[static_cast<size_t>(i)];
       if (!kalvorden::IsFinite(v) || (positive ? !(v > zero) : v < zero)) {
         __builtin_trap();
       }
@@ -41,20 +42,19 @@ void CheckRoundTrip(const DesignQuery& query, QueryPurpose purpose) {
   }
   const QueryParse again =
       kalvorden::ParseDesignQuery(kalvorden::EncodeDesignQuery(query), QueryPurpose::kDesign);
-  if (!again.ok() || again.query.continuity != query.continuity ||
-      again.query.hasSpan != query.hasSpan || again.query.spanIndex != query.spanIndex ||
-      again.query.spanExact != query.spanExact) {
+  if (!again.ok() || again.query.request.continuity != query.request.continuity ||
+      again.query.request.span != query.request.span) {
     __builtin_trap();
   }
   for (const kalvorden::IdentityFieldInfo& field : kalvorden::IdentityFields()) {
-    if (again.query.identity.*(field.member) != query.identity.*(field.member) ||
-        !kalvorden::IdentityTextFault(field, query.identity.*(field.member)).empty()) {
+    if (again.query.request.identity.*(field.member) != query.request.identity.*(field.member) ||
+        !kalvorden::IdentityTextFault(field, query.request.identity.*(field.member)).empty()) {
       __builtin_trap();
     }
   }
-  for (size_t field = 0; field < query.lists.size(); ++field) {
-    const kalvorden::QueryList& a = query.lists[field];
-    const kalvorden::QueryList& b = again.query.lists[field];
+  for (size_t field = 0; field < query.request.lists.size(); ++field) {
+    const kalvorden::ValueList& a = query.request.lists[field];
+    const kalvorden::ValueList& b = again.query.request.lists[field];
     if (a.count != b.count ||
         std::memcmp(a.values.data(), b.values.data(), sizeof(a.values[0]) * a.count) != 0) {
       __builtin_trap();

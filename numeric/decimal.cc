@@ -21,6 +21,16 @@ bool ParseDecimal(const char* text, Quad* value) {
   return true;
 }
 
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
+    text.remove_prefix(1);
+  }
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
+    text.remove_suffix(1);
+  }
+  return text;
+}
+
 bool IsDecimalNumeral(std::string_view text) {
   const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
   size_t i = 0;

@@ -20,6 +20,10 @@ bool ParseDecimal(const char* text, Quad* value);
 // hexadecimal, no "inf" or "nan".
 bool IsDecimalNumeral(std::string_view text);
 
+// `text` without the blanks (spaces and tabs) before and after it: every
+// door reads " 72.5 " as 72.5, as an engineer who pasted it expects.
+std::string_view TrimBlanks(std::string_view text);
+
 // The decimal exponents a caller writes out in full: p with least <= p <
 // beyond. %g alone writes out only -4 <= p < the number of digits shown.
 struct PlainExponents {

@@ -156,7 +156,7 @@ class ProjectReader {
  public:
   explicit ProjectReader(std::string_view text) : text_(text) { IndexLines(); }
 
-  void Read(const toml::table& root, Project& project);
+  void Read(const toml::table& root, RunRequest& project);
   const std::vector<FoundFault>& faults() const { return faults_; }
 
  private:
@@ -168,7 +168,7 @@ class ProjectReader {
   std::string_view LiteralAt(const toml::source_region& region) const;
   bool NumberText(const toml::node& node, const std::string& what, std::string_view& text);
   void ReadIdentity(const toml::table& table, ProjectIdentity& identity);
-  void ReadDesign(const toml::table& table, Project& project);
+  void ReadDesign(const toml::table& table, RunRequest& project);
   void ReadList(const ValueListInfo& list, const toml::node& node, ValueList& values);
   void ReadSpan(const toml::node& node, std::string& span);
 
@@ -226,7 +226,7 @@ bool ProjectReader::NumberText(const toml::node& node, const std::string& what,
   return true;
 }
 
-void ProjectReader::Read(const toml::table& root, Project& project) {
+void ProjectReader::Read(const toml::table& root, RunRequest& project) {
   bool hasDesign = false;
   for (auto&& [key, node] : root) {
     const std::string_view name = key.str();
@@ -279,7 +279,7 @@ void ProjectReader::ReadIdentity(const toml::table& table, ProjectIdentity& iden
   }
 }
 
-void ProjectReader::ReadDesign(const toml::table& table, Project& project) {
+void ProjectReader::ReadDesign(const toml::table& table, RunRequest& project) {
   std::array<bool, kValueListCount> seen{};
   bool unknownKey = false;
   for (auto&& [key, node] : table) {
@@ -366,7 +366,7 @@ void ProjectReader::ReadSpan(const toml::node& node, std::string& span) {
 
 }  // namespace
 
-Fault ParseProjectText(std::string_view text, const std::string& name, Project& project) {
+Fault ParseProjectText(std::string_view text, const std::string& name, RunRequest& project) {
   const bool marked = text.substr(0, kByteOrderMark.size()) == kByteOrderMark;
   if (const ScreenFault screened = ScreenTomlText(text.substr(marked ? kByteOrderMark.size() : 0));
       screened.line != 0) {
@@ -379,7 +379,7 @@ Fault ParseProjectText(std::string_view text, const std::string& name, Project& 
     return FileFault(name, PlaceOf(error.source()), Printable(error.description()));
   }
   ProjectReader reader(text);
-  Project read;
+  RunRequest read;
   reader.Read(root, read);
   if (reader.faults().empty()) {
     project = read;
@@ -395,7 +395,7 @@ Fault ParseProjectText(std::string_view text, const std::string& name, Project& 
   return FileFault(name, first->place, first->detail);
 }
 
-Fault ReadProjectFile(const std::string& path, Project& project) {
+Fault ReadProjectFile(const std::string& path, RunRequest& project) {
   const auto unreadable = [&path](std::string why) {
     return Fault{kFaultProjectFile, "project file " + QuoteName(path), "cannot be read",
                  std::move(why)};

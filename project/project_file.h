@@ -20,7 +20,7 @@
 #include <string_view>
 
 #include "fault/fault.h"
-#include "project/project.h"
+#include "run/run_request.h"
 
 namespace kalvorden {
 
@@ -29,9 +29,9 @@ namespace kalvorden {
 constexpr size_t kMostProjectFileBytes = size_t{1} << 20;
 
 // Reads the project file `path` into `project`. No fault, or error 66.
-Fault ReadProjectFile(const std::string& path, Project& project);
+Fault ReadProjectFile(const std::string& path, RunRequest& project);
 
 // The same for the file's bytes, `name` being how its faults name it.
-Fault ParseProjectText(std::string_view text, const std::string& name, Project& project);
+Fault ParseProjectText(std::string_view text, const std::string& name, RunRequest& project);
 
 }  // namespace kalvorden

@@ -33,7 +33,7 @@ std::string TomlNumber(Quad value) {
 
 }  // namespace
 
-std::string ProjectFileText(const Project& project) {
+std::string ProjectFileText(const RunRequest& project) {
   std::string text =
       "# A KALVORDEN project: kalvorden --project FILE --output REPORT designs it.\n\n"
       "[project]\n";

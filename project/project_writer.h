@@ -6,12 +6,12 @@
 
 #include <string>
 
-#include "project/project.h"
+#include "run/run_request.h"
 
 namespace kalvorden {
 
 // The whole file: a comment line, [project] with the identity texts that are
 // not empty, and [design].
-std::string ProjectFileText(const Project& project);
+std::string ProjectFileText(const RunRequest& project);
 
 }  // namespace kalvorden

@@ -133,7 +133,7 @@ std::string PrintedSpanOf(Quad spanLength) {
 }
 
 GoverningSpan GoverningRow(std::string_view text) {
-  const SpanPlace place = LocateSpan(text);
+  const SpanPlace place = LocateSpan(TrimBlanks(text));
   GoverningSpan span;
   span.isNumber = place.isNumber;
   if (place.where != Where::kWithin) {

@@ -47,6 +47,7 @@ struct GoverningSpan {
   // zeros ("2.91" for "2.910" or "291e-2"); empty when `row` is -1.
   std::string exact;
 };
+// Blanks around the span are not part of it (TrimBlanks).
 GoverningSpan GoverningRow(std::string_view text);
 
 // Why a text is no bridge span, for its usage error: "outside the effective

@@ -99,7 +99,8 @@ const ValueListInfo* FindValueList(std::string_view name) {
   return nullptr;
 }
 
-ValueRefusal CheckValue(const ValueListInfo& list, std::string_view text, Quad* value) {
+ValueRefusal CheckValue(const ValueListInfo& list, std::string_view typed, Quad* value) {
+  const std::string_view text = TrimBlanks(typed);
   if (!IsDecimalNumeral(text)) {
     std::string withPoint(text);
     for (char& c : withPoint) {

@@ -66,7 +66,8 @@ enum class ValueRefusal : uint8_t {
   kNegative,
 };
 
-// Checks `text`, which must be the value's whole text: a decimal numeral
+// Checks `text`, which must be the value's whole text but for blanks around
+// it (TrimBlanks): a decimal numeral
 // (optional sign, digits with at most one decimal point, optional exponent),
 // finite once rounded to binary128, and within `list`'s sign rule. Sets
 // `*value` (when not null) only for a value it accepts.

@@ -57,23 +57,6 @@ bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
-    text.remove_suffix(1);
-  }
-  return text;
-}
-
-// span=S names one of the swept spans, as the command line reads it.
-bool ParseSpan(std::string_view text, int32_t& index) {
-  const SpanChoice choice = ChooseSpan(text);
-  index = choice.index;
-  return choice.index >= 0;
-}
-
 bool ParseTwoDigits(std::string_view text, size_t at, int& value) {
   if (!IsDigit(text[at]) || !IsDigit(text[at + 1])) {
     return false;
@@ -113,7 +96,9 @@ void AddError(QueryParse& parse, int field, int position, std::string_view messa
 // identity texts, each of which may be given once.
 constexpr size_t kSingleFields = 3 + kIdentityFieldCount;
 
-// A design's span=S: the bridge's effective span, which may be left empty.
+// span=S: the bridge's effective span, read as the command line reads
+// --span; a design may leave it empty, the calculation sheet may not
+// (CheckCompleteness).
 void ParseBridgeSpan(QueryParse& parse, const std::string& value) {
   DesignQuery& query = parse.query;
   const std::string_view text = TrimBlanks(value);
@@ -126,10 +111,8 @@ void ParseBridgeSpan(QueryParse& parse, const std::string& value) {
              "span is the bridge's effective span, from 1.000 to 3.750 m, such as 2.91.");
     return;
   }
-  query.hasSpan = true;
-  query.spanIndex = span.row;
   query.spanText = text;
-  query.spanExact = span.exact;
+  query.request.span = span.exact;
 }
 
 void ParseIdentityField(QueryParse& parse, const IdentityFieldInfo& field,
@@ -138,11 +121,11 @@ void ParseIdentityField(QueryParse& parse, const IdentityFieldInfo& field,
     AddError(parse, -1, 0, std::string(field.label) + " " + why + ".");
     return;
   }
-  parse.query.identity.*(field.member) = value;
+  parse.query.request.identity.*(field.member) = value;
 }
 
-void ParseSingleField(QueryParse& parse, QueryPurpose purpose, std::string_view name,
-                      const std::string& value, std::array<bool, kSingleFields>& seen) {
+void ParseSingleField(QueryParse& parse, std::string_view name, const std::string& value,
+                      std::array<bool, kSingleFields>& seen) {
   DesignQuery& query = parse.query;
   const std::string shown = "\"" + std::string(name) + "\"";
   const IdentityFieldInfo* identity = FindIdentityField(name);
@@ -168,18 +151,12 @@ void ParseSingleField(QueryParse& parse, QueryPurpose purpose, std::string_view 
     ParseIdentityField(parse, *identity, value);
   } else if (which == 0) {
     if (value == "on" || value == "1") {
-      query.continuity = true;
+      query.request.continuity = true;
     } else if (value != "off" && value != "0") {
       AddError(parse, -1, 0, "continuity is on or off.");
     }
-  } else if (which == 1 && purpose == QueryPurpose::kDesign) {
-    ParseBridgeSpan(parse, value);
   } else if (which == 1) {
-    query.hasSpan = ParseSpan(value, query.spanIndex);
-    if (!query.hasSpan) {
-      AddError(parse, -1, 0,
-               "span must be one of the swept spans, 1.000 to 3.750 m in steps of 0.025.");
-    }
+    ParseBridgeSpan(parse, value);
   } else {
     query.hasClock = ParseClock(value, query.clock);
     if (!query.hasClock) {
@@ -193,7 +170,7 @@ void ParseSingleField(QueryParse& parse, QueryPurpose purpose, std::string_view 
 void CheckCompleteness(QueryParse& parse, QueryPurpose purpose) {
   const DesignQuery& query = parse.query;
   for (int field = 0; field < kValueListCount; ++field) {
-    const QueryList& list = query.lists[static_cast<size_t>(field)];
+    const ValueList& list = query.request.lists[static_cast<size_t>(field)];
     const bool hasFault = std::any_of(parse.errors.begin(), parse.errors.end(),
                                       [field](const QueryError& e) { return e.field == field; });
     if (hasFault) {
@@ -205,7 +182,7 @@ void CheckCompleteness(QueryParse& parse, QueryPurpose purpose) {
       AddError(parse, field, 0, kOneValue);
     }
   }
-  if (purpose == QueryPurpose::kExplain && !query.hasSpan &&
+  if (purpose == QueryPurpose::kExplain && query.request.span.empty() &&
       std::none_of(parse.errors.begin(), parse.errors.end(),
                    [](const QueryError& e) { return e.field < 0; })) {
     AddError(parse, -1, 0, "Give the span, such as span=1.500.");
@@ -222,19 +199,6 @@ void AppendPair(std::string& out, std::string_view name, std::string_view value)
 }
 
 }  // namespace
-
-std::string CheckValueText(const ValueListInfo& list, std::string_view typed, Quad* value) {
-  return std::string(RefusalSentence(CheckValue(list, TrimBlanks(typed), value)));
-}
-
-DesignInputs QueryInputs(const DesignQuery& query) {
-  std::array<ValueList, kValueListCount> lists{};
-  for (size_t field = 0; field < lists.size(); ++field) {
-    lists[field].count = query.lists[field].count;
-    lists[field].values = query.lists[field].values;
-  }
-  return DesignInputsOf(lists, query.continuity);
-}
 
 QueryParse ParseDesignQuery(std::string_view query, QueryPurpose purpose) {
   QueryParse parse;
@@ -258,35 +222,36 @@ QueryParse ParseDesignQuery(std::string_view query, QueryPurpose purpose) {
     }
     const int field = FindValueField(name);
     if (field < 0) {
-      ParseSingleField(parse, purpose, name, value, seen);
+      ParseSingleField(parse, name, value, seen);
       continue;
     }
-    QueryList& list = parse.query.lists[static_cast<size_t>(field)];
-    const int position = static_cast<int>(list.texts.size());
+    std::vector<std::string>& texts = parse.query.texts[static_cast<size_t>(field)];
+    ValueList& list = parse.query.request.lists[static_cast<size_t>(field)];
+    const int position = static_cast<int>(texts.size());
     if (position >= kMostValuesPerField) {
       if (position == kMostValuesPerField) {
         AddError(parse, field, position - 1, "At most 5 values.");
       }
-      list.texts.emplace_back();  // counted, not kept: the limit is reported once
+      texts.emplace_back();  // counted, not kept: the limit is reported once
       continue;
     }
-    list.texts.push_back(value);
+    texts.push_back(value);
     if (TrimBlanks(value).empty()) {
       continue;  // an input left empty
     }
     Quad parsed = 0;
-    const std::string message =
-        CheckValueText(ValueListOf(static_cast<ValueListId>(field)), value, &parsed);
-    if (!message.empty()) {
-      AddError(parse, field, position, message);
+    const ValueRefusal refusal =
+        CheckValue(ValueListOf(static_cast<ValueListId>(field)), value, &parsed);
+    if (refusal != ValueRefusal::kNone) {
+      AddError(parse, field, position, RefusalSentence(refusal));
       continue;
     }
-    list.values[list.count] = parsed;
+    list.values[static_cast<size_t>(list.count)] = parsed;
     ++list.count;
   }
-  for (QueryList& list : parse.query.lists) {
-    if (list.texts.size() > kMostValuesPerField) {
-      list.texts.resize(kMostValuesPerField);
+  for (std::vector<std::string>& texts : parse.query.texts) {
+    if (texts.size() > kMostValuesPerField) {
+      texts.resize(kMostValuesPerField);
     }
   }
   CheckCompleteness(parse, purpose);
@@ -313,18 +278,18 @@ std::string EncodeQueryComponent(std::string_view text) {
 std::string EncodeDesignQuery(const DesignQuery& query) {
   std::string out;
   for (const ValueListInfo& list : ValueLists()) {
-    for (const std::string& text : query.list(list.id).texts) {
+    for (const std::string& text : query.texts[static_cast<size_t>(list.id)]) {
       if (!TrimBlanks(text).empty()) {
         AppendPair(out, list.name, TrimBlanks(text));
       }
     }
   }
-  if (query.continuity) {
+  if (query.request.continuity) {
     AppendPair(out, "continuity", "on");
   }
   for (const IdentityFieldInfo& field : IdentityFields()) {
-    if (!(query.identity.*(field.member)).empty()) {
-      AppendPair(out, field.name, query.identity.*(field.member));
+    if (!(query.request.identity.*(field.member)).empty()) {
+      AppendPair(out, field.name, query.request.identity.*(field.member));
     }
   }
   if (!query.spanText.empty()) {

@@ -26,8 +26,4 @@ std::string DownloadPath(const OutputKindInfo& kind);
 DesignRunResult WriteDownload(OutputKind kind, const DesignQuery& query, const LocalDateTime& clock,
                               const std::string& path, const KeepGoing& keepGoing);
 
-// What the outputs of the run of `query` are told besides its cases: the
-// identity, the span and its governing row, the digest of the values.
-OutputSettings SettingsOfQuery(const DesignQuery& query, const LocalDateTime& clock);
-
 }  // namespace kalvorden

@@ -31,9 +31,10 @@ void AppendValueList(std::string& html, const ValueListInfo& info, const DesignQ
   for (int position = 0; position < kMostValuesPerField; ++position) {
     const std::string id = InputId(info, position);
     std::string value;
-    const QueryList* list = shown != nullptr ? &shown->list(info.id) : nullptr;
-    if (list != nullptr && position < static_cast<int>(list->texts.size())) {
-      value = list->texts[static_cast<size_t>(position)];
+    const std::vector<std::string>* texts =
+        shown != nullptr ? &shown->texts[static_cast<size_t>(index)] : nullptr;
+    if (texts != nullptr && position < static_cast<int>(texts->size())) {
+      value = (*texts)[static_cast<size_t>(position)];
     }
     const std::string* message = MessageFor(errors, index, position);
     html += "<div class=\"value\"><label for=\"" + id + "\">";
@@ -128,7 +129,8 @@ void AppendProjectFields(std::string& html, const DesignQuery* shown) {
       "results and in the PDF)</legend>\n";
   for (const IdentityFieldInfo& field : IdentityFields()) {
     const std::string name(field.name);
-    const std::string value = shown != nullptr ? shown->identity.*(field.member) : std::string();
+    const std::string value =
+        shown != nullptr ? shown->request.identity.*(field.member) : std::string();
     html.append("<div class=\"value\"><label for=\"").append(name).append("\">");
     html.append(field.label).append("</label><input type=\"text\" id=\"").append(name);
     html.append("\" name=\"").append(name).append("\" maxlength=\"");
@@ -262,7 +264,7 @@ std::string FormPage(const DesignQuery* shown, const std::vector<QueryError>& er
   for (const ValueListInfo& list : ValueLists()) {
     AppendValueList(body, list, shown, errors);
   }
-  const bool continuity = shown != nullptr && shown->continuity;
+  const bool continuity = shown != nullptr && shown->request.continuity;
   body += std::string(
               "<div class=\"choice\"><input type=\"checkbox\" id=\"continuity\" "
               "name=\"continuity\" value=\"on\"") +

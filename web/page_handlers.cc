@@ -44,10 +44,11 @@ HttpResponse DesignPage(DesignQuery query, const PageSettings& settings,
                         const KeepGoing& keepGoing) {
   query.clock = Clock(query, settings);
   query.hasClock = true;
-  ResultPage page(query);
+  ResultPage page(SettingsOf(query.request, query.clock), EncodeDesignQuery(query));
   CaseOutput* const outputs[] = {&page};
-  const DesignRunResult run = DesignIntoOutputs(QueryInputs(query), outputs, DesignOptions{},
-                                                WithinTime(keepGoing, settings.designTimeLimit));
+  const DesignRunResult run =
+      DesignIntoOutputs(DesignInputsOf(query.request), outputs, DesignOptions{},
+                        WithinTime(keepGoing, settings.designTimeLimit));
   if (run.stopped) {
     return TooLong();
   }

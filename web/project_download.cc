@@ -6,18 +6,6 @@
 
 namespace kalvorden {
 
-Project ProjectOfQuery(const DesignQuery& query) {
-  Project project;
-  project.identity = query.identity;
-  for (size_t list = 0; list < project.lists.size(); ++list) {
-    project.lists[list].count = query.lists[list].count;
-    project.lists[list].values = query.lists[list].values;
-  }
-  project.continuity = query.continuity;
-  project.span = query.hasSpan ? query.spanExact : std::string();
-  return project;
-}
-
 HttpResponse ProjectDownloadResponse(std::string_view rawQuery) {
   const QueryParse parse = ParseDesignQuery(rawQuery, QueryPurpose::kDesign);
   if (!parse.ok()) {
@@ -26,7 +14,7 @@ HttpResponse ProjectDownloadResponse(std::string_view rawQuery) {
   HttpResponse response;
   response.SetHeader("Content-Type", "application/toml");
   response.SetHeader("Content-Disposition", "attachment; filename=\"kalvorden-project.toml\"");
-  response.body = ProjectFileText(ProjectOfQuery(parse.query));
+  response.body = ProjectFileText(parse.query.request);
   return response;
 }
 

@@ -2,12 +2,10 @@
 
 // The page's values as a project file (/download/project.toml), which
 // `kalvorden --project` runs to the same outputs as the page's own
-// downloads; and the page's values as a project, for the digest the result
-// page and the PDF show.
+// downloads.
 
 #include <string_view>
 
-#include "project/project.h"
 #include "web/design_query.h"
 #include "web/http_message.h"
 
@@ -19,8 +17,5 @@ constexpr std::string_view kProjectDownloadPath = "/download/project.toml";
 // attachment of type application/toml; or 400 with the page that lists the
 // query's faults. Nothing is designed, so it is answered at once.
 HttpResponse ProjectDownloadResponse(std::string_view rawQuery);
-
-// The values, continuity, span and identity of an accepted design query.
-Project ProjectOfQuery(const DesignQuery& query);
 
 }  // namespace kalvorden

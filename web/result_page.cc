@@ -4,12 +4,12 @@
 
 #include "numeric/decimal.h"
 #include "output/case_output.h"
-#include "project/values_digest.h"
 #include "report/printed_span.h"
 #include "report/report_row.h"
 #include "run/output_factory.h"
 #include "web/case_chart_svg.h"
 #include "web/comparison.h"
+#include "web/design_query.h"
 #include "web/downloads.h"
 #include "web/html_page.h"
 #include "web/project_download.h"
@@ -63,44 +63,43 @@ constexpr std::string_view kColumnHeads[RowPieces::kCount] = {
 std::string ExplainLinkPrefix(const DesignCase& c) {
   DesignQuery query;
   for (const ValueListInfo& list : ValueLists()) {
-    query.lists[static_cast<size_t>(list.id)].texts.push_back(
+    query.texts[static_cast<size_t>(list.id)].push_back(
         FullDecimal(ValueOf(c, list.id), FullDecimalUse::kWeb));
   }
-  query.continuity = !(c.continuityFactor == 1);
+  query.request.continuity = !(c.continuityFactor == 1);
   return "/explain?" + EscapeHtml(EncodeDesignQuery(query) + "&span=");
 }
 
 // The identity texts given, the bridge's span with its governing row, and
 // the digest of the values, as a list.
-std::string ProjectSummary(const DesignQuery& query) {
+std::string ProjectSummary(const OutputSettings& settings) {
   std::string html = "<dl class=\"values project\">";
   for (const IdentityFieldInfo& field : IdentityFields()) {
-    const std::string& text = query.identity.*(field.member);
+    const std::string& text = settings.project.*(field.member);
     if (!text.empty()) {
       AppendValue(html, field.label, text, "");
     }
   }
-  if (query.hasSpan) {
+  if (settings.governingRow >= 0) {
     AppendValue(html, "Effective span of the bridge",
-                query.spanExact + " m, governed by the printed row " +
-                    PrintedSpan(query.spanIndex) + " m, marked in each case",
+                settings.spanText + " m, governed by the printed row " +
+                    PrintedSpan(settings.governingRow) + " m, marked in each case",
                 "");
   }
-  html += "<dt>Values digest (SHA-256)</dt><dd><code>" + DesignValuesDigest(ProjectOfQuery(query)) +
-          "</code></dd></dl>\n";
+  html += "<dt>Values digest (SHA-256)</dt><dd><code>" + settings.digest + "</code></dd></dl>\n";
   return html;
 }
 
 }  // namespace
 
-ResultPage::ResultPage(const DesignQuery& query)
-    : designQuery_(EncodeDesignQuery(query)),
-      project_(ProjectSummary(query)),
-      governingRow_(query.hasSpan ? query.spanIndex : -1),
+ResultPage::ResultPage(const OutputSettings& settings, std::string designQuery)
+    : designQuery_(std::move(designQuery)),
+      project_(ProjectSummary(settings)),
+      governingRow_(settings.governingRow),
       comparison_(governingRow_) {
-  if (query.hasSpan) {
-    governingNote_ = " The row of " + PrintedSpan(query.spanIndex) +
-                     " m, which governs the bridge's span of " + EscapeHtml(query.spanExact) +
+  if (governingRow_ >= 0) {
+    governingNote_ = " The row of " + PrintedSpan(governingRow_) +
+                     " m, which governs the bridge's span of " + EscapeHtml(settings.spanText) +
                      " m, is marked.";
   }
 }

@@ -13,7 +13,7 @@
 #include "comparison/case_comparison.h"
 #include "design/case_pipeline.h"
 #include "output/case_output.h"
-#include "web/design_query.h"
+#include "run/output_factory.h"
 
 namespace kalvorden {
 
@@ -23,10 +23,11 @@ constexpr int32_t kCasesShownInFull = 25;
 // designs into it and Finish completes the page in memory.
 class ResultPage final : public CaseOutput {
  public:
-  // `query` holds the request's values and the clock reading of the run. A
-  // run of two or more cases is compared, ranked by the steel at the row
-  // that governs the query's span (at 3.750 m without one).
-  explicit ResultPage(const DesignQuery& query);
+  // `settings` are the run's (run/run_request.h), `designQuery` the
+  // request's values and clock as the download links carry them. A run of
+  // two or more cases is compared, ranked by the steel at the row that
+  // governs the bridge's span (at 3.750 m without one).
+  ResultPage(const OutputSettings& settings, std::string designQuery);
 
   int BeginPending(const std::string& name, bool replace) override;
   bool Write(const DesignedCase& designed) override;

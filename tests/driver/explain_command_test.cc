@@ -28,6 +28,14 @@ std::string Contents(std::FILE* file) {
 TEST(RunExplain, StatusAndLineForEachOutcome) {
   const DesignCase worked{72.5, 50, 1.5, 165, 10};
   const DesignCase noConcrete{72.5, 50, 1.5, 165, 0};
+  const auto requestOf = [](const DesignCase& values) {
+    RunRequest request;
+    for (const ValueListInfo& list : ValueLists()) {
+      request.lists[static_cast<size_t>(list.id)] = {1, {ValueOf(values, list.id)}};
+    }
+    request.span = "2.9";
+    return request;
+  };
   // clang-format off
   const struct { DesignCase values; bool fullDevice; int status; const char* error; } cases[] = {
       {worked, false, 0, ""},
@@ -41,7 +49,7 @@ TEST(RunExplain, StatusAndLineForEachOutcome) {
     std::FILE* errors = std::tmpfile();
     ASSERT_NE(output, nullptr);
     ASSERT_NE(errors, nullptr);
-    EXPECT_EQ(RunExplain(ExplainRequest{c.values, 76, {}}, output, errors), c.status);
+    EXPECT_EQ(RunExplain(requestOf(c.values), output, errors), c.status);
     EXPECT_EQ(Contents(errors), c.error);
     if (!c.fullDevice) {
       EXPECT_EQ(Contents(output), WriteCalculationSheet(c.values, 76).text);

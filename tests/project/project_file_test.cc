@@ -1,4 +1,4 @@
-// Project files: every fault with its line, column and status; the values
+// RunRequest files: every fault with its line, column and status; the values
 // read exactly as the command line reads their text; and a written file
 // that reads back as the same project.
 #include "project/project_file.h"
@@ -95,7 +95,7 @@ TEST(ProjectFile, FaultsNameLineColumnAndWhat) {
   };
   // clang-format on
   for (const auto& c : cases) {
-    Project project;
+    RunRequest project;
     const Fault fault = ParseProjectText(c.text, "p.toml", project);
     SCOPED_TRACE(c.text);
     EXPECT_EQ(fault.number, 66);
@@ -120,7 +120,7 @@ TEST(ProjectFile, UnreadableFilesAreNamed) {
       {dir.File("big.toml"), "larger than 1 MiB"},
   };
   for (const auto& [path, why] : cases) {
-    Project project;
+    RunRequest project;
     const Fault fault = ReadProjectFile(path, project);
     EXPECT_EQ(fault.number, 66) << path;
     EXPECT_EQ(fault.where, "cannot be read");
@@ -131,7 +131,7 @@ TEST(ProjectFile, UnreadableFilesAreNamed) {
 // A value is the binary128 of its text, as the command line reads it, not
 // of the double the TOML library makes of it: 0.1 differs in the two.
 TEST(ProjectFile, ValuesAreReadFromTheirText) {
-  Project project;
+  RunRequest project;
   const std::string text =
       "# a comment\n[project]\ntitle = \"Deck \\\"A\\\" \xC3\xBC\"\n[design]\n"
       "wheel-load = [ 72.50 , 1e2, +0.1 ]\ntop-cover = [50]\npaving = [0]\n"
@@ -153,7 +153,7 @@ TEST(ProjectFile, ValuesAreReadFromTheirText) {
 // What the writer writes reads back as the same project, bit for bit, for
 // texts that need escaping and values that need all their digits.
 TEST(ProjectFile, WrittenFileReadsBackTheSame) {
-  Project project;
+  RunRequest project;
   project.identity = {"Deck \"slab\" \\ Orr", "12/345", "J\xC3\xBCrgen", "O'Brien", "A", ""};
   const char* const texts[] = {"72.5", "0.1", "1e-9", "123456789012345678901234567890", "1e300"};
   project.lists[0].count = 5;
@@ -167,7 +167,7 @@ TEST(ProjectFile, WrittenFileReadsBackTheSame) {
   project.continuity = true;
   project.span = "2.9000000000000000001";
   const std::string text = ProjectFileText(project);
-  Project again;
+  RunRequest again;
   const Fault fault = ParseProjectText(text, "written.toml", again);
   ASSERT_TRUE(fault.ok()) << FormatFault(fault) << "\n" << text;
   for (int field = 0; field < kIdentityFieldCount; ++field) {

@@ -22,7 +22,8 @@ TEST(GoverningRow, FirstPrintedSpanAtOrAbove) {
       {"3.7250001", 110, false, "3.7250001"},
       {"3.7500001", -1, false, ""}, {"0.9999999", -1, false, ""}, {"-2.9", -1, false, ""},
       {"0", -1, false, ""}, {"10", -1, false, ""}, {"1e999999999999999999", -1, false, ""},
-      {"2,9", -1, false, ""}, {"inf", -1, false, ""}, {"", -1, false, ""}, {"2.9 ", -1, false, ""},
+      {"2,9", -1, false, ""}, {"inf", -1, false, ""}, {"", -1, false, ""}, {" ", -1, false, ""},
+      {" 2.9\t", 76, true, "2.9"},
   };
   // clang-format on
   for (const auto& c : cases) {

@@ -1,11 +1,16 @@
-// The web page and the command line are doors into one run: for the same
-// values and clock, every download is byte for byte the command line's
-// output, and the page's calculation sheet is `kalvorden explain`'s.
+// The dialogue, the command line, a project file and the web page are doors
+// into one run: each value text and each span meets one rule at every door;
+// for the same values and clock, every download is byte for byte the
+// command line's output, and the page's calculation sheet is `kalvorden
+// explain`'s.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "driver/command_line.h"
+#include "project/project_file.h"
+#include "run/values_digest.h"
 #include "tests/support/run_binary.h"
 #include "web/design_query.h"
 #include "web/downloads.h"
@@ -17,12 +22,16 @@ using namespace kalvorden::testing;
 namespace {
 
 // Two wheel loads (one too wide for the report's field), a cover, a paving,
-// two steel stresses, a concrete stress, continuity: four cases.
+// two steel stresses, a concrete stress, continuity: four cases; the
+// bridge's span between two printed ones and the identity. The command line
+// reads them from a project file, the designer from its option.
 constexpr const char* kQuery =
-    "wheel-load=72.5&wheel-load=120&top-cover=50&paving=1.44&fs=165&fs=170&fc=10&continuity=on";
-const std::vector<std::string> kOptions = {"--wheel-load", "72.5,120", "--top-cover", "50",
-                                           "--paving",     "1.44",     "--fs",        "165,170",
-                                           "--fc",         "10",       "--continuity"};
+    "wheel-load=72.5&wheel-load=120&top-cover=50&paving=1.44&fs=165&fs=170&fc=10&continuity=on"
+    "&span=2.91&title=Deck+12&designer=J%C3%BCrgen";
+constexpr const char* kProjectFile =
+    "[project]\ntitle = \"Deck 12\"\ndesigner = \"Someone\"\n"
+    "[design]\nwheel-load = [72.5, 120]\ntop-cover = [50]\npaving = [1.44]\nfs = [165, 170]\n"
+    "fc = [10]\ncontinuity = true\nspan = 2.910\n";
 // The fixed clock of the command line's test program.
 constexpr LocalDateTime kFixedClock = {2026, 12, 7, 14, 3, 9};
 
@@ -37,15 +46,124 @@ std::string Unescaped(std::string html) {
   return html;
 }
 
+// The verdicts of every door on a request whose values are the worked
+// example's but for `list`, given `text`, and whose span is `span`: the
+// command line (a design and explain), a project file (where `inFile`: the
+// text is a TOML number) and the web query (a design and the calculation
+// sheet). Each door's accepted request, when it accepts.
+struct Verdicts {
+  std::vector<bool> accepted;
+  std::vector<RunRequest> requests;
+};
+
+Verdicts AtEveryDoor(const std::string& list, const std::string& text, const std::string& span,
+                     bool inFile) {
+  const std::pair<std::string, std::string> worked[] = {
+      {"wheel-load", "72.5"}, {"top-cover", "50"}, {"paving", "1.5"}, {"fs", "165"}, {"fc", "10"}};
+  std::vector<std::string> options;
+  std::string query;
+  std::string file = "[design]\n";
+  for (const auto& [name, value] : worked) {
+    const std::string& given = name == list ? text : value;
+    options.insert(options.end(), {"--" + name, given});
+    query += (query.empty() ? "" : "&") + name + "=" + EncodeQueryComponent(given);
+    file += name + " = [" + given + "]\n";
+  }
+  options.insert(options.end(), {"--span", span});
+  query += "&span=" + EncodeQueryComponent(span);
+  file += "span = " + span + "\n";
+  Verdicts verdicts;
+  for (const bool explain : {false, true}) {
+    std::vector<std::string> arguments = options;
+    arguments.insert(arguments.begin(), explain ? "explain" : "--output=r.rpt");
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) {
+      argv.push_back(argument.data());
+    }
+    CommandLine line;
+    verdicts.accepted.push_back(ParseCommandLine(argv, line).ok());
+    verdicts.requests.push_back(line.request);
+    const QueryParse parse =
+        ParseDesignQuery(query, explain ? QueryPurpose::kExplain : QueryPurpose::kDesign);
+    verdicts.accepted.push_back(parse.ok());
+    verdicts.requests.push_back(parse.query.request);
+  }
+  if (inFile) {
+    RunRequest request;
+    verdicts.accepted.push_back(ParseProjectText(file, "p.toml", request).ok());
+    verdicts.requests.push_back(request);
+  }
+  return verdicts;
+}
+
 }  // namespace
+
+// One table of value texts, each given to every door, which all accept it
+// or all refuse it; what they accept is one value. Blanks around a value
+// are no part of it at any door.
+TEST(Doors, OneVerdictPerValueText) {
+  // clang-format off
+  const struct { const char* list; const char* text; bool accepted, inFile; } cases[] = {
+      {"wheel-load", "72.5", true, true},     {"wheel-load", "0", true, true},
+      {"wheel-load", "-0", true, true},       {"wheel-load", "1e3", true, true},
+      {"wheel-load", "+72.5", true, true},    {"wheel-load", ".5", true, false},
+      {"wheel-load", "5.", true, false},      {"wheel-load", " 72.5\t", true, false},
+      {"wheel-load", "72 5", false, false},   {"wheel-load", "72.5kN", false, false},
+      {"wheel-load", "inf", false, true},     {"wheel-load", "nan", false, true},
+      {"wheel-load", "0x10", false, true},    {"wheel-load", "1e5000", false, true},
+      {"wheel-load", "-1", false, true},      {"wheel-load", "", false, false},
+      {"wheel-load", " ", false, false},      {"top-cover", "-0.001", false, true},
+      {"paving", "-1e-30", false, true},      {"fs", "0", false, true},
+      {"fs", "-0", false, true},              {"fc", "-10", false, true},
+      {"fc", "1e-5000", false, false},        {"fc", "1e-4940", true, false},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    const Verdicts verdicts = AtEveryDoor(c.list, c.text, "2.9", c.inFile);
+    for (size_t door = 0; door < verdicts.accepted.size(); ++door) {
+      EXPECT_EQ(verdicts.accepted[door], c.accepted)
+          << c.list << " \"" << c.text << "\" door " << door;
+      if (c.accepted) {
+        EXPECT_EQ(CanonicalDesignValues(verdicts.requests[door]),
+                  CanonicalDesignValues(verdicts.requests[0]))
+            << c.list << " \"" << c.text << "\" door " << door;
+      }
+    }
+  }
+}
+
+// One table of spans, each given to every door: all refuse it, or all take
+// it as the same exact decimal governed by the same printed row, the first
+// at or above it (a design marks that row, explain shows its sheet).
+TEST(Doors, OneGoverningRowPerSpan) {
+  // clang-format off
+  const struct { const char* span; int32_t row; bool inFile; } cases[] = {
+      {"1", 0, true}, {"1.000", 0, true}, {"1e0", 0, true}, {"2.9", 76, true},
+      {"2.91", 77, true}, {"2.9000000000000000001", 77, true}, {"3.75", 110, true},
+      {" 2.91 ", 77, false}, {"0.999", -1, true}, {"3.7501", -1, true}, {"-2.9", -1, true},
+      {"2,91", -1, false}, {"x", -1, false}, {"inf", -1, true},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    const Verdicts verdicts = AtEveryDoor("fc", "10", c.span, c.inFile);
+    for (size_t door = 0; door < verdicts.accepted.size(); ++door) {
+      EXPECT_EQ(verdicts.accepted[door], c.row >= 0) << "\"" << c.span << "\" door " << door;
+      if (c.row >= 0) {
+        EXPECT_EQ(GoverningSpanOf(verdicts.requests[door]).row, c.row) << c.span << " " << door;
+        EXPECT_EQ(verdicts.requests[door].span, verdicts.requests[0].span) << c.span << " " << door;
+      }
+    }
+  }
+}
 
 TEST(Doors, EveryDownloadIsTheCommandLinesOutput) {
   const QueryParse parse = ParseDesignQuery(kQuery, QueryPurpose::kDesign);
   ASSERT_TRUE(parse.ok());
   TempDir dir;
-  std::vector<std::string> arguments = kOptions;
-  arguments.insert(arguments.end(),
-                   {"--output", "r.rpt", "--text", "r.txt", "--csv", "r.csv", "--pdf", "r.pdf"});
+  WriteFileBytes(dir.File("p.toml"), kProjectFile);
+  const std::vector<std::string> arguments = {"--project", "p.toml", "--designer", "J\xC3\xBCrgen",
+                                              "--output",  "r.rpt",  "--text",     "r.txt",
+                                              "--csv",     "r.csv",  "--pdf",      "r.pdf"};
   const RunResult run = RunFixedClockWith(dir.path(), arguments);
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   const std::pair<OutputKind, const char*> outputs[] = {{OutputKind::kReport, "r.rpt"},
@@ -61,7 +179,7 @@ TEST(Doors, EveryDownloadIsTheCommandLinesOutput) {
 }
 
 TEST(Doors, ThePagesCalculationSheetIsExplains) {
-  for (const char* span : {"1.000", "2.900", "3.750"}) {
+  for (const char* span : {"1.000", "2.900", "2.91", "3.750"}) {
     const QueryParse parse = ParseDesignQuery(
         "wheel-load=120&top-cover=50&paving=1.44&fs=165&fc=10&continuity=on&span=" +
             std::string(span),

@@ -218,8 +218,8 @@ TEST_F(WebServerTest, MalformedAndHostileRequests) {
        "value=\"&lt;script&gt;alert(1)&lt;/script&gt;\""},
       {"/download/report.rpt?wheel-load=1&top-cover=50&paving=1&fs=1", 400,
        "Enter at least one value."},
-      {"/explain?wheel-load=72.5&top-cover=50&paving=1.5&fs=165&fc=10&span=1.510", 400,
-       "swept spans"},
+      {"/explain?wheel-load=72.5&top-cover=50&paving=1.5&fs=165&fc=10&span=3.760", 400,
+       "from 1.000 to 3.750 m"},
       {"/design?wheel-load=1&wheel-load=2&wheel-load=3&wheel-load=4&wheel-load=5&wheel-load=6"
        "&top-cover=50&paving=1&fs=1&fc=1", 400, "At most 5 values."},
       {"/?wheel-load=%FF%00x", 200, "value=\"\xEF\xBF\xBD\xEF\xBF\xBDx\""},

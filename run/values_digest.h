@@ -13,7 +13,7 @@
 
 #include <string>
 
-#include "project/project.h"
+#include "run/run_request.h"
 
 namespace kalvorden {
 
@@ -26,9 +26,9 @@ namespace kalvorden {
 //   fc 10
 //   continuity yes
 //   span 2.91            ("span none" without a span)
-std::string CanonicalDesignValues(const Project& project);
+std::string CanonicalDesignValues(const RunRequest& project);
 
 // The SHA-256 of the canonical form, as 64 lowercase hexadecimal digits.
-std::string DesignValuesDigest(const Project& project);
+std::string DesignValuesDigest(const RunRequest& project);
 
 }  // namespace kalvorden

@@ -1,6 +1,6 @@
 // The digest of a run's values: the same values however they are written,
 // another digest for any change that changes the run.
-#include "project/values_digest.h"
+#include "run/values_digest.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ constexpr const char* kBase =
     "top-cover = [50]\npaving = [1.5]\nfs = [165]\nfc = [10]\ncontinuity = true\nspan = 2.91\n";
 
 std::string DigestOf(const std::string& text) {
-  Project project;
+  RunRequest project;
   const Fault fault = ParseProjectText(text, "p.toml", project);
   EXPECT_TRUE(fault.ok()) << FormatFault(fault);
   return DesignValuesDigest(project);
@@ -58,7 +58,7 @@ TEST(ValuesDigest, SameValuesSameDigest) {
 // The canonical form is pinned: a digest printed on a calculation filed
 // today must be reproducible by a later version.
 TEST(ValuesDigest, CanonicalFormIsPinned) {
-  Project project;
+  RunRequest project;
   ASSERT_TRUE(ParseProjectText(kBase, "p.toml", project).ok());
   EXPECT_EQ(CanonicalDesignValues(project),
             "kalvorden design values 1\nwheel-load 72.5 100\ntop-cover 50\npaving 1.5\nfs 165\n"

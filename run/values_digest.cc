@@ -1,4 +1,4 @@
-#include "project/values_digest.h"
+#include "run/values_digest.h"
 
 #include <nettle/sha2.h>
 
@@ -9,7 +9,7 @@
 
 namespace kalvorden {
 
-std::string CanonicalDesignValues(const Project& project) {
+std::string CanonicalDesignValues(const RunRequest& project) {
   std::string form = "kalvorden design values 1\n";
   for (const ValueListInfo& list : ValueLists()) {
     const ValueList& values = project.lists[static_cast<size_t>(list.id)];
@@ -24,7 +24,7 @@ std::string CanonicalDesignValues(const Project& project) {
   return form;
 }
 
-std::string DesignValuesDigest(const Project& project) {
+std::string DesignValuesDigest(const RunRequest& project) {
   const std::string form = CanonicalDesignValues(project);
   sha256_ctx context{};
   sha256_init(&context);

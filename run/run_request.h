@@ -1,0 +1,50 @@
+#pragma once
+
+// What every door into a run produces and the only thing a run takes: the
+// dialogue, the command line, a project file and the web page's query each
+// fill one request and nothing else. The design inputs and what the outputs
+// are told (the clock, the span's governing row, the values' digest) are
+// derived from it here, once, whichever door filled it.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "design/design_inputs.h"
+#include "report/local_date_time.h"
+#include "report/printed_span.h"
+#include "run/output_factory.h"
+#include "run/paper_size.h"
+#include "run/project_identity.h"
+#include "run/value_lists.h"
+
+namespace kalvorden {
+
+struct RunRequest {
+  // Which bridge and who answers for it; every field may be empty.
+  ProjectIdentity identity;
+  // In ValueListId order, each with 1 to 5 values the value check accepts
+  // (empty while the dialogue has yet to ask for them).
+  std::array<ValueList, kValueListCount> lists{};
+  bool continuity = false;
+  // The bridge's effective span as an exact decimal (GoverningSpan::exact,
+  // "2.91"); empty when none is given.
+  std::string span;
+  PaperSize paper = PaperSize::kA4;  // the PDF's
+  // True when the dialogue asks for the values after the outputs' files are
+  // made: the outputs then carry no digest of them.
+  bool fromDialogue = false;
+};
+
+// The design inputs of the request's lists and continuity.
+DesignInputs DesignInputsOf(const RunRequest& request);
+
+// The printed row that governs the request's span (report/printed_span.h);
+// its row is -1 without a span.
+GoverningSpan GoverningSpanOf(const RunRequest& request);
+
+// What the outputs of the run of `request` are told besides its cases,
+// with `now` the run's one clock reading.
+OutputSettings SettingsOf(const RunRequest& request, const LocalDateTime& now);
+
+}  // namespace kalvorden
