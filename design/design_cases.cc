@@ -62,8 +62,12 @@ bool HasDesignableValues(const DesignCase& c) {
 }
 
 ModularRatioSteps DeriveModularRatioSteps(Quad concreteStress) {
+  return ModularRatioStepsOfStrength(concreteStress / kAllowableStressRatio);
+}
+
+ModularRatioSteps ModularRatioStepsOfStrength(Quad concreteStrength) {
   ModularRatioSteps steps;
-  steps.concreteStrength = concreteStress / kAllowableStressRatio;
+  steps.concreteStrength = concreteStrength;
   steps.concreteModulus = kConcreteModulusFactor * SquareRoot(steps.concreteStrength);
   steps.ratio = kSteelModulus / steps.concreteModulus;
   const int32_t n = TruncateToInt32(steps.ratio + kHalf);

@@ -65,6 +65,8 @@ struct ModularRatioSteps {
   int32_t modularRatio = 0;   // n
 };
 ModularRatioSteps DeriveModularRatioSteps(Quad concreteStress);
+// The same from f'c itself, as a rating of an existing slab enters it.
+ModularRatioSteps ModularRatioStepsOfStrength(Quad concreteStrength);
 
 // Fills the case constants (n as binary128, k, j, R, Cs, F and half the span
 // deduction width) from the case's values and its modular ratio.

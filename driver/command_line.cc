@@ -121,6 +121,8 @@ constexpr std::string_view kUsageForms =
     "  kalvorden explain --wheel-load V --top-cover V --paving V --fs V --fc V\n"
     "            [--continuity] --span S\n"
     "                                 the calculation of one span, on standard output\n"
+    "  kalvorden rate --thickness T --top-cover C --top-bar B --top-spacing S ...\n"
+    "                                 rates an existing slab (see rate --help)\n"
     "  kalvorden serve [--port N] [--listen ADDRESS]\n"
     "                                 the design as a web page (see serve --help)\n"
     "  kalvorden --help | -h | --version\n";

@@ -15,6 +15,7 @@
 #include "driver/dialogue.h"
 #include "driver/explain_command.h"
 #include "driver/project_options.h"
+#include "driver/rate_command.h"
 #include "numeric/decimal.h"
 #include "output/interrupt_cleanup.h"
 #include "output/pending_file.h"
@@ -245,6 +246,9 @@ int RunKalvorden(std::span<char* const> arguments, Console& console, const Clock
       return HandToCompleteProgram(arguments, console);
     }
     return parts.serve(arguments.subspan(1), console);
+  }
+  if (!arguments.empty() && std::string_view(arguments[0]) == "rate") {
+    return RunRateCommand(arguments.subspan(1), console);
   }
   CommandLine line;
   if (Fault fault = ParseCommandLine(arguments, line); !fault.ok()) {

@@ -1,0 +1,301 @@
+#include "driver/rate_command.h"
+
+#include <getopt.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+#include "output/case_output.h"
+#include "output/pending_file.h"
+#include "rating/rating_csv.h"
+#include "rating/rating_sheet.h"
+
+namespace kalvorden {
+namespace {
+
+// getopt_long's values: a rating field's index plus kFirstField; the other
+// options after them.
+constexpr int kFirstField = 256;
+enum OptionValue : int {
+  kContinuity = kFirstField + kRatingFieldCount,
+  kNoContinuity,
+  kProject,
+  kCsv,
+  kText,
+  kHelp,
+};
+
+std::vector<option> OptionTable() {
+  std::vector<option> table;
+  for (const RatingFieldInfo& field : RatingFields()) {
+    table.push_back({field.name.data(), required_argument, nullptr,
+                     kFirstField + static_cast<int>(&field - RatingFields().data())});
+  }
+  table.push_back({"continuity", no_argument, nullptr, kContinuity});
+  table.push_back({"no-continuity", no_argument, nullptr, kNoContinuity});
+  table.push_back({"project", required_argument, nullptr, kProject});
+  table.push_back({"csv", required_argument, nullptr, kCsv});
+  table.push_back({"text", required_argument, nullptr, kText});
+  table.push_back({"help", no_argument, nullptr, kHelp});
+  table.push_back({nullptr, 0, nullptr, 0});
+  return table;
+}
+
+std::string NameOf(const std::vector<option>& table, int value) {
+  for (const option& row : table) {
+    if (row.name != nullptr && row.val == value) {
+      return std::string("--") + row.name;
+    }
+  }
+  return {};
+}
+
+Fault CheckFiles(const RateRequest& request) {
+  const std::string* const names[] = {&request.projectFile, &request.csvFile, &request.textFile};
+  const char* const options[] = {"--project", "--csv", "--text"};
+  for (size_t i = 0; i < 3; ++i) {
+    for (size_t k = i + 1; k < 3; ++k) {
+      const bool bothStandardOutput = i > 0 && *names[i] == kStandardOutputName;
+      if (!names[i]->empty() && *names[i] == *names[k] &&
+          (i > 0 || *names[k] != kStandardOutputName)) {
+        return UsageFault(
+            std::string("options ") + options[i] + " and " + options[k],
+            bothStandardOutput ? "both name standard output" : "both name " + QuoteName(*names[i]));
+      }
+    }
+  }
+  return {};
+}
+
+// One output of the run: its text, and its file while it is written.
+struct RateOutput {
+  std::string what;  // "CSV", "text"
+  std::string label;
+  std::string name;
+  std::string text;
+  PendingFile file;
+};
+
+Fault WriteAll(int descriptor, const std::string& text, const std::string& label) {
+  size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t wrote = write(descriptor, text.data() + done, text.size() - done);
+    if (wrote < 0 && errno == EINTR) {
+      continue;
+    }
+    if (wrote <= 0) {
+      return OutputWriteFault(label, wrote < 0 ? errno : EIO);
+    }
+    done += static_cast<size_t>(wrote);
+  }
+  return {};
+}
+
+Fault WriteToStandardOutput(Console& console, const std::string& text, const std::string& label) {
+  errno = 0;
+  const size_t written = std::fwrite(text.data(), 1, text.size(), console.output);
+  if (written != text.size() || std::fflush(console.output) != 0) {
+    return OutputWriteFault(label, errno != 0 ? errno : EIO);
+  }
+  return {};
+}
+
+// Every file is written whole under its temporary name before any is put
+// in place, so a failed write leaves each target as it was and no line
+// claims a file that is not there.
+Fault WriteOutputs(Console& console, std::vector<std::unique_ptr<RateOutput>>& outputs) {
+  for (auto& output : outputs) {
+    if (output->name == kStandardOutputName) {
+      continue;
+    }
+    if (const int error = output->file.Create(output->name); error != 0) {
+      return OpenFault(error, true, output->name, output->what);
+    }
+    if (Fault fault = WriteAll(output->file.descriptor(), output->text, output->label);
+        !fault.ok()) {
+      return fault;
+    }
+    if (const int error = output->file.Finish(); error != 0) {
+      return OutputWriteFault(output->label, error);
+    }
+  }
+  for (auto& output : outputs) {
+    if (output->name == kStandardOutputName) {
+      if (Fault fault = WriteToStandardOutput(console, output->text, output->label); !fault.ok()) {
+        return fault;
+      }
+    }
+  }
+  for (auto& output : outputs) {
+    if (output->name != kStandardOutputName) {
+      if (const int error = output->file.Commit(true); error != 0) {
+        return OutputWriteFault(output->label, error);
+      }
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
+Fault ParseRateArguments(std::span<char* const> arguments, RateRequest& request) {
+  request = RateRequest{};
+  std::vector<char*> argv = {const_cast<char*>("kalvorden rate")};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  argv.push_back(nullptr);
+  const int argc = static_cast<int>(argv.size()) - 1;
+  const std::vector<option> table = OptionTable();
+  // As for the main command line: stop at the first operand, report a
+  // missing value apart, restart the parser, and keep it quiet.
+  optind = 0;
+  opterr = 0;
+  for (;;) {
+    const int value = getopt_long(argc, argv.data(), "+:", table.data(), nullptr);
+    if (value == -1) {
+      break;
+    }
+    const std::string text = optarg != nullptr ? optarg : "";
+    if (value >= kFirstField && value < kContinuity) {
+      const RatingFieldInfo& field = RatingFields()[static_cast<size_t>(value - kFirstField)];
+      RatingEntry scratch;
+      if (const std::string why = SetRatingField(field, text, scratch); !why.empty()) {
+        return UsageFault("option --" + std::string(field.name) + " " + QuoteName(text), why);
+      }
+      request.values.emplace_back(&field, text);
+      continue;
+    }
+    switch (value) {
+      case kContinuity:
+      case kNoContinuity:
+        request.continuity = value == kContinuity;
+        request.continuityGiven = true;
+        break;
+      case kProject:
+      case kCsv:
+      case kText:
+        if (text.empty()) {
+          return UsageFault("option " + NameOf(table, value), "the file name is empty");
+        }
+        (value == kProject ? request.projectFile
+         : value == kCsv   ? request.csvFile
+                           : request.textFile) = text;
+        break;
+      case kHelp:
+        request.help = true;
+        return {};
+      case ':':
+        return UsageFault("option " + NameOf(table, optopt), "needs a value");
+      default: {
+        const std::string name = NameOf(table, optopt);
+        if (!name.empty()) {
+          return UsageFault("option " + name, "takes no value");
+        }
+        const char* given = optind > 0 && optind <= argc ? argv[optind - 1] : "";
+        return UsageFault("unknown or ambiguous option " + QuoteName(given),
+                          "see kalvorden rate --help");
+      }
+    }
+  }
+  if (optind < argc) {
+    return UsageFault("unexpected argument " + QuoteName(argv[optind]),
+                      "see kalvorden rate --help");
+  }
+  return CheckFiles(request);
+}
+
+Fault RatingEntryOf(const RateRequest& request, RatingEntry& entry) {
+  entry = RatingEntry{};
+  for (const auto& [field, text] : request.values) {
+    SetRatingField(*field, text, entry);  // checked as the option was read
+  }
+  if (request.continuityGiven) {
+    entry.inputs.continuous = request.continuity;
+    entry.continuityGiven = true;
+  }
+  if (const RatingRefusal refusal = CheckRatingEntry(entry); !refusal.ok()) {
+    return UsageFault("option --" + refusal.field + (refusal.missing ? " missing" : ""),
+                      refusal.why);
+  }
+  return {};
+}
+
+std::string RateUsageText() {
+  std::string text =
+      "Usage: kalvorden rate --thickness T --top-cover C --top-bar B --top-spacing S\n"
+      "         [--top-loss PCT] [--bottom-cover C --bottom-bar B --bottom-spacing S\n"
+      "         [--bottom-loss PCT]] --concrete-strength F --paving W --wheel-load P\n"
+      "         [--vehicle-weight W] [--continuity] --span LIST --fs V --fc V\n"
+      "         --fs-operating V --fc-operating V [--csv FILE] [--text FILE]\n"
+      "Rates an existing deck slab (a strip 1 m wide, main bars perpendicular to\n"
+      "traffic) by allowable stresses (ASR) at inventory and operating level, for\n"
+      "each effective span. Without --csv or --text the rating sheet goes to\n"
+      "standard output.\n\n";
+  for (const RatingFieldInfo& field : RatingFields()) {
+    std::string left = "  --" + std::string(field.name) + " V";
+    left.resize(std::max<size_t>(left.size() + 1, 24), ' ');
+    text += left + std::string(field.help) +
+            (field.unit.empty() ? "" : ", " + std::string(field.unit)) + "\n";
+  }
+  text +=
+      "  --continuity          continuous over three or more supports: CF 0.8 and\n"
+      "                        M_DL = w S^2 / 10 (without it: CF 1.0, w S^2 / 8)\n"
+      "  --no-continuity       not continuous, whatever the project file says\n"
+      "  --csv FILE            write the rating as CSV (- : standard output)\n"
+      "  --text FILE           write the rating sheet to FILE (- : standard output)\n"
+      "  --help                show this help and exit\n\n"
+      "Exit status: 0 rated, 64 usage error, 74 an output could not be written.\n";
+  return text;
+}
+
+int RunRateCommand(std::span<char* const> arguments, Console& console) {
+  RateRequest request;
+  if (Fault fault = ParseRateArguments(arguments, request); !fault.ok()) {
+    return EndConsoleWithFault(console, fault);
+  }
+  if (request.help) {
+    return ShowText(console, RateUsageText());
+  }
+  RatingEntry entry;
+  if (Fault fault = RatingEntryOf(request, entry); !fault.ok()) {
+    return EndConsoleWithFault(console, fault);
+  }
+  const SlabRating rating = RateSlab(entry.inputs);
+  std::vector<std::unique_ptr<RateOutput>> outputs;
+  const bool toFiles = !request.csvFile.empty() || !request.textFile.empty();
+  const auto add = [&](const char* what, const std::string& name, std::string text) {
+    auto output = std::make_unique<RateOutput>();
+    output->what = what;
+    output->label = OutputLabel(what, name);
+    output->name = name;
+    output->text = std::move(text);
+    outputs.push_back(std::move(output));
+  };
+  if (!request.csvFile.empty()) {
+    add("CSV", request.csvFile, WriteRatingCsv(entry.inputs, rating));
+  }
+  if (!toFiles || !request.textFile.empty()) {
+    add("text", toFiles ? request.textFile : std::string(kStandardOutputName),
+        WriteRatingSheet(entry.inputs, rating));
+  }
+  if (Fault fault = WriteOutputs(console, outputs); !fault.ok()) {
+    for (auto& output : outputs) {
+      output->file.Abandon();
+    }
+    return EndConsoleWithFault(console, fault);
+  }
+  if (toFiles) {
+    std::string written;
+    for (const auto& output : outputs) {
+      written += (written.empty() ? "" : ", ") + output->label;
+    }
+    WriteConsoleMessage(console, "kalvorden: wrote " + written + ": the rating of " +
+                                     std::to_string(rating.spans.size()) + " span" +
+                                     (rating.spans.size() == 1 ? "" : "s"));
+  }
+  EndConsole(console);
+  return 0;
+}
+
+}  // namespace kalvorden

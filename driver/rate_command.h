@@ -1,0 +1,51 @@
+#pragma once
+
+// `kalvorden rate`: the allowable-stress rating of an existing deck slab
+// (rating/slab_rating.h), from its options and, with --project FILE, from
+// the project file's [rating] table, whose values the options replace. The
+// sub-command's options are its own; every value is checked by the
+// rating's one table of values (rating/rating_values.h).
+
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "driver/console.h"
+#include "fault/fault.h"
+#include "rating/rating_values.h"
+
+namespace kalvorden {
+
+struct RateRequest {
+  // The values as the options give them, each already checked, in the
+  // order given; applied over the project file's.
+  std::vector<std::pair<const RatingFieldInfo*, std::string>> values;
+  bool continuity = false;
+  bool continuityGiven = false;  // --continuity or --no-continuity
+  std::string projectFile;       // --project FILE
+  std::string csvFile;           // --csv FILE ("-": standard output)
+  std::string textFile;          // --text FILE ("-": standard output)
+  bool help = false;             // --help
+};
+
+// Parses the arguments after "rate" with getopt_long: each value is checked
+// as it is read. Returns no fault, or error 64 with the line that names the
+// bad option or value.
+Fault ParseRateArguments(std::span<char* const> arguments, RateRequest& request);
+
+// The rating's values: the project file's [rating] table (when named) with
+// the options' values over it, checked as a whole. Error 64 names the
+// option at fault, 66 the project file.
+Fault RatingEntryOf(const RateRequest& request, RatingEntry& entry);
+
+// The --help text of the sub-command.
+std::string RateUsageText();
+
+// Runs `kalvorden rate`: the rating sheet on standard output, or the CSV and
+// the sheet as text into the files named. Returns 0, 64 for a usage error,
+// 66 for a project file at fault, 74 when an output cannot be written; a
+// failed run leaves every output file as it was.
+int RunRateCommand(std::span<char* const> arguments, Console& console);
+
+}  // namespace kalvorden
