@@ -169,11 +169,11 @@ std::vector<BarChange> BarChanges(const std::vector<ChartSpan>& spans) {
   return changes;
 }
 
+// Thin and dotted: apart from the governing row's line and from every curve.
+constexpr Stroke kBarChangeStroke = {kBarChange, 0.8, Dash::kDotted, Marker::kNone};
+
 void DrawBarChangeLines(cairo_t* cr, const Panel& panel, const std::vector<BarChange>& changes) {
-  const double dash[] = {3, 2};
-  SetColour(cr, kBarChange);
-  cairo_set_line_width(cr, 0.9);
-  cairo_set_dash(cr, dash, 2, 0);
+  SetStroke(cr, kBarChangeStroke);
   for (const BarChange& change : changes) {
     cairo_move_to(cr, panel.X(change.span), panel.frame.top);
     cairo_line_to(cr, panel.X(change.span), panel.frame.bottom);
@@ -214,29 +214,30 @@ void DrawBarChangeLabels(cairo_t* cr, const Panel& panel, const std::vector<BarC
   }
 }
 
-// The panel's legend above its frame: a stroke of each curve's colour and
-// its name, and the bar changes' where the panel labels them.
-void DrawLegend(cairo_t* cr, const Panel& panel, const PanelContent& content) {
+// The panel's legend above its frame: a sample of each curve's stroke and
+// its name, the bar changes' where the panel labels them, and the governing
+// row's where one is marked.
+void DrawLegend(cairo_t* cr, const Panel& panel, const PanelContent& content,
+                const std::string& governing) {
   struct Entry {
-    Colour colour;
-    const char* text;
+    Stroke stroke;
+    std::string text;
   };
   std::vector<Entry> entries;
   for (const Curve& curve : content.curves) {
-    entries.push_back({curve.colour, curve.legend});
+    entries.push_back({{curve.colour, 2}, curve.legend});
   }
   if (content.barChanges == BarChangeMarks::kLabelledLines) {
-    entries.push_back({kBarChange, "main bar size changes"});
+    entries.push_back({kBarChangeStroke, "main bar size changes"});
+  }
+  if (!governing.empty()) {
+    entries.push_back({kGoverningRowStroke, governing});
   }
   cairo_set_font_size(cr, kChartLabelSize);
   const double y = panel.frame.top - kLegendAbovePanel;
   double x = panel.frame.left + 8;
   for (const Entry& entry : entries) {
-    SetColour(cr, entry.colour);
-    cairo_set_line_width(cr, 2);
-    cairo_move_to(cr, x, y - 3);
-    cairo_line_to(cr, x + 16, y - 3);
-    cairo_stroke(cr);
+    DrawStrokeSample(cr, x, y, 16, entry.stroke);
     SetColour(cr, kInk);
     ShowText(cr, x + 20, y, entry.text);
     x += 20 + TextWidthOf(cr, entry.text) + 24;
@@ -309,7 +310,8 @@ std::vector<ChartSpan> ChartSpans(const DesignedCase& designed) {
   return spans;
 }
 
-void DrawCaseChart(cairo_t* cr, const DesignedCase& designed, double width, double height) {
+void DrawCaseChart(cairo_t* cr, const DesignedCase& designed, double width, double height,
+                   int32_t governingRow) {
   const std::vector<ChartSpan> spans = ChartSpans(designed);
   cairo_save(cr);
   cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
@@ -336,19 +338,25 @@ void DrawCaseChart(cairo_t* cr, const DesignedCase& designed, double width, doub
     ShowText(cr, width / 2, layout.titleBaselines[line], title.lines[line], 0.5);
   }
   const std::vector<BarChange> changes = BarChanges(spans);
+  const bool governs = governingRow >= 0 && governingRow < kSpansPerCase;
+  const std::string governing =
+      governs ? "governing row, S = " + PrintedSpan(governingRow) + " m" : std::string();
   for (size_t i = 0; i < std::size(kPanels); ++i) {
     const PanelContent& content = kPanels[i];
     const Panel panel = {layout.panels[i], axes[i]};
     DrawGaps(cr, panel, spans);
     DrawFrame(cr, panel, content.axisTitle);
     DrawBarChangeLines(cr, panel, changes);
+    if (governs) {
+      DrawGoverningRowLine(cr, panel.frame, panel.X(PrintedSpanMillimetres(governingRow) / 1000.0));
+    }
     for (auto curve = content.curves.rbegin(); curve != content.curves.rend(); ++curve) {
       DrawCurve(cr, panel, spans, *curve);
     }
     if (content.barChanges == BarChangeMarks::kLabelledLines) {
       DrawBarChangeLabels(cr, panel, changes);
     }
-    DrawLegend(cr, panel, content);
+    DrawLegend(cr, panel, content, governing);
   }
   if (std::none_of(spans.begin(), spans.end(), [](const ChartSpan& s) { return s.designed; })) {
     const Box& first = layout.panels.front();
@@ -360,11 +368,12 @@ void DrawCaseChart(cairo_t* cr, const DesignedCase& designed, double width, doub
   cairo_restore(cr);
 }
 
-bool WriteCaseChartSvg(const DesignedCase& designed, std::string& svgOut) {
+bool WriteCaseChartSvg(const DesignedCase& designed, std::string& svgOut, int32_t governingRow) {
   constexpr double kWidth = 720;
   constexpr double kHeight = 540;
   return DrawToSvg(
-      kWidth, kHeight, [&](cairo_t* cr) { DrawCaseChart(cr, designed, kWidth, kHeight); }, svgOut);
+      kWidth, kHeight,
+      [&](cairo_t* cr) { DrawCaseChart(cr, designed, kWidth, kHeight, governingRow); }, svgOut);
 }
 
 }  // namespace kalvorden

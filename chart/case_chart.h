@@ -2,6 +2,7 @@
 
 #include <cairo.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -40,12 +41,16 @@ std::vector<ChartSpan> ChartSpans(const DesignedCase& designed);
 // to fill the height: minimum and actual thickness against span at the top,
 // main bar spacing under it, and the reinforcing steel per square metre of
 // deck (all, main and distribution bars) at the foot; the spans where the
-// main bar size changes marked (and labelled inside the spacing plot),
-// spans that could not be designed shown as grey gaps.
-void DrawCaseChart(cairo_t* cr, const DesignedCase& designed, double width, double height);
+// main bar size changes marked with thin dotted lines (and labelled inside
+// the spacing plot), spans that could not be designed shown as grey gaps;
+// with a `governingRow` (0 to 110) its span marked in every panel in the
+// governing row's own line (chart/chart_panel.h), named in the legends.
+void DrawCaseChart(cairo_t* cr, const DesignedCase& designed, double width, double height,
+                   int32_t governingRow = -1);
 
 // The same chart as an SVG document in `svgOut`. False (and `svgOut`
 // empty) when cairo fails.
-bool WriteCaseChartSvg(const DesignedCase& designed, std::string& svgOut);
+bool WriteCaseChartSvg(const DesignedCase& designed, std::string& svgOut,
+                       int32_t governingRow = -1);
 
 }  // namespace kalvorden

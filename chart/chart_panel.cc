@@ -24,6 +24,85 @@ void ShowText(cairo_t* cr, double x, double y, const std::string& text, double a
   cairo_show_text(cr, text.c_str());
 }
 
+void SetStroke(cairo_t* cr, const Stroke& stroke) {
+  static constexpr double kDashed[] = {5, 2.5};
+  static constexpr double kDotted[] = {1.2, 2};
+  static constexpr double kDashDot[] = {6, 2.5, 1.2, 2.5};
+  static constexpr double kLongDash[] = {10, 3};
+  static constexpr double kGoverning[] = {9, 2.5, 2, 2.5};
+  SetColour(cr, stroke.colour);
+  cairo_set_line_width(cr, stroke.width);
+  switch (stroke.dash) {
+    case Dash::kSolid:
+      cairo_set_dash(cr, nullptr, 0, 0);
+      break;
+    case Dash::kDashed:
+      cairo_set_dash(cr, kDashed, 2, 0);
+      break;
+    case Dash::kDotted:
+      cairo_set_dash(cr, kDotted, 2, 0);
+      break;
+    case Dash::kDashDot:
+      cairo_set_dash(cr, kDashDot, 4, 0);
+      break;
+    case Dash::kLongDash:
+      cairo_set_dash(cr, kLongDash, 2, 0);
+      break;
+    case Dash::kGoverningRow:
+      cairo_set_dash(cr, kGoverning, 4, 0);
+      break;
+  }
+}
+
+void DrawMarker(cairo_t* cr, double x, double y, Marker marker) {
+  constexpr double r = 2.6;
+  cairo_save(cr);
+  cairo_set_dash(cr, nullptr, 0, 0);
+  cairo_set_line_width(cr, 1);
+  cairo_new_path(cr);
+  switch (marker) {
+    case Marker::kNone:
+      break;
+    case Marker::kCircle:
+      cairo_arc(cr, x, y, r, 0, 2 * std::numbers::pi);
+      break;
+    case Marker::kSquare:
+      cairo_rectangle(cr, x - r, y - r, 2 * r, 2 * r);
+      break;
+    case Marker::kTriangle:
+      cairo_move_to(cr, x, y - r * 1.2);
+      cairo_line_to(cr, x + r * 1.1, y + r * 0.8);
+      cairo_line_to(cr, x - r * 1.1, y + r * 0.8);
+      cairo_close_path(cr);
+      break;
+    case Marker::kCross:
+      cairo_move_to(cr, x - r, y - r);
+      cairo_line_to(cr, x + r, y + r);
+      cairo_move_to(cr, x - r, y + r);
+      cairo_line_to(cr, x + r, y - r);
+      break;
+  }
+  cairo_stroke(cr);
+  cairo_restore(cr);
+}
+
+void DrawStrokeSample(cairo_t* cr, double x, double baseline, double length, const Stroke& stroke) {
+  SetStroke(cr, stroke);
+  cairo_move_to(cr, x, baseline - 3);
+  cairo_line_to(cr, x + length, baseline - 3);
+  cairo_stroke(cr);
+  DrawMarker(cr, x + length / 2, baseline - 3, stroke.marker);
+  cairo_set_dash(cr, nullptr, 0, 0);
+}
+
+void DrawGoverningRowLine(cairo_t* cr, const Box& frame, double x) {
+  SetStroke(cr, kGoverningRowStroke);
+  cairo_move_to(cr, x, frame.top);
+  cairo_line_to(cr, x, frame.bottom);
+  cairo_stroke(cr);
+  cairo_set_dash(cr, nullptr, 0, 0);
+}
+
 std::string TickLabel(double value) {
   char text[32];
   std::snprintf(text, sizeof text, "%g", value);

@@ -7,6 +7,7 @@
 
 #include <cairo.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -59,6 +60,32 @@ struct Panel {
     return frame.bottom - (value - axis.low) / (axis.high - axis.low) * frame.Height();
   }
 };
+
+// How a line is stroked, so that lines stay apart in a black-and-white
+// print as well as in colour: its colour, width, dash pattern and the
+// marker set along it.
+enum class Dash : uint8_t { kSolid, kDashed, kDotted, kDashDot, kLongDash, kGoverningRow };
+enum class Marker : uint8_t { kNone, kCircle, kSquare, kTriangle, kCross };
+struct Stroke {
+  Colour colour;
+  double width = 1.2;
+  Dash dash = Dash::kSolid;
+  Marker marker = Marker::kNone;
+};
+inline constexpr int kLineDashes = 5;   // kSolid to kLongDash
+inline constexpr int kLineMarkers = 5;  // kNone to kCross
+// The governing row's line: black, long dash and dot, thicker than the
+// curves. No other line of any chart is drawn in this pattern.
+inline constexpr Stroke kGoverningRowStroke = {kInk, 1.5, Dash::kGoverningRow, Marker::kNone};
+
+void SetStroke(cairo_t* cr, const Stroke& stroke);
+// The marker centred on (x, y), drawn solid in the current colour.
+void DrawMarker(cairo_t* cr, double x, double y, Marker marker);
+// A legend's sample of `stroke`: a line `length` long from x, 3 pt above
+// `baseline`, with its marker in the middle.
+void DrawStrokeSample(cairo_t* cr, double x, double baseline, double length, const Stroke& stroke);
+// The governing row's vertical line across the panel at `span` (m).
+void DrawGoverningRowLine(cairo_t* cr, const Box& frame, double x);
 
 // The panel's grid, value and span labels, frame, "span S (m)" under it and
 // `axisTitle` turned a quarter at the chart's left edge.

@@ -11,8 +11,8 @@
 namespace kalvorden {
 namespace {
 
-// Twelve colours that stay apart in print; lines past the twelfth are
-// dashed, past the twenty-fourth dotted.
+// Twelve colours that stay apart in a colour print; in black and white
+// each of the up to 25 lines is told apart by its dash pattern and marker.
 constexpr Colour kPalette[] = {{0.12, 0.35, 0.75}, {0.85, 0.4, 0.05}, {0.1, 0.55, 0.25},
                                {0.75, 0.1, 0.1},   {0.5, 0.25, 0.7},  {0.45, 0.3, 0.2},
                                {0.85, 0.35, 0.65}, {0.4, 0.4, 0.4},   {0.6, 0.6, 0.1},
@@ -28,28 +28,17 @@ constexpr double kLegendGap = 18;
 
 // How one line is drawn and named in the legend.
 struct LineStyle {
-  Colour colour;
-  int dash;  // 0 solid, 1 dashed, 2 dotted
+  Stroke stroke;
   std::string legend;
+  bool fill = false;  // the band: a filled sample
 };
 
+// The i-th case line (from 0): every pair of dash pattern and marker once,
+// so 25 lines differ without colour.
 LineStyle CaseStyle(size_t index, int64_t caseNumber) {
-  return {kPalette[index % kPaletteSize], static_cast<int>(index / kPaletteSize),
+  return {{kPalette[index % kPaletteSize], 1.2, static_cast<Dash>(index % kLineDashes),
+           static_cast<Marker>(index / kLineDashes % kLineMarkers)},
           "case " + std::to_string(caseNumber)};
-}
-
-void SetStyle(cairo_t* cr, const LineStyle& style, double width) {
-  static constexpr double kDashed[] = {5, 2.5};
-  static constexpr double kDotted[] = {1.2, 2};
-  SetColour(cr, style.colour);
-  cairo_set_line_width(cr, width);
-  if (style.dash == 1) {
-    cairo_set_dash(cr, kDashed, 2, 0);
-  } else if (style.dash >= 2) {
-    cairo_set_dash(cr, kDotted, 2, 0);
-  } else {
-    cairo_set_dash(cr, nullptr, 0, 0);
-  }
 }
 
 double SpanOf(size_t row) {
@@ -61,8 +50,12 @@ double Kilograms(int64_t hundredths) {
   return static_cast<double>(hundredths) / 100;
 }
 
-// A curve through the spans that have a figure, broken where one has none.
-void DrawSteelCurve(cairo_t* cr, const Panel& panel, const SteelCurve& curve) {
+// A curve through the spans that have a figure, broken where one has none,
+// with its marker every tenth span (staggered by `index`, so markers of
+// lines that run together do not sit on each other).
+void DrawSteelCurve(cairo_t* cr, const Panel& panel, const SteelCurve& curve, const Stroke& stroke,
+                    size_t index) {
+  SetStroke(cr, stroke);
   bool drawing = false;
   for (size_t i = 0; i < curve.steel.size(); ++i) {
     if (curve.steel[i] == kNoSteel) {
@@ -79,6 +72,11 @@ void DrawSteelCurve(cairo_t* cr, const Panel& panel, const SteelCurve& curve) {
     }
   }
   cairo_stroke(cr);
+  for (size_t i = (2 * index + 3) % 10; i < curve.steel.size(); i += 10) {
+    if (curve.steel[i] != kNoSteel) {
+      DrawMarker(cr, panel.X(SpanOf(i)), panel.Y(Kilograms(curve.steel[i])), stroke.marker);
+    }
+  }
 }
 
 // The band from the least to the most steel of each span, in pieces over
@@ -86,6 +84,7 @@ void DrawSteelCurve(cairo_t* cr, const Panel& panel, const SteelCurve& curve) {
 void DrawBand(cairo_t* cr, const Panel& panel, const CaseComparison& comparison) {
   const auto& spans = comparison.spans();
   SetColour(cr, kBand);
+  cairo_set_dash(cr, nullptr, 0, 0);
   size_t i = 0;
   while (i < spans.size()) {
     if (spans[i].lightestSteel == kNoSteel) {
@@ -131,16 +130,16 @@ ChartLines LinesOf(const CaseComparison& comparison) {
     // No case is lighter than another: one curve, named for what it is.
     lines.curves = {comparison.lightest()};
     lines.styles = {
-        {kLightest, 0,
+        {{kLightest, 1.2, Dash::kSolid, Marker::kCircle},
          "every case equal" + at + ": " +
              SteelText(comparison.lightest()->steel[static_cast<size_t>(comparison.rankingRow())]) +
              " kg/m^2 (case " + std::to_string(comparison.lightest()->caseNumber) + " drawn)"}};
   } else if (comparison.lightest() != nullptr) {
     lines.curves = {comparison.heaviest(), comparison.lightest()};
     lines.styles = {
-        {kHeaviest, 0,
+        {{kHeaviest, 1.2, Dash::kDashed, Marker::kSquare},
          "case " + std::to_string(comparison.heaviest()->caseNumber) + ", the heaviest" + at},
-        {kLightest, 0,
+        {{kLightest, 1.2, Dash::kSolid, Marker::kCircle},
          "case " + std::to_string(comparison.lightest()->caseNumber) + ", the lightest" + at}};
   }
   return lines;
@@ -181,29 +180,34 @@ void DrawLegendRow(cairo_t* cr, const std::vector<LineStyle>& entries,
                    const std::vector<size_t>& row, double baseline) {
   double x = 0;
   for (const size_t i : row) {
-    SetStyle(cr, entries[i], 2);
-    cairo_move_to(cr, x, baseline - 3);
-    cairo_line_to(cr, x + kLegendSwatch, baseline - 3);
-    cairo_stroke(cr);
-    cairo_set_dash(cr, nullptr, 0, 0);
+    if (entries[i].fill) {
+      SetColour(cr, entries[i].stroke.colour);
+      cairo_rectangle(cr, x, baseline - 7, kLegendSwatch, 8);
+      cairo_fill(cr);
+    } else {
+      DrawStrokeSample(cr, x, baseline, kLegendSwatch, entries[i].stroke);
+    }
     SetColour(cr, kInk);
     ShowText(cr, x + kLegendSwatch + 4, baseline, entries[i].legend);
     x += kLegendSwatch + 4 + TextWidthOf(cr, entries[i].legend) + kLegendGap;
   }
 }
 
-// The span the cases are ranked at: a dashed line and its name inside the
-// plot, on the side with room.
+// The span the cases are ranked at: the governing row's line (or, with no
+// span given, a thin dotted one at 3.750 m) and its name inside the plot,
+// on the side with room.
 void DrawRankingMark(cairo_t* cr, const Panel& panel, const CaseComparison& comparison) {
-  static constexpr double kDash[] = {3, 2};
   const double x = panel.X(SpanOf(static_cast<size_t>(comparison.rankingRow())));
-  SetColour(cr, kRankingMark);
-  cairo_set_line_width(cr, 0.9);
-  cairo_set_dash(cr, kDash, 2, 0);
-  cairo_move_to(cr, x, panel.frame.top);
-  cairo_line_to(cr, x, panel.frame.bottom);
-  cairo_stroke(cr);
-  cairo_set_dash(cr, nullptr, 0, 0);
+  if (comparison.governed()) {
+    DrawGoverningRowLine(cr, panel.frame, x);
+    SetColour(cr, kInk);
+  } else {
+    SetStroke(cr, {kRankingMark, 0.9, Dash::kDotted, Marker::kNone});
+    cairo_move_to(cr, x, panel.frame.top);
+    cairo_line_to(cr, x, panel.frame.bottom);
+    cairo_stroke(cr);
+    cairo_set_dash(cr, nullptr, 0, 0);
+  }
   const std::string label = std::string(comparison.governed() ? "governing row " : "ranked at ") +
                             PrintedSpan(comparison.rankingRow()) + " m";
   const bool leftOfLine = x > (panel.frame.left + panel.frame.right) / 2;
@@ -219,9 +223,14 @@ void DrawComparisonChart(cairo_t* cr, const CaseComparison& comparison, double w
   const ChartLines lines = LinesOf(comparison);
   std::vector<LineStyle> entries = lines.styles;
   if (lines.band) {
-    entries.insert(entries.begin(), {kBand, 0,
+    entries.insert(entries.begin(), {{kBand},
                                      "least to most steel of the " +
-                                         std::to_string(comparison.caseCount()) + " cases"});
+                                         std::to_string(comparison.caseCount()) + " cases",
+                                     true});
+  }
+  if (comparison.governed()) {
+    entries.push_back(
+        {kGoverningRowStroke, "governing row, S = " + PrintedSpan(comparison.rankingRow()) + " m"});
   }
   cairo_set_font_size(cr, kChartLabelSize);
   const std::vector<std::vector<size_t>> legend = LegendRows(cr, entries, width);
@@ -253,8 +262,7 @@ void DrawComparisonChart(cairo_t* cr, const CaseComparison& comparison, double w
   }
   DrawFrame(cr, panel, "steel (kg/m^2 of deck)");
   for (size_t i = 0; i < lines.curves.size(); ++i) {
-    SetStyle(cr, lines.styles[i], 1.2);
-    DrawSteelCurve(cr, panel, *lines.curves[i]);
+    DrawSteelCurve(cr, panel, *lines.curves[i], lines.styles[i].stroke, i);
   }
   cairo_set_dash(cr, nullptr, 0, 0);
   cairo_set_font_size(cr, kChartLabelSize);
