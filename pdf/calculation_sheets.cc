@@ -22,8 +22,38 @@ int32_t CalculationLinesPerPage(PaperSize paper) {
   return LinesPerSheet(GeometryOf(paper), kTopMargin, kCalculationLinePitch);
 }
 
-int32_t CalculationPageCount(PaperSize paper, int64_t lineCount) {
-  return PagesFor(lineCount, CalculationLinesPerPage(paper));
+namespace {
+
+size_t IndentOf(const std::string& line) {
+  const size_t at = line.find_first_not_of(' ');
+  return at == std::string::npos ? line.size() : at;
+}
+
+// How far back from a page's end a block's heading is looked for.
+constexpr size_t kLongestKeptBlock = 24;
+
+}  // namespace
+
+std::vector<size_t> CalculationPageStarts(PaperSize paper, const std::vector<std::string>& lines) {
+  const auto perPage = static_cast<size_t>(CalculationLinesPerPage(paper));
+  std::vector<size_t> starts = {0};
+  size_t from = 0;
+  while (lines.size() - from > perPage) {
+    size_t end = from + perPage;
+    if (lines.size() - end < kLeastLinesOnLastPage) {
+      end = lines.size() - kLeastLinesOnLastPage;
+      for (size_t h = end; h > from + 1 && h + kLongestKeptBlock > end; --h) {
+        const std::string& heading = lines[h - 1];
+        if (IndentOf(heading) < heading.size() && IndentOf(heading) < IndentOf(lines[h])) {
+          end = h - 1;
+          break;
+        }
+      }
+    }
+    starts.push_back(end);
+    from = end;
+  }
+  return starts;
 }
 
 std::vector<std::string> CalculationLines(const std::string& text) {
@@ -46,10 +76,10 @@ std::vector<std::string> CalculationLines(const std::string& text) {
 int32_t WriteCalculationSheets(PdfDocument& document, const CalculationSheetContent& content) {
   const CalculationSheet sheet = WriteCalculationSheet(*content.designCase, content.governingRow);
   const std::vector<std::string> lines = CalculationLines(sheet.text);
-  const int32_t pages = CalculationPageCount(document.paper(), static_cast<int64_t>(lines.size()));
+  const std::vector<size_t> starts = CalculationPageStarts(document.paper(), lines);
+  const auto pages = static_cast<int32_t>(starts.size());
   cairo_t* cr = document.cr();
   const PaperGeometry page = document.page();
-  const auto perPage = static_cast<size_t>(CalculationLinesPerPage(document.paper()));
   const double left = (page.width - kCalculationColumns * kCalculationCharacterPitch) / 2;
   for (int32_t p = 0; p < pages; ++p) {
     cairo_set_source_rgb(cr, 0.35, 0.35, 0.35);
@@ -59,10 +89,10 @@ int32_t WriteCalculationSheets(PdfDocument& document, const CalculationSheetCont
                  ": calculation sheet of the governing row, " +
                  "S = " + PrintedSpan(content.governingRow) + " m, page " + std::to_string(p + 1) +
                  " of " + std::to_string(pages));
-    const size_t from = static_cast<size_t>(p) * perPage;
-    const std::vector<std::string> pageLines(
-        lines.begin() + static_cast<std::ptrdiff_t>(from),
-        lines.begin() + static_cast<std::ptrdiff_t>(std::min(lines.size(), from + perPage)));
+    const size_t from = starts[static_cast<size_t>(p)];
+    const size_t to = p + 1 < pages ? starts[static_cast<size_t>(p) + 1] : lines.size();
+    const std::vector<std::string> pageLines(lines.begin() + static_cast<std::ptrdiff_t>(from),
+                                             lines.begin() + static_cast<std::ptrdiff_t>(to));
     cairo_set_source_rgb(cr, 0, 0, 0);
     SelectFont(cr, kMonoFont, MonoFontSizeForPitch(kCalculationCharacterPitch));
     document.ShowMonospacedLines(pageLines, left, kTopMargin, kCalculationCharacterPitch,

@@ -12,10 +12,16 @@
 
 namespace kalvorden {
 
-// Lines of a calculation sheet per page, and the pages a sheet of
-// `lineCount` lines takes (at least one).
+// Lines of a calculation sheet per page.
 int32_t CalculationLinesPerPage(PaperSize paper);
-int32_t CalculationPageCount(PaperSize paper, int64_t lineCount);
+
+// Where each page of a sheet of `lines` begins (the first at 0; at least
+// one page). A page is full but where that would leave the next, last page
+// fewer than kLeastLinesOnLastPage lines: then it ends earlier, before the
+// heading of the block that runs over (a line the next line is indented
+// under), so a block's last lines go with what they belong to.
+constexpr size_t kLeastLinesOnLastPage = 8;
+std::vector<size_t> CalculationPageStarts(PaperSize paper, const std::vector<std::string>& lines);
 
 // The sheet's text for row `row` of `designCase`, as the lines set on the
 // page (a line longer than the page's 100 columns continues on the next).

@@ -72,6 +72,12 @@ void WriteTableSheet(PdfDocument& document, const CaseSheetContent& content,
   cairo_set_source_rgb(cr, 0.35, 0.35, 0.35);
   SelectFont(cr, kSansFont, 8);
   ShowLine(cr, kSideMargin, kCaptionBaseline, CaseCaption(content.caseNumber, content.caseCount));
+  // The report's column head says only OUTER QUARTERS; the page says what
+  // the count is, as the cover and the CSV do.
+  SelectFont(cr, kSansFont, 7);
+  ShowLine(cr, kSideMargin, kCaptionBaseline + 9,
+           "OUTER QUARTERS: the distribution bars of both outer quarters together, half in each "
+           "(4-#16 is 2 bars in each quarter).");
 
   // The report's lines are 70 characters at most (11 blanks and the 59 of
   // the forms); the block is centred on the page, its last line above the

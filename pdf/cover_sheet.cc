@@ -215,9 +215,11 @@ void ComposeCover(SheetFlow& flow, const CoverContent& content) {
             kSubtitle);
   Identity(flow, content.settings->project);
   Run(flow, content);
+  // The sign-off signs the values the digest above identifies: it stays on
+  // the first sheet with it, however long the tables below grow.
+  SignOff(flow, content.settings->project);
   Inputs(flow, *content.inputs, caseCount);
   Governing(flow, content, caseCount);
-  SignOff(flow, content.settings->project);
 }
 
 }  // namespace kalvorden

@@ -6,6 +6,7 @@
 
 #include "design/design_cases.h"
 #include "pdf/case_columns.h"
+#include "pdf/case_sheets.h"
 #include "pdf/sheet_flow.h"
 #include "pdf/sheet_text.h"
 
@@ -56,8 +57,10 @@ void WriteIndexSheets(PdfDocument& document, const IndexContent& content) {
         largestRatio, DeriveModularRatio(inputs.concreteStresses.values[static_cast<size_t>(i)]));
   }
   const size_t ratioWidth = std::max<size_t>(4, std::to_string(largestRatio).size() + 1);
+  const bool calculations = content.calculationSheets;
   const std::string heading1 = PadCell("Case", caseWidth) + columns.Heading(0) +
-                               PadCell("n", ratioWidth) + PadCell("CF", 5) + "Sheet";
+                               PadCell("n", ratioWidth) + PadCell("CF", 5) + "Sheet" +
+                               (calculations ? "  Calc." : "");
   const std::string heading2 = PadCell("", caseWidth) + columns.Heading(1);
   const double monoSize =
       MonoSizeToFit(heading1.size() + 2, page.width - 2 * kSideMargin, kLargestIndexFontSize);
@@ -80,12 +83,11 @@ void WriteIndexSheets(PdfDocument& document, const IndexContent& content) {
                        std::to_string(comparisonFrom) + " to " +
                        std::to_string(comparisonFrom + content.comparisonSheets - 1) + "."
                  : std::string()));
-    ShowNoteLine(
-        cr, page, kTopMargin + 36,
-        std::string("Each case: 3 table sheets and a chart") +
-            (content.calculationSheets ? ", then the calculation sheet of its governing row."
-                                       : ".") +
-            " Sheet: where the case begins.");
+    ShowNoteLine(cr, page, kTopMargin + 36,
+                 std::string("Each case: 3 table sheets and a chart") +
+                     (calculations ? ", then the calculation sheet of its governing row." : ".") +
+                     " Sheet: where the case begins." +
+                     (calculations ? " Calc.: where its calculation sheet begins." : ""));
     SelectFont(cr, kMonoFont, monoSize);
     ShowLine(cr, kSideMargin, kIndexTableTop - 2.4 * kIndexLinePitch, heading1);
     ShowLine(cr, kSideMargin, kIndexTableTop - 1.4 * kIndexLinePitch, heading2);
@@ -105,10 +107,15 @@ void WriteIndexSheets(PdfDocument& document, const IndexContent& content) {
     if (line == 0) {
       startPage();
     }
-    const std::string entry = PadCell(std::to_string(caseNumber), caseWidth) + columns.Cells(c) +
-                              PadCell(std::to_string(c.modularRatio), ratioWidth) +
-                              PadCell(c.continuityFactor == 1 ? "1.0" : "0.8", 5) +
-                              PadCellLeft(std::to_string(content.firstSheetOf(caseNumber)), 5);
+    const std::string entry =
+        PadCell(std::to_string(caseNumber), caseWidth) + columns.Cells(c) +
+        PadCell(std::to_string(c.modularRatio), ratioWidth) +
+        PadCell(c.continuityFactor == 1 ? "1.0" : "0.8", 5) +
+        PadCellLeft(std::to_string(content.firstSheetOf(caseNumber)), 5) +
+        (calculations
+             ? PadCellLeft(std::to_string(content.firstSheetOf(caseNumber) + kTableAndChartSheets),
+                           7)
+             : std::string());
     // No link from the entry to its page: cairo 1.16 writes a link to a page
     // not yet drawn as a reference to an object it never emits (a damaged
     // file). The bookmarks, made once their pages exist, lead there instead.

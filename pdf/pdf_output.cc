@@ -168,7 +168,7 @@ void PdfOutput::PlanSheets(const DesignInputs& inputs) {
       const CalculationSheet sheet = WriteCalculationSheet(c, settings_.governingRow);
       governing_.push_back(GoverningResultOf(sheet.span));
       calculationPages.push_back(
-          CalculationPageCount(paper, static_cast<int64_t>(CalculationLines(sheet.text).size())));
+          static_cast<int32_t>(CalculationPageStarts(paper, CalculationLines(sheet.text)).size()));
     });
   }
   const PaperGeometry page = document_.page();

@@ -231,7 +231,14 @@ TEST(CalculationPackage, CoverSheetsMarkedRowsAndCalculationSheets) {
       };
       const auto indexEntry = std::find_if(index.begin(), index.end(), entry);
       ASSERT_NE(indexEntry, index.end());
-      EXPECT_EQ(Words(*indexEntry).back(), std::to_string(first)) << *indexEntry;
+      // The index gives where the case begins and, with a span, where its
+      // calculation sheet does (as its bookmark).
+      const std::vector<std::string> entryWords = Words(*indexEntry);
+      EXPECT_EQ(entryWords[entryWords.size() - (test.row < 0 ? 1 : 2)], std::to_string(first))
+          << *indexEntry;
+      // The case's chart names the governing row in its legend when one is marked.
+      EXPECT_EQ(Contains(pages[first + 2], "governing row, S = "), test.row >= 0);
+      EXPECT_TRUE(Contains(pages[first - 1], "both outer quarters together, half in each"));
       if (test.row < 0) {
         EXPECT_FALSE(Contains(cover, "Governing row (m)"));
         EXPECT_FALSE(Contains(pages[first - 1] + pages[first] + pages[first + 1], "Marked row"));
@@ -259,9 +266,10 @@ TEST(CalculationPackage, CoverSheetsMarkedRowsAndCalculationSheets) {
       if (c == 0) {
         ExpectMarkedRow("p.pdf", dir.path(), marked.front(), span);
       }
-      const std::vector<std::string> lines = SheetLines(
-          pages, bookmarks.at("Case " + number +
-                              ": calculation sheet of the governing row, S = " + span + " m"));
+      const int sheet = bookmarks.at(
+          "Case " + number + ": calculation sheet of the governing row, S = " + span + " m");
+      EXPECT_EQ(entryWords.back(), std::to_string(sheet)) << *indexEntry;
+      const std::vector<std::string> lines = SheetLines(pages, sheet);
       // The result ends with the report's row; a designed row's quantities
       // follow it.
       auto resultEnd = std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
@@ -281,6 +289,18 @@ TEST(CalculationPackage, CoverSheetsMarkedRowsAndCalculationSheets) {
       EXPECT_EQ(bookmarks.at("Case 1: " + kalvorden::DescribeCaseValues(cases[0]->designCase)),
                 bookmarks.at("Index of design cases") + 2 + 4);
       // after two index pages and the comparison's four (two of them its table)
+    }
+    // No sheet holds a lonely line or two: the calculation sheets keep a
+    // block's last lines with it, the sign-off stays with the digest.
+    for (int n = 1; n <= sheets; ++n) {
+      std::vector<std::string> body = Lines(pages[n - 1]);
+      std::erase_if(body, [](const std::string& line) { return Words(line).empty(); });
+      EXPECT_GE(body.size(), 4u + 5u) << "sheet " << n << ":\n" << pages[n - 1];  // 4: title block
+    }
+    for (const std::string& page : pages) {
+      if (Contains(page, "SIGN-OFF")) {
+        EXPECT_TRUE(Contains(page, "SHA-256 of values"));
+      }
     }
     EXPECT_EQ(bookmarks.count("Cover sheet"), 1u);
     EXPECT_EQ(bookmarks.at("Cover sheet"), 1);
