@@ -50,12 +50,15 @@ bool CaseOutput::Commit() {
     return true;
   }
   const std::string where = "putting " + label_ + " in place";
-  if (error == EEXIST && !replace_) {
-    Fail({kFaultCannotOverwrite, "cannot overwrite existing file", where,
-          "a file appeared under the name during the run"});
-  } else {
-    Fail({kFaultWriteFailure, "write failure", where, std::strerror(error)});
+  Fault fault = error == EEXIST && !replace_
+                    ? Fault{kFaultCannotOverwrite, "cannot overwrite existing file", where,
+                            "a file appeared under the name during the run"}
+                    : Fault{kFaultWriteFailure, "write failure", where, std::strerror(error)};
+  if (!pending_.leftBehind().empty()) {
+    fault.detail +=
+        "; its temporary file " + QuoteName(pending_.leftBehind()) + " could not be removed either";
   }
+  Fail(std::move(fault));
   return false;
 }
 

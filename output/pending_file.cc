@@ -92,6 +92,7 @@ int OpenWithoutBlocking(const std::string& name, int flags) {
 
 int PendingFile::Create(const std::string& target) {
   Abandon();
+  leftBehind_.clear();
   if (target.empty()) {
     return EINVAL;
   }
@@ -195,7 +196,9 @@ void PendingFile::Abandon() noexcept {
 
 void PendingFile::RemoveTemporary() noexcept {
   if (!temporary_.empty()) {
-    unlink(temporary_.c_str());
+    if (unlink(temporary_.c_str()) != 0 && errno != ENOENT) {
+      leftBehind_ = temporary_;
+    }
     temporary_.clear();
   }
   ForgetTemporaryFile(noted_);

@@ -46,6 +46,11 @@ class PendingFile {
   // Closes and removes the temporary file; the target keeps what it had.
   void Abandon() noexcept;
 
+  // The temporary file a failed step could not remove (its directory
+  // refuses both the rename and the removal: immutable, or its permissions
+  // changed during the run), for the error line to name; empty when none.
+  const std::string& leftBehind() const { return leftBehind_; }
+
  private:
   void RemoveTemporary() noexcept;
 
@@ -55,6 +60,7 @@ class PendingFile {
   std::string temporary_;  // the temporary file's name, while it exists
   int noted_ = -1;         // its slot among the files an interrupt removes
   std::string finalName_;  // where Commit puts it
+  std::string leftBehind_;
 };
 
 // Opens `name` for writing with `flags` added (O_CREAT | O_EXCL to create

@@ -2,7 +2,13 @@
 // written under a temporary name and put in place only when complete.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -176,4 +182,36 @@ TEST(CommitOutputs, NamesWhatIsInPlaceWhenARenameFails) {
     EXPECT_EQ(ReadFileBytes(dir.File("c.csv")), "old");
     EXPECT_EQ(FilesIn(dir), 3u);
   }
+}
+
+// A directory made immutable while the run writes refuses both the rename
+// and the removal of the temporary file: the fault names the file left
+// behind, so it can be found and removed. Needs the right to mark a
+// directory immutable (root on a file system with the flag).
+TEST(CommitOutputs, NamesATemporaryFileThatCouldNotBeRemoved) {
+  TempDir dir;
+  const std::string sub = dir.File("immutable");
+  std::filesystem::create_directory(sub);
+  CsvOutput output;
+  CaseOutput* const outputs[] = {&output};
+  ASSERT_EQ(output.BeginPending(sub + "/r.csv", true), 0);
+  ASSERT_TRUE(output.Finish());
+  const std::filesystem::path temporary = std::filesystem::directory_iterator(sub)->path();
+  const int descriptor = open(sub.c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_GE(descriptor, 0);
+  int flags = 0;
+  const bool marked = ioctl(descriptor, FS_IOC_GETFLAGS, &flags) == 0 &&
+                      (flags |= FS_IMMUTABLE_FL, ioctl(descriptor, FS_IOC_SETFLAGS, &flags) == 0);
+  const Fault fault = marked ? CommitOutputs(outputs) : Fault{};
+  flags &= ~FS_IMMUTABLE_FL;
+  ioctl(descriptor, FS_IOC_SETFLAGS, &flags);
+  close(descriptor);
+  output.Abandon();
+  if (!marked) {
+    GTEST_SKIP() << "cannot mark a directory immutable here";
+  }
+  EXPECT_EQ(fault.number, 74);
+  EXPECT_EQ(fault.detail, std::string(std::strerror(EPERM)) + "; its temporary file " +
+                              QuoteName(temporary.string()) + " could not be removed either");
+  EXPECT_TRUE(std::filesystem::exists(temporary));
 }
