@@ -3,12 +3,14 @@
 #include <getopt.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
 
 #include "output/case_output.h"
 #include "output/pending_file.h"
+#include "project/project_file.h"
 #include "rating/rating_csv.h"
 #include "rating/rating_sheet.h"
 
@@ -207,6 +209,14 @@ Fault ParseRateArguments(std::span<char* const> arguments, RateRequest& request)
 
 Fault RatingEntryOf(const RateRequest& request, RatingEntry& entry) {
   entry = RatingEntry{};
+  if (!request.projectFile.empty()) {
+    RunRequest design;
+    if (Fault fault = ReadProjectFile(request.projectFile, design, ProjectUse::kRating, &entry);
+        !fault.ok()) {
+      return fault;
+    }
+  }
+  const RatingEntry fromFile = entry;
   for (const auto& [field, text] : request.values) {
     SetRatingField(*field, text, entry);  // checked as the option was read
   }
@@ -214,11 +224,22 @@ Fault RatingEntryOf(const RateRequest& request, RatingEntry& entry) {
     entry.inputs.continuous = request.continuity;
     entry.continuityGiven = true;
   }
-  if (const RatingRefusal refusal = CheckRatingEntry(entry); !refusal.ok()) {
-    return UsageFault("option --" + refusal.field + (refusal.missing ? " missing" : ""),
-                      refusal.why);
+  const RatingRefusal refusal = CheckRatingEntry(entry);
+  if (refusal.ok()) {
+    return {};
   }
-  return {};
+  // A value the options gave is the option's fault; one the file gave (and
+  // no option replaced), the file's. A value missing from both is missing
+  // from the command line.
+  const RatingFieldInfo& field = *FindRatingField(refusal.field);
+  const bool fileGave = fromFile.given[static_cast<size_t>(&field - RatingFields().data())] &&
+                        std::none_of(request.values.begin(), request.values.end(),
+                                     [&](const auto& value) { return value.first == &field; });
+  if (fileGave && !refusal.missing) {
+    return {kFaultProjectFile, "project file " + QuoteName(request.projectFile),
+            "[rating] " + refusal.field, refusal.why};
+  }
+  return UsageFault("option --" + refusal.field + (refusal.missing ? " missing" : ""), refusal.why);
 }
 
 std::string RateUsageText() {
@@ -228,10 +249,12 @@ std::string RateUsageText() {
       "         [--bottom-loss PCT]] --concrete-strength F --paving W --wheel-load P\n"
       "         [--vehicle-weight W] [--continuity] --span LIST --fs V --fc V\n"
       "         --fs-operating V --fc-operating V [--csv FILE] [--text FILE]\n"
+      "       kalvorden rate --project FILE [any option above]\n"
       "Rates an existing deck slab (a strip 1 m wide, main bars perpendicular to\n"
       "traffic) by allowable stresses (ASR) at inventory and operating level, for\n"
       "each effective span. Without --csv or --text the rating sheet goes to\n"
-      "standard output.\n\n";
+      "standard output. With --project FILE the values come from the file's\n"
+      "[rating] table, whose keys are the options' names; options replace them.\n\n";
   for (const RatingFieldInfo& field : RatingFields()) {
     std::string left = "  --" + std::string(field.name) + " V";
     left.resize(std::max<size_t>(left.size() + 1, 24), ' ');
@@ -242,10 +265,12 @@ std::string RateUsageText() {
       "  --continuity          continuous over three or more supports: CF 0.8 and\n"
       "                        M_DL = w S^2 / 10 (without it: CF 1.0, w S^2 / 8)\n"
       "  --no-continuity       not continuous, whatever the project file says\n"
+      "  --project FILE        the values of the project file's [rating] table\n"
       "  --csv FILE            write the rating as CSV (- : standard output)\n"
       "  --text FILE           write the rating sheet to FILE (- : standard output)\n"
       "  --help                show this help and exit\n\n"
-      "Exit status: 0 rated, 64 usage error, 74 an output could not be written.\n";
+      "Exit status: 0 rated, 64 usage error, 66 the project file could not be read\n"
+      "or holds a fault, 74 an output could not be written.\n";
   return text;
 }
 

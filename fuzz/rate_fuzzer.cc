@@ -1,5 +1,6 @@
-// Fuzzes `kalvorden rate`'s options: the input is split at NUL bytes into
-// arguments. Every command line must either give a rating whose values are
+// Fuzzes `kalvorden rate`'s options and the project file's [rating] table:
+// the input, read whole as a project file for a rating, and split at NUL
+// bytes into arguments. Every command line must either give a rating whose values are
 // finite with each face's effective depth above zero, rated and written
 // without fault, or end with usage error 64 in one line that holds no
 // control character, whatever bytes the arguments held.
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "driver/rate_command.h"
+#include "project/project_file.h"
 #include "rating/rating_csv.h"
 #include "rating/rating_sheet.h"
 
@@ -27,6 +29,21 @@ bool IsOneCleanLine(const std::string& line) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  kalvorden::RunRequest design;
+  kalvorden::RatingEntry fromFile;
+  const kalvorden::Fault read =
+      kalvorden::ParseProjectText(std::string_view(reinterpret_cast<const char*>(data), size),
+                                  "fuzz.toml", design, kalvorden::ProjectUse::kRating, &fromFile);
+  if (!read.ok() && read.number != kalvorden::kFaultProjectFile) {
+    __builtin_trap();
+  }
+  if (read.ok() && kalvorden::CheckRatingEntry(fromFile).ok()) {
+    const kalvorden::SlabRating rating = kalvorden::RateSlab(fromFile.inputs);
+    if (rating.spans.size() != fromFile.inputs.spans.size()) {
+      __builtin_trap();
+    }
+  }
+
   constexpr size_t kMostArguments = 64;
   std::vector<std::string> arguments(1);
   for (size_t i = 0; i < size && arguments.size() <= kMostArguments; ++i) {

@@ -21,6 +21,7 @@ namespace {
 
 constexpr std::string_view kProjectTable = "project";
 constexpr std::string_view kDesignTable = "design";
+constexpr std::string_view kRatingTable = "rating";
 constexpr std::string_view kContinuityKey = "continuity";
 constexpr std::string_view kSpanKey = "span";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
@@ -154,9 +155,9 @@ bool IsNumberCharacter(char c) {
 // their keys in.
 class ProjectReader {
  public:
-  explicit ProjectReader(std::string_view text) : text_(text) { IndexLines(); }
+  ProjectReader(std::string_view text, ProjectUse use) : text_(text), use_(use) { IndexLines(); }
 
-  void Read(const toml::table& root, RunRequest& project);
+  void Read(const toml::table& root, RunRequest& project, RatingEntry& rating);
   const std::vector<FoundFault>& faults() const { return faults_; }
 
  private:
@@ -171,8 +172,11 @@ class ProjectReader {
   void ReadDesign(const toml::table& table, RunRequest& project);
   void ReadList(const ValueListInfo& list, const toml::node& node, ValueList& values);
   void ReadSpan(const toml::node& node, std::string& span);
+  void ReadRating(const toml::table& table, RatingEntry& entry);
+  void ReadRatingValue(const RatingFieldInfo& field, const toml::node& node, RatingEntry& entry);
 
   std::string_view text_;
+  ProjectUse use_;
   std::vector<size_t> lineStarts_;
   std::vector<FoundFault> faults_;
 };
@@ -226,8 +230,9 @@ bool ProjectReader::NumberText(const toml::node& node, const std::string& what,
   return true;
 }
 
-void ProjectReader::Read(const toml::table& root, RunRequest& project) {
+void ProjectReader::Read(const toml::table& root, RunRequest& project, RatingEntry& rating) {
   bool hasDesign = false;
+  bool hasRating = false;
   for (auto&& [key, node] : root) {
     const std::string_view name = key.str();
     if (name == kProjectTable && node.is_table()) {
@@ -235,7 +240,10 @@ void ProjectReader::Read(const toml::table& root, RunRequest& project) {
     } else if (name == kDesignTable && node.is_table()) {
       hasDesign = true;
       ReadDesign(*node.as_table(), project);
-    } else if (name == kProjectTable || name == kDesignTable) {
+    } else if (name == kRatingTable && node.is_table()) {
+      hasRating = true;
+      ReadRating(*node.as_table(), rating);
+    } else if (name == kProjectTable || name == kDesignTable || name == kRatingTable) {
       Add(node.source(), std::string(name) + " must be a table, begun by [" + std::string(name) +
                              "] on a line of its own");
     } else {
@@ -246,8 +254,11 @@ void ProjectReader::Read(const toml::table& root, RunRequest& project) {
                               : ": did you mean [" + std::string(likely) + "]?"));
     }
   }
-  if (!hasDesign && faults_.empty()) {
+  if (use_ == ProjectUse::kDesign && !hasDesign && faults_.empty()) {
     Add(Place{}, "no [design] table: a project file gives the five value lists in [design]");
+  }
+  if (use_ == ProjectUse::kRating && !hasRating && faults_.empty()) {
+    Add(Place{}, "no [rating] table: a rating takes its values from [rating]");
   }
 }
 
@@ -364,9 +375,63 @@ void ProjectReader::ReadSpan(const toml::node& node, std::string& span) {
   span = governing.exact;
 }
 
+// A [rating] value is read from its own text, as the option of the same
+// name: a number, a bar as a number (16) or a text ("#16"), the spans as a
+// list of numbers.
+void ProjectReader::ReadRatingValue(const RatingFieldInfo& field, const toml::node& node,
+                                    RatingEntry& entry) {
+  const std::string what = "[rating] " + std::string(field.name);
+  std::string text;
+  if (field.rule == RatingRule::kSpans) {
+    const toml::array* array = node.as_array();
+    if (array == nullptr || array->empty()) {
+      Add(node.source(), what + " must be a list of spans in brackets, such as [2.4, 3.2]");
+      return;
+    }
+    for (const toml::node& element : *array) {
+      std::string_view item;
+      if (!NumberText(element, what + " item", item)) {
+        return;
+      }
+      text += (text.empty() ? "" : ",") + std::string(item);
+    }
+  } else if (const toml::value<std::string>* bar = node.as_string();
+             bar != nullptr && field.rule == RatingRule::kBar) {
+    text = bar->get();
+  } else {
+    std::string_view number;
+    if (!NumberText(node, what, number)) {
+      return;
+    }
+    text = number;
+  }
+  if (const std::string why = SetRatingField(field, text, entry); !why.empty()) {
+    Add(node.source(), what + " " + QuoteName(text) + ": " + why);
+  }
+}
+
+void ProjectReader::ReadRating(const toml::table& table, RatingEntry& entry) {
+  for (auto&& [key, node] : table) {
+    if (key.str() == kContinuityKey) {
+      if (const toml::value<bool>* on = node.as_boolean()) {
+        entry.inputs.continuous = on->get();
+        entry.continuityGiven = true;
+      } else {
+        Add(node.source(), "[rating] continuity must be true or false");
+      }
+    } else if (const RatingFieldInfo* field = FindRatingField(key.str())) {
+      ReadRatingValue(*field, node, entry);
+    } else {
+      Add(key.source(), "unknown key " + QuoteName(key.str()) +
+                            " in [rating]; its keys are the options of kalvorden rate");
+    }
+  }
+}
+
 }  // namespace
 
-Fault ParseProjectText(std::string_view text, const std::string& name, RunRequest& project) {
+Fault ParseProjectText(std::string_view text, const std::string& name, RunRequest& project,
+                       ProjectUse use, RatingEntry* rating) {
   const bool marked = text.substr(0, kByteOrderMark.size()) == kByteOrderMark;
   if (const ScreenFault screened = ScreenTomlText(text.substr(marked ? kByteOrderMark.size() : 0));
       screened.line != 0) {
@@ -378,11 +443,15 @@ Fault ParseProjectText(std::string_view text, const std::string& name, RunReques
   } catch (const toml::parse_error& error) {
     return FileFault(name, PlaceOf(error.source()), Printable(error.description()));
   }
-  ProjectReader reader(text);
+  ProjectReader reader(text, use);
   RunRequest read;
-  reader.Read(root, read);
+  RatingEntry readRating;
+  reader.Read(root, read, readRating);
   if (reader.faults().empty()) {
     project = read;
+    if (rating != nullptr) {
+      *rating = readRating;
+    }
     return {};
   }
   const FoundFault* first = &reader.faults().front();
@@ -395,7 +464,8 @@ Fault ParseProjectText(std::string_view text, const std::string& name, RunReques
   return FileFault(name, first->place, first->detail);
 }
 
-Fault ReadProjectFile(const std::string& path, RunRequest& project) {
+Fault ReadProjectFile(const std::string& path, RunRequest& project, ProjectUse use,
+                      RatingEntry* rating) {
   const auto unreadable = [&path](std::string why) {
     return Fault{kFaultProjectFile, "project file " + QuoteName(path), "cannot be read",
                  std::move(why)};
@@ -432,7 +502,7 @@ Fault ReadProjectFile(const std::string& path, RunRequest& project) {
     }
   }
   close(descriptor);
-  return ParseProjectText(bytes, path, project);
+  return ParseProjectText(bytes, path, project, use, rating);
 }
 
 }  // namespace kalvorden

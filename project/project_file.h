@@ -16,10 +16,12 @@
 // Any fault ends the reading with error 66 and one line that names the file,
 // the line and column (in characters, counted from 1) and the fault.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "fault/fault.h"
+#include "rating/rating_values.h"
 #include "run/run_request.h"
 
 namespace kalvorden {
@@ -28,10 +30,20 @@ namespace kalvorden {
 // it is parsed.
 constexpr size_t kMostProjectFileBytes = size_t{1} << 20;
 
+// What the file is read for: a design needs its [design] table, a rating
+// (`kalvorden rate --project`) its [rating] table, whose keys are the
+// options of `rate` (rating/rating_values.h). Either table, when present,
+// is read and checked whatever the use.
+enum class ProjectUse : uint8_t { kDesign, kRating };
+
 // Reads the project file `path` into `project`. No fault, or error 66.
-Fault ReadProjectFile(const std::string& path, RunRequest& project);
+// A [rating] table, when the file has one, is read into `*rating` (when
+// not null).
+Fault ReadProjectFile(const std::string& path, RunRequest& project,
+                      ProjectUse use = ProjectUse::kDesign, RatingEntry* rating = nullptr);
 
 // The same for the file's bytes, `name` being how its faults name it.
-Fault ParseProjectText(std::string_view text, const std::string& name, RunRequest& project);
+Fault ParseProjectText(std::string_view text, const std::string& name, RunRequest& project,
+                       ProjectUse use = ProjectUse::kDesign, RatingEntry* rating = nullptr);
 
 }  // namespace kalvorden

@@ -114,3 +114,51 @@ TEST(RateCommand, BadInputEndsSixtyFourNamingTheOption) {
     EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << c.name;
   }
 }
+
+// The project file's [rating] table gives the same rating as the options of
+// the same names; an option replaces the file's value; a value the file
+// gives wrong ends 66 naming the file, one the options give wrong 64.
+TEST(RateCommand, ProjectTableWithOptionsOverIt) {
+  TempDir dir;
+  std::string toml = "[project]\ntitle = \"Deck\"\n\n[rating]\n";
+  for (const auto& [name, value] : GoodOptions()) {
+    const bool text = name == "bottom-bar";
+    const bool list = name == "span";
+    toml += name + " = " + (text ? "\"" + value + "\"" : list ? "[2.4, 3.2]" : value) + "\n";
+  }
+  WriteFileBytes(dir.File("p.toml"), toml + "continuity = false\n");
+  const RunResult options = Rate(dir, GoodOptions(), {"--csv", "-"});
+  const RunResult file = Rate(dir, {}, {"--project", "p.toml", "--csv", "-"});
+  ASSERT_EQ(file.exitStatus, 0) << file.err;
+  EXPECT_EQ(file.out, options.out);
+  const RunResult replaced = Rate(dir, {{"top-spacing", "100"}}, {"--project", "p.toml"});
+  EXPECT_EQ(replaced.out, Rate(dir, With("top-spacing", "100")).out);
+
+  const struct {
+    const char *replace, *by;
+    std::vector<std::string> options;
+    int status;
+    const char* error;
+  } cases[] = {
+      {"thickness = 200",
+       "thickness = 0",
+       {},
+       66,
+       "project file \"p.toml\", line 5, column 13: [rating] thickness \"0\": must be above zero"},
+      {"top-cover = 40", "top-cover = 195", {}, 66, "project file \"p.toml\", [rating] top-cover"},
+      {"top-cover = 40", "top-cover = 195", {"--thickness", "300"}, 0, ""},
+      {"top-cover = 40", "top-cover = 40\nweight = 3", {}, 66, "unknown key \"weight\""},
+      {"fs = 165", "fs = \"x\"", {"--fs", "165"}, 66, "[rating] fs must be a number"},
+      {"fs = 165", "", {}, 64, "usage error, option --fs missing"},
+  };
+  for (const auto& c : cases) {
+    std::string changed = toml;
+    changed.replace(changed.find(c.replace), std::string(c.replace).size(), c.by);
+    WriteFileBytes(dir.File("p.toml"), changed);
+    std::vector<std::string> extra = {"--project", "p.toml"};
+    extra.insert(extra.end(), c.options.begin(), c.options.end());
+    const RunResult run = Rate(dir, {}, extra);
+    EXPECT_EQ(run.exitStatus, c.status) << c.by << run.err;
+    EXPECT_NE(run.err.find(c.error), std::string::npos) << run.err;
+  }
+}
