@@ -133,7 +133,10 @@ void Connection::Answer() {
     Send(server_.site.Refusal(500));
     return;
   }
-  if (answer.design) {
+  if (answer.design && (server_.heldMemory >= server_.limits.mostHeldMemory ||
+                        server_.heldScratch >= server_.limits.mostHeldScratch)) {
+    Send(server_.site.Refusal(503));  // slow readers hold enough already
+  } else if (answer.design) {
     StartDesign(std::move(answer.design));
   } else {
     Send(std::move(answer.response));
@@ -275,7 +278,15 @@ bool Connection::Gone() {
 
 void Connection::Send(HttpResponse response) {
   phase_ = Phase::kSending;
+  Release();
   response_ = std::move(response);
+  heldMemory_ = response_.file.valid() ? 0 : response_.body.size();
+  heldScratch_ = response_.file.valid() ? response_.fileSize : 0;
+  server_.heldMemory += heldMemory_;
+  server_.heldScratch += heldScratch_;
+  sendBy_ = std::chrono::steady_clock::now() + server_.limits.sendTime +
+            std::chrono::seconds(response_.BodySize() /
+                                 std::max<uint64_t>(1, server_.limits.leastSendRate));
   head_ = ResponseHead(response_, server_.site.CommonHeaders(), {keepAlive_, version10_});
   if (response_.file.valid() && !headOnly_) {
     fileSent_ = 0;
@@ -286,7 +297,7 @@ void Connection::Send(HttpResponse response) {
   const std::array<asio::const_buffer, 2> pieces = {
       asio::buffer(head_) + headStartSent_,
       headOnly_ ? asio::const_buffer() : asio::buffer(response_.body)};
-  ArmDeadline(server_.limits.sendTime);
+  ArmSendDeadline();
   asio::async_write(
       socket_, pieces,
       [self = shared_from_this()](const ErrorCode& ec, size_t /*bytes*/) { self->OnSent(ec); });
@@ -310,7 +321,7 @@ void Connection::SendFilePiece() {
       headSent_ ? asio::const_buffer() : asio::buffer(head_) + headStartSent_,
       asio::buffer(piece_)};
   headSent_ = true;
-  ArmDeadline(server_.limits.sendTime);
+  ArmSendDeadline();
   asio::async_write(socket_, pieces,
                     [self = shared_from_this()](const ErrorCode& ec, size_t /*bytes*/) {
                       if (!ec && !self->closed_ && self->fileSent_ < self->response_.fileSize) {
@@ -331,7 +342,7 @@ void Connection::OnSent(const ErrorCode& ec) {
     Close();
     return;
   }
-  response_ = HttpResponse();
+  Release();
   piece_ = std::vector<char>();
   if (keepAlive_ && !server_.stopping.load()) {
     ReadRequest();
@@ -363,6 +374,21 @@ void Connection::Discard() {
                           });
 }
 
+void Connection::Release() {
+  server_.heldMemory -= heldMemory_;
+  server_.heldScratch -= heldScratch_;
+  heldMemory_ = 0;
+  heldScratch_ = 0;
+  response_ = HttpResponse();
+}
+
+// Each piece within `sendTime`, the whole answer by `sendBy_`.
+void Connection::ArmSendDeadline() {
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+      sendBy_ - std::chrono::steady_clock::now());
+  ArmDeadline(std::clamp(left, std::chrono::milliseconds(0), server_.limits.sendTime));
+}
+
 void Connection::Abort() {
   ErrorCode ignored;
   socket_.set_option(asio::socket_base::linger(true, 0), ignored);
@@ -384,9 +410,10 @@ void Connection::Close() {
     ticket_.reset();
   }
   designAnswer_.reset();
-  response_ = HttpResponse();
+  Release();
   ErrorCode ignored;
   socket_.close(ignored);
+  server_.TrimSoon();
   server_.connections.erase(this);
 }
 

@@ -59,6 +59,8 @@ class Connection : public std::enable_shared_from_this<Connection> {
   void Linger();
   void Discard();
   void Close();
+  void Release();
+  void ArmSendDeadline();
   void ArmDeadline(std::chrono::milliseconds time);
   void OnDeadline();
 
@@ -80,6 +82,10 @@ class Connection : public std::enable_shared_from_this<Connection> {
   // How much of the status line went ahead of the answer (WatchWithoutReading).
   size_t headStartSent_ = 0;
   HttpResponse response_;
+  // What response_ is counted for in the server core's held bytes.
+  uint64_t heldMemory_ = 0;
+  uint64_t heldScratch_ = 0;
+  std::chrono::steady_clock::time_point sendBy_;
   std::string head_;
   std::vector<char> piece_;
   uint64_t fileSent_ = 0;

@@ -1,5 +1,7 @@
 #include "web/http_server.h"
 
+#include <malloc.h>
+
 #include <boost/asio/post.hpp>
 #include <string>
 #include <vector>
@@ -17,6 +19,11 @@ using ErrorCode = boost::system::error_code;
 // accept fails when the process has no descriptor left: tried again after
 // this pause rather than at once, in a loop that would take the thread.
 constexpr std::chrono::milliseconds kAcceptRetry{100};
+// Memory freed by closed connections (pages, buffers, on the design
+// workers' heaps as well) is given back to the system this long after the
+// first of them closed: a pause, so that a stream of connections costs one
+// trim a second, not one each.
+constexpr std::chrono::milliseconds kTrimPause{1000};
 
 }  // namespace
 
@@ -54,11 +61,26 @@ void ServerCore::OnAccept(const ErrorCode& ec, tcp::socket socket) {
   Accept();
 }
 
+void ServerCore::TrimSoon() {
+  if (trimArmed || stopping.load()) {
+    return;
+  }
+  trimArmed = true;
+  trim.expires_after(kTrimPause);
+  trim.async_wait([this](const ErrorCode& ec) {
+    trimArmed = false;
+    if (!ec) {
+      malloc_trim(0);
+    }
+  });
+}
+
 void ServerCore::StopHere() {
   stopping.store(true);
   ErrorCode ignored;
   acceptor.close(ignored);
   acceptRetry.cancel();
+  trim.cancel();
   std::vector<std::shared_ptr<Connection>> open;
   for (const auto& [raw, connection] : connections) {
     open.push_back(connection);

@@ -36,6 +36,13 @@ struct HttpLimits {
   size_t mostTargetBytes = size_t{8} * 1024;    // the request target: 414
   std::chrono::milliseconds requestTime{10000};
   std::chrono::milliseconds sendTime{30000};
+  // A whole answer must be taken within `sendTime` and its size at this
+  // rate, however it trickles.
+  uint64_t leastSendRate = uint64_t{64} * 1024;  // bytes per second
+  // While the answers being sent hold this much, in memory (pages) or in
+  // the scratch directory (downloads), a design is refused (503).
+  uint64_t mostHeldMemory = uint64_t{64} * 1024 * 1024;
+  uint64_t mostHeldScratch = uint64_t{256} * 1024 * 1024;
   // Connections beyond this are closed as soon as they are accepted.
   size_t mostConnections = 512;
   int concurrentDesigns = 2;

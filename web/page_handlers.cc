@@ -2,6 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "run/design_run.h"
 #include "web/downloads.h"
 #include "web/explain_page.h"
@@ -72,6 +75,14 @@ HttpResponse Download(const OutputKindInfo& download, const DesignQuery& query,
     // The fault names the scratch file, which is no business of the page's:
     // only the system's reason is shown.
     const std::string& reason = run.fault.detail;
+    if (reason == std::strerror(ENOSPC) || reason == std::strerror(EDQUOT)) {
+      // A full disk is a busy server, not a broken one: others' downloads
+      // give their space back as they are sent.
+      HttpResponse busy =
+          MessageResponse(503, "Busy", "No room for the download now. Try again shortly.");
+      busy.SetHeader("Retry-After", "5");
+      return busy;
+    }
     return MessageResponse(500, "Download failed",
                            reason.empty() ? "The file could not be written."
                                           : "The file could not be written: " + reason + ".");

@@ -20,8 +20,6 @@ namespace kalvorden {
 
 class Connection;
 
-class Connection;
-
 // What every connection shares. Everything but `stopping` and the design
 // queue is touched on the connection thread only.
 struct ServerCore {
@@ -31,6 +29,9 @@ struct ServerCore {
   void Accept();
   void OnAccept(const boost::system::error_code& ec, boost::asio::ip::tcp::socket socket);
   void StopHere();
+  // Gives the memory freed by closed connections back to the system, at
+  // most once every `trimPause`.
+  void TrimSoon();
 
   HttpSite& site;
   const HttpLimits limits;
@@ -39,6 +40,12 @@ struct ServerCore {
   boost::asio::steady_timer acceptRetry{io};
   std::atomic<bool> stopping{false};
   std::unordered_map<Connection*, std::shared_ptr<Connection>> connections;
+  // What the answers being sent hold: bodies in memory, files in the
+  // scratch directory (HttpLimits::mostHeldMemory, mostHeldScratch).
+  uint64_t heldMemory = 0;
+  uint64_t heldScratch = 0;
+  boost::asio::steady_timer trim{io};
+  bool trimArmed = false;
   // Declared last, so destroyed first: its workers post to `io`.
   DesignQueue designs;
 };

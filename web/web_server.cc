@@ -1,5 +1,6 @@
 #include "web/web_server.h"
 
+#include <malloc.h>
 #include <unistd.h>
 
 #include "fault/fault.h"
@@ -97,6 +98,11 @@ void WebServer::Stop() {
 }
 
 int RunServe(const WebServerOptions& options, FILE* out, FILE* err) {
+  // Blocks of memory from 128 KiB up (a page, a piece of a download) are
+  // mapped on their own and given back when freed, whatever was freed
+  // before: glibc would otherwise raise this threshold after the first
+  // large page and keep every later one in a heap that grows.
+  mallopt(M_MMAP_THRESHOLD, 128 * 1024);
   // Before the server starts its design workers, so they inherit the mask.
   const sigset_t stopSignals = BlockStopSignals();
   WebServer server(options);
