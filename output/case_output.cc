@@ -86,12 +86,16 @@ Fault CommitOutputs(std::span<CaseOutput* const> outputs) {
   // In the run's order, the report first: its commit is the one that can
   // refuse (an existing file it may not replace) and it comes before any
   // other output is in place, so such a refusal leaves every file as it was.
+  // Once a file is in place, an interrupt can no longer end the run as one
+  // that replaced nothing (the status a signal gives says so): it stays held
+  // for the rest of the run, which ends with its own line and status.
   std::vector<std::string> placed;
   for (size_t i = 0; i < outputs.size(); ++i) {
     const bool hasFile = outputs[i]->awaitsCommit();
     if (outputs[i]->Commit()) {
       if (hasFile) {
         placed.push_back(outputs[i]->label());
+        held->KeepHeld();
       }
       continue;
     }

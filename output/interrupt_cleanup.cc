@@ -106,7 +106,9 @@ InterruptsHeld::InterruptsHeld() {
 }
 
 InterruptsHeld::~InterruptsHeld() {
-  pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+  if (!keep_) {
+    pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+  }
 }
 
 }  // namespace kalvorden

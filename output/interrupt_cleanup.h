@@ -42,8 +42,14 @@ class InterruptsHeld {
   InterruptsHeld(const InterruptsHeld&) = delete;
   InterruptsHeld& operator=(const InterruptsHeld&) = delete;
 
+  // The interrupts stay held in this thread after this ends, for the rest
+  // of the run: one that comes is never taken, and the run ends with its own
+  // status and line.
+  void KeepHeld() { keep_ = true; }
+
  private:
   sigset_t previous_{};
+  bool keep_ = false;
 };
 
 }  // namespace kalvorden

@@ -5,15 +5,18 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <string>
 
 #include "numeric/decimal.h"
 #include "output/csv_output.h"
+#include "output/interrupt_cleanup.h"
 #include "output/pending_file.h"
 #include "tests/support/run_binary.h"
 
@@ -214,4 +217,27 @@ TEST(CommitOutputs, NamesATemporaryFileThatCouldNotBeRemoved) {
   EXPECT_EQ(fault.detail, std::string(std::strerror(EPERM)) + "; its temporary file " +
                               QuoteName(temporary.string()) + " could not be removed either");
   EXPECT_TRUE(std::filesystem::exists(temporary));
+}
+
+// An interrupt that comes once a file is in place (while the others are
+// renamed, or as the summary is written) must not end the run by the
+// signal, whose status says no file was replaced: the run ends as it would
+// have. Run in a child, the program's own handlers installed there.
+TEST(CommitOutputs, AnInterruptAfterAFileIsInPlaceDoesNotEndTheRun) {
+  TempDir dir;
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    RemoveTemporaryFilesOnInterrupt();
+    CsvOutput output;
+    CaseOutput* const outputs[] = {&output};
+    const bool written = output.BeginPending(dir.File("r.csv"), true) == 0 && output.Finish() &&
+                         CommitOutputs(outputs).ok();
+    raise(SIGINT);
+    _exit(written ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(ReadFileBytes(dir.File("r.csv")).rfind("case,", 0), 0u);
 }
