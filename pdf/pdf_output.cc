@@ -54,8 +54,10 @@ std::unique_ptr<CaseOutput> MakePdfOutput(const OutputSettings& settings) {
 PdfOutput::PdfOutput(const OutputSettings& settings)
     : settings_(settings),
       runStamp_(IsoDate(settings.now, ' ')),
-      document_(settings.paper, TitleBlockFields{settings.project.title, settings.project.bridge,
-                                                 settings.project.revision, runStamp_}) {
+      document_(settings.paper,
+                TitleBlockFields{settings.project.title, settings.project.bridge,
+                                 settings.project.revision, runStamp_, settings.project.designer,
+                                 settings.project.checker}) {
   StampHeaderLines(headings_, settings.now);
 }
 

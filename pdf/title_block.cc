@@ -1,6 +1,8 @@
 #include "pdf/title_block.h"
 
 #include <algorithm>
+#include <iterator>
+#include <vector>
 
 #include "pdf/sheet_text.h"
 
@@ -19,6 +21,9 @@ constexpr double kFieldSize = 8;
 constexpr double kSheetSize = 9;
 constexpr double kSubjectSize = 7.5;
 constexpr double kLeastSubjectSize = 4.5;
+constexpr double kWrappedTitleSize = 6.5;
+constexpr double kNameSize = 6.5;
+constexpr double kNameLabelWidth = 30;
 // The right-hand column holds the run, the sheet number and the revision.
 constexpr double kRightColumn = 210;
 
@@ -60,12 +65,32 @@ void TitleBlockPainter::SetSubject(const std::string& subject) {
 void TitleBlockPainter::FitFields(cairo_t* cr) {
   const double left = kFrameSide + kInset + kLabelWidth;
   const double divider = page_.width - kFrameSide - kRightColumn;
+  const double room = divider - kInset - left;
   Select(cr, kFieldSize, true);
-  fields_.title = FitText(cr, ShowableText(fields_.title), divider - kInset - left);
+  const std::string title = ShowableText(fields_.title);
+  if (TextWidthOf(cr, title) > room) {
+    // Two lines of smaller type; shortened only beyond them.
+    Select(cr, kWrappedTitleSize, true);
+    const std::vector<std::string> lines = WrapText(cr, title, room);
+    fields_.title = lines.front();
+    if (lines.size() > 1) {
+      std::string rest = lines[1];
+      for (size_t i = 2; i < lines.size(); ++i) {
+        rest += " " + lines[i];
+      }
+      titleSecondLine_ = FitText(cr, rest, room);
+    }
+  } else {
+    fields_.title = title;
+  }
   Select(cr, kFieldSize, false);
-  fields_.bridge = FitText(cr, ShowableText(fields_.bridge), divider - kInset - left);
-  fields_.revision =
-      FitText(cr, ShowableText(fields_.revision), kRightColumn - 2 * kInset - kLabelWidth);
+  fields_.bridge = FitText(cr, ShowableText(fields_.bridge), room);
+  const double nameRoom = (kRightColumn - 2 * kInset) / 2 - kNameLabelWidth - 2;
+  Select(cr, kNameSize, false);
+  fields_.designer = FitText(cr, ShowableText(fields_.designer), nameRoom);
+  fields_.checker = FitText(cr, ShowableText(fields_.checker), nameRoom);
+  Select(cr, kFieldSize, false);
+  fields_.revision = FitText(cr, ShowableText(fields_.revision), nameRoom);
   fieldsFitted_ = true;
 }
 
@@ -117,12 +142,53 @@ void TitleBlockPainter::Draw(cairo_t* cr, int64_t sheet, int64_t sheetCount) {
 
   const double firstBaseline = top + 11;
   const double secondBaseline = top + 23;
-  Field(cr, left + kInset, firstBaseline, "PROJECT", fields_.title, true);
-  Field(cr, left + kInset, secondBaseline, "BRIDGE", fields_.bridge, false);
-  Field(cr, divider + kInset, secondBaseline, "REVISION", fields_.revision, false);
+  if (titleSecondLine_.empty()) {
+    Field(cr, left + kInset, firstBaseline, "PROJECT", fields_.title, true);
+    Field(cr, left + kInset, secondBaseline, "BRIDGE", fields_.bridge, false);
+  } else {
+    // The title on two lines, the bridge beside the label under them.
+    cairo_set_source_rgb(cr, 0.4, 0.4, 0.4);
+    Select(cr, kLabelSize, false);
+    Show(cr, left + kInset, top + 8, "PROJECT");
+    Show(cr, left + kInset, secondBaseline, "BRIDGE");
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    Select(cr, kWrappedTitleSize, true);
+    Show(cr, left + kInset + kLabelWidth, top + 8, fields_.title);
+    Show(cr, left + kInset + kLabelWidth, top + 15.5, titleSecondLine_);
+    if (!fields_.bridge.empty()) {
+      Select(cr, kFieldSize, false);
+      Show(cr, left + kInset + kLabelWidth, secondBaseline, fields_.bridge);
+    }
+  }
   cairo_set_source_rgb(cr, 0.4, 0.4, 0.4);
   Select(cr, kLabelSize, false);
-  Show(cr, divider + kInset, firstBaseline, "RUN " + fields_.runStamp);
+  Show(cr, divider + kInset, secondBaseline + 1, "REVISION");
+  cairo_set_source_rgb(cr, 0, 0, 0);
+  Select(cr, kNameSize, false);
+  Show(cr, divider + kInset + kNameLabelWidth, secondBaseline + 1, fields_.revision);
+  // The designer, the checker and the run's date: who answers for the
+  // sheet, and when it was made.
+  const double half = (kRightColumn - 2 * kInset) / 2;
+  const double namesBaseline = top + 16;
+  const struct {
+    const char* label;
+    const std::string* name;
+  } names[] = {{"DESIGNER", &fields_.designer}, {"CHECKER", &fields_.checker}};
+  for (size_t i = 0; i < std::size(names); ++i) {
+    // The designer under the date, the checker beside the revision: the
+    // sheet number keeps the right of the top line.
+    const double x = divider + kInset + static_cast<double>(i) * half;
+    const double y = i == 0 ? namesBaseline : secondBaseline + 1;
+    cairo_set_source_rgb(cr, 0.4, 0.4, 0.4);
+    Select(cr, kLabelSize, false);
+    Show(cr, x, y, names[i].label);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    Select(cr, kNameSize, false);
+    Show(cr, x + kNameLabelWidth, y, *names[i].name);
+  }
+  cairo_set_source_rgb(cr, 0.4, 0.4, 0.4);
+  Select(cr, kLabelSize, false);
+  Show(cr, divider + kInset, top + 8, "DATE " + fields_.runStamp);
 
   cairo_set_source_rgb(cr, 0, 0, 0);
   Select(cr, kSheetSize, true);

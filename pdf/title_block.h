@@ -14,12 +14,16 @@
 namespace kalvorden {
 
 struct TitleBlockFields {
-  // From the project (any may be empty); shortened with an ellipsis where
-  // too long for the block: the cover sheet carries them in full.
+  // From the project (any may be empty). The title wraps onto a second
+  // line in smaller type where it needs one; the others, and a title too
+  // long even for two lines, are shortened with an ellipsis: the cover
+  // sheet carries them in full.
   std::string title;
   std::string bridge;
   std::string revision;
   std::string runStamp;  // the run's date and time: "2026-12-07 14:03:09"
+  std::string designer;
+  std::string checker;
 };
 
 // Draws the block in the band kTitleBlockBand high at the foot of each
@@ -49,6 +53,7 @@ class TitleBlockPainter {
 
   PaperGeometry page_;
   TitleBlockFields fields_;
+  std::string titleSecondLine_;  // empty when the title fits one line
   bool fieldsFitted_ = false;
   std::string subject_;
   double subjectSize_ = 0;  // 0: not fitted yet

@@ -44,6 +44,7 @@ std::vector<std::string> SheetLines(const std::vector<std::string>& pages, int f
     }
     for (const std::string& line : Lines(page)) {
       if (!Words(line).empty() && !Contains(line, "Sheet ") && !Contains(line, "BRIDGE") &&
+          !Contains(line, "DESIGNER") && !Contains(line, "DATE 2026") &&
           !Contains(line, "Design case")) {
         lines.push_back(line);
       }
@@ -200,8 +201,17 @@ TEST(CalculationPackage, CoverSheetsMarkedRowsAndCalculationSheets) {
               !test.project.designer.empty());
     EXPECT_EQ(Contains(info, "Subject:         Mill Creek, B-12\n"),
               test.project.title == "Mill Creek");
-    // A title too long for the title block is shortened there.
-    EXPECT_EQ(Contains(pages[1], "\u2026"), test.project.title == kLongTitle);
+    // The title block of every sheet: a long title wrapped, not cut; the
+    // designer, the checker and the run's date.
+    EXPECT_FALSE(Contains(pages[1], "\u2026"));
+    EXPECT_TRUE(test.project.title == kLongTitle
+                    ? Contains(pages[1], "girders of spans 2 to 5")
+                    : Contains(Flat(pages[1]), Flat(test.project.title)));
+    for (const std::string& page : pages) {
+      EXPECT_TRUE(Contains(page, "DATE 2026-12-07 14:03:09"));
+      EXPECT_TRUE(Contains(Flat(page), Flat("DESIGNER " + test.project.designer)));
+      EXPECT_TRUE(Contains(Flat(page), Flat("CHECKER " + test.project.checker)));
+    }
 
     // Each case: the index gives the sheet its bookmark leads to; the cover
     // lists its governing row's result, which is marked on one of its table
