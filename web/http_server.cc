@@ -24,6 +24,7 @@ constexpr std::chrono::milliseconds kAcceptRetry{100};
 // first of them closed: a pause, so that a stream of connections costs one
 // trim a second, not one each.
 constexpr std::chrono::milliseconds kTrimPause{1000};
+constexpr int kSendBufferBytes = 256 * 1024;
 
 }  // namespace
 
@@ -54,6 +55,10 @@ void ServerCore::OnAccept(const ErrorCode& ec, tcp::socket socket) {
     socket.close(ignored);
   } else {
     socket.set_option(tcp::no_delay(true), ignored);
+    // A fixed send buffer, so a client that does not read leaves its
+    // answer in the server's count (HttpLimits::mostHeldMemory) rather than
+    // in the kernel's, where hundreds of them would starve every socket.
+    socket.set_option(asio::socket_base::send_buffer_size(kSendBufferBytes), ignored);
     auto connection = std::make_shared<Connection>(*this, std::move(socket));
     connections.emplace(connection.get(), connection);
     connection->Start();
