@@ -433,13 +433,15 @@ void ProjectReader::ReadRating(const toml::table& table, RatingEntry& entry) {
 Fault ParseProjectText(std::string_view text, const std::string& name, RunRequest& project,
                        ProjectUse use, RatingEntry* rating) {
   const bool marked = text.substr(0, kByteOrderMark.size()) == kByteOrderMark;
-  if (const ScreenFault screened = ScreenTomlText(text.substr(marked ? kByteOrderMark.size() : 0));
+  std::string forLibrary;
+  if (const ScreenFault screened =
+          ScreenTomlText(text.substr(marked ? kByteOrderMark.size() : 0), forLibrary);
       screened.line != 0) {
     return FileFault(name, {screened.line, screened.column}, screened.detail);
   }
   toml::table root;
   try {
-    root = toml::parse(text);
+    root = toml::parse((marked ? std::string(kByteOrderMark) : std::string()) + forLibrary);
   } catch (const toml::parse_error& error) {
     return FileFault(name, PlaceOf(error.source()), Printable(error.description()));
   }

@@ -1,5 +1,9 @@
 #include "project/toml_screen.h"
 
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+
 namespace kalvorden {
 namespace {
 
@@ -14,7 +18,9 @@ bool IsBeyondAscii(char c) {
 // Walks the text once, keeping the line and the column of the byte at hand.
 class Screen {
  public:
-  explicit Screen(std::string_view text) : text_(text) {}
+  Screen(std::string_view text, std::string& forLibrary) : text_(text), forLibrary_(forLibrary) {
+    forLibrary_.assign(text);
+  }
   ScreenFault Run();
 
  private:
@@ -33,8 +39,10 @@ class Screen {
   // holds a character beyond ASCII.
   bool SkipText();
   bool IsKeyAhead() const;
+  void MaskIfBeyondDouble(size_t begin, size_t end);
 
   std::string_view text_;
+  std::string& forLibrary_;
   size_t at_ = 0;
   uint32_t line_ = 1;
   uint32_t column_ = 1;
@@ -127,8 +135,38 @@ class Grammar {
   std::string nesting_;  // '[' for an array, '{' for an inline table
 };
 
+// A bare word of a value that is a decimal number beyond a double's range,
+// above or below, is written as a zero of its own length.
+void Screen::MaskIfBeyondDouble(size_t begin, size_t end) {
+  std::string number;
+  for (size_t i = begin; i < end; ++i) {
+    const char c = text_[i];
+    if (c != '_') {
+      number += c;
+    }
+    if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '_' || c == '.' || c == 'e' ||
+          c == 'E' || c == '+' || c == '-')) {
+      return;  // not a decimal number: a date, true, inf, a hexadecimal integer
+    }
+  }
+  if (number.size() < 3 || number.find_first_of("123456789") == std::string::npos) {
+    return;  // a zero, or too short to leave a double's range
+  }
+  errno = 0;
+  char* stop = nullptr;
+  (void)std::strtod(number.c_str(), &stop);
+  if (errno != ERANGE || stop != number.c_str() + number.size()) {
+    return;
+  }
+  const size_t sign = (text_[begin] == '+' || text_[begin] == '-') ? 1 : 0;
+  std::string zero = "0.";
+  zero.resize(end - begin - sign, '0');
+  forLibrary_.replace(begin + sign, zero.size(), zero);
+}
+
 ScreenFault Screen::Run() {
   Grammar grammar;
+  size_t wordBegin = 0;
   while (at_ < text_.size()) {
     const char c = text_[at_];
     if (c == '#' && !grammar.InBareWord()) {
@@ -151,17 +189,26 @@ ScreenFault Screen::Run() {
           "a character beyond ASCII outside a text in quotes or a comment (only texts and "
           "comments may hold one)");
     } else {
+      const bool wasInWord = grammar.InBareWord();
       grammar.See(c);
+      if (!wasInWord && grammar.InBareWord()) {
+        wordBegin = at_;
+      } else if (wasInWord && !grammar.InBareWord()) {
+        MaskIfBeyondDouble(wordBegin, at_);
+      }
       Step();
     }
+  }
+  if (grammar.InBareWord()) {
+    MaskIfBeyondDouble(wordBegin, at_);
   }
   return {};
 }
 
 }  // namespace
 
-ScreenFault ScreenTomlText(std::string_view text) {
-  return Screen(text).Run();
+ScreenFault ScreenTomlText(std::string_view text, std::string& forLibrary) {
+  return Screen(text, forLibrary).Run();
 }
 
 }  // namespace kalvorden

@@ -13,6 +13,13 @@
 //     a comment;
 //   - a quoted key with such a character (no key of a project file has one);
 //   - a multi-line text ("""...""" or '''...'''): every text is one line.
+// The library also reads every number into a double and refuses one beyond
+// a double's range (1e+4000, 1e-5000), though the design reads each value's
+// own digits into binary128, whose range is far wider, and the other doors
+// take such a value. So the library is given a copy of the text in which
+// each such number stands as a zero of the same length ("0.00000"): lines,
+// columns and kinds stay as they are, and the reader takes the digits from
+// the file itself.
 
 #include <cstdint>
 #include <string>
@@ -27,6 +34,7 @@ struct ScreenFault {
 };
 
 // `text` without a leading byte-order mark; columns count characters.
-ScreenFault ScreenTomlText(std::string_view text);
+// `forLibrary` becomes the text to hand the TOML library.
+ScreenFault ScreenTomlText(std::string_view text, std::string& forLibrary);
 
 }  // namespace kalvorden
