@@ -32,6 +32,7 @@ enum class OptionKey : uint8_t {
   kPaper,
   kExact,
   kSpan,
+  kAdopt,
   kHelp,
   kVersion,
 };
@@ -95,6 +96,11 @@ const std::vector<OptionRow>& Options() {
          OptionKey::kSpan,
          {},
          "bridge span, m, 1.000 to 3.750: marks its governing row"},
+        {"adopt",
+         "N",
+         OptionKey::kAdopt,
+         {},
+         "the case adopted: the PDF cover states and checks its slab"},
         {"help", nullptr, OptionKey::kHelp, {}, "show this help and exit (also -h)"},
         {"version", nullptr, OptionKey::kVersion, {}, "show the version and exit"},
     };
@@ -319,6 +325,13 @@ Fault ApplyOption(const OptionRow& row, const char* value, CommandLine& line) {
         return UsageFault("option --span " + QuoteName(text), GoverningRowReason(span));
       }
       line.request.span = span.exact;
+      break;
+    }
+    case OptionKey::kAdopt: {
+      line.request.adopt = AdoptedCaseOf(text);
+      if (line.request.adopt == 0) {
+        return UsageFault("option --adopt " + QuoteName(text), kAdoptedCaseRule);
+      }
       break;
     }
     case OptionKey::kHelp:

@@ -21,6 +21,9 @@ Fault FillFromProjectFile(CommandLine& line) {
   if (request.span.empty()) {
     request.span = file.span;
   }
+  if (request.adopt == 0) {
+    request.adopt = file.adopt;
+  }
   for (size_t i = 0; i < IdentityFields().size(); ++i) {
     if (!line.identityGiven[i]) {
       const auto member = IdentityFields()[i].member;

@@ -4,6 +4,7 @@
 #include "numeric/decimal.h"
 #include "output/case_output.h"
 #include "pdf/case_columns.h"
+#include "report/field_edit.h"
 #include "report/printed_span.h"
 #include "run/value_lists.h"
 
@@ -169,6 +170,87 @@ void Governing(SheetFlow& flow, const CoverContent& content, int64_t caseCount) 
   GoverningTable(flow, content, caseCount);
 }
 
+// The verdict of one check: its figure, limit and margin, and whether the
+// slab meets it.
+std::string CheckLine(const std::string& what, const std::string& value, const std::string& limit,
+                      const std::string& margin, bool fails) {
+  return what + ": " + value + " against " + limit + ", margin " + margin +
+         (fails ? ": FAILS" : ": meets it");
+}
+
+// The adopted case's slab at the governing row, its checks as built and
+// the verdict in words. A case that fails any check is NOT OK.
+void Adopted(SheetFlow& flow, const CoverContent& content, int64_t caseCount) {
+  const OutputSettings& settings = *content.settings;
+  Section(flow, "ADOPTED DESIGN");
+  const int64_t adopted = settings.adoptedCase;
+  if (adopted == 0) {
+    flow.Text(
+        "No design is adopted: the package lists the cases designed; the engineer "
+        "adopts one (adopt = N in the project file, --adopt N).",
+        kBody);
+    return;
+  }
+  const std::string number = "Case " + std::to_string(adopted);
+  if (adopted > caseCount) {
+    flow.Text(number + " is adopted, but the run has " + std::to_string(caseCount) +
+                  " cases: no design is adopted.",
+              kBody);
+    return;
+  }
+  if (!HasGoverningRow(settings) || content.governing == nullptr ||
+      static_cast<size_t>(adopted) > content.governing->size()) {
+    flow.Text(number +
+                  " is adopted; without the bridge's span no row governs, so no slab is "
+                  "stated or checked.",
+              kBody);
+    return;
+  }
+  const GoverningResult& r = (*content.governing)[static_cast<size_t>(adopted - 1)];
+  if (r.fault != SpanFault::kNone || !r.check.known) {
+    flow.Text(number + " is adopted. Verdict: NOT OK: its governing row could not be designed.",
+              kBody);
+    return;
+  }
+  const AsBuiltCheck& c = r.check;
+  const auto fixed = [](Quad value, int decimals) { return FixedText(value, decimals); };
+  const std::string distribution = "#" + std::to_string(r.distributionBar);
+  flow.Text(number + " is adopted, at the governing row S = " + PrintedSpan(settings.governingRow) +
+                " m: slab " + std::to_string(r.actualThickness) + " mm thick; main bars #" +
+                std::to_string(r.mainBar) + " at " + std::to_string(r.mainBarSpacing) +
+                " mm across the span, in the top layer (the effective depth, " +
+                fixed(r.effectiveDepth, 2) +
+                " mm, is taken from the top face and its cover); distribution bars " +
+                std::to_string(r.middleHalf) + " " + distribution + " in the middle half and " +
+                std::to_string(r.outerQuarters) + " " + distribution +
+                " in both outer quarters together (half in each). Concrete " +
+                fixed(r.quantities.concrete, kConcreteDecimals) + " m³/m², reinforcing steel " +
+                fixed(r.quantities.totalSteel, kSteelMassDecimals) + " kg/m² of deck.",
+            kBody);
+  const std::string lines[] = {
+      CheckLine("Steel stress as built", fixed(c.section.steelStress, 2) + " MPa", "the allowable",
+                fixed(c.steelStressMargin, 2) + " MPa", (c.failed & kSteelStressFails) != 0),
+      CheckLine("Concrete stress as built", fixed(c.section.concreteStress, 2) + " MPa",
+                "the allowable", fixed(c.concreteStressMargin, 2) + " MPa",
+                (c.failed & kConcreteStressFails) != 0),
+      CheckLine("Thickness", std::to_string(r.actualThickness) + " mm",
+                "the recommended least " + fixed(c.leastThickness, 2) + " mm",
+                fixed(c.thicknessMargin, 2) + " mm", (c.failed & kThicknessFails) != 0),
+      CheckLine("Main bar spacing", std::to_string(r.mainBarSpacing) + " mm",
+                "the largest " + fixed(c.largestSpacing, 1) + " mm",
+                fixed(c.spacingMargin, 1) + " mm", (c.failed & kSpacingFails) != 0),
+      CheckLine("Top cover", FullDecimal(r.topCover, FullDecimalUse::kTable) + " mm",
+                "a deck's least 50 mm", FullDecimal(c.coverMargin, FullDecimalUse::kTable) + " mm",
+                (c.failed & kCoverFails) != 0)};
+  for (const std::string& line : lines) {
+    flow.Text(line, kBody);
+  }
+  flow.Text(c.failed == 0 ? "Verdict: OK."
+                          : "Verdict: NOT OK: fails " + CheckNames(c.failed) +
+                                " (method manual, section 18).",
+            kBody);
+}
+
 void SignOff(SheetFlow& flow, const ProjectIdentity& project) {
   Section(flow, "SIGN-OFF", 3 * kSignOff.leading + 20);
   const struct {
@@ -194,14 +276,21 @@ void SignOff(SheetFlow& flow, const ProjectIdentity& project) {
 
 }  // namespace
 
-GoverningResult GoverningResultOf(const SpanDesign& span) {
-  return {span.fault,
-          span.actualThickness,
-          span.mainBarDesignation,
-          span.mainBarSpacing,
-          span.middleHalfBarCount,
-          span.outerQuartersBarCount,
-          span.distBarDesignation};
+GoverningResult GoverningResultOf(const DesignCase& designCase, const SpanDesign& span,
+                                  int32_t row) {
+  GoverningResult result;
+  result.fault = span.fault;
+  result.actualThickness = span.actualThickness;
+  result.mainBar = span.mainBarDesignation;
+  result.mainBarSpacing = span.mainBarSpacing;
+  result.middleHalf = span.middleHalfBarCount;
+  result.outerQuarters = span.outerQuartersBarCount;
+  result.distributionBar = span.distBarDesignation;
+  result.quantities = QuantitiesOf(span, PrintedSpanMillimetres(row));
+  result.check = CheckAsBuilt(AsBuiltRowOf(designCase, span, PrintedSpanMillimetres(row)));
+  result.effectiveDepth = result.check.effectiveDepth;
+  result.topCover = designCase.topCover;
+  return result;
 }
 
 bool HasGoverningRow(const OutputSettings& settings) {
@@ -220,6 +309,7 @@ void ComposeCover(SheetFlow& flow, const CoverContent& content) {
   SignOff(flow, content.settings->project);
   Inputs(flow, *content.inputs, caseCount);
   Governing(flow, content, caseCount);
+  Adopted(flow, content, caseCount);
 }
 
 }  // namespace kalvorden

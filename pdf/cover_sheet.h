@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "design/as_built_check.h"
 #include "design/design_inputs.h"
 #include "design/design_records.h"
+#include "design/span_quantities.h"
 #include "pdf/sheet_flow.h"
 #include "run/output_factory.h"
 
@@ -26,8 +28,14 @@ struct GoverningResult {
   int32_t middleHalf = 0;       // distribution bars in the middle half
   int32_t outerQuarters = 0;    // in both outer quarters together, half in each
   int32_t distributionBar = 0;  // designation
+  SpanQuantities quantities;    // per square metre of deck
+  AsBuiltCheck check;           // the row's slab as built
+  Quad effectiveDepth = 0;      // mm, from the top face: t - c - half the main bar
+  Quad topCover = 0;            // c, mm
 };
-GoverningResult GoverningResultOf(const SpanDesign& span);
+// The governing row `span` (sweep index `row`) of `designCase`.
+GoverningResult GoverningResultOf(const DesignCase& designCase, const SpanDesign& span,
+                                  int32_t row);
 
 struct CoverContent {
   const OutputSettings* settings = nullptr;

@@ -168,7 +168,7 @@ void PdfOutput::PlanSheets(const DesignInputs& inputs) {
     calculationPages.reserve(static_cast<size_t>(caseCount_));
     ForEachDesignCase(inputs, [&](const DesignCase& c) {
       const CalculationSheet sheet = WriteCalculationSheet(c, settings_.governingRow);
-      governing_.push_back(GoverningResultOf(sheet.span));
+      governing_.push_back(GoverningResultOf(c, sheet.span, settings_.governingRow));
       calculationPages.push_back(
           static_cast<int32_t>(CalculationPageStarts(paper, CalculationLines(sheet.text)).size()));
     });

@@ -24,6 +24,7 @@ constexpr std::string_view kDesignTable = "design";
 constexpr std::string_view kRatingTable = "rating";
 constexpr std::string_view kContinuityKey = "continuity";
 constexpr std::string_view kSpanKey = "span";
+constexpr std::string_view kAdoptKey = "adopt";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // A place in the file as the TOML library counts it: lines and characters
@@ -306,12 +307,18 @@ void ProjectReader::ReadDesign(const toml::table& table, RunRequest& project) {
       }
     } else if (name == kSpanKey) {
       ReadSpan(node, project.span);
+    } else if (name == kAdoptKey) {
+      const toml::value<int64_t>* number = node.as_integer();
+      project.adopt = number != nullptr ? AdoptedCaseOf(std::to_string(number->get())) : 0;
+      if (project.adopt == 0) {
+        Add(node.source(), std::string("adopt ") + kAdoptedCaseRule);
+      }
     } else {
       std::vector<std::string_view> keys;
       for (const ValueListInfo& list : ValueLists()) {
         keys.push_back(list.name);
       }
-      keys.insert(keys.end(), {kContinuityKey, kSpanKey});
+      keys.insert(keys.end(), {kContinuityKey, kSpanKey, kAdoptKey});
       Add(key.source(),
           "unknown key " + QuoteName(name) + " in [design]; " + UnknownKeyHint(name, keys));
       unknownKey = true;

@@ -57,6 +57,9 @@ std::string ProjectFileText(const RunRequest& project) {
   if (!project.span.empty()) {
     text += "span = " + project.span + "\n";
   }
+  if (project.adopt != 0) {
+    text += "adopt = " + std::to_string(project.adopt) + "\n";
+  }
   return text;
 }
 

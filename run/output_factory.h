@@ -46,6 +46,9 @@ struct OutputSettings {
   // above it (0 for 1.000 m ... 110 for 3.750 m); -1 when no span is given.
   std::string spanText;
   int32_t governingRow = -1;
+  // The design case the engineer adopts (from 1), whose slab at the
+  // governing row the PDF's cover states and checks; 0: none.
+  int64_t adoptedCase = 0;
   // The SHA-256 (hexadecimal) of the run's values in their canonical form,
   // or empty.
   std::string digest;

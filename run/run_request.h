@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "design/design_inputs.h"
 #include "report/local_date_time.h"
@@ -31,10 +32,17 @@ struct RunRequest {
   // "2.91"); empty when none is given.
   std::string span;
   PaperSize paper = PaperSize::kA4;  // the PDF's
+  // The design case adopted (from 1, in case order); 0: none.
+  int64_t adopt = 0;
   // True when the dialogue asks for the values after the outputs' files are
   // made: the outputs then carry no digest of them.
   bool fromDialogue = false;
 };
+
+// The number of an adopted design case as typed ("3"): 1 to 3125 (five
+// lists of five values), digits only; 0 for any other text.
+int64_t AdoptedCaseOf(std::string_view text);
+constexpr const char* kAdoptedCaseRule = "must be a case number, 1 to 3125";
 
 // The design inputs of the request's lists and continuity.
 DesignInputs DesignInputsOf(const RunRequest& request);

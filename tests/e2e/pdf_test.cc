@@ -440,3 +440,53 @@ TEST(PdfComparison, RankingAndLightestCaseOfEverySpanAsTheCsvGives) {
     }
   }
 }
+
+// The cover states the adopted case's slab at the governing row with each
+// check's verdict and the verdict in words: a case that fails a check is
+// never OK. From the command line or the project file; without one, the
+// cover says no design is adopted. Case 1 (cover 40 mm) fails the cover
+// check; case 2 (cover 50 mm) meets every check.
+TEST(PdfCover, StatesTheAdoptedDesignAndItsVerdict) {
+  const std::string project =
+      "[design]\nwheel-load = [72.5]\ntop-cover = [40, 50]\npaving = [0]\nfs = [165]\n"
+      "fc = [8]\ncontinuity = true\nspan = 3.2\n";
+  const struct {
+    std::vector<std::string> adopt;
+    std::string file;
+    std::vector<std::string> says;
+    const char* never;
+  } cases[] = {
+      {{"--adopt", "1"},
+       "",
+       {"Case 1 is adopted", "Top cover: 40 mm", "Verdict: NOT OK: fails cover"},
+       "Verdict: OK"},
+      {{}, "adopt = 1\n", {"Case 1 is adopted", "Verdict: NOT OK: fails cover"}, "Verdict: OK"},
+      {{"--adopt", "2"},
+       "adopt = 1\n",
+       {"Case 2 is adopted", "slab 240 mm thick", "Verdict: OK."},
+       "NOT OK"},
+      {{}, "", {"No design is adopted"}, "Verdict"},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    WriteFileBytes(dir.File("p.toml"), project + c.file);
+    std::vector<std::string> arguments = {"--project", "p.toml", "--output",
+                                          "r.rpt",     "--pdf",  "r.pdf"};
+    arguments.insert(arguments.end(), c.adopt.begin(), c.adopt.end());
+    const RunResult run = RunFixedClockWith(dir.path(), arguments);
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    std::string cover =
+        ToolOutput("/usr/bin/pdftotext", {"-f", "1", "-l", "2", "r.pdf", "-"}, dir.path());
+    std::replace(cover.begin(), cover.end(), '\n', ' ');
+    for (const std::string& text : c.says) {
+      EXPECT_NE(cover.find(text), std::string::npos) << text << "\n" << cover;
+    }
+    EXPECT_EQ(cover.find(c.never), std::string::npos) << c.never;
+  }
+  TempDir dir;
+  const RunResult refused = RunFixedClockWith(
+      dir.path(), {"--wheel-load", "72.5", "--top-cover", "50", "--paving", "0", "--fs", "165",
+                   "--fc", "8", "--output", "r.rpt", "--adopt", "0"});
+  EXPECT_EQ(refused.exitStatus, 64);
+  EXPECT_NE(refused.err.find("--adopt \"0\""), std::string::npos) << refused.err;
+}

@@ -43,7 +43,7 @@ TEST(ProjectFile, FaultsNameLineColumnAndWhat) {
       {"[design]\nwheel-load = [72.5]\nTop-Cover = [50]\npaving = [1.5]\nfs = [165]\nfc = [10]\n",
        "line 3, column 1", "\"Top-Cover\" in [design]; did you mean top-cover?"},
       {Design("contiunity = true\n"), "line 7, column 1", "did you mean continuity?"},
-      {Design("fy = [400]\n"), "line 7, column 1", "\"fy\" in [design]; its keys are wheel-load, top-cover, paving, fs, fc, continuity and span"},
+      {Design("fy = [400]\n"), "line 7, column 1", "\"fy\" in [design]; its keys are wheel-load, top-cover, paving, fs, fc, continuity, span and adopt"},
       {"[project]\ndesginer = \"x\"\n" + Design(""), "line 2, column 1", "did you mean designer?"},
       {"[desing]\n", "line 1, column 2", "unknown key \"desing\": did you mean [design]?"},
       {Design("continuity = \"yes\"\n"), "line 7, column 14", "continuity must be true or false"},
