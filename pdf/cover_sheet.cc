@@ -182,15 +182,13 @@ std::string CheckLine(const std::string& what, const std::string& value, const s
 // the verdict in words. A case that fails any check is NOT OK.
 void Adopted(SheetFlow& flow, const CoverContent& content, int64_t caseCount) {
   const OutputSettings& settings = *content.settings;
-  Section(flow, "ADOPTED DESIGN");
   const int64_t adopted = settings.adoptedCase;
   if (adopted == 0) {
-    flow.Text(
-        "No design is adopted: the package lists the cases designed; the engineer "
-        "adopts one (adopt = N in the project file, --adopt N).",
-        kBody);
+    flow.Field("Adopted design", "none: no design is adopted (adopt = N, --adopt N)", kLabel,
+               kValue, kValueX);
     return;
   }
+  Section(flow, "ADOPTED DESIGN");
   const std::string number = "Case " + std::to_string(adopted);
   if (adopted > caseCount) {
     flow.Text(number + " is adopted, but the run has " + std::to_string(caseCount) +
@@ -307,9 +305,11 @@ void ComposeCover(SheetFlow& flow, const CoverContent& content) {
   // The sign-off signs the values the digest above identifies: it stays on
   // the first sheet with it, however long the tables below grow.
   SignOff(flow, content.settings->project);
+  // The adopted design before the values and governing rows, whose length
+  // grows with the cases: the short section is never left alone on a sheet.
+  Adopted(flow, content, caseCount);
   Inputs(flow, *content.inputs, caseCount);
   Governing(flow, content, caseCount);
-  Adopted(flow, content, caseCount);
 }
 
 }  // namespace kalvorden

@@ -465,7 +465,7 @@ TEST(PdfCover, StatesTheAdoptedDesignAndItsVerdict) {
        "adopt = 1\n",
        {"Case 2 is adopted", "slab 240 mm thick", "Verdict: OK."},
        "NOT OK"},
-      {{}, "", {"No design is adopted"}, "Verdict"},
+      {{}, "", {"no design is adopted"}, "Verdict"},
   };
   for (const auto& c : cases) {
     TempDir dir;
