@@ -126,6 +126,7 @@ constexpr std::string_view kUsageForms =
     "                                 the file's design; options replace its values\n"
     "  kalvorden explain --wheel-load V --top-cover V --paving V --fs V --fc V\n"
     "            [--continuity] --span S\n"
+    "  kalvorden explain --project FILE [--span S] [any value option above]\n"
     "                                 the calculation of one span, on standard output\n"
     "  kalvorden rate --thickness T --top-cover C --top-bar B --top-spacing S ...\n"
     "                                 rates an existing slab (see rate --help)\n"
@@ -174,18 +175,22 @@ Fault RefusedOption(std::span<char* const> argv, int value) {
   return UsageFault("unknown or ambiguous option " + QuoteName(text), "see kalvorden --help");
 }
 
-// explain: the five values, one number each, and a span; no output file.
+// explain: the five values, one number each, and a span, from the options
+// or a project file (whose values the options given replace); no output
+// file.
 Fault CheckExplain(const CommandLine& line) {
+  const bool fromFile = !line.projectFile.empty();
   for (const OptionRow& row : Options()) {
     const int list = static_cast<int>(row.list);
-    if (row.key == OptionKey::kList && !line.listGiven[list]) {
+    if (row.key == OptionKey::kList && !line.listGiven[list] && !fromFile) {
       return UsageFault("option " + OptionName(row) + " missing", "explain needs all five values");
     }
-    if (row.key == OptionKey::kList && line.request.lists[list].count != 1) {
+    if (row.key == OptionKey::kList && line.listGiven[list] &&
+        line.request.lists[list].count != 1) {
       return UsageFault("option " + OptionName(row), "explain takes one number, not a list");
     }
   }
-  if (line.request.span.empty()) {
+  if (line.request.span.empty() && !fromFile) {
     return UsageFault("option --span missing", "explain needs the span to show");
   }
   const char* notHere = line.reportFile.empty() ? nullptr : "--output";
@@ -194,7 +199,6 @@ Fault CheckExplain(const CommandLine& line) {
   notHere = line.textFile.empty() ? notHere : "--text";
   notHere = line.pdfFile.empty() ? notHere : "--pdf";
   notHere = line.paperGiven ? "--paper" : notHere;
-  notHere = line.projectFile.empty() ? notHere : "--project";
   std::string identity;
   for (size_t i = 0; i < IdentityFields().size(); ++i) {
     identity = line.identityGiven[i] ? "--" + std::string(IdentityFields()[i].name) : identity;

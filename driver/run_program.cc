@@ -203,6 +203,23 @@ int EndBeforeDesign(Console& console, const RunOutputs& outputs, const Fault& fa
   return EndConsoleWithFault(console, fault);
 }
 
+// explain with a project file: the sheet still takes one case and a span,
+// which the file gives where the options do not.
+Fault CheckExplainFromFile(const CommandLine& line) {
+  const std::string file = "project file " + QuoteName(line.projectFile);
+  for (const ValueListInfo& list : ValueLists()) {
+    if (line.request.lists[static_cast<size_t>(list.id)].count != 1) {
+      return UsageFault(std::string(list.name) + " in " + file,
+                        "explain takes one number, not a list: give --" + std::string(list.name));
+    }
+  }
+  if (line.request.span.empty()) {
+    return UsageFault("option --span missing",
+                      "explain needs the span to show; " + file + " gives none");
+  }
+  return {};
+}
+
 // A design run: its outputs, its values from the dialogue or the options,
 // the design into every output, and the line that ends it.
 int RunDesign(const CommandLine& line, Console& console, const ClockReader& readClock,
@@ -263,7 +280,6 @@ int RunKalvorden(std::span<char* const> arguments, Console& console, const Clock
     case Command::kVersion:
       return ShowText(console, VersionText() + "\n");
     case Command::kExplain:
-      return RunExplain(line.request, console.output, console.errors);
     case Command::kDesign:
       break;
   }
@@ -271,6 +287,12 @@ int RunKalvorden(std::span<char* const> arguments, Console& console, const Clock
     if (Fault fault = FillFromProjectFile(line); !fault.ok()) {
       return EndConsoleWithFault(console, fault);
     }
+  }
+  if (line.command == Command::kExplain) {
+    if (Fault fault = CheckExplainFromFile(line); !fault.ok()) {
+      return EndConsoleWithFault(console, fault);
+    }
+    return RunExplain(line.request, console.output, console.errors);
   }
   return RunDesign(line, console, readClock, parts);
 }

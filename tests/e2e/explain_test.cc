@@ -123,8 +123,7 @@ TEST(Explain, UsageErrorsNameTheProblem) {
       {Explain({"72.5", "", "1.5", "165", "10"}, "2.900"), "--top-cover"},
       {Explain({"72.5,80", "50", "1.5", "165", "10"}, "2.900"), "--wheel-load: explain takes one"},
       {Explain({"72.5", "50", "1.5", "165", "10", "--output=r.rpt"}, "2.900"), "--output"},
-      {Explain({"72.5", "50", "1.5", "165", "10", "--designer=A"}, "2.900"), "--designer: not with"},
-      {Explain({"72.5", "50", "1.5", "165", "10", "--project=p.toml"}, "2.900"), "--project: not"}};
+      {Explain({"72.5", "50", "1.5", "165", "10", "--designer=A"}, "2.900"), "--designer: not with"}};
   // clang-format on
   for (const auto& c : cases) {
     const RunResult run = RunExplainCommand(c.arguments);

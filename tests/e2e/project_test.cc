@@ -157,3 +157,32 @@ TEST(ProjectRun, EveryDoorRefusesATextThePdfCannotShow) {
     EXPECT_FALSE(FileExists(dir.File("r.pdf")));
   }
 }
+
+// explain --project: the file's case and span, the options replacing its
+// values, give the sheet the same values as options give; a file with a
+// list, or without a span the options do not give, is a usage error.
+TEST(ProjectRun, ExplainTakesTheFilesCaseAndSpan) {
+  const std::vector<std::string> explain = {"explain", "--project", "p.toml"};
+  // clang-format off
+  const struct { std::vector<std::string> replacing, same; int status; const char* error; } cases[] = {
+      {{"--wheel-load", "100"}, Join(Lists("100", "10"), {"--continuity", "--span", "2.91"}), 0, ""},
+      {{"--wheel-load", "80", "--no-continuity", "--span", "1.5"}, Join(Lists("80", "10"),
+       {"--span", "1.5"}), 0, ""},
+      {{}, {}, 64, "kalvorden: error (64): usage error, wheel-load in project file \"p.toml\": "
+                   "explain takes one number, not a list: give --wheel-load\n"},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    const TempDir dir;
+    WriteFileBytes(dir.File("p.toml"), kProject);
+    const RunResult fromFile = RunFixedClockWith(dir.path(), Join(explain, c.replacing));
+    EXPECT_EQ(fromFile.exitStatus, c.status) << fromFile.err;
+    if (c.status != 0) {
+      EXPECT_EQ(fromFile.err, c.error);
+      continue;
+    }
+    const RunResult fromOptions = RunFixedClockWith(dir.path(), Join({"explain"}, c.same));
+    ASSERT_EQ(fromOptions.exitStatus, 0) << fromOptions.err;
+    EXPECT_EQ(fromFile.out, fromOptions.out);
+  }
+}
