@@ -2,7 +2,7 @@
 // a design and of a calculation sheet. The parser must never overrun or
 // crash; a query it accepts must hold only values a slab can be designed for
 // and identity texts every door accepts, and must read back the same (values,
-// span, identity) from the link the page makes of it. Every
+// span, adopted case, identity) from the link the page makes of it. Every
 // query it refuses is answered 400 by the server, with the messages listed.
 
 #include <cstdint>
@@ -43,7 +43,8 @@ void CheckRoundTrip(const DesignQuery& query, QueryPurpose purpose) {
   const QueryParse again =
       kalvorden::ParseDesignQuery(kalvorden::EncodeDesignQuery(query), QueryPurpose::kDesign);
   if (!again.ok() || again.query.request.continuity != query.request.continuity ||
-      again.query.request.span != query.request.span) {
+      again.query.request.span != query.request.span ||
+      again.query.request.adopt != query.request.adopt) {
     __builtin_trap();
   }
   for (const kalvorden::IdentityFieldInfo& field : kalvorden::IdentityFields()) {

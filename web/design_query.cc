@@ -92,9 +92,24 @@ void AddError(QueryParse& parse, int field, int position, std::string_view messa
   parse.errors.push_back({field, position, std::string(message)});
 }
 
-// The fields that are not value lists: continuity, span, at and the
+// The fields that are not value lists: continuity, span, at, adopt and the
 // identity texts, each of which may be given once.
-constexpr size_t kSingleFields = 3 + kIdentityFieldCount;
+constexpr size_t kSingleFields = 4 + kIdentityFieldCount;
+
+// adopt=N: the adopted case, read as the command line reads --adopt; empty
+// is none. Whether the run has that many cases is checked once every list
+// is read (CheckCompleteness).
+void ParseAdoptedCase(QueryParse& parse, const std::string& value) {
+  const std::string_view text = TrimBlanks(value);
+  if (text.empty()) {
+    return;
+  }
+  parse.query.adoptText = text;
+  parse.query.request.adopt = AdoptedCaseOf(text);
+  if (parse.query.request.adopt == 0) {
+    AddError(parse, -1, 0, std::string("adopt ") + kAdoptedCaseRule + ".");
+  }
+}
 
 // span=S: the bridge's effective span, read as the command line reads
 // --span; a design may leave it empty, the calculation sheet may not
@@ -136,8 +151,10 @@ void ParseSingleField(QueryParse& parse, std::string_view name, const std::strin
     which = 1;
   } else if (name == "at") {
     which = 2;
+  } else if (name == "adopt") {
+    which = 3;
   } else if (identity != nullptr) {
-    which = 3 + static_cast<size_t>(identity - IdentityFields().data());
+    which = 4 + static_cast<size_t>(identity - IdentityFields().data());
   } else {
     AddError(parse, -1, 0, "Unknown field " + shown + ".");
     return;
@@ -157,6 +174,8 @@ void ParseSingleField(QueryParse& parse, std::string_view name, const std::strin
     }
   } else if (which == 1) {
     ParseBridgeSpan(parse, value);
+  } else if (which == 3) {
+    ParseAdoptedCase(parse, value);
   } else {
     query.hasClock = ParseClock(value, query.clock);
     if (!query.hasClock) {
@@ -169,6 +188,7 @@ void ParseSingleField(QueryParse& parse, std::string_view name, const std::strin
 // and the calculation sheet takes exactly one case and a span.
 void CheckCompleteness(QueryParse& parse, QueryPurpose purpose) {
   const DesignQuery& query = parse.query;
+  int64_t cases = 1;
   for (int field = 0; field < kValueListCount; ++field) {
     const ValueList& list = query.request.lists[static_cast<size_t>(field)];
     const bool hasFault = std::any_of(parse.errors.begin(), parse.errors.end(),
@@ -176,6 +196,7 @@ void CheckCompleteness(QueryParse& parse, QueryPurpose purpose) {
     if (hasFault) {
       continue;
     }
+    cases *= list.count;
     if (list.count == 0) {
       AddError(parse, field, 0, kMissingValue);
     } else if (purpose == QueryPurpose::kExplain && list.count != 1) {
@@ -186,6 +207,9 @@ void CheckCompleteness(QueryParse& parse, QueryPurpose purpose) {
       std::none_of(parse.errors.begin(), parse.errors.end(),
                    [](const QueryError& e) { return e.field < 0; })) {
     AddError(parse, -1, 0, "Give the span, such as span=1.500.");
+  }
+  if (cases > 0 && query.request.adopt > cases) {
+    AddError(parse, -1, 0, "adopt must be a case of this run, 1 to " + std::to_string(cases) + ".");
   }
 }
 
@@ -294,6 +318,9 @@ std::string EncodeDesignQuery(const DesignQuery& query) {
   }
   if (!query.spanText.empty()) {
     AppendPair(out, "span", query.spanText);
+  }
+  if (!query.adoptText.empty()) {
+    AppendPair(out, "adopt", query.adoptText);
   }
   if (query.hasClock) {
     char at[16];

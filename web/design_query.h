@@ -34,7 +34,8 @@ struct DesignQuery {
   // Every input of each list as typed (decoded), empty inputs included, so
   // a form can be shown again as it was.
   std::array<std::vector<std::string>, kValueListCount> texts;
-  std::string spanText;  // span=S as typed, for the links
+  std::string spanText;   // span=S as typed, for the links
+  std::string adoptText;  // adopt=N as typed, for the links
   // A reading of the clock carried by the link (at=YYYYMMDDhhmmss), so that
   // a download is stamped with the same instant as the page that offered it.
   bool hasClock = false;
@@ -65,7 +66,7 @@ enum class QueryPurpose : uint8_t { kDesign, kExplain };
 QueryParse ParseDesignQuery(std::string_view query, QueryPurpose purpose);
 
 // Query text for a link: the lists, continuity, identity, the design's span
-// and the clock of `query`, each value exactly as it was typed,
+// the adopted case and the clock of `query`, each value exactly as it was typed,
 // percent-encoded ("wheel-load=72.5&...").
 std::string EncodeDesignQuery(const DesignQuery& query);
 

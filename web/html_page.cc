@@ -145,7 +145,17 @@ void AppendProjectFields(std::string& html, const DesignQuery* shown) {
       EscapeHtml(span) +
       "\"><span class=\"unit\">m</span><span class=\"note-inline\" id=\"span-note\">1.000 to "
       "3.750 m; each case marks its governing row, the first printed span at or above "
-      "it</span></div>\n</fieldset>\n";
+      "it</span></div>\n";
+  // The adopted case, whose slab the PDF's cover states and checks.
+  const std::string adopt = shown != nullptr ? shown->adoptText : std::string();
+  html +=
+      "<div class=\"value\"><label for=\"adopt\">Adopted case</label><input type=\"text\" "
+      "inputmode=\"numeric\" autocomplete=\"off\" id=\"adopt\" name=\"adopt\" "
+      "aria-describedby=\"adopt-note\" value=\"" +
+      EscapeHtml(adopt) +
+      "\"><span class=\"note-inline\" id=\"adopt-note\">optional: the case number, 1 to the "
+      "number of cases; the PDF's cover states and checks its slab at the governing "
+      "row</span></div>\n</fieldset>\n";
 }
 
 }  // namespace

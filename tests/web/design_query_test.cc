@@ -130,6 +130,12 @@ TEST(DesignQuery, RequestLevelFaults) {
        "Notes holds U+10FFFF, a noncharacter, which a document cannot show."},
       {std::string(kFiveLists) + "&bridge=1&bridge=2", QueryPurpose::kDesign, -1, 0,
        "The field \"bridge\" is given more than once."},
+      {std::string(kFiveLists) + "&adopt=0", QueryPurpose::kDesign, -1, 0,
+       "adopt must be a case number, 1 to 3125."},
+      {std::string(kFiveLists) + "&adopt=1.0", QueryPurpose::kDesign, -1, 0,
+       "adopt must be a case number, 1 to 3125."},
+      {std::string(kFiveLists) + "&adopt=2", QueryPurpose::kDesign, -1, 0,
+       "adopt must be a case of this run, 1 to 1."},
       {kFiveLists, QueryPurpose::kExplain, -1, 0, "Give the span, such as span=1.500."},
       {std::string(kFiveLists) + "&fc=12&span=1.5", QueryPurpose::kExplain, 4, 0,
        "The calculation sheet takes exactly one value here."},
@@ -147,11 +153,8 @@ TEST(DesignQuery, RequestLevelFaults) {
 TEST(DesignQuery, LeapDaysOfTheGregorianCalendar) {
   // at=, and the day it stamps; the impossible dates are in RequestLevelFaults.
   const std::pair<std::string, int> cases[] = {
-      {"20240229000000", 29},
-      {"20000229235959", 29},
-      {"20230228120000", 28},
-      {"20261231235959", 31},
-      {"00010101000000", 1},
+      {"20240229000000", 29}, {"20000229235959", 29}, {"20230228120000", 28},
+      {"20261231235959", 31}, {"00010101000000", 1},
   };
   for (const auto& [at, day] : cases) {
     const QueryParse parse =

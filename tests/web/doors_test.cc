@@ -23,15 +23,15 @@ namespace {
 
 // Two wheel loads (one too wide for the report's field), a cover, a paving,
 // two steel stresses, a concrete stress, continuity: four cases; the
-// bridge's span between two printed ones and the identity. The command line
+// bridge's span between two printed ones, the adopted case and the identity. The command line
 // reads them from a project file, the designer from its option.
 constexpr const char* kQuery =
     "wheel-load=72.5&wheel-load=120&top-cover=50&paving=1.44&fs=165&fs=170&fc=10&continuity=on"
-    "&span=2.91&title=Deck+12&designer=J%C3%BCrgen";
+    "&span=2.91&adopt=2&title=Deck+12&designer=J%C3%BCrgen";
 constexpr const char* kProjectFile =
     "[project]\ntitle = \"Deck 12\"\ndesigner = \"Someone\"\n"
     "[design]\nwheel-load = [72.5, 120]\ntop-cover = [50]\npaving = [1.44]\nfs = [165, 170]\n"
-    "fc = [10]\ncontinuity = true\nspan = 2.910\n";
+    "fc = [10]\ncontinuity = true\nspan = 2.910\nadopt = 2\n";
 // The fixed clock of the command line's test program.
 constexpr LocalDateTime kFixedClock = {2026, 12, 7, 14, 3, 9};
 
