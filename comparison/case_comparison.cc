@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "design/as_built_check.h"
 #include "design/bar_table.h"
 #include "design/span_quantities.h"
 #include "numeric/decimal.h"
@@ -104,6 +105,12 @@ void CaseComparison::Add(const DesignedCase& designed) {
   }
   row.rankingSteel = curve.steel[static_cast<size_t>(rankingRow_)];
   row.rankingThickness = thicknessAt(rankingRow_);
+  if (row.rankingSteel != kNoSteel) {
+    const AsBuiltCheck check = CheckAsBuilt(
+        AsBuiltRowOf(row.values, designed.spans[rankingRow_], PrintedSpanMillimetres(rankingRow_)));
+    row.rankingChecked = check.known;
+    row.rankingFailures = check.failed;
+  }
   cases_.push_back(row);
 
   // Cases come in case order, so a later case that ranks equal ranks after

@@ -45,6 +45,10 @@ struct ComparedCase {
   std::array<int64_t, kComparedRows.size()> steel{};  // at kComparedRows
   int64_t rankingSteel = kNoSteel;                    // at the ranking row
   int32_t rankingThickness = 0;                       // actual, mm, at the ranking row
+  // The row at the ranking row checked as built (design/as_built_check.h):
+  // whether it was, and the AsBuiltFailure bits of the checks it fails.
+  bool rankingChecked = false;
+  uint32_t rankingFailures = 0;
 };
 
 // The main bar sizes of a compared case, smallest first: {16, 19}.

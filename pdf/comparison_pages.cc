@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "chart/comparison_chart.h"
+#include "design/as_built_check.h"
 #include "numeric/decimal.h"
 #include "pdf/case_columns.h"
 #include "pdf/sheet_text.h"
@@ -49,6 +50,15 @@ std::string BarSizes(const ComparedCase& compared) {
   return text;
 }
 
+// The case's row at the ranking row checked as built: "OK", the checks it
+// fails ("fs thickness"), or "-" when that row was not designed.
+std::string ChecksText(const ComparedCase& c) {
+  return c.rankingChecked ? CheckNames(c.rankingFailures) : "-";
+}
+
+// The heading over the steel columns, wider than they are.
+constexpr std::string_view kSteelHeading = "Steel (kg/m^2 of deck) at span (m)";
+
 // The column widths of the comparison table, in characters.
 constexpr size_t kRank = 5, kCase = 6, kLoad = 10, kCover = 8, kValue = 9, kThick = 7, kBars = 14,
                  kSteel = 8;
@@ -80,7 +90,7 @@ std::vector<std::string> TableHeading(const CaseComparison& comparison, const Va
   std::string first = PadCell("Rank", kRank) + PadCell("Case", kCase) + PadCell("Wheel", w[0]) +
                       PadCell("Cover", w[1]) + PadCell("Paving", w[2]) + PadCell("fs", w[3]) +
                       PadCell("fc", w[4]) + PadCell("Thickness, mm", 2 * kThick) +
-                      PadCell("Main bars", kBars) + "Steel (kg/m^2 of deck) at span (m)";
+                      PadCell("Main bars", kBars) + std::string(kSteelHeading);
   std::string second = PadCell("", kRank) + PadCell("", kCase) + PadCell("load (kN)", w[0]) +
                        PadCell("(mm)", w[1]) + PadCell("(kN/m^2)", w[2]) + PadCell("(MPa)", w[3]) +
                        PadCell("(MPa)", w[4]) + PadCell("1.000", kThick) +
@@ -91,6 +101,12 @@ std::vector<std::string> TableHeading(const CaseComparison& comparison, const Va
   if (comparison.governed()) {
     second += PadCellLeft(PrintedSpan(comparison.rankingRow()) + "*", kSteel);
   }
+  // The checks' column after the steel's, its heading naming the row.
+  const size_t steelEnd = first.size();
+  const size_t checksAt = std::max(steelEnd, second.size()) + 2;
+  first += std::string(checksAt - first.size(), ' ') + "Checks as built at";
+  second += std::string(checksAt - second.size(), ' ') +
+            "S = " + PrintedSpan(comparison.rankingRow()) + " m";
   return {first, second};
 }
 
@@ -103,13 +119,15 @@ std::string TableRow(const CaseComparison& comparison, const ComparedCase& c, in
   }
   row += PadCell(Thickness(c.firstThickness), kThick) +
          PadCell(Thickness(c.lastThickness), kThick) + PadCell(BarSizes(c), kBars);
+  const size_t steelEnd = row.size() + kSteelHeading.size();
   for (const int64_t steel : c.steel) {
     row += PadCellLeft(Steel(steel), kSteel - 1) + " ";
   }
   if (comparison.governed()) {
     row += PadCellLeft(Steel(c.rankingSteel), kSteel);
   }
-  return row;
+  const size_t checksAt = std::max(steelEnd, row.size()) + 2;
+  return row + std::string(checksAt - row.size(), ' ') + ChecksText(c);
 }
 
 // The page's heading: its title and the notes that say what it shows,
@@ -170,7 +188,8 @@ void WriteTablePages(cairo_t* cr, const ComparisonPageSetting& setting,
          "plus distribution bars (middle half + both outer quarters) x m / span, m the nominal "
          "mass per metre (ASTM A615/A615M); laps, hooks, top and overhang steel and waste left "
          "out. Thickness: actual, mm, at 1.000 and 3.750 m. Main bars: the sizes in the case's "
-         "rows (distribution bars one size smaller). -: not designed." +
+         "rows (distribution bars one size smaller). -: not designed. Checks as built: OK, or "
+         "those the row fails (fs, fc, thickness, spacing, cover)." +
              std::string(comparison.governed() ? " *: the governing row." : "")});
     SelectFont(cr, kMonoFont, fontSize);
     ShowLine(cr, kMargin, kTableTop - 2.2 * kTableLinePitch, heading[0]);

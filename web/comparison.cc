@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "chart/comparison_chart.h"
+#include "design/as_built_check.h"
 #include "numeric/decimal.h"
 #include "report/printed_span.h"
 #include "web/case_chart_svg.h"
@@ -60,7 +61,10 @@ void AppendRankingTable(std::string& html, const CaseComparison& comparison,
   html +=
       "<table class=\"compare\"><caption>The cases, lightest first by all reinforcing steel "
       "at " +
-      EscapeHtml(RankedAt(comparison)) + " (equal steel: the thinner slab first, then case order)";
+      EscapeHtml(RankedAt(comparison)) +
+      " (equal steel: the thinner slab first, then case order); checks as built: the case's row "
+      "there as built (fs, fc, thickness, spacing, cover), OK when it passes every check, "
+      "otherwise the checks it fails";
   if (shown < ranked.size()) {
     html += ": the " + std::to_string(shown) + " lightest of " + std::to_string(ranked.size()) +
             " cases; the PDF download compares them all";
@@ -78,6 +82,7 @@ void AppendRankingTable(std::string& html, const CaseComparison& comparison,
     html += "<th scope=\"col\">Steel at the governing row, S = " +
             PrintedSpan(comparison.rankingRow()) + " m (kg/m²)</th>";
   }
+  html += "<th scope=\"col\">Checks as built</th>";
   html += "</tr></thead>\n<tbody>\n";
   for (size_t i = 0; i < shown; ++i) {
     const ComparedCase& c = ranked[i];
@@ -92,7 +97,7 @@ void AppendRankingTable(std::string& html, const CaseComparison& comparison,
     if (comparison.governed()) {
       html += Steel(c.rankingSteel);
     }
-    html += "</tr>\n";
+    html += Cell(c.rankingChecked ? CheckNames(c.rankingFailures) : "-") + "</tr>\n";
   }
   html += "</tbody></table>\n";
 }

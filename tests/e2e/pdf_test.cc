@@ -490,3 +490,42 @@ TEST(PdfCover, StatesTheAdoptedDesignAndItsVerdict) {
   EXPECT_EQ(refused.exitStatus, 64);
   EXPECT_NE(refused.err.find("--adopt \"0\""), std::string::npos) << refused.err;
 }
+
+// The comparison says of each case whether its row at the governing row
+// passes every check as built, as the CSV's checks column says of that row:
+// at 3.200 m with continuity, cover 40 mm fails the cover check, cover 50 mm
+// passes every check.
+TEST(PdfComparison, ChecksAsBuiltAtTheGoverningRowAsTheCsvGives) {
+  TempDir dir;
+  const RunResult run = RunFixedClockWith(
+      dir.path(),
+      {"--wheel-load", "72.5", "--top-cover", "40,50", "--paving", "0", "--fs", "165", "--fc", "8",
+       "--continuity", "--span", "3.2", "--output", "r.rpt", "--csv", "r.csv", "--pdf", "r.pdf"});
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  std::vector<std::string> expected(2);  // the checks of each case's 3.200 m row
+  std::istringstream csv(ReadFileBytes(dir.File("r.csv")));
+  std::string record;
+  while (std::getline(csv, record)) {
+    const std::vector<std::string> fields = CsvFields(record);
+    if (fields.size() > 10 && fields[8] == "3.200") {
+      expected.at(std::stoul(fields[0]) - 1) = fields.back();
+    }
+  }
+  EXPECT_EQ(expected[0], "cover");
+  EXPECT_EQ(expected[1], "OK");
+  const std::string text = ToolOutput("/usr/bin/pdftotext", {"-layout", "r.pdf", "-"}, dir.path());
+  const size_t from = text.find("Comparison of the design cases: reinforcing steel per");
+  const size_t to = text.find("Comparison of the design cases: reinforcing steel against");
+  ASSERT_LT(from, to) << text;
+  size_t found = 0;
+  for (const std::string& line : Lines(text.substr(from, to - from))) {
+    const std::vector<std::string> words = Words(line);
+    if (words.size() >= 10 && IsWhole(words[0]) && IsWhole(words[1])) {
+      const std::vector<std::string> checks = Words(expected.at(std::stoul(words[1]) - 1));
+      ASSERT_GE(words.size(), checks.size());
+      EXPECT_TRUE(std::equal(checks.begin(), checks.end(), words.end() - checks.size())) << line;
+      ++found;
+    }
+  }
+  EXPECT_EQ(found, 2u);
+}
