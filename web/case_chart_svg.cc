@@ -30,9 +30,9 @@ std::string InlineSvg(std::string svg, std::string_view idPrefix) {
   return svg;
 }
 
-std::string CaseChartSvg(const DesignedCase& designed, int32_t caseNumber) {
+std::string CaseChartSvg(const DesignedCase& designed, int32_t caseNumber, int32_t governingRow) {
   std::string svg;
-  if (!WriteCaseChartSvg(designed, svg)) {
+  if (!WriteCaseChartSvg(designed, svg, governingRow)) {
     return {};
   }
   return InlineSvg(std::move(svg), "c" + std::to_string(caseNumber) + "-");

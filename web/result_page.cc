@@ -150,7 +150,7 @@ void ResultPage::AppendCase(const DesignedCase& designed) {
             " m. Such rows show asterisks.</p>\n";
   }
 
-  const std::string chart = CaseChartSvg(designed, caseCount_);
+  const std::string chart = CaseChartSvg(designed, caseCount_, governingRow_);
   if (!chart.empty()) {
     html += "<figure class=\"chart\">" + chart + "<figcaption>Case " + number +
             ": slab thickness, main bar spacing and reinforcing steel against "

@@ -347,6 +347,18 @@ TEST_F(WebServerTest, ProjectFileRunsToThePagesReport) {
     marked.push_back((*it)[1].str());
   }
   EXPECT_EQ(marked, (std::vector<std::string>{"2.925", "2.925"}));
+  // Each case's chart marks that row too: it differs from the chart of the
+  // same values without a span.
+  const HttpReply unmarked =
+      Get("/design?" + std::regex_replace(query, std::regex("&span=2.91"), ""));
+  ASSERT_EQ(unmarked.status, 200);
+  const auto firstChart = [](const std::string& body) {
+    const size_t begin = body.find("<svg");
+    return begin == std::string::npos ? std::string()
+                                      : body.substr(begin, body.find("</svg>", begin) - begin);
+  };
+  EXPECT_FALSE(firstChart(page.body).empty());
+  EXPECT_NE(firstChart(page.body), firstChart(unmarked.body));
 
   const HttpReply project = Get("/download/project.toml?" + query);
   ASSERT_TRUE(project.complete);
