@@ -92,9 +92,23 @@ void AddError(QueryParse& parse, int field, int position, std::string_view messa
   parse.errors.push_back({field, position, std::string(message)});
 }
 
-// The fields that are not value lists: continuity, span, at, adopt and the
-// identity texts, each of which may be given once.
-constexpr size_t kSingleFields = 4 + kIdentityFieldCount;
+// The fields that are not value lists: continuity, span, at, adopt, paper
+// and the identity texts, each of which may be given once.
+constexpr size_t kFirstIdentityField = 5;
+constexpr size_t kSingleFields = kFirstIdentityField + kIdentityFieldCount;
+
+// paper=a4 or paper=letter: the PDF's paper, as the command line's --paper.
+void ParsePaper(QueryParse& parse, const std::string& value) {
+  if (value == "a4") {
+    parse.query.request.paper = PaperSize::kA4;
+  } else if (value == "letter") {
+    parse.query.request.paper = PaperSize::kLetter;
+  } else {
+    AddError(parse, -1, 0, "paper is a4 or letter.");
+    return;
+  }
+  parse.query.paperGiven = true;
+}
 
 // adopt=N: the adopted case, read as the command line reads --adopt; empty
 // is none. Whether the run has that many cases is checked once every list
@@ -153,8 +167,10 @@ void ParseSingleField(QueryParse& parse, std::string_view name, const std::strin
     which = 2;
   } else if (name == "adopt") {
     which = 3;
+  } else if (name == "paper") {
+    which = 4;
   } else if (identity != nullptr) {
-    which = 4 + static_cast<size_t>(identity - IdentityFields().data());
+    which = kFirstIdentityField + static_cast<size_t>(identity - IdentityFields().data());
   } else {
     AddError(parse, -1, 0, "Unknown field " + shown + ".");
     return;
@@ -176,6 +192,8 @@ void ParseSingleField(QueryParse& parse, std::string_view name, const std::strin
     ParseBridgeSpan(parse, value);
   } else if (which == 3) {
     ParseAdoptedCase(parse, value);
+  } else if (which == 4) {
+    ParsePaper(parse, value);
   } else {
     query.hasClock = ParseClock(value, query.clock);
     if (!query.hasClock) {
@@ -321,6 +339,9 @@ std::string EncodeDesignQuery(const DesignQuery& query) {
   }
   if (!query.adoptText.empty()) {
     AppendPair(out, "adopt", query.adoptText);
+  }
+  if (query.paperGiven) {
+    AppendPair(out, "paper", query.request.paper == PaperSize::kLetter ? "letter" : "a4");
   }
   if (query.hasClock) {
     char at[16];

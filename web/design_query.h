@@ -34,8 +34,9 @@ struct DesignQuery {
   // Every input of each list as typed (decoded), empty inputs included, so
   // a form can be shown again as it was.
   std::array<std::vector<std::string>, kValueListCount> texts;
-  std::string spanText;   // span=S as typed, for the links
-  std::string adoptText;  // adopt=N as typed, for the links
+  std::string spanText;     // span=S as typed, for the links
+  std::string adoptText;    // adopt=N as typed, for the links
+  bool paperGiven = false;  // paper=a4 or paper=letter was given: the links carry it
   // A reading of the clock carried by the link (at=YYYYMMDDhhmmss), so that
   // a download is stamped with the same instant as the page that offered it.
   bool hasClock = false;
@@ -65,8 +66,8 @@ enum class QueryPurpose : uint8_t { kDesign, kExplain };
 // listed, each with its place, so a form can show them all at once.
 QueryParse ParseDesignQuery(std::string_view query, QueryPurpose purpose);
 
-// Query text for a link: the lists, continuity, identity, the design's span
-// the adopted case and the clock of `query`, each value exactly as it was typed,
+// Query text for a link: the lists, continuity, identity, the design's span,
+// the adopted case, the PDF's paper and the clock of `query`, each value exactly as it was typed,
 // percent-encoded ("wheel-load=72.5&...").
 std::string EncodeDesignQuery(const DesignQuery& query);
 

@@ -12,6 +12,7 @@
 #include "report/local_date_time.h"
 #include "run/design_run.h"
 #include "run/output_factory.h"
+#include "run/project_identity.h"
 #include "web/design_query.h"
 
 namespace kalvorden {
@@ -19,8 +20,17 @@ namespace kalvorden {
 // The route of a download: "/download/report.rpt".
 std::string DownloadPath(const OutputKindInfo& kind);
 
+// The name a download is saved under: the bridge's name or, without one,
+// the title, made safe (only A-Z, a-z, 0-9, ".", "_" and "-"; any other
+// byte becomes "-", runs of "-" are one, no "-" or "." at either end, at
+// most kMostNameCharacters) with the extension of `fileName` ("report.pdf"):
+// bridge "12/345" gives "12-345.pdf". Without either, "kalvorden-" and
+// `fileName`.
+constexpr size_t kMostNameCharacters = 60;
+std::string DownloadFileName(const ProjectIdentity& identity, std::string_view fileName);
+
 // Writes the `kind` output of the run of `query` (its values, identity and
-// span), stamped with `clock` (on A4 paper, for the PDF), to `path`.
+// span), stamped with `clock` (on the request's paper, for the PDF), to `path`.
 // `keepGoing` is asked before every case; when it says no, the run stops and
 // nothing is left at `path`.
 DesignRunResult WriteDownload(OutputKind kind, const DesignQuery& query, const LocalDateTime& clock,

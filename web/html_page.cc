@@ -155,7 +155,14 @@ void AppendProjectFields(std::string& html, const DesignQuery* shown) {
       EscapeHtml(adopt) +
       "\"><span class=\"note-inline\" id=\"adopt-note\">optional: the case number, 1 to the "
       "number of cases; the PDF's cover states and checks its slab at the governing "
-      "row</span></div>\n</fieldset>\n";
+      "row</span></div>\n";
+  // The PDF's paper, as the command line's --paper.
+  const bool letter = shown != nullptr && shown->request.paper == PaperSize::kLetter;
+  html += std::string(
+              "<div class=\"value\"><label for=\"paper\">Paper of the PDF</label><select "
+              "id=\"paper\" name=\"paper\"><option value=\"a4\"") +
+          (letter ? "" : " selected") + ">A4</option><option value=\"letter\"" +
+          (letter ? " selected" : "") + ">Letter</option></select></div>\n</fieldset>\n";
 }
 
 }  // namespace

@@ -96,7 +96,8 @@ HttpResponse Download(const OutputKindInfo& download, const DesignQuery& query,
   response.fileSize = static_cast<uint64_t>(status.st_size);
   response.SetHeader("Content-Type", download.contentType);
   response.SetHeader("Content-Disposition",
-                     "attachment; filename=\"kalvorden-" + std::string(download.fileName) + "\"");
+                     "attachment; filename=\"" +
+                         DownloadFileName(query.request.identity, download.fileName) + "\"");
   return response;
 }
 

@@ -1,6 +1,7 @@
 #include "web/project_download.h"
 
 #include "project/project_writer.h"
+#include "web/downloads.h"
 #include "web/html_page.h"
 #include "web/routes.h"
 
@@ -13,7 +14,9 @@ HttpResponse ProjectDownloadResponse(std::string_view rawQuery) {
   }
   HttpResponse response;
   response.SetHeader("Content-Type", "application/toml");
-  response.SetHeader("Content-Disposition", "attachment; filename=\"kalvorden-project.toml\"");
+  response.SetHeader("Content-Disposition",
+                     "attachment; filename=\"" +
+                         DownloadFileName(parse.query.request.identity, "project.toml") + "\"");
   response.body = ProjectFileText(parse.query.request);
   return response;
 }

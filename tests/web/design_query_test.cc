@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "numeric/decimal.h"
+#include "web/downloads.h"
 #include "web/result_page.h"
 
 using namespace kalvorden;
@@ -136,6 +137,12 @@ TEST(DesignQuery, RequestLevelFaults) {
        "adopt must be a case number, 1 to 3125."},
       {std::string(kFiveLists) + "&adopt=2", QueryPurpose::kDesign, -1, 0,
        "adopt must be a case of this run, 1 to 1."},
+      {std::string(kFiveLists) + "&paper=A4", QueryPurpose::kDesign, -1, 0,
+       "paper is a4 or letter."},
+      {std::string(kFiveLists) + "&paper=", QueryPurpose::kDesign, -1, 0,
+       "paper is a4 or letter."},
+      {std::string(kFiveLists) + "&paper=letter&paper=a4", QueryPurpose::kDesign, -1, 0,
+       "The field \"paper\" is given more than once."},
       {kFiveLists, QueryPurpose::kExplain, -1, 0, "Give the span, such as span=1.500."},
       {std::string(kFiveLists) + "&fc=12&span=1.5", QueryPurpose::kExplain, 4, 0,
        "The calculation sheet takes exactly one value here."},
@@ -147,6 +154,25 @@ TEST(DesignQuery, RequestLevelFaults) {
     EXPECT_EQ(parse.errors[0].field, field) << query;
     EXPECT_EQ(parse.errors[0].position, position) << query;
     EXPECT_EQ(parse.errors[0].message, message) << query;
+  }
+}
+
+// The PDF's paper: A4 unless the query names one; a named one is carried in
+// the links, so every download gets the paper the page was asked for.
+TEST(DesignQuery, PaperIsReadAndCarriedInTheLink) {
+  const struct {
+    const char* given;
+    PaperSize paper;
+    const char* link;
+  } cases[] = {{"", PaperSize::kA4, ""},
+               {"&paper=a4", PaperSize::kA4, "&paper=a4"},
+               {"&paper=letter", PaperSize::kLetter, "&paper=letter"}};
+  for (const auto& c : cases) {
+    const QueryParse parse =
+        ParseDesignQuery(kFiveLists + std::string(c.given), QueryPurpose::kDesign);
+    ASSERT_TRUE(parse.ok()) << c.given;
+    EXPECT_EQ(parse.query.request.paper, c.paper) << c.given;
+    EXPECT_EQ(EncodeDesignQuery(parse.query), kFiveLists + std::string(c.link)) << c.given;
   }
 }
 
@@ -220,5 +246,31 @@ TEST(ResultPage, ValuesInFullWithoutNeedlessExponents) {
     const std::string exact = FullDecimal(value, FullDecimalUse::kWeb);
     EXPECT_EQ(exact, shown) << typed;
     EXPECT_TRUE(Same(Decimal(exact.c_str()), value)) << typed;
+  }
+}
+
+// A download's name: the bridge's, else the title's, in safe characters
+// only (a name of a saved file, and a header's quoted text), else today's.
+TEST(DownloadName, MadeSafeFromTheBridgeOrTheTitle) {
+  const std::string longest(kMostNameCharacters, 'a');
+  // clang-format off
+  const struct { const char* bridge; std::string title; const char* fileName; std::string name; } cases[] = {
+      {"12/345", "Deck", "report.pdf", "12-345.pdf"},
+      {"", "Deck 12", "report.csv", "Deck-12.csv"},
+      {"", "", "report.rpt", "kalvorden-report.rpt"},
+      {"", "", "project.toml", "kalvorden-project.toml"},
+      {"../..", "Deck", "report.txt", "Deck.txt"},
+      {"\"x\"\r\n;", "", "report.pdf", "x.pdf"},
+      {"Br\xC3\xBC" "cke  / 7", "", "report.pdf", "Br-cke-7.pdf"},
+      {".hidden-", "", "project.toml", "hidden.toml"},
+      {"", "%%%", "report.pdf", "kalvorden-report.pdf"},
+      {"", longest + "bcd", "report.pdf", longest + ".pdf"},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    ProjectIdentity identity;
+    identity.bridge = c.bridge;
+    identity.title = c.title;
+    EXPECT_EQ(DownloadFileName(identity, c.fileName), c.name) << c.bridge << " " << c.title;
   }
 }

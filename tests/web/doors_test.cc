@@ -176,6 +176,18 @@ TEST(Doors, EveryDownloadIsTheCommandLinesOutput) {
     ASSERT_TRUE(written.complete()) << name << ": " << FormatFault(written.fault);
     EXPECT_TRUE(ReadFileBytes(download) == ReadFileBytes(dir.File(name))) << name;
   }
+  // On Letter paper too.
+  const QueryParse letter =
+      ParseDesignQuery(std::string(kQuery) + "&paper=letter", QueryPurpose::kDesign);
+  ASSERT_TRUE(letter.ok());
+  const RunResult letterRun =
+      RunFixedClockWith(dir.path(), {"--project", "p.toml", "--designer", "J\xC3\xBCrgen",
+                                     "--output", "l.rpt", "--pdf", "l.pdf", "--paper", "letter"});
+  ASSERT_EQ(letterRun.exitStatus, 0) << letterRun.err;
+  const std::string download = dir.File("web-l.pdf");
+  ASSERT_TRUE(WriteDownload(OutputKind::kPdf, letter.query, kFixedClock, download, {}).complete());
+  EXPECT_TRUE(ReadFileBytes(download) == ReadFileBytes(dir.File("l.pdf")));
+  EXPECT_TRUE(ReadFileBytes(download) != ReadFileBytes(dir.File("r.pdf")));
 }
 
 TEST(Doors, ThePagesCalculationSheetIsExplains) {

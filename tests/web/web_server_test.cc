@@ -364,11 +364,13 @@ TEST_F(WebServerTest, ProjectFileRunsToThePagesReport) {
   ASSERT_TRUE(project.complete);
   ASSERT_EQ(project.status, 200);
   EXPECT_EQ(project.Header("Content-Type"), "application/toml");
+  EXPECT_EQ(project.Header("Content-Disposition"), "attachment; filename=\"Deck-slab.toml\"");
   EXPECT_NE(project.body.find("designer = \"J\xC3\xBCrgen\"\n"), std::string::npos);
   EXPECT_NE(project.body.find("span = 2.91\n"), std::string::npos);
   const HttpReply report = Get("/download/report.rpt?" + query);
   ASSERT_TRUE(report.complete);
   ASSERT_EQ(report.status, 200);
+  EXPECT_EQ(report.Header("Content-Disposition"), "attachment; filename=\"Deck-slab.rpt\"");
 
   const TempDir dir;
   kalvorden::testing::WriteFileBytes(dir.File("p.toml"), project.body);
