@@ -287,7 +287,11 @@ std::string FormPage(const DesignQuery* shown, const std::vector<QueryError>& er
               "name=\"continuity\" value=\"on\"") +
           (continuity ? " checked" : "") +
           "> <label for=\"continuity\">Apply the continuity factor 0.8 to the live-load "
-          "moment</label></div>\n<p><button type=\"submit\">Design</button></p>\n</form>\n";
+          "moment</label></div>\n<p><button type=\"submit\">Design</button></p>\n</form>\n"
+          "<form class=\"open-project\" method=\"post\" action=\"/project\" "
+          "enctype=\"multipart/form-data\"><label for=\"project-file\">Open a saved project "
+          "file</label> <input type=\"file\" id=\"project-file\" name=\"project\" "
+          "accept=\".toml,application/toml\"> <button type=\"submit\">Open</button></form>\n";
   return PageFrame("Deck slab design", body);
 }
 

@@ -45,6 +45,8 @@ std::string_view ReasonPhrase(int status) {
   switch (status) {
     case 200:
       return "OK";
+    case 303:
+      return "See Other";
     case 400:
       return "Bad Request";
     case 403:
@@ -61,6 +63,8 @@ std::string_view ReasonPhrase(int status) {
       return "Content Too Large";
     case 414:
       return "URI Too Long";
+    case 415:
+      return "Unsupported Media Type";
     case 421:
       return "Misdirected Request";
     case 500:

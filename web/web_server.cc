@@ -3,11 +3,15 @@
 #include <malloc.h>
 #include <unistd.h>
 
+#include <utility>
+
 #include "fault/fault.h"
 #include "web/downloads.h"
+#include "web/html_page.h"
 #include "web/page_assets.h"
 #include "web/page_handlers.h"
 #include "web/project_download.h"
+#include "web/project_upload.h"
 #include "web/routes.h"
 #include "web/scratch_room.h"
 #include "web/stop_signals.h"
@@ -31,6 +35,17 @@ std::vector<Route> PageRoutes(const PageSettings& settings) {
        [](const HttpRequest& request) {
          return HttpAnswer{ProjectDownloadResponse(request.query), {}};
        }},
+      {std::string(kProjectUploadPath),
+       [](const HttpRequest& request) {
+         if (request.method != "POST") {
+           HttpResponse refused =
+               HtmlResponse(405, MessagePage("Method not allowed", "This page answers POST only."));
+           refused.SetHeader("Allow", "POST");
+           return HttpAnswer{std::move(refused), {}};
+         }
+         return HttpAnswer{ProjectUploadResponse(request), {}};
+       },
+       true},
   };
   for (const OutputKindInfo& download : OutputKinds()) {
     routes.push_back({DownloadPath(download), [&download, &settings](const HttpRequest& r) {

@@ -384,6 +384,65 @@ TEST_F(WebServerTest, ProjectFileRunsToThePagesReport) {
   EXPECT_EQ(refused.status, 400);
 }
 
+// A saved project file opened in the page: its bytes posted, as the file
+// itself or a form's upload, answered with the design's link for its values.
+TEST_F(WebServerTest, APostedProjectFileOpensItsDesign) {
+  const std::string file =
+      "[project]\nbridge = \"12/345\"\n[design]\nwheel-load = [72.5, 1e2]\ntop-cover = [50]\n"
+      "paving = [1.5]\nfs = [165]\nfc = [10]\nspan = 2.91\n";
+  const std::string link =
+      "/design?wheel-load=72.5&wheel-load=100&top-cover=50&paving=1.5&fs=165&fc=10&bridge=12%2F345"
+      "&span=2.91";
+  const auto part = [](const std::string& headers, const std::string& bytes) {
+    return "--XyZ\r\n" + headers + "\r\n\r\n" + bytes + "\r\n";
+  };
+  const std::string multipart = "multipart/form-data; boundary=XyZ";
+  const std::string filePart =
+      part("Content-Disposition: form-data; name=\"project\"; filename=\"p.toml\"", file);
+  // clang-format off
+  const struct { std::string type, body, origin; int status; std::string text; } cases[] = {
+      {"application/toml", file, "", 303, ""},
+      {multipart, filePart + "--XyZ--\r\n", "", 303, ""},
+      {"multipart/form-data; boundary=\"XyZ\"", filePart + "--XyZ--", "", 303, ""},
+      {"application/toml", "[design]\nwheel_load = [1]\n", "", 400, "the project file"},
+      {multipart, filePart + part("Content-Disposition: form-data; name=\"x\"", "1") + "--XyZ--",
+       "", 400, "one file and nothing else"},
+      {multipart, part("Content-Disposition: form-data; name=\"x\"", file) + "--XyZ--", "", 400,
+       "one file and nothing else"},
+      {multipart, filePart, "", 400, "has no end"},
+      {multipart, "--XyZ\r\nContent-Disposition: form-data; filename=\"p\"\r\n", "", 400,
+       "no end to its header"},
+      {"multipart/form-data", filePart + "--XyZ--", "", 400, "no boundary"},
+      {multipart, "", "", 400, "no part"},
+      {"text/plain", file, "", 415, "application/toml"},
+      {"application/toml", file, "http://evil.example", 403, ""},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    HttpTestConnection connection(port());
+    std::string request = "POST /project HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port()) +
+                          "\r\nContent-Type: " + c.type +
+                          "\r\nContent-Length: " + std::to_string(c.body.size()) +
+                          "\r\nConnection: close\r\n";
+    if (!c.origin.empty()) {
+      request += "Origin: " + c.origin + "\r\n";
+    }
+    ASSERT_TRUE(connection.Send(request + "\r\n" + c.body)) << c.type;
+    const HttpReply reply = connection.Read();
+    ASSERT_TRUE(reply.complete) << c.type << " " << c.body;
+    EXPECT_EQ(reply.status, c.status) << c.type << " " << c.body;
+    EXPECT_NE(reply.body.find(c.text), std::string::npos) << reply.body;
+    if (c.status == 303) {
+      EXPECT_EQ(reply.Header("Location"), link);
+    }
+  }
+  const HttpReply design = Get(link);
+  EXPECT_EQ(design.status, 200);
+  EXPECT_EQ(Get("/project").status, 405);
+  EXPECT_NE(Get("/").body.find("<form class=\"open-project\" method=\"post\" action=\"/project\""),
+            std::string::npos);
+}
+
 TEST_F(WebServerTest, TwentyConcurrentRequestsTwentyAnswers) {
   constexpr int kRequests = 20;
   std::vector<std::thread> clients;

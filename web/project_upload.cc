@@ -1,0 +1,150 @@
+#include "web/project_upload.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "fault/fault.h"
+#include "numeric/decimal.h"
+#include "project/project_file.h"
+#include "web/design_query.h"
+#include "web/html_page.h"
+#include "web/routes.h"
+
+namespace kalvorden {
+namespace {
+
+// The longest boundary a multipart body may use.
+constexpr size_t kMostBoundaryBytes = 70;
+
+std::string Lowercase(std::string_view text) {
+  std::string lower(text);
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return lower;
+}
+
+std::string_view Trimmed(std::string_view text) {
+  const size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) {
+    return {};
+  }
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// The media type of a Content-Type, lowercase, without its parameters.
+std::string MediaType(std::string_view contentType) {
+  return Lowercase(Trimmed(contentType.substr(0, contentType.find(';'))));
+}
+
+// The boundary parameter of a multipart Content-Type, unquoted; empty when
+// there is none.
+std::string_view Boundary(std::string_view contentType) {
+  const std::string lower = Lowercase(contentType);
+  constexpr std::string_view kName = "boundary=";
+  size_t at = lower.find(kName);
+  while (at != std::string::npos && at > 0 && lower[at - 1] != ';' && lower[at - 1] != ' ' &&
+         lower[at - 1] != '\t') {
+    at = lower.find(kName, at + 1);
+  }
+  if (at == std::string::npos) {
+    return {};
+  }
+  std::string_view value = contentType.substr(at + kName.size());
+  value = Trimmed(value.substr(0, value.find(';')));
+  if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+    value = value.substr(1, value.size() - 2);
+  }
+  return value;
+}
+
+HttpResponse Refusal(int status, std::string_view title, std::string_view message) {
+  return HtmlResponse(status, MessagePage(title, message));
+}
+
+// The design's link for the values of a project file: each value as the
+// shortest decimal that reads back as it, the span and adopted case as given.
+std::string DesignLinkOf(const RunRequest& request) {
+  DesignQuery query;
+  query.request = request;
+  for (const ValueListInfo& list : ValueLists()) {
+    const ValueList& values = request.lists[static_cast<size_t>(list.id)];
+    for (int32_t i = 0; i < values.count; ++i) {
+      query.texts[static_cast<size_t>(list.id)].push_back(
+          FullDecimal(values.values[static_cast<size_t>(i)], FullDecimalUse::kWeb));
+    }
+  }
+  query.spanText = request.span;
+  if (request.adopt != 0) {
+    query.adoptText = std::to_string(request.adopt);
+  }
+  return "/design?" + EncodeDesignQuery(query);
+}
+
+}  // namespace
+
+bool ReadUploadedFile(std::string_view contentType, std::string_view body, std::string_view& file,
+                      std::string& why) {
+  const std::string_view boundary = Boundary(contentType);
+  if (boundary.empty() || boundary.size() > kMostBoundaryBytes) {
+    why = "The upload gives no boundary between its parts.";
+    return false;
+  }
+  const std::string delimiter = "--" + std::string(boundary);
+  const size_t first = body.find(delimiter);
+  if (first == std::string_view::npos ||
+      (first != 0 && (first < 2 || body.substr(first - 2, 2) != "\r\n"))) {
+    why = "The upload holds no part.";
+    return false;
+  }
+  const size_t headersStart = first + delimiter.size();
+  if (body.substr(headersStart, 2) != "\r\n") {
+    why = "The upload holds no part.";
+    return false;
+  }
+  const size_t headersEnd = body.find("\r\n\r\n", headersStart);
+  if (headersEnd == std::string_view::npos) {
+    why = "The upload's part has no end to its header.";
+    return false;
+  }
+  const std::string headers = Lowercase(body.substr(headersStart, headersEnd - headersStart));
+  const size_t contentStart = headersEnd + 4;
+  const size_t contentEnd = body.find("\r\n" + delimiter, contentStart);
+  if (contentEnd == std::string_view::npos) {
+    why = "The upload's part has no end.";
+    return false;
+  }
+  const size_t after = contentEnd + 2 + delimiter.size();
+  if (headers.find("filename=") == std::string::npos || body.substr(after, 2) != "--") {
+    why = "The upload must hold one file and nothing else.";
+    return false;
+  }
+  file = body.substr(contentStart, contentEnd - contentStart);
+  return true;
+}
+
+HttpResponse ProjectUploadResponse(const HttpRequest& request) {
+  const std::string type = MediaType(request.contentType);
+  std::string_view text = request.body;
+  if (type == "multipart/form-data") {
+    std::string why;
+    if (!ReadUploadedFile(request.contentType, request.body, text, why)) {
+      return Refusal(400, "Project file", why);
+    }
+  } else if (type != "application/toml") {
+    return Refusal(415, "Project file",
+                   "Send a project file as application/toml or as a form's file upload.");
+  }
+  if (text.size() > kMostProjectBytes) {
+    return Refusal(413, "Project file", "A project file is limited to 64 KB.");
+  }
+  RunRequest project;
+  const Fault fault = ParseProjectText(text, "the project file", project);
+  if (!fault.ok()) {
+    return Refusal(400, "Project file", FormatFault(fault));
+  }
+  HttpResponse response = Refusal(303, "Project file", "The design of the project file.");
+  response.SetHeader("Location", DesignLinkOf(project));
+  return response;
+}
+
+}  // namespace kalvorden
