@@ -333,6 +333,7 @@ Fault ApplyOption(const OptionRow& row, const char* value, CommandLine& line) {
     }
     case OptionKey::kAdopt: {
       line.request.adopt = AdoptedCaseOf(text);
+      line.adoptGiven = true;
       if (line.request.adopt == 0) {
         return UsageFault("option --adopt " + QuoteName(text), kAdoptedCaseRule);
       }
@@ -349,6 +350,22 @@ Fault ApplyOption(const OptionRow& row, const char* value, CommandLine& line) {
 }
 
 }  // namespace
+
+Fault CheckAdoptedCase(const CommandLine& line) {
+  int64_t cases = 1;
+  for (const ValueList& list : line.request.lists) {
+    cases *= list.count;
+  }
+  if (line.request.adopt <= cases) {
+    return {};
+  }
+  const std::string adopt = std::to_string(line.request.adopt);
+  return UsageFault(
+      line.adoptGiven ? "option --adopt " + QuoteName(adopt)
+                      : "adopt = " + adopt + " in project file " + QuoteName(line.projectFile),
+      "the run has " + std::to_string(cases) + " design case" + (cases == 1 ? "" : "s") +
+          ": adopt one of them, 1 to " + std::to_string(cases));
+}
 
 Fault FindOutputsNamingOneFile(const CommandLine& line,
                                bool (*sameFile)(const std::string&, const std::string&)) {

@@ -39,8 +39,9 @@ struct CommandLine {
   std::array<bool, kValueListCount> listGiven{};
   std::array<bool, kIdentityFieldCount> identityGiven{};
   bool continuityGiven = false;  // --continuity or --no-continuity
-  bool overwrite = false;        // --overwrite: --output may replace an existing file
-  bool exact = false;            // --exact
+  bool adoptGiven = false;
+  bool overwrite = false;  // --overwrite: --output may replace an existing file
+  bool exact = false;      // --exact
 
   // True when neither a list option nor a project file was given: the
   // values come from the dialogue.
@@ -50,6 +51,11 @@ struct CommandLine {
 // Parses `arguments` (without the program name) with getopt_long. Returns
 // no fault, or error 64 with one line that names the bad option or value.
 Fault ParseCommandLine(std::span<char* const> arguments, CommandLine& line);
+
+// An adopted case the run does not have (--adopt 7, or adopt = 7 in the
+// project file, for a run of 4 cases), as error 64, once the lists are
+// known: a cover that states no design would be a quiet answer to a typo.
+Fault CheckAdoptedCase(const CommandLine& line);
 
 // The first two file options, in the order --project, --output, --csv,
 // --text, --pdf, whose names `sameFile` finds to be one file, as error 64

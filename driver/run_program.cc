@@ -288,6 +288,11 @@ int RunKalvorden(std::span<char* const> arguments, Console& console, const Clock
       return EndConsoleWithFault(console, fault);
     }
   }
+  if (line.command == Command::kDesign && !line.UsesDialogue()) {
+    if (Fault fault = CheckAdoptedCase(line); !fault.ok()) {
+      return EndConsoleWithFault(console, fault);
+    }
+  }
   if (line.command == Command::kExplain) {
     if (Fault fault = CheckExplainFromFile(line); !fault.ok()) {
       return EndConsoleWithFault(console, fault);

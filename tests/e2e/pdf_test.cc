@@ -483,12 +483,23 @@ TEST(PdfCover, StatesTheAdoptedDesignAndItsVerdict) {
     }
     EXPECT_EQ(cover.find(c.never), std::string::npos) << c.never;
   }
-  TempDir dir;
-  const RunResult refused = RunFixedClockWith(
-      dir.path(), {"--wheel-load", "72.5", "--top-cover", "50", "--paving", "0", "--fs", "165",
-                   "--fc", "8", "--output", "r.rpt", "--adopt", "0"});
-  EXPECT_EQ(refused.exitStatus, 64);
-  EXPECT_NE(refused.err.find("--adopt \"0\""), std::string::npos) << refused.err;
+  // A case the run does not have is refused before anything is written,
+  // from the option or from the file, as the web form refuses it.
+  const std::pair<std::vector<std::string>, std::string> refusals[] = {
+      {{"--adopt", "0"}, "option --adopt \"0\": must be a case number"},
+      {{"--adopt", "3"}, "option --adopt \"3\": the run has 2 design cases: adopt one of them"},
+      {{}, "adopt = 3 in project file \"p.toml\": the run has 2 design cases"},
+  };
+  for (const auto& [adopt, message] : refusals) {
+    TempDir dir;
+    WriteFileBytes(dir.File("p.toml"), project + "adopt = 3\n");
+    std::vector<std::string> arguments = {"--project", "p.toml", "--output", "r.rpt"};
+    arguments.insert(arguments.end(), adopt.begin(), adopt.end());
+    const RunResult refused = RunFixedClockWith(dir.path(), arguments);
+    EXPECT_EQ(refused.exitStatus, 64);
+    EXPECT_NE(refused.err.find(message), std::string::npos) << refused.err;
+    EXPECT_FALSE(FileExists(dir.File("r.rpt")));
+  }
 }
 
 // The comparison says of each case whether its row at the governing row
