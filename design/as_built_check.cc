@@ -141,14 +141,20 @@ std::string FailingSpansLine(const DesignCase& c, std::span<const SpanDesign> sp
       while (last + 1 < failed.size() && (failed[last + 1] & (1U << bit)) != 0) {
         ++last;
       }
-      runs += (runs.empty() ? "" : ", ") + Metres(SpanMillimetresOf(i));
+      // Appended piece by piece: g++ 12 warns falsely of an overflow in
+      // "literal" + string at the release build's link.
+      runs += runs.empty() ? "" : ", ";
+      runs += Metres(SpanMillimetresOf(i));
       if (last > i) {
-        runs += " to " + Metres(SpanMillimetresOf(last));
+        runs += " to ";
+        runs += Metres(SpanMillimetresOf(last));
       }
       i = last;
     }
     if (!runs.empty()) {
-      line += (line.empty() ? "" : "; ") + std::string(kCheckNames[bit]) + " at " + runs + " m";
+      line += line.empty() ? "" : "; ";
+      line += kCheckNames[bit];
+      line += " at " + runs + " m";
     }
   }
   return line.empty() ? "every designed row meets every check" : "fails " + line;
