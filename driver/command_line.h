@@ -8,7 +8,7 @@
 
 #include "design/design_inputs.h"
 #include "fault/fault.h"
-#include "output/case_output.h"
+#include "output/file_output.h"
 #include "run/project_identity.h"
 #include "run/run_request.h"
 #include "run/value_lists.h"

@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "output/case_output.h"
+#include "output/file_output.h"
 
 namespace kalvorden {
 namespace {

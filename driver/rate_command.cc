@@ -8,7 +8,7 @@
 #include <cstring>
 #include <memory>
 
-#include "output/case_output.h"
+#include "output/file_output.h"
 #include "output/pending_file.h"
 #include "project/project_file.h"
 #include "rating/rating_csv.h"

@@ -44,10 +44,9 @@ std::string DescribeUndesignedCase(const UndesignedCase& u) {
 
 // Tells the console, as each case is finished, which cases could not be
 // designed in full: an output like the others, written after them.
-class UndesignedCaseNotices final : public CaseOutput {
+class UndesignedCaseNotices final : public CaseSink {
  public:
   explicit UndesignedCaseNotices(Console& console) : console_(console) {}
-  int BeginPending(const std::string& /*name*/, bool /*replace*/) override { return 0; }
   bool Write(const DesignedCase& designed) override {
     if (const std::optional<UndesignedCase> undesigned = FindUndesignedSpan(designed)) {
       WriteConsoleMessage(console_, DescribeUndesignedCase(*undesigned));
@@ -65,11 +64,10 @@ class UndesignedCaseNotices final : public CaseOutput {
 // report comes first, the console's notices last.
 struct RunOutputs {
   std::unique_ptr<ReportOutput> report;
-  std::vector<std::unique_ptr<CaseOutput>> others;
-  std::vector<std::string> labels;     // how the summary names each file output
+  std::vector<std::unique_ptr<FileOutput>> others;
   std::vector<std::string> fileNames;  // of the outputs besides the report
   std::optional<UndesignedCaseNotices> notices;
-  std::vector<CaseOutput*> all;
+  std::vector<CaseSink*> all;
 };
 
 // The outputs the command line names, each file created before the first
@@ -79,7 +77,6 @@ Fault MakeOutputs(const CommandLine& line, const OutputSettings& settings,
                   const OutputFactory& factory, Console& console, RunOutputs& outputs) {
   outputs.report = OutputFactory::MakeReport(settings.now);
   outputs.all.push_back(outputs.report.get());
-  outputs.labels.push_back(OutputLabel("report", line.reportFile));
   const std::pair<OutputKind, const std::string*> requested[] = {
       {OutputKind::kCsv, &line.csvFile},
       {OutputKind::kText, &line.textFile},
@@ -88,12 +85,11 @@ Fault MakeOutputs(const CommandLine& line, const OutputSettings& settings,
     if (name->empty()) {
       continue;
     }
-    std::unique_ptr<CaseOutput> output = factory.Make(kind, settings);
+    std::unique_ptr<FileOutput> output = factory.Make(kind, settings);
     if (Fault fault = BeginOutputFile(*output, kind, *name, true); !fault.ok()) {
       return fault;
     }
     outputs.all.push_back(output.get());
-    outputs.labels.push_back(OutputLabel(OutputKindOf(kind).what, *name));
     outputs.fileNames.push_back(*name);
     outputs.others.push_back(std::move(output));
   }
@@ -146,10 +142,11 @@ std::string Count(int64_t count, const std::string& noun) {
 std::string SummaryLine(const RunOutputs& outputs, const DesignRunSummary& summary,
                         const OutputSettings& settings) {
   std::string written;
-  for (size_t i = 0; i < outputs.labels.size(); ++i) {
-    const int64_t pages = outputs.all[i]->pageCount();
-    written += (i == 0 ? "" : ", ") + outputs.labels[i] +
-               (pages > 0 ? " (" + Count(pages, "page") + ")" : "");
+  for (size_t i = 0; i <= outputs.others.size(); ++i) {
+    const FileOutput& file = i == 0 ? *outputs.report : *outputs.others[i - 1];
+    const int64_t pages = file.pageCount();
+    written +=
+        (i == 0 ? "" : ", ") + file.label() + (pages > 0 ? " (" + Count(pages, "page") + ")" : "");
   }
   std::string line = "kalvorden: wrote " + written + ": " +
                      Count(summary.designCases, "design case") + ", " +
@@ -193,7 +190,7 @@ int EndRun(Console& console, const DesignRunResult& result, const RunOutputs& ou
 // (a temporary file goes, a file in place keeps what it had), then the
 // fault's line, if any, and its status.
 int EndBeforeDesign(Console& console, const RunOutputs& outputs, const Fault& fault) {
-  for (CaseOutput* output : outputs.all) {
+  for (CaseSink* output : outputs.all) {
     output->Abandon();
   }
   if (fault.ok()) {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "output/case_output.h"
+#include "output/file_output.h"
 
 namespace kalvorden {
 
@@ -16,7 +16,7 @@ namespace kalvorden {
 // binary128 value. After the report's columns come each span's working
 // values (the exact design's, to 12 significant digits) and its quantities
 // per square metre of deck (design/span_quantities.h).
-class CsvOutput final : public CaseOutput {
+class CsvOutput final : public FileOutput {
  public:
   CsvOutput();
   ~CsvOutput() override;

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "output/case_output.h"
+#include "output/file_output.h"
 #include "report/local_date_time.h"
 #include "report/report_writer.h"
 
@@ -11,7 +11,7 @@ namespace kalvorden {
 // The report as an output: each case's three pages of headings and rows,
 // then the closing footer; as a line-printer file, or as plain text (the
 // same pages with LF line ends and a form feed between pages).
-class ReportOutput final : public CaseOutput {
+class ReportOutput final : public FileOutput {
  public:
   // The headings carry `now`, the run's one clock reading.
   explicit ReportOutput(const LocalDateTime& now,

@@ -2,7 +2,7 @@
 
 #include "design/design_cases.h"
 #include "numeric/decimal.h"
-#include "output/case_output.h"
+#include "output/file_output.h"
 #include "pdf/case_columns.h"
 #include "report/field_edit.h"
 #include "report/printed_span.h"

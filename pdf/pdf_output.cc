@@ -47,7 +47,7 @@ DocumentMetadata MetadataOf(const OutputSettings& settings, int64_t caseCount) {
 
 }  // namespace
 
-std::unique_ptr<CaseOutput> MakePdfOutput(const OutputSettings& settings) {
+std::unique_ptr<FileOutput> MakePdfOutput(const OutputSettings& settings) {
   return std::make_unique<PdfOutput>(settings);
 }
 

@@ -8,7 +8,7 @@
 #include "comparison/case_comparison.h"
 #include "design/case_pipeline.h"
 #include "design/design_inputs.h"
-#include "output/case_output.h"
+#include "output/file_output.h"
 #include "pdf/calculation_sheets.h"
 #include "pdf/cover_sheet.h"
 #include "pdf/index_sheets.h"
@@ -19,7 +19,7 @@
 namespace kalvorden {
 
 // A PDF output, for the output factory (run/output_factory.h).
-std::unique_ptr<CaseOutput> MakePdfOutput(const OutputSettings& settings);
+std::unique_ptr<FileOutput> MakePdfOutput(const OutputSettings& settings);
 
 // The print-ready PDF of a run, as a calculation package an office files: a
 // cover sheet (the project, the run, every value, the governing rows, the
@@ -41,7 +41,7 @@ std::unique_ptr<CaseOutput> MakePdfOutput(const OutputSettings& settings);
 // Start to count its lines (kept as one small record per case) and again
 // when its case is drawn. The file is written under a temporary name in the
 // target's directory and renamed over the target only by Commit.
-class PdfOutput final : public CaseOutput {
+class PdfOutput final : public FileOutput {
  public:
   // The table pages' headings and the document's creation date carry
   // `settings.now`, the run's one clock reading; the cover and the title

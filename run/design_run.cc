@@ -4,11 +4,13 @@
 #include <iterator>
 #include <vector>
 
+#include "output/output_file.h"
+
 namespace kalvorden {
 namespace {
 
-DesignRunResult Abandoned(std::span<CaseOutput* const> outputs, DesignRunResult result) {
-  for (CaseOutput* output : outputs) {
+DesignRunResult Abandoned(std::span<CaseSink* const> outputs, DesignRunResult result) {
+  for (CaseSink* output : outputs) {
     output->Abandon();
   }
   return result;
@@ -17,11 +19,11 @@ DesignRunResult Abandoned(std::span<CaseOutput* const> outputs, DesignRunResult 
 // The first pass for the outputs that survey the cases before writing them,
 // with the printed record alone (a survey needs no working values). False
 // when `keepGoing` stopped it.
-bool Survey(const DesignInputs& inputs, std::span<CaseOutput* const> outputs, DesignOptions options,
+bool Survey(const DesignInputs& inputs, std::span<CaseSink* const> outputs, DesignOptions options,
             const KeepGoing& keepGoing) {
-  std::vector<CaseOutput*> surveying;
+  std::vector<CaseSink*> surveying;
   std::copy_if(outputs.begin(), outputs.end(), std::back_inserter(surveying),
-               [](const CaseOutput* output) { return output->wantsSurvey(); });
+               [](const CaseSink* output) { return output->wantsSurvey(); });
   if (surveying.empty()) {
     return true;
   }
@@ -34,7 +36,7 @@ bool Survey(const DesignInputs& inputs, std::span<CaseOutput* const> outputs, De
           stopped = true;
           return false;
         }
-        for (CaseOutput* output : surveying) {
+        for (CaseSink* output : surveying) {
           output->Survey(designed);
         }
         return true;
@@ -44,8 +46,8 @@ bool Survey(const DesignInputs& inputs, std::span<CaseOutput* const> outputs, De
 }
 
 // The run's options, with working values when an output prints them.
-DesignOptions OptionsFor(std::span<CaseOutput* const> outputs, DesignOptions options) {
-  for (const CaseOutput* output : outputs) {
+DesignOptions OptionsFor(std::span<CaseSink* const> outputs, DesignOptions options) {
+  for (const CaseSink* output : outputs) {
     options.workingValues = options.workingValues || output->wantsWorkingValues();
   }
   return options;
@@ -53,10 +55,10 @@ DesignOptions OptionsFor(std::span<CaseOutput* const> outputs, DesignOptions opt
 
 }  // namespace
 
-DesignRunResult DesignIntoOutputs(const DesignInputs& inputs, std::span<CaseOutput* const> outputs,
+DesignRunResult DesignIntoOutputs(const DesignInputs& inputs, std::span<CaseSink* const> outputs,
                                   const DesignOptions& options, const KeepGoing& keepGoing) {
   DesignRunResult result;
-  for (CaseOutput* output : outputs) {
+  for (CaseSink* output : outputs) {
     if (!output->Start(inputs)) {
       result.fault = output->failure();
       return Abandoned(outputs, result);
@@ -73,7 +75,7 @@ DesignRunResult DesignIntoOutputs(const DesignInputs& inputs, std::span<CaseOutp
           result.stopped = true;
           return false;
         }
-        for (CaseOutput* output : outputs) {
+        for (CaseSink* output : outputs) {
           if (!output->Write(designed)) {
             result.fault = output->failure();
             return false;
@@ -87,13 +89,19 @@ DesignRunResult DesignIntoOutputs(const DesignInputs& inputs, std::span<CaseOutp
   }
   // Every output complete on the disk before any file is put in place: a
   // failure up to here leaves every file the run was to replace as it was.
-  for (CaseOutput* output : outputs) {
+  for (CaseSink* output : outputs) {
     if (!output->Finish()) {
       result.fault = output->failure();
       return Abandoned(outputs, result);
     }
   }
-  result.fault = CommitOutputs(outputs);
+  std::vector<OutputFile*> files;
+  for (CaseSink* output : outputs) {
+    if (OutputFile* file = output->file()) {
+      files.push_back(file);
+    }
+  }
+  result.fault = CommitOutputs(files);
   if (!result.fault.ok()) {
     return Abandoned(outputs, result);
   }

@@ -11,7 +11,7 @@
 #include "design/design_inputs.h"
 #include "design/design_options.h"
 #include "fault/fault.h"
-#include "output/case_output.h"
+#include "output/case_sink.h"
 
 namespace kalvorden {
 
@@ -40,7 +40,7 @@ using KeepGoing = std::function<bool()>;
 // temporary file goes and every file the run was to replace keeps what it
 // had. Outputs keep only the case at hand, so the run's memory does not grow
 // with its number of cases.
-DesignRunResult DesignIntoOutputs(const DesignInputs& inputs, std::span<CaseOutput* const> outputs,
+DesignRunResult DesignIntoOutputs(const DesignInputs& inputs, std::span<CaseSink* const> outputs,
                                   const DesignOptions& options, const KeepGoing& keepGoing = {});
 
 }  // namespace kalvorden

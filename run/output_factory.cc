@@ -28,7 +28,7 @@ bool OutputFactory::Offers(OutputKind kind) const {
   return kind != OutputKind::kPdf || static_cast<bool>(makePdf_);
 }
 
-std::unique_ptr<CaseOutput> OutputFactory::Make(OutputKind kind,
+std::unique_ptr<FileOutput> OutputFactory::Make(OutputKind kind,
                                                 const OutputSettings& settings) const {
   switch (kind) {
     case OutputKind::kReport:
@@ -47,7 +47,7 @@ std::unique_ptr<ReportOutput> OutputFactory::MakeReport(const LocalDateTime& now
   return std::make_unique<ReportOutput>(now);
 }
 
-Fault BeginOutputFile(CaseOutput& output, OutputKind kind, const std::string& name, bool replace) {
+Fault BeginOutputFile(FileOutput& output, OutputKind kind, const std::string& name, bool replace) {
   if (const int failure = output.BeginPending(name, replace); failure != 0) {
     Fault fault = OpenFault(failure, true, name, OutputKindOf(kind).what);
     if (failure == EEXIST) {

@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "fault/fault.h"
-#include "output/case_output.h"
+#include "output/file_output.h"
 #include "output/report_output.h"
 #include "report/local_date_time.h"
 #include "run/paper_size.h"
@@ -56,7 +56,7 @@ struct OutputSettings {
 
 // The PDF is drawn with cairo, which only the complete program carries
 // (driver/program_parts.h); it gives the factory this maker.
-using PdfMaker = std::function<std::unique_ptr<CaseOutput>(const OutputSettings&)>;
+using PdfMaker = std::function<std::unique_ptr<FileOutput>(const OutputSettings&)>;
 
 class OutputFactory {
  public:
@@ -67,7 +67,7 @@ class OutputFactory {
 
   // The output of `kind` for a run of `settings`, its file not yet
   // created; null when not offered.
-  std::unique_ptr<CaseOutput> Make(OutputKind kind, const OutputSettings& settings) const;
+  std::unique_ptr<FileOutput> Make(OutputKind kind, const OutputSettings& settings) const;
 
   // The line-printer report itself, which the dialogue writes in place.
   static std::unique_ptr<ReportOutput> MakeReport(const LocalDateTime& now);
@@ -79,6 +79,6 @@ class OutputFactory {
 // Creates the file of `output`, of `kind`, at `name` (BeginPending): no
 // fault, or the open error of that name ("opening CSV file ..."); a symbolic
 // link to a missing file is refused with error 10 and a line of its own.
-Fault BeginOutputFile(CaseOutput& output, OutputKind kind, const std::string& name, bool replace);
+Fault BeginOutputFile(FileOutput& output, OutputKind kind, const std::string& name, bool replace);
 
 }  // namespace kalvorden

@@ -50,13 +50,13 @@ std::string DownloadPath(const OutputKindInfo& kind) {
 DesignRunResult WriteDownload(OutputKind kind, const DesignQuery& query, const LocalDateTime& clock,
                               const std::string& path, const KeepGoing& keepGoing) {
   const OutputFactory factory(MakePdfOutput);
-  const std::unique_ptr<CaseOutput> output = factory.Make(kind, SettingsOf(query.request, clock));
+  const std::unique_ptr<FileOutput> output = factory.Make(kind, SettingsOf(query.request, clock));
   DesignRunResult result;
   result.fault = BeginOutputFile(*output, kind, path, true);
   if (!result.fault.ok()) {
     return result;
   }
-  CaseOutput* const outputs[] = {output.get()};
+  CaseSink* const outputs[] = {output.get()};
   return DesignIntoOutputs(DesignInputsOf(query.request), outputs, DesignOptions{}, keepGoing);
 }
 

@@ -48,7 +48,7 @@ HttpResponse DesignPage(DesignQuery query, const PageSettings& settings,
   query.clock = Clock(query, settings);
   query.hasClock = true;
   ResultPage page(SettingsOf(query.request, query.clock), EncodeDesignQuery(query));
-  CaseOutput* const outputs[] = {&page};
+  CaseSink* const outputs[] = {&page};
   const DesignRunResult run =
       DesignIntoOutputs(DesignInputsOf(query.request), outputs, DesignOptions{},
                         WithinTime(keepGoing, settings.designTimeLimit));

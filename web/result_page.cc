@@ -3,7 +3,7 @@
 #include "design/as_built_check.h"
 
 #include "numeric/decimal.h"
-#include "output/case_output.h"
+#include "output/case_sink.h"
 #include "report/printed_span.h"
 #include "report/report_row.h"
 #include "run/output_factory.h"
@@ -102,10 +102,6 @@ ResultPage::ResultPage(const OutputSettings& settings, std::string designQuery)
                      " m, which governs the bridge's span of " + EscapeHtml(settings.spanText) +
                      " m, is marked.";
   }
-}
-
-int ResultPage::BeginPending(const std::string& /*name*/, bool /*replace*/) {
-  return 0;  // the page is built in memory
 }
 
 bool ResultPage::Write(const DesignedCase& designed) {

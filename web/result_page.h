@@ -12,16 +12,16 @@
 
 #include "comparison/case_comparison.h"
 #include "design/case_pipeline.h"
-#include "output/case_output.h"
+#include "output/case_sink.h"
 #include "run/output_factory.h"
 
 namespace kalvorden {
 
 constexpr int32_t kCasesShownInFull = 25;
 
-// An output like the report or the CSV, which writes no file: the run
+// A case sink like the report or the CSV, which writes no file: the run
 // designs into it and Finish completes the page in memory.
-class ResultPage final : public CaseOutput {
+class ResultPage final : public CaseSink {
  public:
   // `settings` are the run's (run/run_request.h), `designQuery` the
   // request's values and clock as the download links carry them. A run of
@@ -29,7 +29,6 @@ class ResultPage final : public CaseOutput {
   // governs the bridge's span (at 3.750 m without one).
   ResultPage(const OutputSettings& settings, std::string designQuery);
 
-  int BeginPending(const std::string& name, bool replace) override;
   bool Write(const DesignedCase& designed) override;
   bool Finish() override;
   void Abandon() noexcept override;

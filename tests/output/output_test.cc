@@ -160,11 +160,12 @@ TEST(CommitOutputs, NamesWhatIsInPlaceWhenARenameFails) {
     TempDir dir;
     WriteFileBytes(dir.File("c.csv"), "old");
     CsvOutput first, second, third;
-    CaseOutput* const outputs[] = {&first, &second, &third};
+    FileOutput* const outputs[] = {&first, &second, &third};
+    OutputFile* const files[] = {first.file(), second.file(), third.file()};
     ASSERT_EQ(first.BeginPending(dir.File("a.csv"), true), 0);
     ASSERT_EQ(second.BeginPending(dir.File("b.csv"), c.replace), 0);
     ASSERT_EQ(third.BeginPending(dir.File("c.csv"), true), 0);
-    for (CaseOutput* output : outputs) {
+    for (FileOutput* output : outputs) {
       ASSERT_TRUE(output->Finish());
     }
     if (c.directory) {
@@ -172,13 +173,13 @@ TEST(CommitOutputs, NamesWhatIsInPlaceWhenARenameFails) {
     } else {
       WriteFileBytes(dir.File("b.csv"), "appeared");
     }
-    const Fault fault = CommitOutputs(outputs);
+    const Fault fault = CommitOutputs(files);
     EXPECT_EQ(fault.number, c.number);
     EXPECT_EQ(fault.where, "putting CSV file " + QuoteName(dir.File("b.csv")) + " in place");
     EXPECT_EQ(fault.detail, c.detail + "; already in place: CSV file " +
                                 QuoteName(dir.File("a.csv")) + "; not put in place: CSV file " +
                                 QuoteName(dir.File("c.csv")));
-    for (CaseOutput* output : outputs) {
+    for (FileOutput* output : outputs) {
       output->Abandon();
     }
     EXPECT_EQ(ReadFileBytes(dir.File("a.csv")).rfind("case,", 0), 0u);
@@ -196,7 +197,7 @@ TEST(CommitOutputs, NamesATemporaryFileThatCouldNotBeRemoved) {
   const std::string sub = dir.File("immutable");
   std::filesystem::create_directory(sub);
   CsvOutput output;
-  CaseOutput* const outputs[] = {&output};
+  OutputFile* const files[] = {output.file()};
   ASSERT_EQ(output.BeginPending(sub + "/r.csv", true), 0);
   ASSERT_TRUE(output.Finish());
   const std::filesystem::path temporary = std::filesystem::directory_iterator(sub)->path();
@@ -205,7 +206,7 @@ TEST(CommitOutputs, NamesATemporaryFileThatCouldNotBeRemoved) {
   int flags = 0;
   const bool marked = ioctl(descriptor, FS_IOC_GETFLAGS, &flags) == 0 &&
                       (flags |= FS_IMMUTABLE_FL, ioctl(descriptor, FS_IOC_SETFLAGS, &flags) == 0);
-  const Fault fault = marked ? CommitOutputs(outputs) : Fault{};
+  const Fault fault = marked ? CommitOutputs(files) : Fault{};
   flags &= ~FS_IMMUTABLE_FL;
   ioctl(descriptor, FS_IOC_SETFLAGS, &flags);
   close(descriptor);
@@ -230,9 +231,9 @@ TEST(CommitOutputs, AnInterruptAfterAFileIsInPlaceDoesNotEndTheRun) {
   if (child == 0) {
     RemoveTemporaryFilesOnInterrupt();
     CsvOutput output;
-    CaseOutput* const outputs[] = {&output};
+    OutputFile* const files[] = {output.file()};
     const bool written = output.BeginPending(dir.File("r.csv"), true) == 0 && output.Finish() &&
-                         CommitOutputs(outputs).ok();
+                         CommitOutputs(files).ok();
     raise(SIGINT);
     _exit(written ? 0 : 1);
   }

@@ -163,7 +163,7 @@ inline int WritePdf(const kalvorden::DesignInputs& inputs, const std::string& pa
   for (const auto& designed : cases) {
     done = done && pdf.Write(*designed);
   }
-  done = done && pdf.Finish() && pdf.Commit();
+  done = done && pdf.Finish() && pdf.file()->Commit();
   if (!done) {
     pdf.Abandon();
   }

@@ -20,11 +20,11 @@ namespace {
 // An output that counts what the run asks of it, surveys the cases first
 // when `surveying`, and refuses the case numbered `refuseAt` (1-based; 0:
 // none), or refuses to finish.
-class CountingOutput final : public CaseOutput {
+class CountingOutput final : public CaseSink {
  public:
   explicit CountingOutput(int refuseAt, bool refuseFinish = false, bool surveying = false)
       : refuseAt_(refuseAt), refuseFinish_(refuseFinish), surveying_(surveying) {}
-  int BeginPending(const std::string& /*name*/, bool /*replace*/) override { return 0; }
+  const Fault& failure() const override { return failure_; }
   bool wantsSurvey() const override { return surveying_; }
   void Survey(const DesignedCase& /*designed*/) override {
     ++surveys;
@@ -33,7 +33,7 @@ class CountingOutput final : public CaseOutput {
   bool Write(const DesignedCase& designed) override {
     workingValues = workingValues || designed.spans[0].designMoment != 0;
     if (++writes == refuseAt_) {
-      Fail({kFaultWriteFailure, "write failure", "writing the test output", "refused"});
+      failure_ = {kFaultWriteFailure, "write failure", "writing the test output", "refused"};
       return false;
     }
     return true;
@@ -41,7 +41,7 @@ class CountingOutput final : public CaseOutput {
   bool Finish() override {
     ++finishes;
     if (refuseFinish_) {
-      Fail({kFaultWriteFailure, "write failure", "finishing the test output", "refused"});
+      failure_ = {kFaultWriteFailure, "write failure", "finishing the test output", "refused"};
     }
     return !refuseFinish_;
   }
@@ -58,6 +58,7 @@ class CountingOutput final : public CaseOutput {
   int refuseAt_;
   bool refuseFinish_;
   bool surveying_;
+  Fault failure_;
 };
 
 // Eight cases: two loads, two covers, two steel stresses.
@@ -110,7 +111,7 @@ TEST(DesignIntoOutputs, EndsEarlyAndAbandonsEveryOutput) {
     ASSERT_EQ(csv.BeginPending(dir.File("r.csv"), true), 0);
     CountingOutput refusing(c.refuseAt);
     CountingOutput after(0, c.lastFails, c.survey);
-    CaseOutput* const outputs[] = {&csv, &refusing, &after};
+    CaseSink* const outputs[] = {&csv, &refusing, &after};
     int asked = 0;
     const DesignRunResult result = DesignIntoOutputs(EightCases(), outputs, DesignOptions{},
                                                      [&] { return asked++ != c.stopAfter; });
