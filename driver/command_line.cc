@@ -402,35 +402,6 @@ bool CommandLine::UsesDialogue() const {
   return true;
 }
 
-std::string ParseValueList(const ValueListInfo& list, std::string_view text, ValueList& values) {
-  ValueList parsed;
-  size_t start = 0;
-  for (int item = 1;; ++item) {
-    const size_t comma = text.find(',', start);
-    const std::string_view token =
-        text.substr(start, comma == std::string_view::npos ? text.npos : comma - start);
-    const std::string which = "item " + std::to_string(item);
-    if (item > kListCapacity) {
-      return "more than " + std::to_string(kListCapacity) + " values";
-    }
-    if (TrimBlanks(token).empty()) {
-      return which + " is empty";
-    }
-    const ValueRefusal refusal =
-        CheckValue(list, token, &parsed.values[static_cast<size_t>(item - 1)]);
-    if (refusal != ValueRefusal::kNone) {
-      return which + " " + std::string(RefusalPhrase(refusal));
-    }
-    parsed.count = item;
-    if (comma == std::string_view::npos) {
-      break;
-    }
-    start = comma + 1;
-  }
-  values = parsed;
-  return {};
-}
-
 Fault ParseCommandLine(std::span<char* const> arguments, CommandLine& line) {
   line = CommandLine{};
   // A sub-command is the first argument; its options follow it.

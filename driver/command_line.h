@@ -64,11 +64,6 @@ Fault CheckAdoptedCase(const CommandLine& line);
 Fault FindOutputsNamingOneFile(const CommandLine& line,
                                bool (*sameFile)(const std::string&, const std::string&));
 
-// Parses a LIST value of `list`: 1 to 5 values separated by commas, each one
-// that the value check accepts (run/value_lists.h). Returns an empty string,
-// or why the text is not one ("item 2 must be above zero").
-std::string ParseValueList(const ValueListInfo& list, std::string_view text, ValueList& values);
-
 // The --help text: every form of the command line and every option.
 std::string UsageText();
 

@@ -1,18 +1,11 @@
 #include "driver/rate_command.h"
 
 #include <getopt.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <memory>
 
 #include "output/file_output.h"
-#include "output/pending_file.h"
 #include "project/project_file.h"
-#include "rating/rating_csv.h"
-#include "rating/rating_sheet.h"
 
 namespace kalvorden {
 namespace {
@@ -65,75 +58,6 @@ Fault CheckFiles(const RateRequest& request) {
         return UsageFault(
             std::string("options ") + options[i] + " and " + options[k],
             bothStandardOutput ? "both name standard output" : "both name " + QuoteName(*names[i]));
-      }
-    }
-  }
-  return {};
-}
-
-// One output of the run: its text, and its file while it is written.
-struct RateOutput {
-  std::string what;  // "CSV", "text"
-  std::string label;
-  std::string name;
-  std::string text;
-  PendingFile file;
-};
-
-Fault WriteAll(int descriptor, const std::string& text, const std::string& label) {
-  size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t wrote = write(descriptor, text.data() + done, text.size() - done);
-    if (wrote < 0 && errno == EINTR) {
-      continue;
-    }
-    if (wrote <= 0) {
-      return OutputWriteFault(label, wrote < 0 ? errno : EIO);
-    }
-    done += static_cast<size_t>(wrote);
-  }
-  return {};
-}
-
-Fault WriteToStandardOutput(Console& console, const std::string& text, const std::string& label) {
-  errno = 0;
-  const size_t written = std::fwrite(text.data(), 1, text.size(), console.output);
-  if (written != text.size() || std::fflush(console.output) != 0) {
-    return OutputWriteFault(label, errno != 0 ? errno : EIO);
-  }
-  return {};
-}
-
-// Every file is written whole under its temporary name before any is put
-// in place, so a failed write leaves each target as it was and no line
-// claims a file that is not there.
-Fault WriteOutputs(Console& console, std::vector<std::unique_ptr<RateOutput>>& outputs) {
-  for (auto& output : outputs) {
-    if (output->name == kStandardOutputName) {
-      continue;
-    }
-    if (const int error = output->file.Create(output->name); error != 0) {
-      return OpenFault(error, true, output->name, output->what);
-    }
-    if (Fault fault = WriteAll(output->file.descriptor(), output->text, output->label);
-        !fault.ok()) {
-      return fault;
-    }
-    if (const int error = output->file.Finish(); error != 0) {
-      return OutputWriteFault(output->label, error);
-    }
-  }
-  for (auto& output : outputs) {
-    if (output->name == kStandardOutputName) {
-      if (Fault fault = WriteToStandardOutput(console, output->text, output->label); !fault.ok()) {
-        return fault;
-      }
-    }
-  }
-  for (auto& output : outputs) {
-    if (output->name != kStandardOutputName) {
-      if (const int error = output->file.Commit(true); error != 0) {
-        return OutputWriteFault(output->label, error);
       }
     }
   }
@@ -207,14 +131,24 @@ Fault ParseRateArguments(std::span<char* const> arguments, RateRequest& request)
   return CheckFiles(request);
 }
 
-Fault RatingEntryOf(const RateRequest& request, RatingEntry& entry) {
-  entry = RatingEntry{};
+Fault RatingRequestOf(const RateRequest& request, RatingRequest& rating) {
+  rating = RatingRequest{};
+  RatingEntry& entry = rating.entry;
   if (!request.projectFile.empty()) {
     RunRequest design;
     if (Fault fault = ReadProjectFile(request.projectFile, design, ProjectUse::kRating, &entry);
         !fault.ok()) {
       return fault;
     }
+    rating.identity = design.identity;
+  }
+  if (!request.csvFile.empty()) {
+    rating.files.push_back({RatingOutputKind::kCsv, request.csvFile});
+  }
+  if (!request.textFile.empty() || request.csvFile.empty()) {
+    rating.files.push_back({RatingOutputKind::kText, request.textFile.empty()
+                                                         ? std::string(kStandardOutputName)
+                                                         : request.textFile});
   }
   const RatingEntry fromFile = entry;
   for (const auto& [field, text] : request.values) {
@@ -274,50 +208,32 @@ std::string RateUsageText() {
   return text;
 }
 
-int RunRateCommand(std::span<char* const> arguments, Console& console) {
-  RateRequest request;
-  if (Fault fault = ParseRateArguments(arguments, request); !fault.ok()) {
+int RunRateCommand(std::span<char* const> arguments, Console& console,
+                   const ClockReader& readClock) {
+  RateRequest options;
+  if (Fault fault = ParseRateArguments(arguments, options); !fault.ok()) {
     return EndConsoleWithFault(console, fault);
   }
-  if (request.help) {
+  if (options.help) {
     return ShowText(console, RateUsageText());
   }
-  RatingEntry entry;
-  if (Fault fault = RatingEntryOf(request, entry); !fault.ok()) {
+  RatingRequest request;
+  if (Fault fault = RatingRequestOf(options, request); !fault.ok()) {
     return EndConsoleWithFault(console, fault);
   }
-  const SlabRating rating = RateSlab(entry.inputs);
-  std::vector<std::unique_ptr<RateOutput>> outputs;
-  const bool toFiles = !request.csvFile.empty() || !request.textFile.empty();
-  const auto add = [&](const char* what, const std::string& name, std::string text) {
-    auto output = std::make_unique<RateOutput>();
-    output->what = what;
-    output->label = OutputLabel(what, name);
-    output->name = name;
-    output->text = std::move(text);
-    outputs.push_back(std::move(output));
-  };
-  if (!request.csvFile.empty()) {
-    add("CSV", request.csvFile, WriteRatingCsv(entry.inputs, rating));
+  const RatingRunResult run = RateIntoOutputs(request, readClock(), {}, console.output);
+  if (!run.fault.ok()) {
+    return EndConsoleWithFault(console, run.fault);
   }
-  if (!toFiles || !request.textFile.empty()) {
-    add("text", toFiles ? request.textFile : std::string(kStandardOutputName),
-        WriteRatingSheet(entry.inputs, rating));
-  }
-  if (Fault fault = WriteOutputs(console, outputs); !fault.ok()) {
-    for (auto& output : outputs) {
-      output->file.Abandon();
-    }
-    return EndConsoleWithFault(console, fault);
-  }
-  if (toFiles) {
+  if (!options.csvFile.empty() || !options.textFile.empty()) {
     std::string written;
-    for (const auto& output : outputs) {
-      written += (written.empty() ? "" : ", ") + output->label;
+    for (const RatingOutputFile& file : request.files) {
+      written += (written.empty() ? "" : ", ") +
+                 OutputLabel(RatingOutputKindOf(file.kind).what, file.name);
     }
+    const size_t spans = run.rating.spans.size();
     WriteConsoleMessage(console, "kalvorden: wrote " + written + ": the rating of " +
-                                     std::to_string(rating.spans.size()) + " span" +
-                                     (rating.spans.size() == 1 ? "" : "s"));
+                                     std::to_string(spans) + " span" + (spans == 1 ? "" : "s"));
   }
   EndConsole(console);
   return 0;

@@ -4,7 +4,8 @@
 // (rating/slab_rating.h), from its options and, with --project FILE, from
 // the project file's [rating] table, whose values the options replace. The
 // sub-command's options are its own; every value is checked by the
-// rating's one table of values (rating/rating_values.h).
+// rating's one table of values (rating/rating_values.h). The door fills
+// the rating's request; the run (run/rating_run.h) rates and writes.
 
 #include <span>
 #include <string>
@@ -14,6 +15,8 @@
 #include "driver/console.h"
 #include "fault/fault.h"
 #include "rating/rating_values.h"
+#include "run/clock.h"
+#include "run/rating_run.h"
 
 namespace kalvorden {
 
@@ -34,10 +37,11 @@ struct RateRequest {
 // bad option or value.
 Fault ParseRateArguments(std::span<char* const> arguments, RateRequest& request);
 
-// The rating's values: the project file's [rating] table (when named) with
-// the options' values over it, checked as a whole. Error 64 names the
-// option at fault, 66 the project file.
-Fault RatingEntryOf(const RateRequest& request, RatingEntry& entry);
+// The rating the options ask for: the project file's [rating] table (when
+// named) with the options' values over it, checked as a whole, the file's
+// identity, and the outputs named (without any, the sheet on standard
+// output). Error 64 names the option at fault, 66 the project file.
+Fault RatingRequestOf(const RateRequest& request, RatingRequest& rating);
 
 // The --help text of the sub-command.
 std::string RateUsageText();
@@ -46,6 +50,7 @@ std::string RateUsageText();
 // the sheet as text into the files named. Returns 0, 64 for a usage error,
 // 66 for a project file at fault, 74 when an output cannot be written; a
 // failed run leaves every output file as it was.
-int RunRateCommand(std::span<char* const> arguments, Console& console);
+int RunRateCommand(std::span<char* const> arguments, Console& console,
+                   const ClockReader& readClock);
 
 }  // namespace kalvorden

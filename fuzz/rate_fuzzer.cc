@@ -60,11 +60,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   kalvorden::RateRequest request;
   kalvorden::Fault fault = kalvorden::ParseRateArguments(argv, request);
-  kalvorden::RatingEntry entry;
+  kalvorden::RatingRequest rating;
   if (fault.ok() && !request.help && request.projectFile.empty()) {
-    fault = kalvorden::RatingEntryOf(request, entry);
+    fault = kalvorden::RatingRequestOf(request, rating);
     if (fault.ok()) {
-      const kalvorden::RatingInputs& in = entry.inputs;
+      const kalvorden::RatingInputs& in = rating.entry.inputs;
       if (!kalvorden::IsFinite(in.thickness) || in.spans.empty() ||
           !(kalvorden::RatedFaceSectionOf(in.thickness, in.top).depth > 0)) {
         __builtin_trap();

@@ -4,6 +4,7 @@
 
 #include "design/bar_table.h"
 #include "numeric/decimal.h"
+#include "numeric/value_list_text.h"
 
 namespace kalvorden {
 namespace {
@@ -31,26 +32,41 @@ enum Field : uint8_t {
 };
 
 constexpr std::array<RatingFieldInfo, kRatingFieldCount> kFields = {{
-    {"thickness", "mm", "the slab's thickness as it stands", RatingRule::kAboveZero, true},
-    {"top-cover", "mm", "cover to the top main bars", RatingRule::kNotNegative, true},
-    {"top-bar", "", "the top main bars' designation (16 or #16)", RatingRule::kBar, true},
-    {"top-spacing", "mm", "the top main bars' spacing", RatingRule::kAboveZero, true},
-    {"top-loss", "%", "section lost from the top bars (default 0)", RatingRule::kPercent, false},
-    {"bottom-cover", "mm", "cover to the bottom main bars", RatingRule::kNotNegative, false},
-    {"bottom-bar", "", "the bottom main bars' designation", RatingRule::kBar, false},
-    {"bottom-spacing", "mm", "the bottom main bars' spacing", RatingRule::kAboveZero, false},
-    {"bottom-loss", "%", "section lost from the bottom bars (default 0)", RatingRule::kPercent,
-     false},
-    {"concrete-strength", "MPa", "f'c", RatingRule::kAboveZero, true},
-    {"paving", "kN/m^2", "wearing surface and overlays on the deck today", RatingRule::kNotNegative,
+    {"thickness", "Thickness t", "mm", "the slab's thickness as it stands", RatingRule::kAboveZero,
      true},
-    {"wheel-load", "kN", "the rating vehicle's wheel load P", RatingRule::kAboveZero, true},
-    {"vehicle-weight", "kN", "its gross weight W (optional)", RatingRule::kAboveZero, false},
-    {"span", "m", "effective spans, 0.610 to 7.315, separated by commas", RatingRule::kSpans, true},
-    {"fs", "MPa", "allowable steel stress, inventory", RatingRule::kAboveZero, true},
-    {"fc", "MPa", "allowable concrete stress, inventory", RatingRule::kAboveZero, true},
-    {"fs-operating", "MPa", "allowable steel stress, operating", RatingRule::kAboveZero, true},
-    {"fc-operating", "MPa", "allowable concrete stress, operating", RatingRule::kAboveZero, true},
+    {"top-cover", "Top face: cover", "mm", "cover to the top main bars", RatingRule::kNotNegative,
+     true},
+    {"top-bar", "Top face: bar", "", "the top main bars' designation (16 or #16)", RatingRule::kBar,
+     true},
+    {"top-spacing", "Top face: spacing", "mm", "the top main bars' spacing", RatingRule::kAboveZero,
+     true},
+    {"top-loss", "Top face: section loss", "%", "section lost from the top bars (default 0)",
+     RatingRule::kPercent, false},
+    {"bottom-cover", "Bottom face: cover", "mm", "cover to the bottom main bars",
+     RatingRule::kNotNegative, false},
+    {"bottom-bar", "Bottom face: bar", "", "the bottom main bars' designation", RatingRule::kBar,
+     false},
+    {"bottom-spacing", "Bottom face: spacing", "mm", "the bottom main bars' spacing",
+     RatingRule::kAboveZero, false},
+    {"bottom-loss", "Bottom face: section loss", "%",
+     "section lost from the bottom bars (default 0)", RatingRule::kPercent, false},
+    {"concrete-strength", "Concrete strength f'c", "MPa", "f'c", RatingRule::kAboveZero, true},
+    {"paving", "Wearing surface and overlays", "kN/m^2",
+     "wearing surface and overlays on the deck today", RatingRule::kNotNegative, true},
+    {"wheel-load", "Wheel load P", "kN", "the rating vehicle's wheel load P",
+     RatingRule::kAboveZero, true},
+    {"vehicle-weight", "Gross vehicle weight W", "kN", "its gross weight W (optional)",
+     RatingRule::kAboveZero, false},
+    {"span", "Effective spans S", "m", "effective spans, 0.610 to 7.315, separated by commas",
+     RatingRule::kSpans, true},
+    {"fs", "Allowable steel stress fs, inventory", "MPa", "allowable steel stress, inventory",
+     RatingRule::kAboveZero, true},
+    {"fc", "Allowable concrete stress fc, inventory", "MPa", "allowable concrete stress, inventory",
+     RatingRule::kAboveZero, true},
+    {"fs-operating", "Allowable steel stress fs, operating", "MPa",
+     "allowable steel stress, operating", RatingRule::kAboveZero, true},
+    {"fc-operating", "Allowable concrete stress fc, operating", "MPa",
+     "allowable concrete stress, operating", RatingRule::kAboveZero, true},
 }};
 
 // A finite decimal numeral, read to the nearest binary128 value.
@@ -76,30 +92,22 @@ bool SpanInRange(Quad span) {
 
 std::string ReadSpans(std::string_view text, std::vector<Quad>& spans) {
   std::vector<Quad> read;
-  size_t start = 0;
-  for (int item = 1;; ++item) {
-    const size_t comma = text.find(',', start);
-    const std::string_view token =
-        text.substr(start, comma == std::string_view::npos ? text.npos : comma - start);
-    const std::string which = "item " + std::to_string(item);
-    if (item > kMostRatedSpans) {
-      return "more than " + std::to_string(kMostRatedSpans) + " spans";
-    }
-    Quad span = 0;
-    if (!ReadNumber(token, span)) {
-      return which + " is not a number";
-    }
-    if (!SpanInRange(span)) {
-      return which + " must be 0.610 to 7.315 m";
-    }
-    read.push_back(span);
-    if (comma == std::string_view::npos) {
-      break;
-    }
-    start = comma + 1;
+  std::string why =
+      ReadValueList(text, kMostRatedSpans, "spans", [&read](std::string_view item, int /*index*/) {
+        Quad span = 0;
+        if (!ReadNumber(item, span)) {
+          return std::string("is not a number");
+        }
+        if (!SpanInRange(span)) {
+          return std::string("must be 0.610 to 7.315 m");
+        }
+        read.push_back(span);
+        return std::string();
+      });
+  if (why.empty()) {
+    spans = std::move(read);
   }
-  spans = std::move(read);
-  return {};
+  return why;
 }
 
 std::string ReadBar(std::string_view text, int32_t& designation) {
@@ -174,7 +182,10 @@ const RatingFieldInfo* FindRatingField(std::string_view name) {
   return nullptr;
 }
 
-std::string SetRatingField(const RatingFieldInfo& info, std::string_view text, RatingEntry& entry) {
+std::string SetRatingField(const RatingFieldInfo& info, std::string_view typed,
+                           RatingEntry& entry) {
+  // Blanks around a value are no part of it, at every door (TrimBlanks).
+  const std::string_view text = TrimBlanks(typed);
   const auto field = static_cast<Field>(&info - kFields.data());
   RatingInputs& in = entry.inputs;
   std::string why;
@@ -196,6 +207,11 @@ std::string SetRatingField(const RatingFieldInfo& info, std::string_view text, R
     in.vehicleWeightGiven = entry.given[kVehicleWeight];
   }
   return why;
+}
+
+Quad RatingQuantity(const RatingFieldInfo& info, const RatingInputs& inputs) {
+  const auto field = static_cast<Field>(&info - kFields.data());
+  return *QuantityOf(field, const_cast<RatingInputs&>(inputs));
 }
 
 RatingRefusal CheckRatingEntry(const RatingEntry& entry) {

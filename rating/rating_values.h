@@ -23,7 +23,8 @@ enum class RatingRule : uint8_t {
 };
 
 struct RatingFieldInfo {
-  std::string_view name;  // "top-cover"
+  std::string_view name;   // "top-cover"
+  std::string_view label;  // "Top face: cover", as a form names it
   std::string_view unit;  // "mm"
   std::string_view help;  // for the help text
   RatingRule rule;
@@ -46,10 +47,15 @@ struct RatingEntry {
   bool continuityGiven = false;
 };
 
-// Sets the field from its text (the whole of it). Returns an empty string,
+// Sets the field from its text (the whole of it, but for blanks around it
+// and, in a list of spans, around each span: TrimBlanks). Returns an empty string,
 // or why the text is refused ("must be above zero"); the entry then keeps
 // what it had.
 std::string SetRatingField(const RatingFieldInfo& field, std::string_view text, RatingEntry& entry);
+
+// The quantity a field of a number sets in `inputs` (not a bar nor the
+// spans), as a writer of the values needs it.
+Quad RatingQuantity(const RatingFieldInfo& field, const RatingInputs& inputs);
 
 // What is wrong with a filled entry as a whole: the field to name (without
 // "--") and why; an empty field for none.

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "numeric/decimal.h"
+#include "numeric/value_list_text.h"
 
 namespace kalvorden {
 namespace {
@@ -128,6 +129,24 @@ ValueRefusal CheckValue(const ValueListInfo& list, std::string_view typed, Quad*
     *value = parsed;
   }
   return ValueRefusal::kNone;
+}
+
+std::string ParseValueList(const ValueListInfo& list, std::string_view text, ValueList& values) {
+  ValueList parsed;
+  std::string why =
+      ReadValueList(text, kListCapacity, "values", [&](std::string_view item, int index) {
+        const ValueRefusal refusal =
+            CheckValue(list, item, &parsed.values[static_cast<size_t>(index)]);
+        if (refusal != ValueRefusal::kNone) {
+          return std::string(RefusalPhrase(refusal));
+        }
+        parsed.count = index + 1;
+        return std::string();
+      });
+  if (why.empty()) {
+    values = parsed;
+  }
+  return why;
 }
 
 std::string_view RefusalSentence(ValueRefusal refusal) {

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "design/design_inputs.h"
@@ -77,6 +78,13 @@ ValueRefusal CheckValue(const ValueListInfo& list, std::string_view text, Quad* 
 std::string_view RefusalSentence(ValueRefusal refusal);
 // The same after "item 2 " in a usage error: "must be above zero".
 std::string_view RefusalPhrase(ValueRefusal refusal);
+
+// Parses a LIST value of `list`, as every door reads one (a command-line
+// option, a query's value): 1 to 5 values separated by commas
+// (numeric/value_list_text.h), each one that the value check accepts.
+// Returns an empty string, or why the text is not one ("item 2 must be above
+// zero"); `values` keeps what it had then.
+std::string ParseValueList(const ValueListInfo& list, std::string_view text, ValueList& values);
 
 // The list `id` of a design's inputs.
 ValueList& ListOf(DesignInputs& inputs, ValueListId id);
