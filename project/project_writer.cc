@@ -31,19 +31,58 @@ std::string TomlNumber(Quad value) {
   return text;
 }
 
-}  // namespace
-
-std::string ProjectFileText(const RunRequest& project) {
-  std::string text =
-      "# A KALVORDEN project: kalvorden --project FILE --output REPORT designs it.\n\n"
-      "[project]\n";
+// [project] with the identity texts that are not empty.
+std::string IdentityTable(const ProjectIdentity& identity) {
+  std::string text = "[project]\n";
   for (const IdentityFieldInfo& field : IdentityFields()) {
-    const std::string& value = project.identity.*(field.member);
+    const std::string& value = identity.*(field.member);
     if (!value.empty()) {
       text += std::string(field.name) + " = " + TomlString(value) + "\n";
     }
   }
-  text += "\n[design]\n";
+  return text;
+}
+
+// The value of a rating field as the [rating] table's reader takes it back:
+// a number, a bar's designation as a whole number, the spans as a list.
+std::string RatingValueText(const RatingFieldInfo& field, const RatingInputs& in) {
+  switch (field.rule) {
+    case RatingRule::kBar:
+      return std::to_string(field.name == "top-bar" ? in.top.barDesignation
+                                                    : in.bottom.barDesignation);
+    case RatingRule::kSpans: {
+      std::string list = "[";
+      for (const Quad span : in.spans) {
+        list += (list.size() == 1 ? "" : ", ") + TomlNumber(span);
+      }
+      return list + "]";
+    }
+    default:
+      return TomlNumber(RatingQuantity(field, in));
+  }
+}
+
+}  // namespace
+
+std::string RatingProjectFileText(const RatingRequest& rating) {
+  std::string text = "# A KALVORDEN rating: kalvorden rate --project FILE rates the slab.\n\n" +
+                     IdentityTable(rating.identity) + "\n[rating]\n";
+  const RatingEntry& entry = rating.entry;
+  for (const RatingFieldInfo& field : RatingFields()) {
+    if (entry.given[static_cast<size_t>(&field - RatingFields().data())]) {
+      text += std::string(field.name) + " = " + RatingValueText(field, entry.inputs) + "\n";
+    }
+  }
+  if (entry.continuityGiven) {
+    text += std::string("continuity = ") + (entry.inputs.continuous ? "true" : "false") + "\n";
+  }
+  return text;
+}
+
+std::string ProjectFileText(const RunRequest& project) {
+  std::string text =
+      "# A KALVORDEN project: kalvorden --project FILE --output REPORT designs it.\n\n" +
+      IdentityTable(project.identity) + "\n[design]\n";
   for (const ValueListInfo& list : ValueLists()) {
     const ValueList& values = project.lists[static_cast<size_t>(list.id)];
     text += std::string(list.name) + " = [";

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "run/rating_run.h"
 #include "run/run_request.h"
 
 namespace kalvorden {
@@ -13,5 +14,10 @@ namespace kalvorden {
 // The whole file: a comment line, [project] with the identity texts that are
 // not empty, and [design].
 std::string ProjectFileText(const RunRequest& project);
+
+// A rating's file: a comment line, [project] as above and [rating] with
+// every value the entry was given and its continuity when given, which
+// `kalvorden rate --project FILE` rates to the same outputs.
+std::string RatingProjectFileText(const RatingRequest& rating);
 
 }  // namespace kalvorden

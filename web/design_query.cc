@@ -1,10 +1,10 @@
 #include "web/design_query.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "numeric/decimal.h"
 #include "report/printed_span.h"
+#include "web/query_text.h"
 
 namespace kalvorden {
 namespace {
@@ -12,76 +12,6 @@ namespace {
 // The messages of the query as a whole; a value's own come from the value
 // check (run/value_lists.h). The page's script shows the same words.
 constexpr std::string_view kOneValue = "The calculation sheet takes exactly one value here.";
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') {
-    return c - '0';
-  }
-  if (c >= 'a' && c <= 'f') {
-    return c - 'a' + 10;
-  }
-  if (c >= 'A' && c <= 'F') {
-    return c - 'A' + 10;
-  }
-  return -1;
-}
-
-// Decodes one name or value: "+" is a blank, %XX a byte. False for a "%"
-// without two hexadecimal digits.
-bool PercentDecode(std::string_view text, std::string& decoded) {
-  decoded.clear();
-  decoded.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '+') {
-      decoded += ' ';
-    } else if (c != '%') {
-      decoded += c;
-    } else {
-      if (i + 2 >= text.size()) {
-        return false;
-      }
-      const int high = HexDigit(text[i + 1]);
-      const int low = HexDigit(text[i + 2]);
-      if (high < 0 || low < 0) {
-        return false;
-      }
-      decoded += static_cast<char>(high * 16 + low);
-      i += 2;
-    }
-  }
-  return true;
-}
-
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-
-bool ParseTwoDigits(std::string_view text, size_t at, int& value) {
-  if (!IsDigit(text[at]) || !IsDigit(text[at + 1])) {
-    return false;
-  }
-  value = (text[at] - '0') * 10 + (text[at + 1] - '0');
-  return true;
-}
-
-// at=YYYYMMDDhhmmss, an instant of the calendar.
-bool ParseClock(std::string_view text, LocalDateTime& clock) {
-  constexpr size_t kLength = 14;
-  if (text.size() != kLength) {
-    return false;
-  }
-  int century = 0;
-  int year = 0;
-  if (!ParseTwoDigits(text, 0, century) || !ParseTwoDigits(text, 2, year) ||
-      !ParseTwoDigits(text, 4, clock.month) || !ParseTwoDigits(text, 6, clock.day) ||
-      !ParseTwoDigits(text, 8, clock.hour) || !ParseTwoDigits(text, 10, clock.minute) ||
-      !ParseTwoDigits(text, 12, clock.second)) {
-    return false;
-  }
-  clock.year = century * 100 + year;
-  return IsCalendarInstant(clock);
-}
 
 int FindValueField(std::string_view name) {
   const ValueListInfo* list = FindValueList(name);
@@ -195,9 +125,9 @@ void ParseSingleField(QueryParse& parse, std::string_view name, const std::strin
   } else if (which == 4) {
     ParsePaper(parse, value);
   } else {
-    query.hasClock = ParseClock(value, query.clock);
+    query.hasClock = ParseQueryClock(value, query.clock);
     if (!query.hasClock) {
-      AddError(parse, -1, 0, "at must be a date and time written YYYYMMDDhhmmss.");
+      AddError(parse, -1, 0, kBadClock);
     }
   }
 }
@@ -231,37 +161,18 @@ void CheckCompleteness(QueryParse& parse, QueryPurpose purpose) {
   }
 }
 
-void AppendPair(std::string& out, std::string_view name, std::string_view value) {
-  if (!out.empty()) {
-    out += '&';
-  }
-  out += name;
-  out += '=';
-  out += EncodeQueryComponent(value);
-}
-
 }  // namespace
 
 QueryParse ParseDesignQuery(std::string_view query, QueryPurpose purpose) {
   QueryParse parse;
   std::array<bool, kSingleFields> seen{};
-  std::string name;
-  std::string value;
-  while (!query.empty()) {
-    const size_t amp = query.find('&');
-    const std::string_view pair = query.substr(0, amp);
-    query = amp == std::string_view::npos ? std::string_view() : query.substr(amp + 1);
-    if (pair.empty()) {
+  for (const QueryPair& pair : SplitQuery(query)) {
+    if (!pair.decoded) {
+      AddError(parse, -1, 0, kBadPercent);
       continue;
     }
-    const size_t equals = pair.find('=');
-    const std::string_view rawName = pair.substr(0, equals);
-    const std::string_view rawValue =
-        equals == std::string_view::npos ? std::string_view() : pair.substr(equals + 1);
-    if (!PercentDecode(rawName, name) || !PercentDecode(rawValue, value)) {
-      AddError(parse, -1, 0, "The query holds a \"%\" that is not followed by two hex digits.");
-      continue;
-    }
+    const std::string& name = pair.name;
+    const std::string& value = pair.value;
     const int field = FindValueField(name);
     if (field < 0) {
       ParseSingleField(parse, name, value, seen);
@@ -300,55 +211,34 @@ QueryParse ParseDesignQuery(std::string_view query, QueryPurpose purpose) {
   return parse;
 }
 
-std::string EncodeQueryComponent(std::string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (IsDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-' || c == '.' ||
-        c == '_' || c == '~') {
-      out += c;
-    } else {
-      out += '%';
-      out += kHex[byte >> 4];
-      out += kHex[byte & 15];
-    }
-  }
-  return out;
-}
-
 std::string EncodeDesignQuery(const DesignQuery& query) {
   std::string out;
   for (const ValueListInfo& list : ValueLists()) {
     for (const std::string& text : query.texts[static_cast<size_t>(list.id)]) {
       if (!TrimBlanks(text).empty()) {
-        AppendPair(out, list.name, TrimBlanks(text));
+        AppendQueryPair(out, list.name, TrimBlanks(text));
       }
     }
   }
   if (query.request.continuity) {
-    AppendPair(out, "continuity", "on");
+    AppendQueryPair(out, "continuity", "on");
   }
   for (const IdentityFieldInfo& field : IdentityFields()) {
     if (!(query.request.identity.*(field.member)).empty()) {
-      AppendPair(out, field.name, query.request.identity.*(field.member));
+      AppendQueryPair(out, field.name, query.request.identity.*(field.member));
     }
   }
   if (!query.spanText.empty()) {
-    AppendPair(out, "span", query.spanText);
+    AppendQueryPair(out, "span", query.spanText);
   }
   if (!query.adoptText.empty()) {
-    AppendPair(out, "adopt", query.adoptText);
+    AppendQueryPair(out, "adopt", query.adoptText);
   }
   if (query.paperGiven) {
-    AppendPair(out, "paper", query.request.paper == PaperSize::kLetter ? "letter" : "a4");
+    AppendQueryPair(out, "paper", query.request.paper == PaperSize::kLetter ? "letter" : "a4");
   }
   if (query.hasClock) {
-    char at[16];
-    const LocalDateTime& c = query.clock;
-    std::snprintf(at, sizeof at, "%04d%02d%02d%02d%02d%02d", c.year, c.month, c.day, c.hour,
-                  c.minute, c.second);
-    AppendPair(out, "at", at);
+    AppendQueryPair(out, "at", QueryClockText(query.clock));
   }
   return out;
 }

@@ -17,6 +17,7 @@
 #include "run/project_identity.h"
 #include "run/run_request.h"
 #include "run/value_lists.h"
+#include "web/query_text.h"
 
 namespace kalvorden {
 
@@ -70,8 +71,5 @@ QueryParse ParseDesignQuery(std::string_view query, QueryPurpose purpose);
 // the adopted case, the PDF's paper and the clock of `query`, each value exactly as it was typed,
 // percent-encoded ("wheel-load=72.5&...").
 std::string EncodeDesignQuery(const DesignQuery& query);
-
-// Percent-encodes one value for a query (unreserved characters kept).
-std::string EncodeQueryComponent(std::string_view text);
 
 }  // namespace kalvorden

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "web/rating_page.h"
+
 namespace kalvorden {
 namespace {
 
@@ -292,6 +294,7 @@ std::string FormPage(const DesignQuery* shown, const std::vector<QueryError>& er
           "enctype=\"multipart/form-data\"><label for=\"project-file\">Open a saved project "
           "file</label> <input type=\"file\" id=\"project-file\" name=\"project\" "
           "accept=\".toml,application/toml\"> <button type=\"submit\">Open</button></form>\n";
+  body += RatingForm(nullptr, {});
   return PageFrame("Deck slab design", body);
 }
 

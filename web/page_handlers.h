@@ -11,6 +11,7 @@
 
 #include "run/clock.h"
 #include "run/output_factory.h"
+#include "run/rating_run.h"
 #include "web/design_query.h"
 #include "web/http_message.h"
 #include "web/scratch_room.h"
@@ -24,6 +25,9 @@ struct PageSettings {
   // A design that takes longer is stopped and answered 503.
   std::chrono::milliseconds designTimeLimit{60000};
   const ScratchRoom* scratch = nullptr;
+  // The rating's PDF, where the program carries one (run/rating_run.h);
+  // without it the rating offers its CSV, sheet and project file only.
+  RatingPdfMaker makeRatingPdf;
 };
 
 // "/" (with a query: the form filled in again, with its messages).

@@ -12,6 +12,8 @@
 #include "web/page_handlers.h"
 #include "web/project_download.h"
 #include "web/project_upload.h"
+#include "web/rate_handlers.h"
+#include "web/rating_page.h"
 #include "web/routes.h"
 #include "web/scratch_room.h"
 #include "web/stop_signals.h"
@@ -47,6 +49,20 @@ std::vector<Route> PageRoutes(const PageSettings& settings) {
        },
        true},
   };
+  routes.push_back({std::string(kRatePath), [&settings](const HttpRequest& request) {
+                      return AnswerRate(request, settings);
+                    }});
+  routes.push_back({std::string(kRateFormPath),
+                    [](const HttpRequest& request) { return AnswerRateForm(request); }});
+  routes.push_back({std::string(kRateProjectPath),
+                    [](const HttpRequest& request) { return AnswerRateProject(request); }});
+  for (const RatingOutputKindInfo& kind : RatingOutputKinds()) {
+    if (RatingOutputOffered(kind.kind, settings.makeRatingPdf)) {
+      routes.push_back({RateDownloadPath(kind), [&kind, &settings](const HttpRequest& request) {
+                          return AnswerRateDownload(kind, request, settings);
+                        }});
+    }
+  }
   for (const OutputKindInfo& download : OutputKinds()) {
     routes.push_back({DownloadPath(download), [&download, &settings](const HttpRequest& r) {
                         return AnswerDownload(download, r, settings);
@@ -62,7 +78,7 @@ struct WebServer::State {
       : options(std::move(given)),
         scratch(options.scratchBase),
         settings{options.readClock ? options.readClock : ReadLocalClock, options.designTimeLimit,
-                 &scratch},
+                 &scratch, options.makeRatingPdf},
         router(PageRoutes(settings)),
         http(router, options.limits) {}
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "run/clock.h"
+#include "run/rating_run.h"
 #include "web/design_query.h"
 #include "web/http_server.h"
 
@@ -29,6 +30,10 @@ struct WebServerOptions {
   std::chrono::milliseconds designTimeLimit{60000};
   // Where the downloads are written; empty for $TMPDIR, or /tmp.
   std::string scratchBase;
+  // The maker of the rating's PDF (run/rating_run.h): the one place the web
+  // page's rating/download/rating.pdf is wired in; without it the rating
+  // page offers its CSV, sheet and project file only.
+  RatingPdfMaker makeRatingPdf;
 };
 
 class WebServer {

@@ -5,16 +5,21 @@
 // explain`'s.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "driver/command_line.h"
+#include "numeric/decimal.h"
 #include "project/project_file.h"
+#include "project/project_writer.h"
 #include "run/values_digest.h"
 #include "tests/support/run_binary.h"
 #include "web/design_query.h"
 #include "web/downloads.h"
 #include "web/explain_page.h"
+#include "web/rate_handlers.h"
+#include "web/rate_query.h"
 
 using namespace kalvorden;
 using namespace kalvorden::testing;
@@ -32,8 +37,29 @@ constexpr const char* kProjectFile =
     "[project]\ntitle = \"Deck 12\"\ndesigner = \"Someone\"\n"
     "[design]\nwheel-load = [72.5, 120]\ntop-cover = [50]\npaving = [1.44]\nfs = [165, 170]\n"
     "fc = [10]\ncontinuity = true\nspan = 2.910\nadopt = 2\n";
+// A rating as the form sends it (an optional value left empty, blanks in
+// the spans, the bottom bar as #16) and as `kalvorden rate`'s options.
+constexpr const char* kRateQuery =
+    "title=Deck+12&thickness=200&top-cover=40&top-bar=16&top-spacing=150&top-loss=&bottom-cover=25"
+    "&bottom-bar=%2316&bottom-spacing=200&bottom-loss=10&concrete-strength=28&paving=1.2"
+    "&wheel-load=72.5&vehicle-weight=325&span=2.4%2C+3.2&fs=165&fc=11.2&fs-operating=248"
+    "&fc-operating=16.8&continuity=on";
+const std::vector<std::string> kRateOptions = {
+    "rate", "--thickness",      "200",     "--top-cover",    "40",   "--top-bar",
+    "16",   "--top-spacing",    "150",     "--bottom-cover", "25",   "--bottom-bar",
+    "#16",  "--bottom-spacing", "200",     "--bottom-loss",  "10",   "--concrete-strength",
+    "28",   "--paving",         "1.2",     "--wheel-load",   "72.5", "--vehicle-weight",
+    "325",  "--span",           "2.4,3.2", "--fs",           "165",  "--fc",
+    "11.2", "--fs-operating",   "248",     "--fc-operating", "16.8", "--continuity"};
+
 // The fixed clock of the command line's test program.
 constexpr LocalDateTime kFixedClock = {2026, 12, 7, 14, 3, 9};
+
+PageSettings FixedClockSettings() {
+  PageSettings settings;
+  settings.readClock = [] { return kFixedClock; };
+  return settings;
+}
 
 std::string Unescaped(std::string html) {
   const std::pair<std::string, std::string> entities[] = {
@@ -214,5 +240,88 @@ TEST(Doors, ThePagesCalculationSheetIsExplains) {
     const RunResult run = RunBinary(KALVORDEN_BINARY, options);
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_EQ(sheet, run.out) << span;
+  }
+}
+
+// For the same values and clock, each rating download is `kalvorden rate`'s
+// file, the page's sheet is its standard output, and the page's project
+// file rates back to the same CSV.
+TEST(Doors, EveryRatingDownloadIsRatesOutput) {
+  const RateQueryParse parse = ParseRateQuery(kRateQuery);
+  ASSERT_TRUE(parse.ok()) << parse.errors[0].message;
+  TempDir dir;
+  std::vector<std::string> arguments = kRateOptions;
+  arguments.insert(arguments.end(), {"--csv", "r.csv", "--text", "r.txt"});
+  const RunResult run = RunFixedClockWith(dir.path(), arguments);
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  const std::pair<RatingOutputKind, const char*> outputs[] = {{RatingOutputKind::kCsv, "r.csv"},
+                                                              {RatingOutputKind::kText, "r.txt"}};
+  for (const auto& [kind, name] : outputs) {
+    EXPECT_EQ(RateDownloadBytes(kind, parse.query, kFixedClock, {}), ReadFileBytes(dir.File(name)))
+        << name;
+  }
+
+  HttpRequest request;
+  request.method = "GET";
+  request.query = kRateQuery;
+  const HttpAnswer answer = AnswerRate(request, FixedClockSettings());
+  ASSERT_TRUE(answer.design);
+  const std::string page = answer.design([] { return true; }).body;
+  const std::string open = "<pre class=\"sheet\">";
+  const size_t start = page.find(open);
+  const size_t end = page.find("</pre>", start);
+  ASSERT_NE(end, std::string::npos);
+  EXPECT_EQ(Unescaped(page.substr(start + open.size(), end - start - open.size())),
+            ReadFileBytes(dir.File("r.txt")));
+
+  WriteFileBytes(dir.File("p.toml"), RatingProjectFileText(parse.query.request));
+  const RunResult fromFile =
+      RunFixedClockWith(dir.path(), {"rate", "--project", "p.toml", "--csv", "-"});
+  ASSERT_EQ(fromFile.exitStatus, 0) << fromFile.err;
+  EXPECT_EQ(fromFile.out, ReadFileBytes(dir.File("r.csv")));
+}
+
+// A refused rating query is answered 400 with the form, its message the
+// command line's own for the same value, naming the field as the option.
+TEST(Doors, ARefusedRatingNamesTheFieldAsTheCommandLine) {
+  const struct {
+    const char *replace, *by, *field;
+  } cases[] = {
+      {"top-bar=16", "top-bar=15", "top-bar"},
+      {"span=2.4%2C+3.2", "span=2.4%2C%2C3", "span"},
+      {"top-cover=40", "top-cover=195", "top-cover"},
+      {"thickness=200", "thickness=+", "thickness"},
+      {"bottom-loss=10", "bottom-loss=101", "bottom-loss"},
+      {"fc=11.2", "fc=-1", "fc"},
+  };
+  for (const auto& c : cases) {
+    std::string query = kRateQuery;
+    query.replace(query.find(c.replace), std::string(c.replace).size(), c.by);
+    const RateQueryParse parse = ParseRateQuery(query);
+    ASSERT_EQ(parse.errors.size(), 1U) << query;
+    EXPECT_EQ(parse.errors[0].field, c.field);
+    HttpRequest request;
+    request.method = "GET";
+    request.query = query;
+    const HttpAnswer answer = AnswerRate(request, FixedClockSettings());
+    EXPECT_EQ(answer.response.status, 400) << query;
+    EXPECT_FALSE(answer.design);
+
+    // The same value given to the command line, from the query's own text.
+    std::vector<std::string> arguments = kRateOptions;
+    const std::string option = "--" + std::string(c.field);
+    const auto at = std::find(arguments.begin(), arguments.end(), option);
+    const std::string value = std::string(c.by).substr(std::string(c.field).size() + 1);
+    const QueryPair decoded = SplitQuery("v=" + value)[0];
+    if (TrimBlanks(decoded.value).empty()) {
+      arguments.erase(at, at + 2);
+    } else {
+      *(at + 1) = decoded.value;
+    }
+    TempDir dir;
+    const RunResult run = RunFixedClockWith(dir.path(), arguments);
+    EXPECT_EQ(run.exitStatus, 64) << run.err;
+    EXPECT_EQ(run.err,
+              "kalvorden: error (64): usage error, option --" + parse.errors[0].message + "\n");
   }
 }

@@ -157,6 +157,10 @@ TEST_F(WebServerTest, RoutesAndMethods) {
       {"GET", "/static/style.css", 200, "@media print"},
       {"GET", std::string("/design?") + kWorkedExample, 200, "1 design case, all designed in full"},
       {"GET", std::string("/explain?") + kWorkedExample + "&span=1.500", 200, "1.500"},
+      {"GET", "/", 200, "<form id=\"rating-form\" action=\"/rate\" method=\"get\""},
+      {"GET", "/rate?thickness=0", 400, "thickness &quot;0&quot;: must be above zero"},
+      {"GET", "/rate/download/rating.csv?span=9", 400, "item 1 must be 0.610 to 7.315 m"},
+      {"POST", "/rate", 405, "GET only"},
       {"GET", "/nothing", 404, "There is no such page."},
       {"GET", "/static/../etc/passwd", 404, ""},
       {"GET", "/download/report.exe", 404, ""},
@@ -279,6 +283,7 @@ TEST_F(WebServerTest, ForeignHostsAndCrossSiteRequests) {
       {"/", {"Host: LOCALHOST:" + portText}, 200},
       {design, {"Origin: http://evil.example", "Sec-Fetch-Site: cross-site"}, 403},
       {design, {"Origin: http://evil.example"}, 403},
+      {"/rate/download/rating.csv?span=2.4", {"Sec-Fetch-Site: cross-site"}, 403},
       {design, {"Origin: http://127.0.0.1:" + portText, "Sec-Fetch-Site: same-origin"}, 200},
       {design, {"Sec-Fetch-Site: none"}, 200},
   };

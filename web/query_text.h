@@ -1,0 +1,41 @@
+#pragma once
+
+// The text of a form-urlencoded query as every page reads and writes it:
+// split into its name=value pairs and decoded, one value encoded for a
+// link, and the clock a link carries (at=YYYYMMDDhhmmss), so that a
+// download is stamped with the instant of the page that offered it.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "report/local_date_time.h"
+
+namespace kalvorden {
+
+struct QueryPair {
+  std::string name;     // decoded: "+" a blank, %XX a byte
+  std::string value;    // decoded likewise
+  bool decoded = true;  // false: a "%" without two hexadecimal digits
+};
+
+// The pairs of `query` (without the "?") in order; empty pairs ("a=1&&b=2")
+// are skipped, a pair without "=" has an empty value.
+std::vector<QueryPair> SplitQuery(std::string_view query);
+
+// The message for a pair that could not be decoded.
+constexpr std::string_view kBadPercent =
+    "The query holds a \"%\" that is not followed by two hex digits.";
+
+// Percent-encodes one value for a query (unreserved characters kept).
+std::string EncodeQueryComponent(std::string_view text);
+
+// Appends "&name=value" (without "&" to an empty `out`), the value encoded.
+void AppendQueryPair(std::string& out, std::string_view name, std::string_view value);
+
+// at=YYYYMMDDhhmmss: an instant of the calendar; false for any other text.
+bool ParseQueryClock(std::string_view text, LocalDateTime& clock);
+std::string QueryClockText(const LocalDateTime& clock);
+constexpr std::string_view kBadClock = "at must be a date and time written YYYYMMDDhhmmss.";
+
+}  // namespace kalvorden

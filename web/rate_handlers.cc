@@ -1,0 +1,83 @@
+#include "web/rate_handlers.h"
+
+#include "project/project_writer.h"
+#include "web/downloads.h"
+#include "web/rating_page.h"
+#include "web/routes.h"
+
+namespace kalvorden {
+namespace {
+
+HttpAnswer Refused(const RateQueryParse& parse) {
+  return {HtmlResponse(400, RatingFormPage(&parse.query, parse.errors)), nullptr};
+}
+
+HttpResponse Attachment(std::string_view contentType, const ProjectIdentity& identity,
+                        std::string_view fileName, std::string body) {
+  HttpResponse response;
+  response.SetHeader("Content-Type", contentType);
+  response.SetHeader("Content-Disposition",
+                     "attachment; filename=\"" + DownloadFileName(identity, fileName) + "\"");
+  response.body = std::move(body);
+  return response;
+}
+
+}  // namespace
+
+std::string RateDownloadBytes(RatingOutputKind kind, const RateQuery& query,
+                              const LocalDateTime& clock, const RatingPdfMaker& makePdf) {
+  return RatingOutputBytes(kind, query.request, RateSlab(query.request.entry.inputs), clock,
+                           makePdf);
+}
+
+HttpAnswer AnswerRate(const HttpRequest& request, const PageSettings& settings) {
+  RateQueryParse parse = ParseRateQuery(request.query);
+  if (!parse.ok()) {
+    return Refused(parse);
+  }
+  return {{}, [given = std::move(parse.query), &settings](const KeepGoing& /*keepGoing*/) {
+            // The page's links carry its clock, so the downloads it offers
+            // are dated as one run.
+            RateQuery query = given;
+            if (!query.hasClock) {
+              query.clock = settings.readClock();
+              query.hasClock = true;
+            }
+            const SlabRating rating = RateSlab(query.request.entry.inputs);
+            return HtmlResponse(
+                200, RatingResultPage(query, rating, static_cast<bool>(settings.makeRatingPdf)));
+          }};
+}
+
+HttpAnswer AnswerRateForm(const HttpRequest& request) {
+  if (request.query.empty()) {
+    return {HtmlResponse(200, RatingFormPage(nullptr, {})), nullptr};
+  }
+  const RateQueryParse parse = ParseRateQuery(request.query);
+  return {HtmlResponse(200, RatingFormPage(&parse.query, parse.errors)), nullptr};
+}
+
+HttpAnswer AnswerRateDownload(const RatingOutputKindInfo& kind, const HttpRequest& request,
+                              const PageSettings& settings) {
+  RateQueryParse parse = ParseRateQuery(request.query);
+  if (!parse.ok()) {
+    return Refused(parse);
+  }
+  return {{}, [&kind, query = std::move(parse.query), &settings](const KeepGoing& /*keepGoing*/) {
+            const LocalDateTime clock = query.hasClock ? query.clock : settings.readClock();
+            return Attachment(kind.contentType, query.request.identity, kind.fileName,
+                              RateDownloadBytes(kind.kind, query, clock, settings.makeRatingPdf));
+          }};
+}
+
+HttpAnswer AnswerRateProject(const HttpRequest& request) {
+  const RateQueryParse parse = ParseRateQuery(request.query);
+  if (!parse.ok()) {
+    return Refused(parse);
+  }
+  return {Attachment("application/toml", parse.query.request.identity, "rating.toml",
+                     RatingProjectFileText(parse.query.request)),
+          nullptr};
+}
+
+}  // namespace kalvorden
