@@ -29,7 +29,9 @@ bool AcceptsHost(std::string_view host, const ServerIdentity& server);
 // Whether the request was sent on behalf of another site: a Sec-Fetch-Site
 // other than "same-origin" or "none" (typed in the address bar, a
 // bookmark), or an Origin that is not "http://" and a Host this server
-// accepts.
+// accepts; but Origin "null" with Sec-Fetch-Site "same-origin" is the
+// page's own form post, as a browser sends it under the page's
+// Referrer-Policy no-referrer.
 bool IsCrossSite(const HttpRequest& request, const ServerIdentity& server);
 
 }  // namespace kalvorden

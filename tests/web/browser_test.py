@@ -4,8 +4,12 @@
 Starts `kalvorden serve --port 0`, opens its page in headless Chromium
 (driven by chromedriver through Selenium), types the values of the worked
 example, one of them wrong first (its message must appear beside its field),
-submits with the keyboard, and checks that the result page holds the
-report's rows exactly and a chart. Takes a screenshot of the result page.
+chooses Letter paper, submits with the keyboard, and checks that the result
+page holds the report's rows exactly and a chart, and that its downloads
+carry the paper. Takes a screenshot of the result page. Then opens a saved
+project file through the page's upload form (its design must show the same
+rows), and rates a slab through the rating form (its verdicts, its sheet
+and its downloads must be on the page).
 
 Usage: browser_test.py KALVORDEN GOLDEN_REPORT SCREENSHOT_PNG
 
@@ -28,6 +32,12 @@ PAGE_SECONDS = 60
 VALUES = {"wheel-load-1": "72.5", "top-cover-1": "50", "paving-1": "1.5",
           "fs-1": "165", "fc-1": "10"}
 COMMA_MESSAGE = "Use a decimal point: 72.5, not 72,5."
+PROJECT_FILE = ("[design]\nwheel-load = [72.5]\ntop-cover = [50]\npaving = [1.5]\nfs = [165]\n"
+                "fc = [10]\n")
+RATING = {"rate-thickness": "200", "rate-top-cover": "40", "rate-top-bar": "#16",
+          "rate-top-spacing": "150", "rate-concrete-strength": "28", "rate-paving": "1.2",
+          "rate-wheel-load": "72.5", "rate-span": "2.4, 3.2", "rate-fs": "165",
+          "rate-fc": "11.2", "rate-fs-operating": "248", "rate-fc-operating": "16.8"}
 
 
 def report_rows(path):
@@ -81,7 +91,7 @@ def check(condition, what):
 def use_the_page(browser, url, golden_rows, screenshot):
     from selenium.webdriver.common.by import By
     from selenium.webdriver.common.keys import Keys
-    from selenium.webdriver.support.ui import WebDriverWait
+    from selenium.webdriver.support.ui import Select, WebDriverWait
 
     wait = WebDriverWait(browser, PAGE_SECONDS)
     browser.get(url)
@@ -104,6 +114,7 @@ def use_the_page(browser, url, golden_rows, screenshot):
     for field, value in VALUES.items():
         if field != "wheel-load-1":
             browser.find_element(By.ID, field).send_keys(value)
+    Select(browser.find_element(By.ID, "paper")).select_by_value("letter")
     browser.find_element(By.ID, "fc-1").send_keys(Keys.ENTER)
 
     wait.until(lambda _: "/design?" in browser.current_url)
@@ -119,6 +130,56 @@ def use_the_page(browser, url, golden_rows, screenshot):
     check(len(charts) == 1 and charts[0].size["height"] > 100, "no chart on the page")
     check(browser.find_element(By.CSS_SELECTOR, "a[href^='/download/report.rpt?']"),
           "no report download")
+    pdf = browser.find_element(By.CSS_SELECTOR, "a[href^='/download/report.pdf?']")
+    check("paper=letter" in pdf.get_attribute("href"), "the PDF's link lost the paper")
+
+
+def open_a_project(browser, url, golden_rows, project_path):
+    """The upload form posts the file; the server answers 303 to the design."""
+    from selenium.webdriver.common.by import By
+    from selenium.webdriver.support.ui import WebDriverWait
+
+    wait = WebDriverWait(browser, PAGE_SECONDS)
+    browser.get(url)
+    browser.find_element(By.ID, "project-file").send_keys(project_path)
+    browser.find_element(By.CSS_SELECTOR, "form.open-project button").click()
+    wait.until(lambda _: "/design?" in browser.current_url)
+    wait.until(lambda _: browser.find_elements(By.CSS_SELECTOR, "table.rows tbody tr"))
+    rows = browser.execute_script(
+        "return Array.from(document.querySelectorAll('table.rows tbody tr')).map(r => "
+        "Array.from(r.querySelectorAll('td:not(.checks)')).map(c => c.textContent).join(''))")
+    check(rows == golden_rows, "the uploaded project's rows differ from the report's")
+
+
+def rate_a_slab(browser, url):
+    """The rating form beside the design form: a bar that is not in the table
+    is refused beside its field; corrected, the slab is rated."""
+    from selenium.webdriver.common.by import By
+    from selenium.webdriver.common.keys import Keys
+    from selenium.webdriver.support.ui import WebDriverWait
+
+    wait = WebDriverWait(browser, PAGE_SECONDS)
+    browser.get(url)
+    for field, value in RATING.items():
+        browser.find_element(By.ID, field).send_keys("15" if field == "rate-top-bar" else value)
+    browser.find_element(By.ID, "rate-continuity").click()
+    browser.find_element(By.ID, "rate-fc-operating").send_keys(Keys.ENTER)
+    wait.until(lambda _: "/rate?" in browser.current_url)
+    message = browser.find_element(By.ID, "rate-top-bar-message").text
+    check(message.startswith('top-bar "15": is not a bar of the table'),
+          "no message beside the bar: %r" % message)
+    bar = browser.find_element(By.ID, "rate-top-bar")
+    bar.clear()
+    bar.send_keys("#16", Keys.ENTER)
+    wait.until(lambda _: browser.find_elements(By.CSS_SELECTOR, "table.verdicts tbody tr"))
+    rows = browser.find_elements(By.CSS_SELECTOR, "table.verdicts tbody tr")
+    check(len(rows) == 2, "%d rows of verdicts, not one per span" % len(rows))
+    check("below the design level" in rows[1].text, "no verdict: %r" % rows[1].text)
+    sheet = browser.find_element(By.CSS_SELECTOR, "pre.sheet").text
+    check("ALLOWABLE-STRESS RATING (ASR)" in sheet, "no rating sheet on the page")
+    for name in ("rating.csv", "rating.txt", "project.toml"):
+        link = browser.find_element(By.CSS_SELECTOR, "a[href^='/rate/download/%s?']" % name)
+        check("continuity=on" in link.get_attribute("href"), "%s lost the continuity" % name)
 
 
 def main():
@@ -142,6 +203,11 @@ def main():
         with tempfile.TemporaryDirectory() as profile:
             browser = open_browser(profile)
             use_the_page(browser, url, report_rows(golden), screenshot)
+            project_path = os.path.join(profile, "deck.toml")
+            with open(project_path, "w", encoding="ascii") as project:
+                project.write(PROJECT_FILE)
+            open_a_project(browser, url, report_rows(golden), project_path)
+            rate_a_slab(browser, url)
             browser.quit()
             browser = None
     finally:
@@ -154,7 +220,8 @@ def main():
             server.kill()
             status = "no end after SIGTERM"
     check(status == 0, "the server ended with %s: %s" % (status, server.stderr.read()))
-    print("PASSED: the rows and the chart are on the page; screenshot " +
+    print("PASSED: the rows, the chart, the paper, an uploaded project and a rating are on the "
+          "page; screenshot " +
           os.path.abspath(screenshot))
     return 0
 
