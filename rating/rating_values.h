@@ -25,8 +25,8 @@ enum class RatingRule : uint8_t {
 struct RatingFieldInfo {
   std::string_view name;   // "top-cover"
   std::string_view label;  // "Top face: cover", as a form names it
-  std::string_view unit;  // "mm"
-  std::string_view help;  // for the help text
+  std::string_view unit;   // "mm"
+  std::string_view help;   // for the help text
   RatingRule rule;
   bool required;
 };
