@@ -160,25 +160,41 @@ std::vector<std::string> WrapText(cairo_t* cr, std::string_view text, double wid
   }
 }
 
+// The longest start of `text`, cut between characters and without its
+// trailing blanks, that fits `width` with the ellipsis after it. A longer
+// start is never narrower (the advances only add up), so the cut is found by
+// halving: a chart sheet's line of failing spans runs to hundreds of
+// characters, and measuring it once per character cost more than drawing
+// the sheet.
 std::string FitText(cairo_t* cr, const std::string& text, double width) {
   if (TextWidthOf(cr, text) <= width) {
     return text;
   }
-  std::string fitted = text;
-  while (!fitted.empty()) {
-    size_t cut = fitted.size() - 1;
-    while (cut > 0 && !StartsCharacter(fitted[cut])) {
-      --cut;
+  const auto shortened = [&](size_t cut) {
+    std::string start = text.substr(0, cut);
+    while (!start.empty() && start.back() == ' ') {
+      start.pop_back();
     }
-    fitted.erase(cut);
-    while (!fitted.empty() && fitted.back() == ' ') {
-      fitted.pop_back();
-    }
-    if (TextWidthOf(cr, fitted + std::string(kEllipsis)) <= width) {
-      break;
+    return start + std::string(kEllipsis);
+  };
+  std::vector<size_t> cuts;  // between characters, neither end
+  for (size_t at = 1; at < text.size(); ++at) {
+    if (StartsCharacter(text[at])) {
+      cuts.push_back(at);
     }
   }
-  return fitted + std::string(kEllipsis);
+  // cuts[0, fitting) fit, cuts[failing, end) do not.
+  size_t fitting = 0;
+  size_t failing = cuts.size();
+  while (fitting < failing) {
+    const size_t middle = fitting + (failing - fitting) / 2;
+    if (TextWidthOf(cr, shortened(cuts[middle])) <= width) {
+      fitting = middle + 1;
+    } else {
+      failing = middle;
+    }
+  }
+  return shortened(fitting == 0 ? 0 : cuts[fitting - 1]);
 }
 
 }  // namespace kalvorden
