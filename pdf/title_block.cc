@@ -47,6 +47,9 @@ TitleBlockPainter::TitleBlockPainter(const PaperGeometry& page, TitleBlockFields
           cairo_toy_font_face_create(kSansFont, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD)) {}
 
 TitleBlockPainter::~TitleBlockPainter() {
+  if (fixedPart_ != nullptr) {
+    cairo_surface_destroy(fixedPart_);
+  }
   cairo_font_face_destroy(regular_);
   cairo_font_face_destroy(bold_);
 }
@@ -116,14 +119,9 @@ void TitleBlockPainter::Field(cairo_t* cr, double x, double y, const char* label
   Show(cr, x + kLabelWidth, y, value);
 }
 
-void TitleBlockPainter::Draw(cairo_t* cr, int64_t sheet, int64_t sheetCount) {
-  cairo_save(cr);
-  if (!fieldsFitted_) {
-    FitFields(cr);
-  }
-  if (subjectSize_ == 0) {
-    FitSubject(cr);
-  }
+// What is the same on every sheet: the frame, the labels, the project's
+// fields, the names and the run's date.
+void TitleBlockPainter::DrawFixedPart(cairo_t* cr) const {
   const double left = kFrameSide;
   const double right = page_.width - kFrameSide;
   const double top = page_.height - kFrameTop;
@@ -189,13 +187,59 @@ void TitleBlockPainter::Draw(cairo_t* cr, int64_t sheet, int64_t sheetCount) {
   cairo_set_source_rgb(cr, 0.4, 0.4, 0.4);
   Select(cr, kLabelSize, false);
   Show(cr, divider + kInset, top + 8, "DATE " + fields_.runStamp);
+}
 
+// The fixed part drawn once into a recording surface, which the PDF writes
+// once as a form and each sheet paints: a run of thousands of sheets set
+// the same fifteen pieces of text on each. The recording takes the
+// target's font options (a PDF's advances are not hinted; a recording's
+// would be), so every glyph stands where it stood when drawn on the sheet.
+// Left null, and the part drawn on every sheet, should the recording fail.
+void TitleBlockPainter::RecordFixedPart(cairo_t* target) {
+  fixedPartTried_ = true;
+  const cairo_rectangle_t band = {0, page_.height - kTitleBlockBand, page_.width, kTitleBlockBand};
+  cairo_surface_t* surface = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, &band);
+  cairo_t* recording = cairo_create(surface);
+  cairo_font_options_t* options = cairo_font_options_create();
+  cairo_surface_get_font_options(cairo_get_target(target), options);
+  cairo_set_font_options(recording, options);
+  cairo_font_options_destroy(options);
+  DrawFixedPart(recording);
+  const bool drawn = cairo_status(recording) == CAIRO_STATUS_SUCCESS;
+  cairo_destroy(recording);
+  if (drawn && cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS) {
+    fixedPart_ = surface;
+  } else {
+    cairo_surface_destroy(surface);
+  }
+}
+
+void TitleBlockPainter::Draw(cairo_t* cr, int64_t sheet, int64_t sheetCount) {
+  cairo_save(cr);
+  if (!fieldsFitted_) {
+    FitFields(cr);
+  }
+  if (subjectSize_ == 0) {
+    FitSubject(cr);
+  }
+  if (!fixedPartTried_) {
+    RecordFixedPart(cr);
+  }
+  if (fixedPart_ != nullptr) {
+    cairo_set_source_surface(cr, fixedPart_, 0, 0);
+    cairo_paint(cr);
+  } else {
+    DrawFixedPart(cr);
+  }
+  const double right = page_.width - kFrameSide;
+  const double top = page_.height - kFrameTop;
+  const double bottom = page_.height - kFrameBottom;
   cairo_set_source_rgb(cr, 0, 0, 0);
   Select(cr, kSheetSize, true);
   const std::string number = SheetNumberText(sheet, sheetCount);
-  Show(cr, right - kInset - TextWidthOf(cr, number), firstBaseline, number);
+  Show(cr, right - kInset - TextWidthOf(cr, number), top + 11, number);
   Select(cr, subjectSize_, false);
-  Show(cr, left + kInset, bottom - 4, subject_);
+  Show(cr, kFrameSide + kInset, bottom - 4, subject_);
   cairo_restore(cr);
 }
 

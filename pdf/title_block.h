@@ -27,8 +27,9 @@ struct TitleBlockFields {
 };
 
 // Draws the block in the band kTitleBlockBand high at the foot of each
-// sheet. What is the same on every sheet is measured and fitted once, and
-// the subject once each time it changes: a run draws thousands of sheets.
+// sheet. What is the same on every sheet is measured, fitted and drawn
+// once, and the subject fitted once each time it changes: a run draws
+// thousands of sheets.
 class TitleBlockPainter {
  public:
   TitleBlockPainter(const PaperGeometry& page, TitleBlockFields fields);
@@ -50,6 +51,8 @@ class TitleBlockPainter {
   void FitSubject(cairo_t* cr);
   void Field(cairo_t* cr, double x, double y, const char* label, const std::string& value,
              bool bold) const;
+  void DrawFixedPart(cairo_t* cr) const;
+  void RecordFixedPart(cairo_t* target);
 
   PaperGeometry page_;
   TitleBlockFields fields_;
@@ -59,6 +62,8 @@ class TitleBlockPainter {
   double subjectSize_ = 0;  // 0: not fitted yet
   cairo_font_face_t* regular_ = nullptr;
   cairo_font_face_t* bold_ = nullptr;
+  cairo_surface_t* fixedPart_ = nullptr;  // a recording, painted on each sheet
+  bool fixedPartTried_ = false;
 };
 
 // "Sheet 12 of 340".
