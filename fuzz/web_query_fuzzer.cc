@@ -1,15 +1,20 @@
-// Fuzzes the web page's query parser: any byte string, read as the query of
-// a design and of a calculation sheet. The parser must never overrun or
-// crash; a query it accepts must hold only values a slab can be designed for
-// and identity texts every door accepts, and must read back the same (values,
-// span, adopted case, identity) from the link the page makes of it. Every
-// query it refuses is answered 400 by the server, with the messages listed.
+// Fuzzes the web page's query parsers: any byte string, read as the query of
+// a design, of a calculation sheet and of a rating (/rate). The parsers must
+// never overrun or crash; a query they accept must hold only values a slab
+// can be designed or rated for and identity texts every door accepts, and
+// must read back the same (values, span, adopted case, identity) from the
+// link the page makes of it; a rating's also from the project file the page
+// offers. Every query refused is answered 400 by the server, with the
+// messages listed.
 
 #include <cstdint>
 #include <cstring>
 #include <string_view>
 
+#include "project/project_file.h"
+#include "project/project_writer.h"
 #include "web/design_query.h"
+#include "web/rate_query.h"
 
 using kalvorden::DesignQuery;
 using kalvorden::QueryParse;
@@ -63,6 +68,43 @@ void CheckRoundTrip(const DesignQuery& query, QueryPurpose purpose) {
   }
 }
 
+// An accepted rating is complete, and its link and its project file give
+// back the same values, to the bit (the project file writes each as the
+// shortest decimal that reads back exactly).
+void CheckRating(std::string_view text) {
+  const kalvorden::RateQueryParse parse = kalvorden::ParseRateQuery(text);
+  for (const kalvorden::RateQueryError& error : parse.errors) {
+    if (error.message.empty() ||
+        (!error.field.empty() && kalvorden::FindRatingField(error.field) == nullptr)) {
+      __builtin_trap();
+    }
+  }
+  if (!parse.ok()) {
+    return;
+  }
+  const kalvorden::RatingRequest& request = parse.query.request;
+  if (!kalvorden::CheckRatingEntry(request.entry).ok()) {
+    __builtin_trap();
+  }
+  const std::string written = kalvorden::RatingProjectFileText(request);
+  const kalvorden::RateQueryParse again =
+      kalvorden::ParseRateQuery(kalvorden::EncodeRateQuery(parse.query));
+  if (!again.ok() || kalvorden::RatingProjectFileText(again.query.request) != written) {
+    __builtin_trap();
+  }
+  kalvorden::RunRequest design;
+  kalvorden::RatingRequest read;
+  if (!kalvorden::ParseProjectText(written, "rating.toml", design, kalvorden::ProjectUse::kRating,
+                                   &read.entry)
+           .ok()) {
+    __builtin_trap();
+  }
+  read.identity = design.identity;
+  if (kalvorden::RatingProjectFileText(read) != written) {
+    __builtin_trap();
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -80,5 +122,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       CheckRoundTrip(parse.query, purpose);
     }
   }
+  CheckRating(query);
   return 0;
 }

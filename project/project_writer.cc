@@ -73,9 +73,9 @@ std::string RatingProjectFileText(const RatingRequest& rating) {
       text += std::string(field.name) + " = " + RatingValueText(field, entry.inputs) + "\n";
     }
   }
-  if (entry.continuityGiven) {
-    text += std::string("continuity = ") + (entry.inputs.continuous ? "true" : "false") + "\n";
-  }
+  // Always written: a rating has its continuity answer whether a door was
+  // given it or took the default (not continuous), and the file says which.
+  text += std::string("continuity = ") + (entry.inputs.continuous ? "true" : "false") + "\n";
   return text;
 }
 

@@ -16,7 +16,7 @@ namespace kalvorden {
 std::string ProjectFileText(const RunRequest& project);
 
 // A rating's file: a comment line, [project] as above and [rating] with
-// every value the entry was given and its continuity when given, which
+// every value the entry was given and its continuity, which
 // `kalvorden rate --project FILE` rates to the same outputs.
 std::string RatingProjectFileText(const RatingRequest& rating);
 
