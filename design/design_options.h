@@ -11,10 +11,10 @@ struct DesignOptions {
   bool exact = false;
   // Give every span its working values as well (the design moment, the
   // effective depth and the steel area required; design_records.h), for an
-  // output that prints them beside the row (the CSV table). Only the exact
-  // engine computes them, so every span is designed by it alone; the
-  // printed record is the same, its minimum thickness still rounded to the
-  // printed hundredths.
+  // output that prints them beside the row (the CSV table), each as a
+  // binary128 value that prints as the exact design's value does to
+  // kWorkingValueDigits significant digits; the printed record is the same,
+  // its minimum thickness still rounded to the printed hundredths.
   bool workingValues = false;
 };
 

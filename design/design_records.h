@@ -72,9 +72,12 @@ enum class SpanFault : uint8_t {
 // by field: the minimum thickness rounded to hundredths as the report prints
 // it, and no working values of the exact design. A run asked for working
 // values (DesignOptions::workingValues) gives the printed record with the
-// working values of the exact design. The full record (the exact engine
-// alone: the SweepSpans overload without options) holds the unrounded
-// minimum thickness and the working values as well.
+// working values as an output prints them: binary128 values that print as
+// the exact design's values do to kWorkingValueDigits significant digits
+// (the exact values where the exact engine designed the span; values the
+// enclosures make certain of those digits otherwise). The full record (the
+// exact engine alone: the SweepSpans overload without options) holds the
+// unrounded minimum thickness and the working values as well.
 // The significant digits to which the calculation sheet and the CSV print
 // the working values, so that the two can be compared digit for digit:
 // enough to check any step by hand.
@@ -96,7 +99,8 @@ struct SpanDesign {
 
   // Working values. designSpan and distBarArea are in every record; the
   // three between them only in the full record and the printed record with
-  // working values (zero in the printed one).
+  // working values (zero in the printed one; in the one with working values,
+  // exact to the printed digits only).
   Quad designSpan = 0;         // S', m
   Quad designMoment = 0;       // M of the last thickness pass, kN m per m
   Quad effectiveDepth = 0;     // mm, at the actual thickness

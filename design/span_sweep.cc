@@ -101,7 +101,7 @@ const SweepStations* StationsFrom(Quad firstSpan, const DesignCase& c) {
   return &cache;
 }
 
-// Which record a span gets (design_records.h); the last two only from the
+// Which record a span gets (design_records.h); the full one only from the
 // exact engine.
 enum class Record : uint8_t { kPrinted, kPrintedWithWorkingValues, kFull };
 
@@ -128,13 +128,12 @@ void DesignSpan(const CaseNumbers<Number>& c, const Station& station, BarIndices
   if (span.fault != SpanFault::kNone) {
     return;
   }
+  if (record == Record::kPrintedWithWorkingValues) {
+    FillPrintedWorkingValues(working, span);
+  }
   if constexpr (std::is_same_v<Number, Quad>) {
-    if (record != Record::kPrinted) {
-      const Quad printedThickness = span.minThickness;
+    if (record == Record::kFull) {
       FillWorkingValues(working, span);
-      if (record == Record::kPrintedWithWorkingValues) {
-        span.minThickness = printedThickness;
-      }
     }
   }
   const DistributionCounts counts =
@@ -197,7 +196,7 @@ Enclosure Widened(Enclosure value, double widening) {
 }
 
 SweepResult SweepFiltered(const DesignCase& c, SweepState& state, std::span<SpanDesign> spans,
-                          double widening) {
+                          Record record, double widening) {
   CaseNumbers<Enclosure> enclosed = CaseNumbersOf<Enclosure>(c);
   if (widening > 0) {
     for (Enclosure* value :
@@ -213,12 +212,12 @@ SweepResult SweepFiltered(const DesignCase& c, SweepState& state, std::span<Span
       [&](const Station& station, BarIndices& indices, SpanDesign& span, SweepResult& result) {
         const BarIndices start = indices;
         try {
-          DesignSpan(enclosed, station, indices, bars, span);
+          DesignSpan(enclosed, station, indices, bars, span, record);
         } catch (const UncertainDecision&) {
           // The same span again, exactly, from the bars it started with.
           indices = start;
           BarValues exactBars = LoadBarValues(indices);
-          DesignSpan(exact, station, indices, exactBars, span);
+          DesignSpan(exact, station, indices, exactBars, span, record);
           bars = LoadBarValuesOf<Enclosure>(indices);
           ++result.exactSpans;
         }
@@ -253,18 +252,19 @@ SweepResult SweepSpans(const DesignCase& c, SweepState& state, std::span<SpanDes
 
 SweepResult SweepSpans(const DesignCase& c, SweepState& state, std::span<SpanDesign> spans,
                        const DesignOptions& options) {
-  if (options.workingValues) {
-    return SweepExactly(c, state, spans, Record::kPrintedWithWorkingValues, nullptr);
-  }
+  const Record record =
+      options.workingValues ? Record::kPrintedWithWorkingValues : Record::kPrinted;
   if (options.exact || !SuitsTheFilter(c)) {
-    return SweepExactly(c, state, spans, Record::kPrinted, nullptr);
+    return SweepExactly(c, state, spans, record, nullptr);
   }
-  return SweepFiltered(c, state, spans, 0);
+  return SweepFiltered(c, state, spans, record, 0);
 }
 
 SweepResult SweepSpansWidened(const DesignCase& c, SweepState& state, std::span<SpanDesign> spans,
-                              double widening) {
-  return SweepFiltered(c, state, spans, widening);
+                              double widening, bool workingValues) {
+  return SweepFiltered(c, state, spans,
+                       workingValues ? Record::kPrintedWithWorkingValues : Record::kPrinted,
+                       widening);
 }
 
 template DesignMomentsOf<Quad> DesignMoment(Quad, Quad, const CaseNumbers<Quad>&);

@@ -46,17 +46,22 @@ SweepResult SweepSpans(const DesignCase& designCase, SweepState& state, std::spa
 // depend on each other only through the bars). A case whose values lie
 // outside a comfortable part of the double range is designed exactly
 // throughout. Either way the record is the printed one the exact engine
-// gives; options.exact designs every span exactly, to the same record, and
-// options.workingValues too, adding the working values to it.
+// gives; options.exact designs every span exactly, to the same record.
+// options.workingValues adds the working values as an output prints them
+// (FillPrintedWorkingValues): on the enclosures when their printed digits
+// are certain, else the span is designed again exactly, as for any other
+// decision.
 SweepResult SweepSpans(const DesignCase& designCase, SweepState& state, std::span<SpanDesign> spans,
                        const DesignOptions& options);
 
 // The filtered sweep with every case constant's enclosure widened by the
 // relative amount `widening` (still holding the exact value, only less
 // certain), so that the exact fallback is exercised at every kind of
-// decision. For tests.
+// decision, the printed working values among them when `workingValues`.
+// For tests.
 SweepResult SweepSpansWidened(const DesignCase& designCase, SweepState& state,
-                              std::span<SpanDesign> spans, double widening);
+                              std::span<SpanDesign> spans, double widening,
+                              bool workingValues = false);
 
 // The moments per metre of slab width at design span S' (m) and trial
 // thickness t (mm), in kN m per m.

@@ -232,6 +232,25 @@ void FillWorkingValues(const SpanWorkingOf<Quad>& working, SpanDesign& span) {
   span.requiredSteelArea = working.requiredSteelArea;
 }
 
+namespace {
+
+Quad PrintedWorkingValue(Quad value) {
+  return value;
+}
+
+Quad PrintedWorkingValue(Enclosure value) {
+  return PrintedRepresentative(value, kWorkingValueDigits);
+}
+
+}  // namespace
+
+template <class Number>
+void FillPrintedWorkingValues(const SpanWorkingOf<Number>& working, SpanDesign& span) {
+  span.designMoment = PrintedWorkingValue(working.designMoment);
+  span.effectiveDepth = PrintedWorkingValue(working.effectiveDepth);
+  span.requiredSteelArea = PrintedWorkingValue(working.requiredSteelArea);
+}
+
 Quad PrintedThickness(Quad minThickness) {
   const ScaledDecimal scaled = RoundToDecimals(minThickness, 2);
   if (!scaled.fits || scaled.negative || scaled.magnitude >= kLargestHundredths) {
@@ -244,6 +263,8 @@ Quad PrintedThickness(Enclosure minThickness) {
   return Mul(static_cast<Quad>(RoundToHundredths(minThickness)), kOneHundredth);
 }
 
+template void FillPrintedWorkingValues(const SpanWorkingOf<Quad>&, SpanDesign&);
+template void FillPrintedWorkingValues(const SpanWorkingOf<Enclosure>&, SpanDesign&);
 template BarValuesOf<Quad> LoadBarValuesOf<Quad>(const BarIndices&);
 template BarValuesOf<Enclosure> LoadBarValuesOf<Enclosure>(const BarIndices&);
 template MinimumThicknessOf<Quad> FindMinimumThickness(const CaseNumbers<Quad>&, Quad, Quad, Quad,

@@ -108,6 +108,15 @@ SearchOutcome DesignThicknessAndMainBars(const DesignCase& designCase, Quad span
 // unrounded minimum thickness and the working values.
 void FillWorkingValues(const SpanWorkingOf<Quad>& working, SpanDesign& span);
 
+// Gives the printed record of a settled span its working values as an
+// output prints them (kWorkingValueDigits significant digits): each a
+// binary128 value that prints as the exact design's value does. The exact
+// engine's values are those values; from enclosures, each is the value
+// PrintedRepresentative makes certain, or the decision throws
+// UncertainDecision and the span is designed again exactly.
+template <class Number>
+void FillPrintedWorkingValues(const SpanWorkingOf<Number>& working, SpanDesign& span);
+
 // The converged thickness as the report prints it: SpanDesign::minThickness
 // of the printed record.
 Quad PrintedThickness(Quad minThickness);

@@ -214,6 +214,14 @@ inline int32_t TruncateToInt32(Enclosure a) {
 // holds no halfway point.
 int64_t RoundToHundredths(Enclosure value);
 
+// A binary128 value that prints as the enclosed value at `digits`
+// significant digits (1 to 15), as SignificantDecimal (numeric/decimal.h)
+// prints it: known when the interval holds no zero and every real value in
+// it rounds to the same digits and decimal exponent with no halfway point
+// between them; then the interval's lower bound is such a value. Why this
+// is sound is argued in enclosure.cc, at the code.
+Quad PrintedRepresentative(Enclosure value, int digits);
+
 // One number type or the other from a binary128 value or a whole number, for
 // formulas written once for both.
 template <class Number>
