@@ -92,16 +92,9 @@ void AppendVerdicts(std::string& html, const SlabRating& rating) {
   html += "</tbody></table>\n";
 }
 
-}  // namespace
-
-std::string RateDownloadPath(const RatingOutputKindInfo& kind) {
-  return "/rate/download/" + std::string(kind.fileName);
-}
-
-std::string RatingForm(const RateQuery* shown, const std::vector<RateQueryError>& errors) {
-  std::string html =
-      "<section class=\"rating\" aria-labelledby=\"rating-heading\"><h2 id=\"rating-heading\">"
-      "Rate an existing slab</h2>\n";
+// The messages and the form itself, under the heading of its page or section.
+std::string FormBody(const RateQuery* shown, const std::vector<RateQueryError>& errors) {
+  std::string html;
   AppendErrors(html, errors);
   html +=
       "<form id=\"rating-form\" action=\"" + std::string(kRatePath) +
@@ -123,12 +116,24 @@ std::string RatingForm(const RateQuery* shown, const std::vector<RateQueryError>
           (continuous ? " checked" : "") +
           "> <label for=\"rate-continuity\">Continuous over three or more supports: CF 0.8 and "
           "M_DL = w S\u00b2 / 10 (otherwise CF 1.0 and w S\u00b2 / 8)</label></div>\n<p><button "
-          "type=\"submit\">Rate</button></p>\n</form>\n</section>\n";
+          "type=\"submit\">Rate</button></p>\n</form>\n";
   return html;
 }
 
+}  // namespace
+
+std::string RateDownloadPath(const RatingOutputKindInfo& kind) {
+  return "/rate/download/" + std::string(kind.fileName);
+}
+
+std::string RatingForm(const RateQuery* shown, const std::vector<RateQueryError>& errors) {
+  return "<section class=\"rating\" aria-labelledby=\"rating-heading\"><h2 "
+         "id=\"rating-heading\">Rate an existing slab</h2>\n" +
+         FormBody(shown, errors) + "</section>\n";
+}
+
 std::string RatingFormPage(const RateQuery* shown, const std::vector<RateQueryError>& errors) {
-  return PageFrame("Rate an existing slab", RatingForm(shown, errors));
+  return PageFrame("Rate an existing slab", FormBody(shown, errors));
 }
 
 std::string RatingResultPage(const RateQuery& query, const SlabRating& rating, bool pdfOffered) {
