@@ -16,12 +16,15 @@
 
 #include "driver/console.h"
 #include "run/output_factory.h"
+#include "run/rating_run.h"
 
 namespace kalvorden {
 
 struct ProgramParts {
   // Makes the PDF output (its file is created afterwards by BeginPending).
   PdfMaker makePdf;
+  // Makes the rating package (`kalvorden rate --pdf`).
+  RatingPdfMaker makeRatingPdf;
   // Runs `kalvorden serve` with the arguments after "serve".
   std::function<int(std::span<char* const>, Console&)> serve;
 };

@@ -4,7 +4,10 @@
 
 #include <algorithm>
 
+#include "driver/complete_program.h"
 #include "output/file_output.h"
+#include "output/interrupt_cleanup.h"
+#include "output/pending_file.h"
 #include "project/project_file.h"
 
 namespace kalvorden {
@@ -13,12 +16,17 @@ namespace {
 // getopt_long's values: a rating field's index plus kFirstField; the other
 // options after them.
 constexpr int kFirstField = 256;
+// The identity's options follow the fields': a field's index plus
+// kFirstIdentity.
+constexpr int kFirstIdentity = kFirstField + kRatingFieldCount;
 enum OptionValue : int {
-  kContinuity = kFirstField + kRatingFieldCount,
+  kContinuity = kFirstIdentity + kIdentityFieldCount,
   kNoContinuity,
   kProject,
   kCsv,
   kText,
+  kPdf,
+  kPaper,
   kHelp,
 };
 
@@ -28,11 +36,17 @@ std::vector<option> OptionTable() {
     table.push_back({field.name.data(), required_argument, nullptr,
                      kFirstField + static_cast<int>(&field - RatingFields().data())});
   }
+  for (const IdentityFieldInfo& field : IdentityFields()) {
+    table.push_back({field.name.data(), required_argument, nullptr,
+                     kFirstIdentity + static_cast<int>(&field - IdentityFields().data())});
+  }
   table.push_back({"continuity", no_argument, nullptr, kContinuity});
   table.push_back({"no-continuity", no_argument, nullptr, kNoContinuity});
   table.push_back({"project", required_argument, nullptr, kProject});
   table.push_back({"csv", required_argument, nullptr, kCsv});
   table.push_back({"text", required_argument, nullptr, kText});
+  table.push_back({"pdf", required_argument, nullptr, kPdf});
+  table.push_back({"paper", required_argument, nullptr, kPaper});
   table.push_back({"help", no_argument, nullptr, kHelp});
   table.push_back({nullptr, 0, nullptr, 0});
   return table;
@@ -47,21 +61,39 @@ std::string NameOf(const std::vector<option>& table, int value) {
   return {};
 }
 
-Fault CheckFiles(const RateRequest& request) {
-  const std::string* const names[] = {&request.projectFile, &request.csvFile, &request.textFile};
-  const char* const options[] = {"--project", "--csv", "--text"};
-  for (size_t i = 0; i < 3; ++i) {
-    for (size_t k = i + 1; k < 3; ++k) {
-      const bool bothStandardOutput = i > 0 && *names[i] == kStandardOutputName;
-      if (!names[i]->empty() && *names[i] == *names[k] &&
-          (i > 0 || *names[k] != kStandardOutputName)) {
+// Two options that name one file: the outputs are put in place one after
+// another, so one would be lost while the run names both as written, and an
+// output over the project file (read, never written) would destroy the
+// values it was read from. `sameFile` compares the names as typed (the
+// parser) or the files they reach (the run, before any is created).
+// Standard output ("-") is no file, but two outputs there would run into
+// each other.
+Fault FindFilesNamedTwice(const RateRequest& request,
+                          bool (*sameFile)(const std::string&, const std::string&)) {
+  const std::pair<const char*, const std::string*> files[] = {{"--project", &request.projectFile},
+                                                              {"--csv", &request.csvFile},
+                                                              {"--text", &request.textFile},
+                                                              {"--pdf", &request.pdfFile}};
+  for (size_t i = 0; i < std::size(files); ++i) {
+    for (size_t k = i + 1; k < std::size(files); ++k) {
+      const std::string& first = *files[i].second;
+      const std::string& second = *files[k].second;
+      if (first.empty() || second.empty()) {
+        continue;
+      }
+      const bool standardOutput = first == kStandardOutputName || second == kStandardOutputName;
+      if (standardOutput ? i > 0 && first == second : sameFile(first, second)) {
         return UsageFault(
-            std::string("options ") + options[i] + " and " + options[k],
-            bothStandardOutput ? "both name standard output" : "both name " + QuoteName(*names[i]));
+            std::string("options ") + files[i].first + " and " + files[k].first,
+            standardOutput ? "both name standard output" : "both name " + QuoteName(first));
       }
     }
   }
   return {};
+}
+
+bool SameName(const std::string& first, const std::string& second) {
+  return first == second;
 }
 
 }  // namespace
@@ -83,13 +115,24 @@ Fault ParseRateArguments(std::span<char* const> arguments, RateRequest& request)
       break;
     }
     const std::string text = optarg != nullptr ? optarg : "";
-    if (value >= kFirstField && value < kContinuity) {
+    if (value >= kFirstField && value < kFirstIdentity) {
       const RatingFieldInfo& field = RatingFields()[static_cast<size_t>(value - kFirstField)];
       RatingEntry scratch;
       if (const std::string why = SetRatingField(field, text, scratch); !why.empty()) {
         return UsageFault("option --" + std::string(field.name) + " " + QuoteName(text), why);
       }
       request.values.emplace_back(&field, text);
+      continue;
+    }
+    if (value >= kFirstIdentity && value < kContinuity) {
+      // As the design's options read them (run/project_identity.h).
+      const auto index = static_cast<size_t>(value - kFirstIdentity);
+      const IdentityFieldInfo& field = IdentityFields()[index];
+      if (const std::string why = IdentityTextFault(field, text); !why.empty()) {
+        return UsageFault("option --" + std::string(field.name), "the text " + why);
+      }
+      request.identity.*(field.member) = text;
+      request.identityGiven[index] = true;
       continue;
     }
     switch (value) {
@@ -107,6 +150,25 @@ Fault ParseRateArguments(std::span<char* const> arguments, RateRequest& request)
         (value == kProject ? request.projectFile
          : value == kCsv   ? request.csvFile
                            : request.textFile) = text;
+        break;
+      case kPdf:
+        // As the design's --pdf: built in a temporary file and renamed into
+        // place, which standard output cannot be.
+        if (text.empty() || text == kStandardOutputName) {
+          return UsageFault("option --pdf" + (text.empty() ? std::string() : " " + QuoteName(text)),
+                            text.empty() ? "the file name is empty" : "a PDF goes to a file");
+        }
+        request.pdfFile = text;
+        break;
+      case kPaper:
+        if (text == "a4" || text == "A4") {
+          request.paper = PaperSize::kA4;
+        } else if (text == "letter" || text == "Letter") {
+          request.paper = PaperSize::kLetter;
+        } else {
+          return UsageFault("option --paper " + QuoteName(text), "a4 or letter");
+        }
+        request.paperGiven = true;
         break;
       case kHelp:
         request.help = true;
@@ -128,7 +190,10 @@ Fault ParseRateArguments(std::span<char* const> arguments, RateRequest& request)
     return UsageFault("unexpected argument " + QuoteName(argv[optind]),
                       "see kalvorden rate --help");
   }
-  return CheckFiles(request);
+  if (request.paperGiven && request.pdfFile.empty()) {
+    return UsageFault("option --paper", "only with --pdf");
+  }
+  return FindFilesNamedTwice(request, SameName);
 }
 
 Fault RatingRequestOf(const RateRequest& request, RatingRequest& rating) {
@@ -142,13 +207,27 @@ Fault RatingRequestOf(const RateRequest& request, RatingRequest& rating) {
     }
     rating.identity = design.identity;
   }
+  for (size_t i = 0; i < IdentityFields().size(); ++i) {
+    if (request.identityGiven[i]) {
+      const auto member = IdentityFields()[i].member;
+      rating.identity.*member = request.identity.*member;
+    }
+  }
+  rating.paper = request.paper;
+  // In RatingOutputKinds() order; without any file named, the sheet on
+  // standard output.
+  const bool anyFile =
+      !request.csvFile.empty() || !request.textFile.empty() || !request.pdfFile.empty();
   if (!request.csvFile.empty()) {
     rating.files.push_back({RatingOutputKind::kCsv, request.csvFile});
   }
-  if (!request.textFile.empty() || request.csvFile.empty()) {
+  if (!request.textFile.empty() || !anyFile) {
     rating.files.push_back({RatingOutputKind::kText, request.textFile.empty()
                                                          ? std::string(kStandardOutputName)
                                                          : request.textFile});
+  }
+  if (!request.pdfFile.empty()) {
+    rating.files.push_back({RatingOutputKind::kPdf, request.pdfFile});
   }
   const RatingEntry fromFile = entry;
   for (const auto& [field, text] : request.values) {
@@ -183,49 +262,73 @@ std::string RateUsageText() {
       "         [--bottom-loss PCT]] --concrete-strength F --paving W --wheel-load P\n"
       "         [--vehicle-weight W] [--continuity] --span LIST --fs V --fc V\n"
       "         --fs-operating V --fc-operating V [--csv FILE] [--text FILE]\n"
+      "         [--pdf FILE [--paper a4|letter]] [--title TEXT] [--bridge TEXT] ...\n"
       "       kalvorden rate --project FILE [any option above]\n"
       "Rates an existing deck slab (a strip 1 m wide, main bars perpendicular to\n"
       "traffic) by allowable stresses (ASR) at inventory and operating level, for\n"
-      "each effective span. Without --csv or --text the rating sheet goes to\n"
+      "each effective span. Without --csv, --text or --pdf the rating sheet goes to\n"
       "standard output. With --project FILE the values come from the file's\n"
-      "[rating] table, whose keys are the options' names; options replace them.\n\n";
-  for (const RatingFieldInfo& field : RatingFields()) {
-    std::string left = "  --" + std::string(field.name) + " V";
+      "[rating] table, whose keys are the options' names, and the project's names\n"
+      "from its [project] table; options replace them.\n\n";
+  const auto option = [&text](std::string left, const std::string& help) {
     left.resize(std::max<size_t>(left.size() + 1, 24), ' ');
-    text += left + std::string(field.help) +
-            (field.unit.empty() ? "" : ", " + std::string(field.unit)) + "\n";
+    text += left + help + "\n";
+  };
+  for (const RatingFieldInfo& field : RatingFields()) {
+    option("  --" + std::string(field.name) + " V",
+           std::string(field.help) + (field.unit.empty() ? "" : ", " + std::string(field.unit)));
   }
   text +=
       "  --continuity          continuous over three or more supports: CF 0.8 and\n"
       "                        M_DL = w S^2 / 10 (without it: CF 1.0, w S^2 / 8)\n"
-      "  --no-continuity       not continuous, whatever the project file says\n"
+      "  --no-continuity       not continuous, whatever the project file says\n";
+  for (const IdentityFieldInfo& field : IdentityFields()) {
+    option("  --" + std::string(field.name) + " TEXT", std::string(field.help) + ", for the PDF");
+  }
+  text +=
       "  --project FILE        the values of the project file's [rating] table\n"
       "  --csv FILE            write the rating as CSV (- : standard output)\n"
       "  --text FILE           write the rating sheet to FILE (- : standard output)\n"
+      "  --pdf FILE            write the rating package: a cover with the verdicts\n"
+      "                        and sign-off, then the rating sheet of each span\n"
+      "  --paper SIZE          the PDF's paper: a4 (the default) or letter\n"
       "  --help                show this help and exit\n\n"
       "Exit status: 0 rated, 64 usage error, 66 the project file could not be read\n"
-      "or holds a fault, 74 an output could not be written.\n";
+      "or holds a fault, 69 the program that makes PDF files cannot be started,\n"
+      "74 an output could not be written.\n";
   return text;
 }
 
-int RunRateCommand(std::span<char* const> arguments, Console& console,
-                   const ClockReader& readClock) {
+int RunRateCommand(std::span<char* const> arguments, Console& console, const ClockReader& readClock,
+                   const ProgramParts& parts) {
   RateRequest options;
-  if (Fault fault = ParseRateArguments(arguments, options); !fault.ok()) {
+  if (Fault fault = ParseRateArguments(arguments.subspan(1), options); !fault.ok()) {
     return EndConsoleWithFault(console, fault);
   }
   if (options.help) {
     return ShowText(console, RateUsageText());
   }
+  if (!options.pdfFile.empty() && !parts.makeRatingPdf) {
+    return HandToCompleteProgram(arguments, console);
+  }
   RatingRequest request;
   if (Fault fault = RatingRequestOf(options, request); !fault.ok()) {
     return EndConsoleWithFault(console, fault);
   }
-  const RatingRunResult run = RateIntoOutputs(request, readClock(), {}, console.output);
+  if (Fault fault = FindFilesNamedTwice(options, ReachSameFile); !fault.ok()) {
+    return EndConsoleWithFault(console, fault);
+  }
+  const bool toFiles =
+      !options.csvFile.empty() || !options.textFile.empty() || !options.pdfFile.empty();
+  if (toFiles) {
+    RemoveTemporaryFilesOnInterrupt();
+  }
+  const RatingRunResult run =
+      RateIntoOutputs(request, readClock(), parts.makeRatingPdf, console.output);
   if (!run.fault.ok()) {
     return EndConsoleWithFault(console, run.fault);
   }
-  if (!options.csvFile.empty() || !options.textFile.empty()) {
+  if (toFiles) {
     std::string written;
     for (const RatingOutputFile& file : request.files) {
       written += (written.empty() ? "" : ", ") +

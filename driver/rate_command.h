@@ -7,12 +7,14 @@
 // rating's one table of values (rating/rating_values.h). The door fills
 // the rating's request; the run (run/rating_run.h) rates and writes.
 
+#include <array>
 #include <span>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "driver/console.h"
+#include "driver/program_parts.h"
 #include "fault/fault.h"
 #include "rating/rating_values.h"
 #include "run/clock.h"
@@ -29,7 +31,14 @@ struct RateRequest {
   std::string projectFile;       // --project FILE
   std::string csvFile;           // --csv FILE ("-": standard output)
   std::string textFile;          // --text FILE ("-": standard output)
-  bool help = false;             // --help
+  std::string pdfFile;           // --pdf FILE (never standard output)
+  PaperSize paper = PaperSize::kA4;
+  bool paperGiven = false;  // --paper, only with --pdf
+  // --title, --bridge, ... (run/project_identity.h), each checked, over the
+  // project file's [project] table.
+  ProjectIdentity identity;
+  std::array<bool, kIdentityFieldCount> identityGiven{};
+  bool help = false;  // --help
 };
 
 // Parses the arguments after "rate" with getopt_long: each value is checked
@@ -46,11 +55,14 @@ Fault RatingRequestOf(const RateRequest& request, RatingRequest& rating);
 // The --help text of the sub-command.
 std::string RateUsageText();
 
-// Runs `kalvorden rate`: the rating sheet on standard output, or the CSV and
-// the sheet as text into the files named. Returns 0, 64 for a usage error,
-// 66 for a project file at fault, 74 when an output cannot be written; a
-// failed run leaves every output file as it was.
-int RunRateCommand(std::span<char* const> arguments, Console& console,
-                   const ClockReader& readClock);
+// Runs `kalvorden rate` for `arguments`, "rate" first: the rating sheet on
+// standard output, or the CSV, the sheet as text and the rating package
+// (PDF, dated by the clock's one reading) into the files named. A run that
+// asks for the PDF of a program without it (`parts`) is handed to the
+// complete program once its options are read. Returns 0, 64 for a usage
+// error, 66 for a project file at fault, 74 when an output cannot be
+// written; a failed run leaves every output file as it was.
+int RunRateCommand(std::span<char* const> arguments, Console& console, const ClockReader& readClock,
+                   const ProgramParts& parts);
 
 }  // namespace kalvorden

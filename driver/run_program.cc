@@ -262,7 +262,7 @@ int RunKalvorden(std::span<char* const> arguments, Console& console, const Clock
     return parts.serve(arguments.subspan(1), console);
   }
   if (!arguments.empty() && std::string_view(arguments[0]) == "rate") {
-    return RunRateCommand(arguments.subspan(1), console, readClock);
+    return RunRateCommand(arguments, console, readClock, parts);
   }
   CommandLine line;
   if (Fault fault = ParseCommandLine(arguments, line); !fault.ok()) {

@@ -73,9 +73,8 @@ std::vector<std::string> CalculationLines(const std::string& text) {
   return lines;
 }
 
-int32_t WriteCalculationSheets(PdfDocument& document, const CalculationSheetContent& content) {
-  const CalculationSheet sheet = WriteCalculationSheet(*content.designCase, content.governingRow);
-  const std::vector<std::string> lines = CalculationLines(sheet.text);
+int32_t WriteMonospacedSheets(PdfDocument& document, const std::vector<std::string>& lines,
+                              const std::string& caption, const std::string& subject) {
   const std::vector<size_t> starts = CalculationPageStarts(document.paper(), lines);
   const auto pages = static_cast<int32_t>(starts.size());
   cairo_t* cr = document.cr();
@@ -85,10 +84,7 @@ int32_t WriteCalculationSheets(PdfDocument& document, const CalculationSheetCont
     cairo_set_source_rgb(cr, 0.35, 0.35, 0.35);
     SelectFont(cr, kSansFont, 8);
     ShowLine(cr, kSideMargin, kCaptionBaseline,
-             CaseCaption(content.caseNumber, content.caseCount) +
-                 ": calculation sheet of the governing row, " +
-                 "S = " + PrintedSpan(content.governingRow) + " m, page " + std::to_string(p + 1) +
-                 " of " + std::to_string(pages));
+             caption + ", page " + std::to_string(p + 1) + " of " + std::to_string(pages));
     const size_t from = starts[static_cast<size_t>(p)];
     const size_t to = p + 1 < pages ? starts[static_cast<size_t>(p) + 1] : lines.size();
     const std::vector<std::string> pageLines(lines.begin() + static_cast<std::ptrdiff_t>(from),
@@ -97,9 +93,18 @@ int32_t WriteCalculationSheets(PdfDocument& document, const CalculationSheetCont
     SelectFont(cr, kMonoFont, MonoFontSizeForPitch(kCalculationCharacterPitch));
     document.ShowMonospacedLines(pageLines, left, kTopMargin, kCalculationCharacterPitch,
                                  kCalculationLinePitch);
-    document.EndSheet(content.subject);
+    document.EndSheet(subject);
   }
   return pages;
+}
+
+int32_t WriteCalculationSheets(PdfDocument& document, const CalculationSheetContent& content) {
+  const CalculationSheet sheet = WriteCalculationSheet(*content.designCase, content.governingRow);
+  return WriteMonospacedSheets(document, CalculationLines(sheet.text),
+                               CaseCaption(content.caseNumber, content.caseCount) +
+                                   ": calculation sheet of the governing row, S = " +
+                                   PrintedSpan(content.governingRow) + " m",
+                               content.subject);
 }
 
 }  // namespace kalvorden

@@ -27,6 +27,13 @@ std::vector<size_t> CalculationPageStarts(PaperSize paper, const std::vector<std
 // page (a line longer than the page's 100 columns continues on the next).
 std::vector<std::string> CalculationLines(const std::string& sheetText);
 
+// `lines` set monospaced as a calculation sheet is, over the pages
+// CalculationPageStarts gives them, each page under `caption` with ", page
+// p of P" added and ended with the title block naming `subject`. Returns
+// the number of pages.
+int32_t WriteMonospacedSheets(PdfDocument& document, const std::vector<std::string>& lines,
+                              const std::string& caption, const std::string& subject);
+
 struct CalculationSheetContent {
   const DesignCase* designCase = nullptr;
   int32_t governingRow = 0;

@@ -25,14 +25,33 @@ constexpr double kWideValueX = 180;  // after the longer labels of the values
 constexpr double kTableLeading = 10;
 constexpr double kLargestTableSize = 7.5;
 
-// A section's heading, kept on one sheet with the `keep` points under it.
 void Section(SheetFlow& flow, const std::string& title, double keep = 50) {
+  CoverSection(flow, title, keep);
+}
+
+}  // namespace
+
+void CoverSection(SheetFlow& flow, const std::string& title, double keep) {
   flow.Gap(8);
   flow.KeepTogether(kSection.leading + keep);
   flow.Line(title, kSection);
 }
 
-void Identity(SheetFlow& flow, const ProjectIdentity& project) {
+void CoverHeading(SheetFlow& flow, const std::string& title, const std::string& subtitle) {
+  flow.Line(title, kTitle);
+  flow.Line(subtitle, kSubtitle);
+}
+
+void CoverParagraph(SheetFlow& flow, const std::string& text) {
+  flow.Text(text, kBody);
+}
+
+void CoverField(SheetFlow& flow, const std::string& label, const std::string& value,
+                double valueX) {
+  flow.Field(label, value, kLabel, kValue, valueX > 0 ? valueX : kValueX);
+}
+
+void CoverIdentity(SheetFlow& flow, const ProjectIdentity& project) {
   Section(flow, "PROJECT");
   const struct {
     const char* label;
@@ -46,19 +65,21 @@ void Identity(SheetFlow& flow, const ProjectIdentity& project) {
   }
 }
 
-void Run(SheetFlow& flow, const CoverContent& content) {
+void CoverRun(SheetFlow& flow, const std::string& version, const std::string& runStamp,
+              const std::string& digest, const std::string& forWhat) {
   Section(flow, "RUN");
-  flow.Field("Program", content.version, kLabel, kValue, kValueX);
-  flow.Field("Date and time", content.runStamp + " (the run's one clock reading)", kLabel, kValue,
-             kValueX);
-  const std::string& digest = content.settings->digest;
+  flow.Field("Program", version, kLabel, kValue, kValueX);
+  flow.Field("Date and time", runStamp + " (the run's one clock reading)", kLabel, kValue, kValueX);
   flow.Field("SHA-256 of values", digest.empty() ? "not recorded for this run" : digest, kLabel,
              digest.empty() ? kValue : kDigest, kValueX);
   flow.Text(
       "The SHA-256 digest of the run's values in their canonical form: the same values give the "
-      "same digest, so a filed package can be matched to the values it was designed for.",
+      "same digest, so a filed package can be matched to the values it was " +
+          forWhat + " for.",
       TextStyle{.size = 7.5, .gray = 0.3, .indent = kValueX, .leading = 10});
 }
+
+namespace {
 
 std::string ValuesText(const ValueList& list) {
   std::string text;
@@ -249,7 +270,9 @@ void Adopted(SheetFlow& flow, const CoverContent& content, int64_t caseCount) {
             kBody);
 }
 
-void SignOff(SheetFlow& flow, const ProjectIdentity& project) {
+}  // namespace
+
+void CoverSignOff(SheetFlow& flow, const ProjectIdentity& project) {
   Section(flow, "SIGN-OFF", 3 * kSignOff.leading + 20);
   const struct {
     const char* role;
@@ -271,8 +294,6 @@ void SignOff(SheetFlow& flow, const ProjectIdentity& project) {
   flow.Gap(4);
   flow.Text("Names as the project gives them; signed and dated by hand.", kSmall);
 }
-
-}  // namespace
 
 GoverningResult GoverningResultOf(const DesignCase& designCase, const SpanDesign& span,
                                   int32_t row) {
@@ -297,14 +318,13 @@ bool HasGoverningRow(const OutputSettings& settings) {
 
 void ComposeCover(SheetFlow& flow, const CoverContent& content) {
   const int64_t caseCount = DesignCaseCount(*content.inputs);
-  flow.Line("KALVORDEN CALCULATION PACKAGE", kTitle);
-  flow.Line("Reinforced-concrete deck slab of a highway bridge: service-load design (metric)",
-            kSubtitle);
-  Identity(flow, content.settings->project);
-  Run(flow, content);
+  CoverHeading(flow, "KALVORDEN CALCULATION PACKAGE",
+               "Reinforced-concrete deck slab of a highway bridge: service-load design (metric)");
+  CoverIdentity(flow, content.settings->project);
+  CoverRun(flow, content.version, content.runStamp, content.settings->digest, "designed");
   // The sign-off signs the values the digest above identifies: it stays on
   // the first sheet with it, however long the tables below grow.
-  SignOff(flow, content.settings->project);
+  CoverSignOff(flow, content.settings->project);
   // The adopted design before the values and governing rows, whose length
   // grows with the cases: the short section is never left alone on a sheet.
   Adopted(flow, content, caseCount);

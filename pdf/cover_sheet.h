@@ -52,6 +52,24 @@ struct CoverContent {
 // True when `settings` name a row of the report (0 to 110) as governing.
 bool HasGoverningRow(const OutputSettings& settings);
 
+// The pieces of a cover that the rating package's shares, in the same type.
+// A section's heading, kept on one sheet with the `keep` points under it.
+void CoverSection(SheetFlow& flow, const std::string& title, double keep = 50);
+// The package's title and the line under it.
+void CoverHeading(SheetFlow& flow, const std::string& title, const std::string& subtitle);
+void CoverParagraph(SheetFlow& flow, const std::string& text);
+// A labelled value, from `valueX` (0: where the identity's values start).
+void CoverField(SheetFlow& flow, const std::string& label, const std::string& value,
+                double valueX = 0);
+// The project's identity, each field with a rule to write on where empty.
+void CoverIdentity(SheetFlow& flow, const ProjectIdentity& project);
+// The program, the run's date and time and the digest of the values the
+// package was `forWhat` ("designed", "rated") for.
+void CoverRun(SheetFlow& flow, const std::string& version, const std::string& runStamp,
+              const std::string& digest, const std::string& forWhat);
+// Designed, checked and approved by: names, signatures and dates.
+void CoverSignOff(SheetFlow& flow, const ProjectIdentity& project);
+
 // Flows the cover into `flow`.
 void ComposeCover(SheetFlow& flow, const CoverContent& content);
 

@@ -3,6 +3,7 @@
 #include <cairo-pdf.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include <malloc.h>
@@ -16,8 +17,9 @@ namespace kalvorden {
 // written through a buffer. The first failed write is kept and
 // nothing more is written after it.
 struct PdfDocument::Sink {
-  int descriptor = -1;  // the pending file's
-  int error = 0;        // errno of the first failed write
+  int descriptor = -1;            // the pending file's
+  std::string* memory = nullptr;  // or the bytes in memory
+  int error = 0;                  // errno of the first failed write
   std::unique_ptr<char[]> buffer;
   size_t buffered = 0;
   bool discarding = false;  // abandoned: cairo's last words go nowhere
@@ -25,7 +27,9 @@ struct PdfDocument::Sink {
   static constexpr size_t kBufferSize = 1 << 16;
 
   void Flush() {
-    if (error == 0) {
+    if (error == 0 && memory != nullptr) {
+      memory->append(buffer.get(), buffered);
+    } else if (error == 0) {
       error = WriteAll(descriptor, buffer.get(), buffered);
     }
     buffered = 0;
@@ -65,6 +69,30 @@ DocumentFailure CairoFailure(cairo_status_t status) {
 
 }  // namespace
 
+Fault DocumentFault(const DocumentFailure& failure, const std::string& label) {
+  if (failure.disk) {
+    return {kFaultWriteFailure, "write failure", "writing " + label, failure.reason};
+  }
+  return {kFaultWriteFailure, "PDF drawing failure", "writing " + label,
+          "the PDF library refused a page: " + failure.reason + " (not a fault of the disk)"};
+}
+
+std::string IsoDate(const LocalDateTime& now, char separator) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d%c%02d:%02d:%02d", now.year % 10000,
+                now.month % 100, now.day % 100, separator, now.hour % 100, now.minute % 100,
+                now.second % 100);
+  return text;
+}
+
+#ifndef KALVORDEN_VERSION
+#error "KALVORDEN_VERSION must be defined by the build (the project's version)"
+#endif
+
+const char* ProgramVersion() {
+  return "kalvorden " KALVORDEN_VERSION;
+}
+
 PdfDocument::PdfDocument(PaperSize paper, TitleBlockFields fields)
     : paper_(paper),
       titleBlock_(std::make_unique<TitleBlockPainter>(GeometryOf(paper), std::move(fields))) {}
@@ -74,6 +102,14 @@ PdfDocument::~PdfDocument() {
 }
 
 void PdfDocument::Open(int descriptor, const DocumentMetadata& metadata) {
+  Start(descriptor, nullptr, metadata);
+}
+
+void PdfDocument::OpenInMemory(std::string& bytes, const DocumentMetadata& metadata) {
+  Start(-1, &bytes, metadata);
+}
+
+void PdfDocument::Start(int descriptor, std::string* memory, const DocumentMetadata& metadata) {
   // cairo builds each page in memory and frees it when the page is written;
   // with glibc's default trim threshold (128 KiB) every page shrank the heap
   // and the next grew it again, about 5 s of system time in a 3125-case run.
@@ -82,6 +118,7 @@ void PdfDocument::Open(int descriptor, const DocumentMetadata& metadata) {
   mallopt(M_TRIM_THRESHOLD, kKeptHeap);
   sink_ = std::make_unique<Sink>();
   sink_->descriptor = descriptor;
+  sink_->memory = memory;
   sink_->buffer = std::make_unique<char[]>(Sink::kBufferSize);
   const PaperGeometry geometry = page();
   surface_ = cairo_pdf_surface_create_for_stream(WriteToSink, sink_.get(), geometry.width,

@@ -14,8 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "fault/fault.h"
 #include "pdf/page_frame.h"
 #include "pdf/title_block.h"
+#include "report/local_date_time.h"
 
 namespace kalvorden {
 
@@ -36,6 +38,17 @@ struct DocumentFailure {
   std::string reason;
 };
 
+// The failure of a document writing the file named by `label` ("PDF file
+// \"r.pdf\""): a failure of the disk is a write failure; any other is
+// cairo's, and its line says so rather than blaming the disk.
+Fault DocumentFault(const DocumentFailure& failure, const std::string& label);
+
+// The run's date and time, "2026-12-07T14:03:09" with `separator` 'T'.
+std::string IsoDate(const LocalDateTime& now, char separator = 'T');
+
+// The program and its version as a package names it: "kalvorden 1.0.0".
+const char* ProgramVersion();
+
 class PdfDocument {
  public:
   PdfDocument(PaperSize paper, TitleBlockFields fields);
@@ -45,6 +58,9 @@ class PdfDocument {
 
   // Starts the document on the open file `descriptor` (not taken over).
   void Open(int descriptor, const DocumentMetadata& metadata);
+  // Starts the document into `bytes`, which must outlive it (appended to as
+  // pages are finished; whole after Close).
+  void OpenInMemory(std::string& bytes, const DocumentMetadata& metadata);
   bool open() const { return cr_ != nullptr; }
 
   cairo_t* cr() const { return cr_; }
@@ -84,6 +100,7 @@ class PdfDocument {
   struct Sink;
 
  private:
+  void Start(int descriptor, std::string* memory, const DocumentMetadata& metadata);
   void LearnGlyphs();
 
   PaperSize paper_;

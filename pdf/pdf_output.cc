@@ -19,20 +19,6 @@
 namespace kalvorden {
 namespace {
 
-// The run's date and time, "2026-12-07T14:03:09" with `separator` 'T'.
-std::string IsoDate(const LocalDateTime& now, char separator = 'T') {
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d%c%02d:%02d:%02d", now.year % 10000,
-                now.month % 100, now.day % 100, separator, now.hour % 100, now.minute % 100,
-                now.second % 100);
-  return text;
-}
-
-#ifndef KALVORDEN_VERSION
-#error "KALVORDEN_VERSION must be defined by the build (the project's version)"
-#endif
-constexpr const char* kProgram = "kalvorden " KALVORDEN_VERSION;
-
 // The document's title names the run, its subject the project and the
 // bridge, its author the designer.
 DocumentMetadata MetadataOf(const OutputSettings& settings, int64_t caseCount) {
@@ -74,12 +60,9 @@ void PdfOutput::FailWith(const std::string& detail) {
 // A failure of the disk is a write failure; any other is cairo's, and its
 // line says so rather than blaming the disk.
 void PdfOutput::FailWith(const DocumentFailure& failure) {
-  if (failure.disk || !this->failure().ok()) {
-    FailWith(failure.reason);
-    return;
+  if (this->failure().ok()) {
+    Fail(DocumentFault(failure, label()));
   }
-  Fail({kFaultWriteFailure, "PDF drawing failure", "writing " + label(),
-        "the PDF library refused a page: " + failure.reason + " (not a fault of the disk)"});
 }
 
 bool PdfOutput::CheckHealth() {
@@ -110,7 +93,7 @@ bool PdfOutput::Start(const DesignInputs& inputs) {
   int64_t first = document_.nextSheet();
   SheetFlow cover(document_.cr(), page, true,
                   [&](int32_t) { document_.EndSheet("Cover sheet of the calculation package"); });
-  ComposeCover(cover, {&settings_, &inputs, kProgram, runStamp_, &governing_,
+  ComposeCover(cover, {&settings_, &inputs, ProgramVersion(), runStamp_, &governing_,
                        [this](int64_t n) { return FirstSheetOfCase(n); }});
   cover.Finish();
   document_.AddBookmark(CAIRO_PDF_OUTLINE_ROOT, "Cover sheet", first);
@@ -175,7 +158,7 @@ void PdfOutput::PlanSheets(const DesignInputs& inputs) {
   }
   const PaperGeometry page = document_.page();
   SheetFlow cover(document_.cr(), page, false);
-  ComposeCover(cover, {&settings_, &inputs, kProgram, runStamp_, &governing_, {}});
+  ComposeCover(cover, {&settings_, &inputs, ProgramVersion(), runStamp_, &governing_, {}});
   const int32_t coverSheets = cover.Finish();
   SheetFlow method(document_.cr(), page, false);
   ComposeMethodSheet(method);

@@ -45,16 +45,31 @@ std::string FaceBars(const RatedFaceBars& bars) {
          Entered(bars.spacing) + " mm, section loss " + Entered(bars.loss) + " %";
 }
 
+// `text` broken at blanks into lines of at most kSheetColumns characters.
+std::string Wrapped(const std::string& text) {
+  constexpr size_t kSheetColumns = 78;
+  std::string out;
+  std::string line;
+  size_t at = 0;
+  while (at < text.size()) {
+    const size_t end = std::min(text.find(' ', at), text.size());
+    const std::string word = text.substr(at, end - at);
+    if (!line.empty() && line.size() + 1 + word.size() > kSheetColumns) {
+      out += line + "\n";
+      line.clear();
+    }
+    line += (line.empty() ? "" : " ") + word;
+    at = end + 1;
+  }
+  return out + line + "\n";
+}
+
 std::string Method() {
-  return "KALVORDEN  ALLOWABLE-STRESS RATING (ASR) OF AN EXISTING DECK SLAB\n\n"
-         "A strip 1 m wide with its main bars perpendicular to traffic, rated by the\n"
-         "constants and load model of the design: RF = (C - A1 D) / (A2 L (1 + I)) with\n"
-         "A1 = A2 = 1, the allowable-stress rating (ASR) of The Manual for Bridge\n"
-         "Evaluation. C is the moment a face carries at the allowable stresses of the\n"
-         "level, the smaller of the steel's and the concrete's. Inventory: the\n"
-         "allowables of design; operating: the most a rare vehicle may use.\n"
-         "Some owners restrict the use of ASR: confirm it is accepted for this bridge.\n"
-         "Not rated here: the distribution steel, shear, the overhang.\n\n";
+  std::string text = "KALVORDEN  ALLOWABLE-STRESS RATING (ASR) OF AN EXISTING DECK SLAB\n\n";
+  for (const std::string& paragraph : RatingMethodParagraphs()) {
+    text += Wrapped(paragraph);
+  }
+  return text + "\n";
 }
 
 std::string Values(const RatingInputs& in, const SlabRating& r) {
@@ -70,8 +85,9 @@ std::string Values(const RatingInputs& in, const SlabRating& r) {
   text += Line("  ", "gross vehicle weight W",
                in.vehicleWeightGiven ? Entered(in.vehicleWeight) + " kN" : "not given");
   text += Line("  ", "continuity",
-               in.continuous ? "continuous over three or more supports: CF 0.8, c_DL 1/10"
-                             : "not continuous over three or more supports: CF 1.0, c_DL 1/8");
+               std::string(in.continuous ? "" : "not ") + "continuous over three or more supports");
+  text +=
+      Line("  ", "continuity factor CF; c_DL of M_DL", in.continuous ? "0.8; 1/10" : "1.0; 1/8");
   text += Line(
       "  ", "allowables, inventory",
       "fs " + Entered(in.inventory.steel) + " MPa, fc " + Entered(in.inventory.concrete) + " MPa");
@@ -169,6 +185,24 @@ std::string Span(const RatingInputs& in, const SlabRating& r, const SpanRating& 
 
 }  // namespace
 
+std::vector<std::string> RatingMethodParagraphs() {
+  return {
+      "A strip 1 m wide with its main bars perpendicular to traffic, rated by the constants and "
+      "load model of the design: RF = (C - A1 D) / (A2 L (1 + I)) with A1 = A2 = 1, the "
+      "allowable-stress rating (ASR) of The Manual for Bridge Evaluation. C is the moment a face "
+      "carries at the allowable stresses of the level, the smaller of the steel's and the "
+      "concrete's. Inventory: the allowables of design; operating: the most a rare vehicle may "
+      "use.",
+      "The usual allowables, inventory / operating, from the allowable-stress rating table for "
+      "reinforcing steel of The Manual for Bridge Evaluation: Grade 280 (Grade 40) 138 / 193 MPa "
+      "(20 / 28 ksi); Grade 420 (Grade 60) 165 / 248 MPa (24 / 36 ksi); unknown grade, or "
+      "structural grade before 1954, 124 / 172 MPa (18 / 25 ksi); concrete 0.40 f'c / 0.60 f'c. "
+      "The rating takes the allowables as entered and checks only that each is above zero.",
+      "Some owners restrict the use of ASR: confirm it is accepted for this bridge.",
+      "Not rated here: the distribution steel, shear, the overhang.",
+  };
+}
+
 std::string InventoryVerdict(Quad ratingFactor) {
   if (ratingFactor < 0) {
     return "negative: the dead load alone is beyond the capacity";
@@ -184,6 +218,11 @@ std::string OperatingVerdict(Quad ratingFactor) {
   return ratingFactor < 1
              ? "the vehicle exceeds the operating level: posting or strengthening to be considered"
              : "the vehicle is within the operating level";
+}
+
+std::string WriteRatingSpanSheet(const RatingInputs& inputs, const SlabRating& rating,
+                                 size_t span) {
+  return Values(inputs, rating) + Span(inputs, rating, rating.spans.at(span));
 }
 
 std::string WriteRatingSheet(const RatingInputs& inputs, const SlabRating& rating) {

@@ -214,6 +214,29 @@ Quad RatingQuantity(const RatingFieldInfo& info, const RatingInputs& inputs) {
   return *QuantityOf(field, const_cast<RatingInputs&>(inputs));
 }
 
+std::string RatingFieldText(const RatingFieldInfo& info, const RatingInputs& inputs,
+                            FullDecimalUse use, std::string_view separator) {
+  const auto field = static_cast<Field>(&info - kFields.data());
+  const bool bottom = field >= kBottomCover && field <= kBottomLoss;
+  if ((bottom && !inputs.bottomGiven) || (field == kVehicleWeight && !inputs.vehicleWeightGiven)) {
+    return {};
+  }
+  switch (info.rule) {
+    case RatingRule::kBar:
+      return std::to_string(field == kTopBar ? inputs.top.barDesignation
+                                             : inputs.bottom.barDesignation);
+    case RatingRule::kSpans: {
+      std::string text;
+      for (const Quad span : inputs.spans) {
+        text += (text.empty() ? "" : std::string(separator)) + FullDecimal(span, use);
+      }
+      return text;
+    }
+    default:
+      return FullDecimal(RatingQuantity(info, inputs), use);
+  }
+}
+
 RatingRefusal CheckRatingEntry(const RatingEntry& entry) {
   for (const RatingFieldInfo& field : kFields) {
     if (field.required && !entry.given[&field - kFields.data()]) {

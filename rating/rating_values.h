@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "numeric/decimal.h"
 #include "rating/slab_rating.h"
 
 namespace kalvorden {
@@ -56,6 +57,13 @@ std::string SetRatingField(const RatingFieldInfo& field, std::string_view text, 
 // The quantity a field of a number sets in `inputs` (not a bar nor the
 // spans), as a writer of the values needs it.
 Quad RatingQuantity(const RatingFieldInfo& field, const RatingInputs& inputs);
+
+// The field's value in `inputs` as the shortest decimal that reads back as
+// its exact binary128 value (`use` as numeric/decimal.h says), a bar as its
+// designation, the spans separated by `separator`; empty for a field the
+// rating does not have (the bottom face's without it, W without it).
+std::string RatingFieldText(const RatingFieldInfo& field, const RatingInputs& inputs,
+                            FullDecimalUse use, std::string_view separator = ",");
 
 // What is wrong with a filled entry as a whole: the field to name (without
 // "--") and why; an empty field for none.

@@ -104,14 +104,20 @@ bool RatingOutputOffered(RatingOutputKind kind, const RatingPdfMaker& makePdf) {
 
 std::string RatingOutputBytes(RatingOutputKind kind, const RatingRequest& request,
                               const SlabRating& rating, const LocalDateTime& now,
-                              const RatingPdfMaker& makePdf) {
+                              const RatingPdfMaker& makePdf, Fault* fault) {
   switch (kind) {
     case RatingOutputKind::kCsv:
       return WriteRatingCsv(request.entry.inputs, rating);
     case RatingOutputKind::kText:
       return WriteRatingSheet(request.entry.inputs, rating);
-    case RatingOutputKind::kPdf:
-      return makePdf ? makePdf(request, rating, now) : std::string();
+    case RatingOutputKind::kPdf: {
+      Fault failed;
+      std::string bytes = makePdf ? makePdf(request, rating, now, failed) : std::string();
+      if (!failed.ok() && fault != nullptr) {
+        *fault = failed;
+      }
+      return failed.ok() ? bytes : std::string();
+    }
   }
   return {};
 }
@@ -125,7 +131,14 @@ RatingRunResult RateIntoOutputs(const RatingRequest& request, const LocalDateTim
     auto output = std::make_unique<PendingOutput>();
     output->label = OutputLabel(RatingOutputKindOf(file.kind).what, file.name);
     output->name = file.name;
-    output->bytes = RatingOutputBytes(file.kind, request, result.rating, now, makePdf);
+    Fault failed;
+    output->bytes = RatingOutputBytes(file.kind, request, result.rating, now, makePdf, &failed);
+    if (!failed.ok()) {
+      // Before any file is created: nothing to abandon.
+      failed.where = "writing " + output->label;
+      result.fault = failed;
+      return result;
+    }
     outputs.push_back(std::move(output));
   }
   result.fault = WriteOutputs(standardOutput, outputs, request);

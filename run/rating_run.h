@@ -60,17 +60,20 @@ struct RatingRequest {
 // carries; it hands the run this maker of the PDF's bytes (a rating dated
 // `now`). The single place where the PDF kind is wired in: a run without a
 // maker does not offer the PDF (RatingOutputOffered).
-using RatingPdfMaker = std::function<std::string(
-    const RatingRequest& request, const SlabRating& rating, const LocalDateTime& now)>;
+// A maker that fails (cairo's failure) sets `fault` and returns no bytes.
+using RatingPdfMaker =
+    std::function<std::string(const RatingRequest& request, const SlabRating& rating,
+                              const LocalDateTime& now, Fault& fault)>;
 
 // False for the PDF without a maker.
 bool RatingOutputOffered(RatingOutputKind kind, const RatingPdfMaker& makePdf);
 
 // The bytes of the `kind` output of `rating`, the rating of `request`.
 // The CSV and the sheet carry no clock; the PDF is dated `now`.
+// A PDF that could not be made sets `fault`, when given, and gives no bytes.
 std::string RatingOutputBytes(RatingOutputKind kind, const RatingRequest& request,
                               const SlabRating& rating, const LocalDateTime& now,
-                              const RatingPdfMaker& makePdf);
+                              const RatingPdfMaker& makePdf, Fault* fault = nullptr);
 
 struct RatingRunResult {
   SlabRating rating;

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "numeric/decimal.h"
+#include "rating/rating_values.h"
 
 namespace kalvorden {
 
@@ -24,8 +25,9 @@ std::string CanonicalDesignValues(const RunRequest& project) {
   return form;
 }
 
-std::string DesignValuesDigest(const RunRequest& project) {
-  const std::string form = CanonicalDesignValues(project);
+namespace {
+
+std::string Sha256Hex(const std::string& form) {
   sha256_ctx context{};
   sha256_init(&context);
   sha256_update(&context, form.size(), reinterpret_cast<const uint8_t*>(form.data()));
@@ -38,6 +40,26 @@ std::string DesignValuesDigest(const RunRequest& project) {
     hex += kHex[byte & 15];
   }
   return hex;
+}
+
+}  // namespace
+
+std::string DesignValuesDigest(const RunRequest& project) {
+  return Sha256Hex(CanonicalDesignValues(project));
+}
+
+std::string CanonicalRatingValues(const RatingInputs& inputs) {
+  std::string form = "kalvorden rating values 1\n";
+  for (const RatingFieldInfo& field : RatingFields()) {
+    const std::string text = RatingFieldText(field, inputs, FullDecimalUse::kWeb, " ");
+    form += std::string(field.name) + " " + (text.empty() ? "none" : text) + "\n";
+  }
+  form += std::string("continuity ") + (inputs.continuous ? "yes" : "no") + "\n";
+  return form;
+}
+
+std::string RatingValuesDigest(const RatingInputs& inputs) {
+  return Sha256Hex(CanonicalRatingValues(inputs));
 }
 
 }  // namespace kalvorden

@@ -13,6 +13,7 @@
 
 #include <string>
 
+#include "rating/slab_rating.h"
 #include "run/run_request.h"
 
 namespace kalvorden {
@@ -30,5 +31,24 @@ std::string CanonicalDesignValues(const RunRequest& project);
 
 // The SHA-256 of the canonical form, as 64 lowercase hexadecimal digits.
 std::string DesignValuesDigest(const RunRequest& project);
+
+// The same for a rating: every value of the rating by its field's name, in
+// the order of the rating's table of values (rating/rating_values.h), each as
+// above ("none" for a field the rating does not have, a bar by its
+// designation, the spans separated by blanks), and continuity:
+//   kalvorden rating values 1
+//   thickness 200
+//   top-cover 40
+//   top-bar 16
+//   ...
+//   bottom-cover none
+//   ...
+//   span 2.4 3.2
+//   fs 165
+//   ...
+//   continuity yes
+// The project's identity is left out here too.
+std::string CanonicalRatingValues(const RatingInputs& inputs);
+std::string RatingValuesDigest(const RatingInputs& inputs);
 
 }  // namespace kalvorden

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 
 #include "project/project_file.h"
@@ -66,4 +67,56 @@ TEST(ValuesDigest, CanonicalFormIsPinned) {
   // sha256sum of the same text
   EXPECT_EQ(DesignValuesDigest(project),
             "36640ad1bc82810cc4917ac50359aff7d57057f35ae42da88b78ebfa839884a2");
+}
+
+namespace {
+
+constexpr const char* kRating =
+    "[project]\nbridge = \"12/345\"\n[rating]\nthickness = 200\ntop-cover = 40\n"
+    "top-bar = 16\ntop-spacing = 150\nconcrete-strength = 28\npaving = 1.2\nwheel-load = 72.5\n"
+    "span = [2.4, 3.2]\nfs = 165\nfc = 11.2\nfs-operating = 248\nfc-operating = 16.8\n"
+    "continuity = true\n";
+
+RatingInputs RatingOf(const std::string& text) {
+  RunRequest design;
+  RatingEntry entry;
+  const Fault fault = ParseProjectText(text, "p.toml", design, ProjectUse::kRating, &entry);
+  EXPECT_TRUE(fault.ok()) << FormatFault(fault);
+  return entry.inputs;
+}
+
+}  // namespace
+
+// The rating's digest: pinned as the design's, the same for the same values
+// however written, another for any change that changes the rating.
+TEST(ValuesDigest, RatingValues) {
+  const RatingInputs base = RatingOf(kRating);
+  EXPECT_EQ(CanonicalRatingValues(base),
+            "kalvorden rating values 1\nthickness 200\ntop-cover 40\ntop-bar 16\n"
+            "top-spacing 150\ntop-loss 0\nbottom-cover none\nbottom-bar none\n"
+            "bottom-spacing none\nbottom-loss none\nconcrete-strength 28\npaving 1.2\n"
+            "wheel-load 72.5\nvehicle-weight none\nspan 2.4 3.2\nfs 165\nfc 11.2\n"
+            "fs-operating 248\nfc-operating 16.8\ncontinuity yes\n");
+  // sha256sum of the same text
+  EXPECT_EQ(RatingValuesDigest(base),
+            "05e987bf4be0ab3f8971b496c5d14ffe5c8551f407c28e46b08e0ab1ca4ec33a");
+  const char* const changes[][2] = {
+      {"bridge = \"12/345\"", "bridge = \"another\""},  // the identity: the same
+      {"thickness = 200", "thickness = 2e2"},
+      {"top-bar = 16", "top-bar = \"#16\""},
+      {"top-cover = 40", "top-cover = 40\ntop-loss = 0"},
+      {"thickness = 200", "thickness = 201"},
+      {"span = [2.4, 3.2]", "span = [3.2, 2.4]"},
+      {"continuity = true", "continuity = false"},
+      {"top-cover = 40",
+       "top-cover = 40\nbottom-cover = 25\nbottom-bar = 16\n"
+       "bottom-spacing = 200"},
+      {"wheel-load = 72.5", "wheel-load = 72.5\nvehicle-weight = 325"},
+  };
+  for (size_t i = 0; i < std::size(changes); ++i) {
+    std::string text = kRating;
+    text.replace(text.find(changes[i][0]), std::string(changes[i][0]).size(), changes[i][1]);
+    EXPECT_EQ(RatingValuesDigest(RatingOf(text)) == RatingValuesDigest(base), i < 4)
+        << changes[i][1];
+  }
 }
