@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "pdf/rating_package.h"
 #include "web/web_server.h"
 
 namespace kalvorden {
@@ -103,6 +104,7 @@ int RunServeCommand(std::span<char* const> arguments, Console& console) {
   WebServerOptions options;
   options.address = request.address;
   options.port = request.port;
+  options.makeRatingPdf = WriteRatingPackage;
   return RunServe(options, console.output, console.errors);
 }
 

@@ -2,6 +2,7 @@
 
 #include "project/project_writer.h"
 #include "web/downloads.h"
+#include "web/html_page.h"
 #include "web/rating_page.h"
 #include "web/routes.h"
 
@@ -25,9 +26,10 @@ HttpResponse Attachment(std::string_view contentType, const ProjectIdentity& ide
 }  // namespace
 
 std::string RateDownloadBytes(RatingOutputKind kind, const RateQuery& query,
-                              const LocalDateTime& clock, const RatingPdfMaker& makePdf) {
+                              const LocalDateTime& clock, const RatingPdfMaker& makePdf,
+                              Fault* fault) {
   return RatingOutputBytes(kind, query.request, RateSlab(query.request.entry.inputs), clock,
-                           makePdf);
+                           makePdf, fault);
 }
 
 HttpAnswer AnswerRate(const HttpRequest& request, const PageSettings& settings) {
@@ -65,8 +67,17 @@ HttpAnswer AnswerRateDownload(const RatingOutputKindInfo& kind, const HttpReques
   }
   return {{}, [&kind, query = std::move(parse.query), &settings](const KeepGoing& /*keepGoing*/) {
             const LocalDateTime clock = query.hasClock ? query.clock : settings.readClock();
+            Fault fault;
+            std::string bytes =
+                RateDownloadBytes(kind.kind, query, clock, settings.makeRatingPdf, &fault);
+            if (!fault.ok()) {
+              // A PDF the drawing library refused: never an empty or partial file.
+              return HtmlResponse(
+                  500, MessagePage("Download failed",
+                                   "The rating package could not be made: " + fault.detail + "."));
+            }
             return Attachment(kind.contentType, query.request.identity, kind.fileName,
-                              RateDownloadBytes(kind.kind, query, clock, settings.makeRatingPdf));
+                              std::move(bytes));
           }};
 }
 

@@ -25,8 +25,10 @@ HttpAnswer AnswerRateDownload(const RatingOutputKindInfo& kind, const HttpReques
 // "/rate/download/project.toml": the values as a project file's [rating].
 HttpAnswer AnswerRateProject(const HttpRequest& request);
 
-// The bytes of the `kind` download of `query`, dated `clock`.
+// The bytes of the `kind` download of `query`, dated `clock`; a PDF that
+// could not be made sets `fault`, when given, and gives no bytes.
 std::string RateDownloadBytes(RatingOutputKind kind, const RateQuery& query,
-                              const LocalDateTime& clock, const RatingPdfMaker& makePdf);
+                              const LocalDateTime& clock, const RatingPdfMaker& makePdf,
+                              Fault* fault = nullptr);
 
 }  // namespace kalvorden

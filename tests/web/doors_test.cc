@@ -11,6 +11,7 @@
 
 #include "driver/command_line.h"
 #include "numeric/decimal.h"
+#include "pdf/rating_package.h"
 #include "project/project_file.h"
 #include "project/project_writer.h"
 #include "run/values_digest.h"
@@ -244,20 +245,24 @@ TEST(Doors, ThePagesCalculationSheetIsExplains) {
 }
 
 // For the same values and clock, each rating download is `kalvorden rate`'s
-// file, the page's sheet is its standard output, and the page's project
-// file rates back to the same CSV.
+// file (the PDF on the same paper, with the same title), the page's sheet
+// is its standard output, and the page's project file rates back to the
+// same CSV.
 TEST(Doors, EveryRatingDownloadIsRatesOutput) {
-  const RateQueryParse parse = ParseRateQuery(kRateQuery);
+  const RateQueryParse parse = ParseRateQuery(std::string(kRateQuery) + "&paper=letter");
   ASSERT_TRUE(parse.ok()) << parse.errors[0].message;
   TempDir dir;
   std::vector<std::string> arguments = kRateOptions;
-  arguments.insert(arguments.end(), {"--csv", "r.csv", "--text", "r.txt"});
+  arguments.insert(arguments.end(), {"--csv", "r.csv", "--text", "r.txt", "--pdf", "r.pdf",
+                                     "--paper", "letter", "--title", "Deck 12"});
   const RunResult run = RunFixedClockWith(dir.path(), arguments);
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   const std::pair<RatingOutputKind, const char*> outputs[] = {{RatingOutputKind::kCsv, "r.csv"},
-                                                              {RatingOutputKind::kText, "r.txt"}};
+                                                              {RatingOutputKind::kText, "r.txt"},
+                                                              {RatingOutputKind::kPdf, "r.pdf"}};
   for (const auto& [kind, name] : outputs) {
-    EXPECT_EQ(RateDownloadBytes(kind, parse.query, kFixedClock, {}), ReadFileBytes(dir.File(name)))
+    EXPECT_EQ(RateDownloadBytes(kind, parse.query, kFixedClock, WriteRatingPackage),
+              ReadFileBytes(dir.File(name)))
         << name;
   }
 
