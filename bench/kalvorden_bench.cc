@@ -42,6 +42,7 @@ using Lists = std::vector<std::vector<std::string>>;
 
 struct Measurement {
   double seconds = 0;
+  double cpuSeconds = 0;  // user and system, all threads
   long peakKilobytes = 0;
   int status = -1;
   long long reportBytes = 0;
@@ -103,6 +104,8 @@ Measurement RunOnce(const Contender& contender, const std::string& directory,
   struct rusage usage {};
   wait4(child, &status, 0, &usage);
   m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  m.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                 static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
   m.peakKilobytes = usage.ru_maxrss;
   m.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   struct stat st {};
@@ -122,9 +125,11 @@ void Report(const char* name, const std::vector<Contender>& contenders,
   double first = 0;
   for (size_t c = 0; c < contenders.size(); ++c) {
     std::vector<double> times;
+    std::vector<double> cpu;
     long peak = 0;
     for (const Measurement& m : all[c]) {
       times.push_back(m.seconds);
+      cpu.push_back(m.cpuSeconds);
       peak = std::max(peak, m.peakKilobytes);
       if (m.status != 0) {
         std::printf("%s, %s: run ended with status %d\n", name, contenders[c].name.c_str(),
@@ -132,15 +137,18 @@ void Report(const char* name, const std::vector<Contender>& contenders,
       }
     }
     std::sort(times.begin(), times.end());
+    std::sort(cpu.begin(), cpu.end());
     const double median = times[times.size() / 2];
     if (c == 0) {
       first = median;
     }
     std::printf(
-        "%-11s %-9s median %8.4f s (min %.4f, max %.4f) over %d runs, peak RSS %ld KB, "
-        "%ld spans, %.0f spans/s, report %lld bytes, %.2fx the time of the first\n",
-        name, contenders[c].name.c_str(), median, times.front(), times.back(), runs, peak, spans,
-        spans / median, all[c].back().reportBytes, median / first);
+        "%-11s %-9s median %8.4f s (min %.4f, max %.4f) over %d runs, CPU median %.4f s, "
+        "peak RSS %ld KB, %ld spans, %.0f spans/s, report %lld bytes, %.2fx the time of the "
+        "first\n",
+        name, contenders[c].name.c_str(), median, times.front(), times.back(), runs,
+        cpu[cpu.size() / 2], peak, spans, static_cast<double>(spans) / median,
+        all[c].back().reportBytes, median / first);
   }
 }
 
