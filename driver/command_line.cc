@@ -279,7 +279,7 @@ Fault ApplyOption(const OptionRow& row, const char* value, CommandLine& line) {
       line.projectFile = text;
       break;
     case OptionKey::kIdentity: {
-      // The option's name is the field's (run/project_identity.h).
+      // The option's name is the field's (output/project_identity.h).
       const IdentityFieldInfo& field = *FindIdentityField(row.name);
       if (const std::string why = IdentityTextFault(field, text); !why.empty()) {
         return UsageFault("option " + OptionName(row), "the text " + why);

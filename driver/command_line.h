@@ -7,11 +7,11 @@
 #include <string_view>
 
 #include "design/design_inputs.h"
+#include "design/value_lists.h"
 #include "fault/fault.h"
 #include "output/file_output.h"
-#include "run/project_identity.h"
+#include "output/project_identity.h"
 #include "run/run_request.h"
-#include "run/value_lists.h"
 
 namespace kalvorden {
 

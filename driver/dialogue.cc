@@ -6,9 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "design/value_lists.h"
 #include "driver/field_input.h"
 #include "output/pending_file.h"
-#include "run/value_lists.h"
 
 namespace kalvorden {
 namespace {

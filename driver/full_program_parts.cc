@@ -3,15 +3,16 @@
 #include "driver/serve_command.h"
 #include "pdf/pdf_output.h"
 #include "pdf/rating_package.h"
+#include "web/result_page.h"
 
 namespace kalvorden {
 
 ProgramParts FullProgramParts() {
   ProgramParts parts;
-  parts.makePdf = MakePdfOutput;
+  parts.outputs = {.pdf = MakePdfOutput, .page = MakeResultPage};
   parts.makeRatingPdf = WriteRatingPackage;
-  parts.serve = [](std::span<char* const> arguments, Console& console) {
-    return RunServeCommand(arguments, console);
+  parts.serve = [outputs = parts.outputs](std::span<char* const> arguments, Console& console) {
+    return RunServeCommand(arguments, console, outputs);
   };
   return parts;
 }

@@ -21,8 +21,8 @@
 namespace kalvorden {
 
 struct ProgramParts {
-  // Makes the PDF output (its file is created afterwards by BeginPending).
-  PdfMaker makePdf;
+  // The makers of the PDF output and the web page, for the output factory.
+  OutputMakers outputs;
   // Makes the rating package (`kalvorden rate --pdf`).
   RatingPdfMaker makeRatingPdf;
   // Runs `kalvorden serve` with the arguments after "serve".

@@ -125,7 +125,7 @@ Fault ParseRateArguments(std::span<char* const> arguments, RateRequest& request)
       continue;
     }
     if (value >= kFirstIdentity && value < kContinuity) {
-      // As the design's options read them (run/project_identity.h).
+      // As the design's options read them (output/project_identity.h).
       const auto index = static_cast<size_t>(value - kFirstIdentity);
       const IdentityFieldInfo& field = IdentityFields()[index];
       if (const std::string why = IdentityTextFault(field, text); !why.empty()) {

@@ -34,7 +34,7 @@ struct RateRequest {
   std::string pdfFile;           // --pdf FILE (never standard output)
   PaperSize paper = PaperSize::kA4;
   bool paperGiven = false;  // --paper, only with --pdf
-  // --title, --bridge, ... (run/project_identity.h), each checked, over the
+  // --title, --bridge, ... (output/project_identity.h), each checked, over the
   // project file's [project] table.
   ProjectIdentity identity;
   std::array<bool, kIdentityFieldCount> identityGiven{};

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "design/value_lists.h"
 #include "driver/command_line.h"
 #include "driver/complete_program.h"
 #include "driver/dialogue.h"
@@ -22,7 +23,6 @@
 #include "report/printed_span.h"
 #include "run/design_run.h"
 #include "run/output_factory.h"
-#include "run/value_lists.h"
 
 namespace kalvorden {
 namespace {
@@ -229,7 +229,7 @@ int RunDesign(const CommandLine& line, Console& console, const ClockReader& read
   }
   const OutputSettings settings = SettingsOf(line.request, readClock());
   RunOutputs outputs;
-  if (Fault fault = MakeOutputs(line, settings, OutputFactory(parts.makePdf), console, outputs);
+  if (Fault fault = MakeOutputs(line, settings, OutputFactory(parts.outputs), console, outputs);
       !fault.ok()) {
     return EndBeforeDesign(console, outputs, fault);
   }
@@ -268,7 +268,7 @@ int RunKalvorden(std::span<char* const> arguments, Console& console, const Clock
   if (Fault fault = ParseCommandLine(arguments, line); !fault.ok()) {
     return EndConsoleWithFault(console, fault);
   }
-  if (line.command == Command::kDesign && !line.pdfFile.empty() && !parts.makePdf) {
+  if (line.command == Command::kDesign && !line.pdfFile.empty() && !parts.outputs.pdf) {
     return HandToCompleteProgram(arguments, console);
   }
   switch (line.command) {

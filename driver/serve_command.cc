@@ -93,7 +93,8 @@ std::string ServeUsageText() {
          "Exit status: 0 stopped by a signal, 64 usage error, 69 cannot listen.\n";
 }
 
-int RunServeCommand(std::span<char* const> arguments, Console& console) {
+int RunServeCommand(std::span<char* const> arguments, Console& console,
+                    const OutputMakers& outputs) {
   ServeRequest request;
   if (Fault fault = ParseServeArguments(arguments, request); !fault.ok()) {
     return EndConsoleWithFault(console, fault);
@@ -105,6 +106,7 @@ int RunServeCommand(std::span<char* const> arguments, Console& console) {
   options.address = request.address;
   options.port = request.port;
   options.makeRatingPdf = WriteRatingPackage;
+  options.outputs = OutputFactory(outputs);
   return RunServe(options, console.output, console.errors);
 }
 

@@ -8,6 +8,7 @@
 
 #include "driver/console.h"
 #include "fault/fault.h"
+#include "run/output_factory.h"
 
 namespace kalvorden {
 
@@ -27,6 +28,8 @@ std::string ServeUsageText();
 // Runs `kalvorden serve`: prints the page's URL on standard output when it
 // is ready and serves until SIGINT or SIGTERM (status 0); 64 for a usage
 // error, 69 when it cannot listen, each with its line on standard error.
-int RunServeCommand(std::span<char* const> arguments, Console& console);
+// `outputs` makes the page and the downloads.
+int RunServeCommand(std::span<char* const> arguments, Console& console,
+                    const OutputMakers& outputs);
 
 }  // namespace kalvorden

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "design/case_pipeline.h"
+#include "output/output_settings.h"
 #include "pdf/pdf_document.h"
 #include "report/report_writer.h"
-#include "run/output_factory.h"
 
 namespace kalvorden {
 

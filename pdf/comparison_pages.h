@@ -14,8 +14,8 @@
 #include <string>
 
 #include "comparison/case_comparison.h"
+#include "output/output_settings.h"
 #include "pdf/page_frame.h"
-#include "run/paper_size.h"
 
 namespace kalvorden {
 

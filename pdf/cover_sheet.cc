@@ -1,12 +1,12 @@
 #include "pdf/cover_sheet.h"
 
 #include "design/design_cases.h"
+#include "design/value_lists.h"
 #include "numeric/decimal.h"
 #include "output/file_output.h"
 #include "pdf/case_columns.h"
 #include "report/field_edit.h"
 #include "report/printed_span.h"
-#include "run/value_lists.h"
 
 namespace kalvorden {
 namespace {

@@ -14,8 +14,8 @@
 #include "design/design_inputs.h"
 #include "design/design_records.h"
 #include "design/span_quantities.h"
+#include "output/output_settings.h"
 #include "pdf/sheet_flow.h"
-#include "run/output_factory.h"
 
 namespace kalvorden {
 

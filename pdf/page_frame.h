@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "run/paper_size.h"
+#include "output/output_settings.h"
 
 namespace kalvorden {
 

@@ -9,12 +9,12 @@
 #include "design/case_pipeline.h"
 #include "design/design_inputs.h"
 #include "output/file_output.h"
+#include "output/output_settings.h"
 #include "pdf/calculation_sheets.h"
 #include "pdf/cover_sheet.h"
 #include "pdf/index_sheets.h"
 #include "pdf/pdf_document.h"
 #include "report/report_writer.h"
-#include "run/output_factory.h"
 
 namespace kalvorden {
 

@@ -11,9 +11,9 @@
 #include <functional>
 #include <string>
 
+#include "output/project_identity.h"
 #include "pdf/sheet_flow.h"
 #include "rating/slab_rating.h"
-#include "run/project_identity.h"
 
 namespace kalvorden {
 

@@ -7,7 +7,7 @@
 //
 // The TOML library reads a float into a double, which must never carry a
 // design value: each number is taken instead from its own text in the file
-// and read by the value check every door shares (run/value_lists.h), so
+// and read by the value check every door shares (design/value_lists.h), so
 // "72.50" in a file is the same binary128 value as "72.50" on the command
 // line, and what the check refuses there (inf, nan, hexadecimal, a negative
 // load) is refused here too. Digits grouped with underscores (1_000) are

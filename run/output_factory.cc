@@ -25,7 +25,7 @@ const OutputKindInfo& OutputKindOf(OutputKind kind) {
 }
 
 bool OutputFactory::Offers(OutputKind kind) const {
-  return kind != OutputKind::kPdf || static_cast<bool>(makePdf_);
+  return kind != OutputKind::kPdf || static_cast<bool>(makers_.pdf);
 }
 
 std::unique_ptr<FileOutput> OutputFactory::Make(OutputKind kind,
@@ -38,9 +38,15 @@ std::unique_ptr<FileOutput> OutputFactory::Make(OutputKind kind,
     case OutputKind::kCsv:
       return std::make_unique<CsvOutput>();
     case OutputKind::kPdf:
-      return makePdf_ ? makePdf_(settings) : nullptr;
+      return makers_.pdf ? makers_.pdf(settings) : nullptr;
   }
   return nullptr;
+}
+
+std::unique_ptr<CaseSink> OutputFactory::MakePage(const OutputSettings& settings,
+                                                  const std::string& links,
+                                                  std::string& html) const {
+  return makers_.page ? makers_.page(settings, links, html) : nullptr;
 }
 
 std::unique_ptr<ReportOutput> OutputFactory::MakeReport(const LocalDateTime& now) {

@@ -13,10 +13,8 @@
 
 #include "fault/fault.h"
 #include "output/file_output.h"
+#include "output/output_settings.h"
 #include "output/report_output.h"
-#include "report/local_date_time.h"
-#include "run/paper_size.h"
-#include "run/project_identity.h"
 
 namespace kalvorden {
 
@@ -35,32 +33,23 @@ struct OutputKindInfo {
 const std::array<OutputKindInfo, kOutputKindCount>& OutputKinds();
 const OutputKindInfo& OutputKindOf(OutputKind kind);
 
-// What a run tells the outputs it makes, besides the cases themselves.
-struct OutputSettings {
-  // The run's one clock reading: the report's headings, the PDF's date.
-  LocalDateTime now;
-  PaperSize paper = PaperSize::kA4;  // the PDF's
-  ProjectIdentity project;
-  // The bridge's effective span as the engineer gave it ("2.91"), and the
-  // printed row that governs it in every case: the first printed span at or
-  // above it (0 for 1.000 m ... 110 for 3.750 m); -1 when no span is given.
-  std::string spanText;
-  int32_t governingRow = -1;
-  // The design case the engineer adopts (from 1), whose slab at the
-  // governing row the PDF's cover states and checks; 0: none.
-  int64_t adoptedCase = 0;
-  // The SHA-256 (hexadecimal) of the run's values in their canonical form,
-  // or empty.
-  std::string digest;
-};
-
-// The PDF is drawn with cairo, which only the complete program carries
-// (driver/program_parts.h); it gives the factory this maker.
+// The PDF is drawn with cairo, and the page of a run belongs to the web
+// door; only the complete program carries them, and it gives the factory
+// their makers once (driver/full_program_parts.cc).
 using PdfMaker = std::function<std::unique_ptr<FileOutput>(const OutputSettings&)>;
+// The web page of a run of `settings`, whose links carry the request as
+// `links` (the page's own query); once finished, the page is in `html`.
+using PageMaker = std::function<std::unique_ptr<CaseSink>(
+    const OutputSettings&, const std::string& links, std::string& html)>;
+struct OutputMakers {
+  PdfMaker pdf;
+  PageMaker page;
+};
 
 class OutputFactory {
  public:
-  explicit OutputFactory(PdfMaker makePdf = {}) : makePdf_(std::move(makePdf)) {}
+  OutputFactory() = default;
+  explicit OutputFactory(OutputMakers makers) : makers_(std::move(makers)) {}
 
   // False for the PDF in a program without it.
   bool Offers(OutputKind kind) const;
@@ -69,11 +58,16 @@ class OutputFactory {
   // created; null when not offered.
   std::unique_ptr<FileOutput> Make(OutputKind kind, const OutputSettings& settings) const;
 
+  // The web page of a run of `settings` (PageMaker); null in a program
+  // without it.
+  std::unique_ptr<CaseSink> MakePage(const OutputSettings& settings, const std::string& links,
+                                     std::string& html) const;
+
   // The line-printer report itself, which the dialogue writes in place.
   static std::unique_ptr<ReportOutput> MakeReport(const LocalDateTime& now);
 
  private:
-  PdfMaker makePdf_;
+  OutputMakers makers_;
 };
 
 // Creates the file of `output`, of `kind`, at `name` (BeginPending): no

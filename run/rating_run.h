@@ -15,11 +15,11 @@
 #include <vector>
 
 #include "fault/fault.h"
+#include "output/output_settings.h"
+#include "output/project_identity.h"
 #include "rating/rating_values.h"
 #include "rating/slab_rating.h"
 #include "report/local_date_time.h"
-#include "run/paper_size.h"
-#include "run/project_identity.h"
 
 namespace kalvorden {
 

@@ -12,12 +12,12 @@
 #include <string_view>
 
 #include "design/design_inputs.h"
+#include "design/value_lists.h"
+#include "output/output_settings.h"
+#include "output/project_identity.h"
 #include "report/local_date_time.h"
 #include "report/printed_span.h"
 #include "run/output_factory.h"
-#include "run/paper_size.h"
-#include "run/project_identity.h"
-#include "run/value_lists.h"
 
 namespace kalvorden {
 

@@ -10,7 +10,7 @@ namespace kalvorden {
 namespace {
 
 // The messages of the query as a whole; a value's own come from the value
-// check (run/value_lists.h). The page's script shows the same words.
+// check (design/value_lists.h). The page's script shows the same words.
 constexpr std::string_view kOneValue = "The calculation sheet takes exactly one value here.";
 
 int FindValueField(std::string_view name) {

@@ -1,7 +1,7 @@
 #pragma once
 
 // The values of a design as the web page sends them: a form-urlencoded query
-// whose field names are those of the command-line options (run/value_lists.h),
+// whose field names are those of the command-line options (design/value_lists.h),
 // read into the run request every door fills. Each value and the span are
 // checked by the rules the command line and project files share; nothing
 // is reinterpreted: a decimal comma is refused with a hint, never read as a
@@ -13,10 +13,10 @@
 #include <string_view>
 #include <vector>
 
+#include "design/value_lists.h"
+#include "output/project_identity.h"
 #include "report/local_date_time.h"
-#include "run/project_identity.h"
 #include "run/run_request.h"
-#include "run/value_lists.h"
 #include "web/query_text.h"
 
 namespace kalvorden {

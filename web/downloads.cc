@@ -1,7 +1,5 @@
 #include "web/downloads.h"
 
-#include "pdf/pdf_output.h"
-
 namespace kalvorden {
 namespace {
 
@@ -47,17 +45,23 @@ std::string DownloadPath(const OutputKindInfo& kind) {
   return "/download/" + std::string(kind.fileName);
 }
 
-DesignRunResult WriteDownload(OutputKind kind, const DesignQuery& query, const LocalDateTime& clock,
+DesignRunResult WriteDownload(const OutputFactory& outputs, OutputKind kind,
+                              const DesignQuery& query, const LocalDateTime& clock,
                               const std::string& path, const KeepGoing& keepGoing) {
-  const OutputFactory factory(MakePdfOutput);
-  const std::unique_ptr<FileOutput> output = factory.Make(kind, SettingsOf(query.request, clock));
+  const std::unique_ptr<FileOutput> output = outputs.Make(kind, SettingsOf(query.request, clock));
   DesignRunResult result;
+  if (!output) {
+    result.fault = {kFaultOpenFailure, "open failure",
+                    "making the " + std::string(OutputKindOf(kind).what) + " output",
+                    "not in this program"};
+    return result;
+  }
   result.fault = BeginOutputFile(*output, kind, path, true);
   if (!result.fault.ok()) {
     return result;
   }
-  CaseSink* const outputs[] = {output.get()};
-  return DesignIntoOutputs(DesignInputsOf(query.request), outputs, DesignOptions{}, keepGoing);
+  CaseSink* const sinks[] = {output.get()};
+  return DesignIntoOutputs(DesignInputsOf(query.request), sinks, DesignOptions{}, keepGoing);
 }
 
 }  // namespace kalvorden

@@ -9,10 +9,10 @@
 #include <string_view>
 
 #include "design/design_inputs.h"
+#include "output/project_identity.h"
 #include "report/local_date_time.h"
 #include "run/design_run.h"
 #include "run/output_factory.h"
-#include "run/project_identity.h"
 #include "web/design_query.h"
 
 namespace kalvorden {
@@ -29,11 +29,12 @@ std::string DownloadPath(const OutputKindInfo& kind);
 constexpr size_t kMostNameCharacters = 60;
 std::string DownloadFileName(const ProjectIdentity& identity, std::string_view fileName);
 
-// Writes the `kind` output of the run of `query` (its values, identity and
+// Writes the `kind` output (made by `outputs`) of the run of `query` (its values, identity and
 // span), stamped with `clock` (on the request's paper, for the PDF), to `path`.
 // `keepGoing` is asked before every case; when it says no, the run stops and
 // nothing is left at `path`.
-DesignRunResult WriteDownload(OutputKind kind, const DesignQuery& query, const LocalDateTime& clock,
+DesignRunResult WriteDownload(const OutputFactory& outputs, OutputKind kind,
+                              const DesignQuery& query, const LocalDateTime& clock,
                               const std::string& path, const KeepGoing& keepGoing);
 
 }  // namespace kalvorden

@@ -3,7 +3,7 @@
 namespace kalvorden {
 
 // Checks each value of the form as it is typed, with the rules of the
-// server's own check (run/value_lists.h) and its words, which the form
+// server's own check (design/value_lists.h) and its words, which the form
 // carries in data attributes; the server stays the judge: the
 // page works the same without this script. The range test here only looks at
 // the decimal exponent; a value at the very edge of binary128's range is left

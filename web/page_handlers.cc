@@ -47,15 +47,20 @@ HttpResponse DesignPage(DesignQuery query, const PageSettings& settings,
                         const KeepGoing& keepGoing) {
   query.clock = Clock(query, settings);
   query.hasClock = true;
-  ResultPage page(SettingsOf(query.request, query.clock), EncodeDesignQuery(query));
-  CaseSink* const outputs[] = {&page};
+  std::string html;
+  const std::unique_ptr<CaseSink> page = settings.outputs->MakePage(
+      SettingsOf(query.request, query.clock), EncodeDesignQuery(query), html);
+  if (!page) {
+    return MessageResponse(500, "Server error", "The page could not be made.");
+  }
+  CaseSink* const outputs[] = {page.get()};
   const DesignRunResult run =
       DesignIntoOutputs(DesignInputsOf(query.request), outputs, DesignOptions{},
                         WithinTime(keepGoing, settings.designTimeLimit));
   if (run.stopped) {
     return TooLong();
   }
-  return run.complete() ? HtmlResponse(200, page.html())
+  return run.complete() ? HtmlResponse(200, std::move(html))
                         : MessageResponse(500, "Server error", "The page could not be made.");
 }
 
@@ -66,7 +71,7 @@ HttpResponse Download(const OutputKindInfo& download, const DesignQuery& query,
     return MessageResponse(500, "Download failed", "No temporary directory.");
   }
   const DesignRunResult run =
-      WriteDownload(download.kind, query, Clock(query, settings), file.path(),
+      WriteDownload(*settings.outputs, download.kind, query, Clock(query, settings), file.path(),
                     WithinTime(keepGoing, settings.designTimeLimit));
   if (run.stopped) {
     return TooLong();

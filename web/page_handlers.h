@@ -28,6 +28,8 @@ struct PageSettings {
   // The rating's PDF, where the program carries one (run/rating_run.h);
   // without it the rating offers its CSV, sheet and project file only.
   RatingPdfMaker makeRatingPdf;
+  // Makes the result page and the downloads.
+  const OutputFactory* outputs = nullptr;
 };
 
 // "/" (with a query: the form filled in again, with its messages).

@@ -1,5 +1,7 @@
 #include "web/result_page.h"
 
+#include "comparison/case_comparison.h"
+
 #include "design/as_built_check.h"
 
 #include "numeric/decimal.h"
@@ -16,6 +18,28 @@
 
 namespace kalvorden {
 namespace {
+
+class ResultPage final : public CaseSink {
+ public:
+  ResultPage(const OutputSettings& settings, std::string designQuery, std::string& html);
+
+  bool Write(const DesignedCase& designed) override;
+  bool Finish() override;
+  void Abandon() noexcept override;
+
+ private:
+  void AppendCase(const DesignedCase& designed);
+
+  std::string designQuery_;  // the request's values and clock, for the download links
+  std::string project_;      // the HTML of the identity, the span and the digest
+  int32_t governingRow_ = -1;
+  std::string governingNote_;  // the tables' caption on the marked row
+  std::string cases_;          // the HTML of the cases shown in full
+  CaseComparison comparison_;  // one small row per case, ranked at the governing row
+  int32_t caseCount_ = 0;
+  int32_t undesignedCount_ = 0;
+  std::string& html_;  // the complete page, once finished
+};
 
 // The row of `span` cut at the report's column boundaries: the pieces,
 // joined, are the 59-character row exactly as printed.
@@ -90,13 +114,12 @@ std::string ProjectSummary(const OutputSettings& settings) {
   return html;
 }
 
-}  // namespace
-
-ResultPage::ResultPage(const OutputSettings& settings, std::string designQuery)
+ResultPage::ResultPage(const OutputSettings& settings, std::string designQuery, std::string& html)
     : designQuery_(std::move(designQuery)),
       project_(ProjectSummary(settings)),
       governingRow_(settings.governingRow),
-      comparison_(governingRow_) {
+      comparison_(governingRow_),
+      html_(html) {
   if (governingRow_ >= 0) {
     governingNote_ = " The row of " + PrintedSpan(governingRow_) +
                      " m, which governs the bridge's span of " + EscapeHtml(settings.spanText) +
@@ -221,6 +244,13 @@ bool ResultPage::Finish() {
   body += cases_;
   html_ = PageFrame("Design results", body);
   return true;
+}
+
+}  // namespace
+
+std::unique_ptr<CaseSink> MakeResultPage(const OutputSettings& settings, const std::string& links,
+                                         std::string& html) {
+  return std::make_unique<ResultPage>(settings, links, html);
 }
 
 }  // namespace kalvorden

@@ -78,7 +78,7 @@ struct WebServer::State {
       : options(std::move(given)),
         scratch(options.scratchBase),
         settings{options.readClock ? options.readClock : ReadLocalClock, options.designTimeLimit,
-                 &scratch, options.makeRatingPdf},
+                 &scratch, options.makeRatingPdf, &options.outputs},
         router(PageRoutes(settings)),
         http(router, options.limits) {}
 

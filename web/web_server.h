@@ -11,6 +11,7 @@
 #include <string>
 
 #include "run/clock.h"
+#include "run/output_factory.h"
 #include "run/rating_run.h"
 #include "web/design_query.h"
 #include "web/http_server.h"
@@ -34,6 +35,8 @@ struct WebServerOptions {
   // page's rating/download/rating.pdf is wired in; without it the rating
   // page offers its CSV, sheet and project file only.
   RatingPdfMaker makeRatingPdf;
+  // Makes the result page and the downloads.
+  OutputFactory outputs;
 };
 
 class WebServer {

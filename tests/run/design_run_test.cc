@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "design/value_lists.h"
 #include "output/csv_output.h"
-#include "run/value_lists.h"
 #include "tests/support/run_binary.h"
 
 using namespace kalvorden;

@@ -5,6 +5,8 @@
 // explain`'s.
 #include <gtest/gtest.h>
 
+#include "driver/full_program_parts.h"
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -199,7 +201,8 @@ TEST(Doors, EveryDownloadIsTheCommandLinesOutput) {
                                                         {OutputKind::kPdf, "r.pdf"}};
   for (const auto& [kind, name] : outputs) {
     const std::string download = dir.File(std::string("web-") + name);
-    const DesignRunResult written = WriteDownload(kind, parse.query, kFixedClock, download, {});
+    const DesignRunResult written = WriteDownload(OutputFactory(FullProgramParts().outputs), kind,
+                                                  parse.query, kFixedClock, download, {});
     ASSERT_TRUE(written.complete()) << name << ": " << FormatFault(written.fault);
     EXPECT_TRUE(ReadFileBytes(download) == ReadFileBytes(dir.File(name))) << name;
   }
@@ -212,7 +215,9 @@ TEST(Doors, EveryDownloadIsTheCommandLinesOutput) {
                                      "--output", "l.rpt", "--pdf", "l.pdf", "--paper", "letter"});
   ASSERT_EQ(letterRun.exitStatus, 0) << letterRun.err;
   const std::string download = dir.File("web-l.pdf");
-  ASSERT_TRUE(WriteDownload(OutputKind::kPdf, letter.query, kFixedClock, download, {}).complete());
+  ASSERT_TRUE(WriteDownload(OutputFactory(FullProgramParts().outputs), OutputKind::kPdf,
+                            letter.query, kFixedClock, download, {})
+                  .complete());
   EXPECT_TRUE(ReadFileBytes(download) == ReadFileBytes(dir.File("l.pdf")));
   EXPECT_TRUE(ReadFileBytes(download) != ReadFileBytes(dir.File("r.pdf")));
 }

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "driver/full_program_parts.h"
+
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -54,6 +56,7 @@ class RunningServer {
     if (!options.readClock) {
       options.readClock = [] { return kFixedClock; };
     }
+    options.outputs = OutputFactory(FullProgramParts().outputs);
     server_ = std::make_unique<WebServer>(options);
     std::string error;
     listening_ = server_->Listen(error);

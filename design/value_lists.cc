@@ -1,4 +1,4 @@
-#include "run/value_lists.h"
+#include "design/value_lists.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "run/project_identity.h"
+#include "output/project_identity.h"
 
 #include <cstdint>
 #include <cstdio>
