@@ -8,7 +8,6 @@
 #include "pdf/pdf_document.h"
 #include "pdf/rating_cover.h"
 #include "rating/rating_sheet.h"
-#include "run/values_digest.h"
 
 namespace kalvorden {
 namespace {
@@ -32,13 +31,13 @@ DocumentMetadata MetadataOf(const ProjectIdentity& project, const LocalDateTime&
 
 }  // namespace
 
-std::string WriteRatingPackage(const RatingRequest& request, const SlabRating& rating,
-                               const LocalDateTime& now, Fault& fault) {
-  const ProjectIdentity& project = request.identity;
-  const RatingInputs& inputs = request.entry.inputs;
+std::string WriteRatingPackage(const OutputSettings& settings, const RatingInputs& inputs,
+                               const SlabRating& rating, Fault& fault) {
+  const ProjectIdentity& project = settings.project;
+  const LocalDateTime& now = settings.now;
   const std::string runStamp = IsoDate(now, ' ');
   std::string bytes;
-  PdfDocument document(request.paper,
+  PdfDocument document(settings.paper,
                        TitleBlockFields{project.title, project.bridge, project.revision, runStamp,
                                         project.designer, project.checker});
   document.OpenInMemory(bytes, MetadataOf(project, now, rating.spans.size()));
@@ -46,12 +45,12 @@ std::string WriteRatingPackage(const RatingRequest& request, const SlabRating& r
 
   // Every sheet is counted before the first is drawn, so that each can say
   // "Sheet n of N" and the cover can name where each span's sheet begins.
-  RatingCoverContent cover = {&project, RatingValuesDigest(inputs), &inputs, &rating, runStamp, {}};
+  RatingCoverContent cover = {&project, settings.digest, &inputs, &rating, runStamp, {}};
   SheetFlow counting(document.cr(), page, false);
   ComposeRatingCover(counting, cover);
   std::vector<int64_t> spanStarts = {int64_t{counting.Finish()} + 1};
   for (size_t n = 0; n < rating.spans.size(); ++n) {
-    const auto pages = CalculationPageStarts(request.paper, SpanSheetLines(inputs, rating, n));
+    const auto pages = CalculationPageStarts(settings.paper, SpanSheetLines(inputs, rating, n));
     spanStarts.push_back(spanStarts.back() + static_cast<int64_t>(pages.size()));
   }
   document.SetSheetCount(spanStarts.back() - 1);

@@ -12,17 +12,18 @@
 #include <string>
 
 #include "fault/fault.h"
+#include "output/output_settings.h"
+#include "rating/slab_rating.h"
 #include "report/local_date_time.h"
-#include "run/rating_run.h"
 
 namespace kalvorden {
 
-// The package of `rating`, the rating of `request`, on the request's paper,
-// naming its identity and the digest of its values, dated `now`: its bytes,
+// The package of `rating`, the rating of `inputs`, on the settings' paper,
+// naming their identity and digest, dated by their clock: its bytes,
 // made in memory (the run writes them as it writes every output). When
 // cairo fails, `fault` says so and the bytes are to be dropped.
 // Of the type RatingPdfMaker (run/rating_run.h).
-std::string WriteRatingPackage(const RatingRequest& request, const SlabRating& rating,
-                               const LocalDateTime& now, Fault& fault);
+std::string WriteRatingPackage(const OutputSettings& settings, const RatingInputs& inputs,
+                               const SlabRating& rating, Fault& fault);
 
 }  // namespace kalvorden

@@ -9,6 +9,7 @@
 #include "output/pending_file.h"
 #include "rating/rating_csv.h"
 #include "rating/rating_sheet.h"
+#include "run/values_digest.h"
 
 namespace kalvorden {
 namespace {
@@ -88,6 +89,17 @@ Fault WriteOutputs(FILE* standardOutput, std::vector<std::unique_ptr<PendingOutp
   return {};
 }
 
+// What the rating's PDF is told: the clock, the paper, the identity and
+// the digest of the values, worked out here for every door alike.
+OutputSettings RatingSettingsOf(const RatingRequest& request, const LocalDateTime& now) {
+  OutputSettings settings;
+  settings.now = now;
+  settings.paper = request.paper;
+  settings.project = request.identity;
+  settings.digest = RatingValuesDigest(request.entry.inputs);
+  return settings;
+}
+
 }  // namespace
 
 const std::array<RatingOutputKindInfo, kRatingOutputKindCount>& RatingOutputKinds() {
@@ -112,7 +124,9 @@ std::string RatingOutputBytes(RatingOutputKind kind, const RatingRequest& reques
       return WriteRatingSheet(request.entry.inputs, rating);
     case RatingOutputKind::kPdf: {
       Fault failed;
-      std::string bytes = makePdf ? makePdf(request, rating, now, failed) : std::string();
+      std::string bytes =
+          makePdf ? makePdf(RatingSettingsOf(request, now), request.entry.inputs, rating, failed)
+                  : std::string();
       if (!failed.ok() && fault != nullptr) {
         *fault = failed;
       }

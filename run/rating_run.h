@@ -61,9 +61,11 @@ struct RatingRequest {
 // `now`). The single place where the PDF kind is wired in: a run without a
 // maker does not offer the PDF (RatingOutputOffered).
 // A maker that fails (cairo's failure) sets `fault` and returns no bytes.
+// It is told what every output is told (output/output_settings.h: the
+// clock, the paper, the identity and the digest of the rating's values).
 using RatingPdfMaker =
-    std::function<std::string(const RatingRequest& request, const SlabRating& rating,
-                              const LocalDateTime& now, Fault& fault)>;
+    std::function<std::string(const OutputSettings& settings, const RatingInputs& inputs,
+                              const SlabRating& rating, Fault& fault)>;
 
 // False for the PDF without a maker.
 bool RatingOutputOffered(RatingOutputKind kind, const RatingPdfMaker& makePdf);
