@@ -1,12 +1,16 @@
 // Times whole runs of the program: the largest run the dialogue allows
 // (5 x 5 x 5 x 5 x 5 = 3125 design cases, 346,875 spans) and the everyday
 // one-case run, and the largest and a 25-case run with their PDF. Each is run several times in a
-// fresh directory, with its report written to a file; the median wall time
-// and the peak resident memory of the process are reported. The program runs as it is (the
-// enclosure filter with exact fallback), with --exact (the exact engine
-// alone) and with --csv, and, when a second program is given (an older
-// build, say), that one too, alone, with --csv and with the PDF: the runs
-// alternate, so that a change in the machine's load falls on all alike.
+// fresh directory, with its report written to a file; the median wall time,
+// the median CPU time of the process (user and system, its threads
+// together) and its peak resident memory are reported. The program runs as
+// it is (the dialogue's report, the enclosure filter with exact fallback),
+// with --exact (the exact engine alone), with --csv, and from the options
+// (--output: the report through a temporary file, synced and renamed into
+// place) alone and with --text; when a second program is given (an older
+// build, say), that one too, alone, with --csv, from the options, with
+// --text and with the PDF: the runs alternate, so that a change in the
+// machine's load falls on all alike.
 //
 // Then, in this process on one thread, the design alone (no report) of the
 // same 3125 cases with the enclosure filter and with the exact engine, in
@@ -59,15 +63,33 @@ std::string AnswerScript(const Lists& lists) {
   return script + "N\n";
 }
 
-// A way to run a program: its path and its options, if any.
+// A way to run a program: its path and its options, if any; with
+// `fromOptions`, the values go on the command line and the report to
+// --output instead of the dialogue.
 struct Contender {
   std::string name;
   std::string program;
   std::vector<std::string> options;
+  bool fromOptions = false;
 };
 
-Measurement RunOnce(const Contender& contender, const std::string& directory,
-                    const std::string& answers) {
+// The options that give the run the values of `lists` and its report file.
+std::vector<std::string> ValueOptions(const Lists& lists) {
+  const char* names[] = {"--wheel-load", "--top-cover", "--paving", "--fs", "--fc"};
+  std::vector<std::string> options;
+  for (size_t l = 0; l < lists.size() && l < std::size(names); ++l) {
+    std::string list;
+    for (const std::string& value : lists[l]) {
+      list += (list.empty() ? "" : ",") + value;
+    }
+    options.insert(options.end(), {names[l], list});
+  }
+  options.insert(options.end(), {"--output", "bench.rpt"});
+  return options;
+}
+
+Measurement RunOnce(const Contender& contender, const std::string& directory, const Lists& lists) {
+  const std::string answers = AnswerScript(lists);
   const std::string answerFile = directory + "/answers.txt";
   const std::string report = directory + "/bench.rpt";
   unlink(report.c_str());
@@ -92,8 +114,13 @@ Measurement RunOnce(const Contender& contender, const std::string& directory,
     dup2(in, STDIN_FILENO);
     dup2(null, STDOUT_FILENO);
     dup2(null, STDERR_FILENO);
+    std::vector<std::string> options = contender.options;
+    if (contender.fromOptions) {
+      const std::vector<std::string> values = ValueOptions(lists);
+      options.insert(options.begin(), values.begin(), values.end());
+    }
     std::vector<char*> argv = {const_cast<char*>(contender.program.c_str())};
-    for (const std::string& option : contender.options) {
+    for (const std::string& option : options) {
       argv.push_back(const_cast<char*>(option.c_str()));
     }
     argv.push_back(nullptr);
@@ -115,11 +142,11 @@ Measurement RunOnce(const Contender& contender, const std::string& directory,
 }
 
 void Report(const char* name, const std::vector<Contender>& contenders,
-            const std::string& directory, const std::string& answers, int runs, long spans) {
+            const std::string& directory, const Lists& lists, int runs, long spans) {
   std::vector<std::vector<Measurement>> all(contenders.size());
   for (int i = 0; i < runs; ++i) {
     for (size_t c = 0; c < contenders.size(); ++c) {
-      all[c].push_back(RunOnce(contenders[c], directory, answers));
+      all[c].push_back(RunOnce(contenders[c], directory, lists));
     }
   }
   double first = 0;
@@ -143,7 +170,7 @@ void Report(const char* name, const std::vector<Contender>& contenders,
       first = median;
     }
     std::printf(
-        "%-11s %-9s median %8.4f s (min %.4f, max %.4f) over %d runs, CPU median %.4f s, "
+        "%-11s %-11s median %8.4f s (min %.4f, max %.4f) over %d runs, CPU median %.4f s, "
         "peak RSS %ld KB, %ld spans, %.0f spans/s, report %lld bytes, %.2fx the time of the "
         "first\n",
         name, contenders[c].name.c_str(), median, times.front(), times.back(), runs,
@@ -262,14 +289,15 @@ int main(int argc, char** argv) {
                               {"0", "0.6", "1.2", "1.8", "2.4"},
                               {"140", "155", "170", "185", "200"},
                               {"8", "9.5", "11", "12.5", "14"}};
-  const std::string largest = AnswerScript(largestLists);
-  const std::string oneCase = AnswerScript({{"72.5"}, {"50"}, {"1.44"}, {"170"}, {"10"}});
+  const Lists oneCase = {{"72.5"}, {"50"}, {"1.44"}, {"170"}, {"10"}};
 
   // The CSV of the same design, written alongside the report (the dialogue
   // still answers from the file).
   std::vector<Contender> contenders = {{"filter", program, {}},
                                        {"--exact", program, {"--exact"}},
-                                       {"+ CSV", program, {"--csv", "bench.csv"}}};
+                                       {"+ CSV", program, {"--csv", "bench.csv"}},
+                                       {"options", program, {}, true},
+                                       {"opt + text", program, {"--text", "bench.txt"}, true}};
   std::string compared;
   if (argc > 3) {
     char other[PATH_MAX];
@@ -280,8 +308,10 @@ int main(int argc, char** argv) {
     compared = other;
     contenders.push_back({"compared", compared, {}});
     contenders.push_back({"cmp + CSV", compared, {"--csv", "bench.csv"}});
+    contenders.push_back({"cmp options", compared, {}, true});
+    contenders.push_back({"cmp + text", compared, {"--text", "bench.txt"}, true});
   }
-  Report("3125 cases", contenders, directory, largest, runs, 3125L * 111);
+  Report("3125 cases", contenders, directory, largestLists, runs, 3125L * 111);
   Report("1 case", contenders, directory, oneCase, runs, 111);
   // The largest run with its PDF too (12,556 sheets): fewer runs, each takes
   // seconds.
@@ -289,11 +319,10 @@ int main(int argc, char** argv) {
   if (!compared.empty()) {
     withPdf.push_back({"cmp + PDF", compared, {"--pdf", "bench.pdf"}});
   }
-  Report("3125 cases", withPdf, directory, largest, std::min(runs, 3), 3125L * 111);
+  Report("3125 cases", withPdf, directory, largestLists, std::min(runs, 3), 3125L * 111);
   // An everyday calculation package: 25 cases (five wheel loads by five
   // covers), 107 sheets.
-  const std::string twentyFive =
-      AnswerScript({largestLists[0], largestLists[1], {"1.44"}, {"170"}, {"10"}});
+  const Lists twentyFive = {largestLists[0], largestLists[1], {"1.44"}, {"170"}, {"10"}};
   Report("25 cases", withPdf, directory, twentyFive, runs, 25L * 111);
   ReportDesign(largestLists, runs);
 

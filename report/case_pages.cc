@@ -27,6 +27,7 @@ void FormatCasePages(const ReportWriter& headings, const DesignCase& designCase,
   ReportWriter writer;
   writer.headerLine1 = headings.headerLine1;
   writer.headerLine2 = headings.headerLine2;
+  writer.headings = headings.headings;
   BeginReportRecords(writer.file, records);
   for (const SpanDesign& span : spans) {
     ReportSpan(writer, span, designCase);

@@ -1,6 +1,9 @@
 #include "report/report_pages.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "numeric/quad_ops.h"
 #include "report/record_layout.h"
@@ -78,7 +81,7 @@ constexpr LayoutStep kFinalFooter[] = {
 
 // The page-break layout is given the label of the page that ends, then the
 // sixteen heading texts; the first-page heading only the heading texts.
-void WriteHeading(ReportWriter& writer, std::string_view endingPageLabel) {
+void LayOutHeading(ReportFile& file, const ReportWriter& writer, std::string_view endingPageLabel) {
   const std::string_view texts[] = {
       endingPageLabel,
       View(writer.headerLine1),
@@ -99,9 +102,88 @@ void WriteHeading(ReportWriter& writer, std::string_view endingPageLabel) {
       View(kRowHead5),
   };
   if (endingPageLabel.empty()) {
-    WriteLayout(writer.file, kFirstPageHeading, std::span(texts).subspan(1));
+    WriteLayout(file, kFirstPageHeading, std::span(texts).subspan(1));
   } else {
-    WriteLayout(writer.file, kPageBreak, texts);
+    WriteLayout(file, kPageBreak, texts);
+  }
+}
+
+}  // namespace
+
+// A page top's records (control character and printed line) differ from
+// page to page only in the case line, which every layout places whole, at
+// a fixed column of a fixed record. So each is laid out once, with a case
+// line of a character no heading holds to find where it lands, and written
+// again for every page with the case line copied in.
+struct PageHeadings {
+  struct Heading {
+    std::vector<std::string> records;
+    size_t caseRecord = 0;  // the record that holds the case line
+    size_t caseColumn = 0;  // where in it the case line begins
+  };
+  ReportLine headerLine1{};
+  ReportLine headerLine2{};
+  Heading first;       // a case's first page
+  Heading afterFirst;  // its second, after the footer of the first
+  Heading afterSecond;
+};
+
+namespace {
+
+constexpr char kCaseLineMark = '\x01';
+
+PageHeadings::Heading LayOutOnce(const ReportWriter& writer, std::string_view endingPageLabel) {
+  PageHeadings::Heading heading;
+  const RecordSink records = [&](char control, std::string_view printed) {
+    heading.records.push_back(control + std::string(printed));
+  };
+  ReportWriter marked;
+  marked.headerLine1 = writer.headerLine1;
+  marked.headerLine2 = writer.headerLine2;
+  marked.caseLine.fill(kCaseLineMark);
+  BeginReportRecords(marked.file, records);
+  LayOutHeading(marked.file, marked, endingPageLabel);
+  CloseReport(marked.file);
+  for (size_t i = 0; i < heading.records.size(); ++i) {
+    const size_t column = heading.records[i].find(kCaseLineMark);
+    if (column != std::string::npos) {
+      heading.caseRecord = i;
+      heading.caseColumn = column;
+    }
+  }
+  return heading;
+}
+
+// The writer's page tops, laid out again only when its heading lines have
+// changed since they were.
+const PageHeadings& HeadingsOf(ReportWriter& writer) {
+  if (writer.headings == nullptr || writer.headings->headerLine1 != writer.headerLine1 ||
+      writer.headings->headerLine2 != writer.headerLine2) {
+    auto headings = std::make_shared<PageHeadings>();
+    headings->headerLine1 = writer.headerLine1;
+    headings->headerLine2 = writer.headerLine2;
+    headings->first = LayOutOnce(writer, {});
+    headings->afterFirst = LayOutOnce(writer, kPage1Footer);
+    headings->afterSecond = LayOutOnce(writer, kPage2Footer);
+    writer.headings = std::move(headings);
+  }
+  return *writer.headings;
+}
+
+void WriteHeading(ReportWriter& writer, const PageHeadings::Heading& heading) {
+  for (size_t i = 0; i < heading.records.size(); ++i) {
+    if (i != heading.caseRecord) {
+      WriteRecord(writer.file, heading.records[i]);
+      continue;
+    }
+    // No layout makes a record longer (record_layout.cc clips there).
+    char record[160];
+    const std::string& marked = heading.records[i];
+    const size_t length = std::min(marked.size(), sizeof record);
+    std::memcpy(record, marked.data(), length);
+    std::memcpy(record + heading.caseColumn, writer.caseLine.data(),
+                std::min<size_t>(kLineWidth, length - heading.caseColumn));
+    WriteRecord(writer.file, std::string_view(record, length));
   }
 }
 
@@ -156,9 +238,10 @@ bool ReportSpan(ReportWriter& writer, const SpanDesign& span, const DesignCase& 
   if (pageTop) {
     FillCaseLine(writer, designCase);
     // A later page starts with the footer of the page that ends.
-    WriteHeading(writer, top == PageTop::kFirst    ? std::string_view()
-                         : top == PageTop::kSecond ? kPage1Footer
-                                                   : kPage2Footer);
+    const PageHeadings& headings = HeadingsOf(writer);
+    WriteHeading(writer, top == PageTop::kFirst    ? headings.first
+                         : top == PageTop::kSecond ? headings.afterFirst
+                                                   : headings.afterSecond);
   }
   WriteRow(writer, span);
   return pageTop;

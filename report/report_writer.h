@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <string_view>
 
 #include "report/report_file.h"
@@ -27,9 +28,13 @@ constexpr std::string_view View(const ReportLine& line) {
 constexpr ReportLine kRowTemplate =
     MakeReportLine(" xx.xxx    xxx.xx   xxxx     #xx at xxxx    xx-#xx  xx-#xx ");
 
+// The records of the three page tops, laid out once (report_pages.cc).
+struct PageHeadings;
+
 // The report writer's state for the whole run: the file, the two heading
-// lines that carry the run's date and time, and the two templates whose
-// slices are overwritten for every page top and every row.
+// lines that carry the run's date and time, the two templates whose
+// slices are overwritten for every page top and every row, and the page
+// tops laid out from the heading lines.
 struct ReportWriter {
   ReportFile file;
   ReportLine headerLine1 =
@@ -39,6 +44,9 @@ struct ReportWriter {
   ReportLine caseLine =
       MakeReportLine("  xx.xx  xxx.xxx  xxx.xxx xxx    xx     xx.xxx       x.x   ");
   ReportLine row = kRowTemplate;
+  // Built from the heading lines on first use, and again should they have
+  // changed since; shared by copies of the writer, never changed once built.
+  std::shared_ptr<const PageHeadings> headings;
 };
 
 }  // namespace kalvorden
