@@ -182,6 +182,7 @@ int CsvOutput::BeginPending(const std::string& name, bool replace) {
       return failure;
     }
     descriptor_ = pending().descriptor();
+    writeBack_.wanted = true;
   }
   buffer_ = kHeader;
   return 0;
@@ -190,6 +191,7 @@ int CsvOutput::BeginPending(const std::string& name, bool replace) {
 bool CsvOutput::Flush() {
   if (failure_ == 0) {
     failure_ = WriteAll(descriptor_, buffer_.data(), buffer_.size());
+    NoteWritten(writeBack_, descriptor_, buffer_.size());
   }
   buffer_.clear();
   return CheckFailure();

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "output/file_output.h"
+#include "report/report_file.h"
 
 namespace kalvorden {
 
@@ -35,6 +36,7 @@ class CsvOutput final : public FileOutput {
   int descriptor_ = -1;
   bool toStandardOutput_ = false;
   int failure_ = 0;  // errno of the first failed write
+  WriteBack writeBack_;
   std::string buffer_;
   int caseNumber_ = 0;
 };

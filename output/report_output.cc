@@ -40,6 +40,7 @@ int ReportOutput::BeginPending(const std::string& name, bool replace) {
     }
     target_ = Target::kPending;
     BeginReportFile(writer_.file, pending().descriptor(), name, false);
+    writer_.file.writeBack.wanted = true;
   }
   writer_.file.encoding = encoding_;
   return 0;

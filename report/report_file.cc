@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@ constexpr size_t kBufferSize = 1 << 16;
 void Flush(ReportFile& file) {
   if (file.failure == 0) {
     file.failure = WriteAll(file.descriptor, file.buffer.get(), file.buffered);
+    NoteWritten(file.writeBack, file.descriptor, file.buffered);
   }
   file.buffered = 0;
 }
@@ -72,6 +74,16 @@ void CutOldContents(ReportFile& file) {
 
 }  // namespace
 
+void NoteWritten(WriteBack& writeBack, int descriptor, size_t count) {
+  writeBack.written += static_cast<int64_t>(count);
+  if (!writeBack.wanted || writeBack.written - writeBack.started < kWriteBackStep) {
+    return;
+  }
+  sync_file_range(descriptor, writeBack.started, writeBack.written - writeBack.started,
+                  SYNC_FILE_RANGE_WRITE);
+  writeBack.started = writeBack.written;
+}
+
 int WriteAll(int descriptor, const char* bytes, size_t count) {
   size_t done = 0;
   while (done < count) {
@@ -100,6 +112,7 @@ void BeginReportFile(ReportFile& file, int descriptor, std::string name,
   file.failure = 0;
   file.buffer = std::make_unique<char[]>(kBufferSize);
   file.buffered = 0;
+  file.writeBack = {};
   file.records = nullptr;
 }
 

@@ -15,6 +15,22 @@ namespace kalvorden {
 // first LF dropped, every CR LF turned into LF and every CR FF into LF FF.
 enum class ReportEncoding : uint8_t { kLinePrinter, kPlainText };
 
+// Starts the disk writes of a file's bytes while the run goes on, so that
+// the fsync that ends its output finds little left to write: every
+// kWriteBackStep bytes written, the writes of those bytes are started
+// (sync_file_range without waiting). Only a hint to the kernel: a file it
+// refuses (a pipe, a terminal) is written all the same, and the fsync
+// alone makes the file durable.
+struct WriteBack {
+  bool wanted = false;  // for a file that is synced at its end
+  int64_t written = 0;  // bytes written so far
+  int64_t started = 0;  // bytes whose disk writes have been started
+};
+constexpr int64_t kWriteBackStep = int64_t{4} << 20;
+
+// Notes `count` more bytes written to `descriptor`.
+void NoteWritten(WriteBack& writeBack, int descriptor, size_t count);
+
 // Where the records of a report laid out for another output go, one at a
 // time: the carriage-control character and the printed line, never turned
 // into bytes.
@@ -47,6 +63,7 @@ struct ReportFile {
 
   std::unique_ptr<char[]> buffer;
   size_t buffered = 0;
+  WriteBack writeBack;
 
   // Set for a report laid out for another output (BeginReportRecords): each
   // record goes here instead of to a descriptor.

@@ -1,7 +1,10 @@
 #include "run/design_run.h"
 
 #include <algorithm>
+#include <exception>
 #include <iterator>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "output/output_file.h"
@@ -53,6 +56,46 @@ DesignOptions OptionsFor(std::span<CaseSink* const> outputs, DesignOptions optio
   return options;
 }
 
+// Finishes every output, each but the first on a thread of its own: a
+// finish ends in fsync, which waits for the disk, and the outputs' waits
+// then overlap instead of adding up. Outputs share nothing, so finishing
+// them at once changes none of their bytes. Returns the first output, in
+// the run's order, that failed to finish, or null.
+CaseSink* FinishOutputs(std::span<CaseSink* const> outputs) {
+  std::vector<char> finished(outputs.size());  // not vector<bool>: each thread writes its own
+  std::vector<std::exception_ptr> thrown(outputs.size());
+  const auto finish = [&](size_t i) {
+    try {
+      finished[i] = static_cast<char>(outputs[i]->Finish());
+    } catch (...) {
+      thrown[i] = std::current_exception();
+    }
+  };
+  std::vector<std::thread> threads;
+  for (size_t i = 1; i < outputs.size(); ++i) {
+    try {
+      threads.emplace_back(finish, i);
+    } catch (const std::system_error&) {
+      finish(i);  // no thread to be had: finished here, in turn
+    }
+  }
+  if (!outputs.empty()) {
+    finish(0);
+  }
+  for (std::thread& thread : threads) {
+    thread.join();
+  }
+  for (size_t i = 0; i < outputs.size(); ++i) {
+    if (thrown[i]) {
+      std::rethrow_exception(thrown[i]);
+    }
+    if (finished[i] == 0) {
+      return outputs[i];
+    }
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 DesignRunResult DesignIntoOutputs(const DesignInputs& inputs, std::span<CaseSink* const> outputs,
@@ -89,11 +132,9 @@ DesignRunResult DesignIntoOutputs(const DesignInputs& inputs, std::span<CaseSink
   }
   // Every output complete on the disk before any file is put in place: a
   // failure up to here leaves every file the run was to replace as it was.
-  for (CaseSink* output : outputs) {
-    if (!output->Finish()) {
-      result.fault = output->failure();
-      return Abandoned(outputs, result);
-    }
+  if (const CaseSink* failed = FinishOutputs(outputs)) {
+    result.fault = failed->failure();
+    return Abandoned(outputs, result);
   }
   std::vector<OutputFile*> files;
   for (CaseSink* output : outputs) {

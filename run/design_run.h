@@ -32,8 +32,9 @@ using KeepGoing = std::function<bool()>;
 
 // Starts every output with the run's values, designs each case once (with
 // its working values when an output prints them: wantsWorkingValues) and
-// hands it to every output in order, then finishes them all and only then
-// puts their files in place, in order (CommitOutputs). An output that
+// hands it to every output in order, then finishes them all (at once, so
+// that their syncs to the disk overlap) and only then puts their files in
+// place, in order (CommitOutputs). An output that
 // surveys the cases first (wantsSurvey) is handed every case of a first
 // design pass before that. When an output fails
 // before that or `keepGoing` says no, every output is abandoned: a
