@@ -5,13 +5,16 @@
 namespace kalvorden {
 namespace {
 
-void Design(DesignedCase& work, const DesignOptions& options) {
-  SweepState state;
-  work.sweep = SweepSpans(work.designCase, state, work.spans, options);
+void Design(CasePipeline::Batch& batch, const DesignOptions& options) {
+  for (uint32_t i = 0; i < batch.count; ++i) {
+    DesignedCase& work = batch.cases[i];
+    SweepState state;
+    work.sweep = SweepSpans(work.designCase, state, work.spans, options);
+  }
 }
 
-CasePipeline::Slot& SlotOf(CasePipeline& pipeline, uint64_t caseNumber) {
-  return pipeline.slots[caseNumber % pipeline.slotCount];
+CasePipeline::Batch& BatchOf(CasePipeline& pipeline, uint64_t batchNumber) {
+  return pipeline.batches[batchNumber % pipeline.batchCount];
 }
 
 void RunWorker(CasePipeline& pipeline) {
@@ -22,24 +25,36 @@ void RunWorker(CasePipeline& pipeline) {
     if (pipeline.stopping) {
       return;
     }
-    CasePipeline::Slot& slot = SlotOf(pipeline, pipeline.started++);
-    slot.state = CasePipeline::SlotState::kDesigning;
+    CasePipeline::Batch& batch = BatchOf(pipeline, pipeline.started++);
+    batch.state = CasePipeline::BatchState::kDesigning;
     lock.unlock();
-    Design(slot.designed, pipeline.options);
+    Design(batch, pipeline.options);
     lock.lock();
-    slot.state = CasePipeline::SlotState::kDesigned;
+    batch.state = CasePipeline::BatchState::kDesigned;
     pipeline.designed.notify_all();
   }
+}
+
+// Hands in the batch being filled.
+void HandInBatch(CasePipeline& pipeline) {
+  {
+    std::lock_guard<std::mutex> lock(pipeline.mutex);
+    CasePipeline::Batch& batch = BatchOf(pipeline, pipeline.submitted++);
+    batch.count = pipeline.filling;
+    batch.state = CasePipeline::BatchState::kSubmitted;
+    pipeline.filling = 0;
+  }
+  pipeline.submittedOrStopping.notify_one();
 }
 
 }  // namespace
 
 void StartCasePipeline(CasePipeline& pipeline, uint32_t workerCount, const DesignOptions& options) {
   pipeline.options = options;
-  // Enough slots that workers rarely wait for the reporter, few enough that
-  // the ring stays small (each slot holds one case's 111 spans).
-  pipeline.slotCount = 4 * (workerCount > 0 ? workerCount : 1);
-  pipeline.slots = std::make_unique<CasePipeline::Slot[]>(pipeline.slotCount);
+  // Enough batches that workers rarely wait for the reporter, few enough
+  // that the ring stays small (each case holds its 111 spans).
+  pipeline.batchCount = 3 * (workerCount > 0 ? workerCount : 1);
+  pipeline.batches = std::make_unique<CasePipeline::Batch[]>(pipeline.batchCount);
   for (uint32_t i = 0; i < workerCount; ++i) {
     try {
       pipeline.workers.emplace_back(RunWorker, std::ref(pipeline));
@@ -50,42 +65,46 @@ void StartCasePipeline(CasePipeline& pipeline, uint32_t workerCount, const Desig
 }
 
 bool IsCasePipelineFull(const CasePipeline& pipeline) {
-  return pipeline.submitted - pipeline.taken == pipeline.slotCount;
+  // Only the submitting thread changes `submitted` and `taken`.
+  return pipeline.filling == 0 && pipeline.submitted - pipeline.taken == pipeline.batchCount;
 }
 
 bool IsCasePipelineEmpty(const CasePipeline& pipeline) {
-  return pipeline.submitted == pipeline.taken;
+  return pipeline.submitted == pipeline.taken && pipeline.filling == 0;
 }
 
 void SubmitCase(CasePipeline& pipeline, const DesignCase& designCase) {
-  {
-    std::lock_guard<std::mutex> lock(pipeline.mutex);
-    CasePipeline::Slot& slot = SlotOf(pipeline, pipeline.submitted++);
-    slot.designed.designCase = designCase;
-    slot.state = CasePipeline::SlotState::kSubmitted;
+  // The batch being filled belongs to the submitting thread until it is
+  // handed in: no worker looks at it before.
+  CasePipeline::Batch& batch = BatchOf(pipeline, pipeline.submitted);
+  batch.cases[pipeline.filling++].designCase = designCase;
+  if (pipeline.filling == kCasesPerBatch) {
+    HandInBatch(pipeline);
   }
-  pipeline.submittedOrStopping.notify_one();
 }
 
-const DesignedCase& WaitForOldestCase(CasePipeline& pipeline) {
+std::span<const DesignedCase> WaitForOldestBatch(CasePipeline& pipeline) {
+  if (pipeline.submitted == pipeline.taken && pipeline.filling > 0) {
+    HandInBatch(pipeline);
+  }
   std::unique_lock<std::mutex> lock(pipeline.mutex);
-  CasePipeline::Slot& slot = SlotOf(pipeline, pipeline.taken);
-  if (slot.state == CasePipeline::SlotState::kSubmitted) {
+  CasePipeline::Batch& batch = BatchOf(pipeline, pipeline.taken);
+  if (batch.state == CasePipeline::BatchState::kSubmitted) {
     // No worker has begun it: design it here rather than wait.
     ++pipeline.started;
-    slot.state = CasePipeline::SlotState::kDesigning;
+    batch.state = CasePipeline::BatchState::kDesigning;
     lock.unlock();
-    Design(slot.designed, pipeline.options);
+    Design(batch, pipeline.options);
     lock.lock();
-    slot.state = CasePipeline::SlotState::kDesigned;
+    batch.state = CasePipeline::BatchState::kDesigned;
   }
-  pipeline.designed.wait(lock, [&] { return slot.state == CasePipeline::SlotState::kDesigned; });
-  return slot.designed;
+  pipeline.designed.wait(lock, [&] { return batch.state == CasePipeline::BatchState::kDesigned; });
+  return {batch.cases, batch.count};
 }
 
-void ReleaseOldestCase(CasePipeline& pipeline) {
+void ReleaseOldestBatch(CasePipeline& pipeline) {
   std::lock_guard<std::mutex> lock(pipeline.mutex);
-  SlotOf(pipeline, pipeline.taken++).state = CasePipeline::SlotState::kFree;
+  BatchOf(pipeline, pipeline.taken++).state = CasePipeline::BatchState::kFree;
 }
 
 void StopCasePipeline(CasePipeline& pipeline) {

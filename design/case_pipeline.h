@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <thread>
 #include <vector>
 
@@ -25,44 +26,55 @@ struct DesignedCase {
 // starts from span 1.0 with bars #16 and #13), so designing several at once
 // changes nothing in them; the outputs take them strictly in the order they
 // were submitted.
-// A fixed ring of slots bounds the memory whatever the number of cases, and
-// the submitting thread waits for room. With no worker (none could be
-// started), the run's own thread designs each case itself.
+// Cases travel between the threads in batches: a worker designs a whole
+// batch in a row and the run's thread takes a whole batch, so the threads
+// meet (a lock, a wake-up) once a batch rather than once a case.
+// A fixed ring of batches bounds the memory whatever the number of cases,
+// and the submitting thread hands cases over before it submits more. With
+// no worker (none could be started), the run's own thread designs each
+// batch itself.
+constexpr uint32_t kCasesPerBatch = 8;
+
 struct CasePipeline {
-  enum class SlotState : uint8_t { kFree, kSubmitted, kDesigning, kDesigned };
-  struct Slot {
-    DesignedCase designed;
-    SlotState state = SlotState::kFree;
+  enum class BatchState : uint8_t { kFree, kSubmitted, kDesigning, kDesigned };
+  struct Batch {
+    DesignedCase cases[kCasesPerBatch];
+    uint32_t count = 0;
+    BatchState state = BatchState::kFree;
   };
 
   std::mutex mutex;
   std::condition_variable submittedOrStopping;
   std::condition_variable designed;
-  std::unique_ptr<Slot[]> slots;
-  uint32_t slotCount = 0;
-  uint64_t submitted = 0;  // cases handed in so far
-  uint64_t started = 0;    // cases whose design has begun (always the oldest first)
-  uint64_t taken = 0;      // cases handed back to the run's own thread
+  std::unique_ptr<Batch[]> batches;
+  uint32_t batchCount = 0;
+  uint64_t submitted = 0;  // batches handed in so far
+  uint64_t started = 0;    // batches whose design has begun (always the oldest first)
+  uint64_t taken = 0;      // batches handed back to the run's own thread
+  uint32_t filling = 0;    // cases in the batch being filled, not handed in yet
   bool stopping = false;
   DesignOptions options;  // how every case is designed
   std::vector<std::thread> workers;
 };
 
-// Starts up to `workerCount` workers with a ring of slots for them.
+// Starts up to `workerCount` workers with a ring of batches for them.
 void StartCasePipeline(CasePipeline& pipeline, uint32_t workerCount,
                        const DesignOptions& options = {});
 
-// True when every slot holds a case that has not been taken back yet.
+// True when no case can be submitted before the oldest batch is taken.
 bool IsCasePipelineFull(const CasePipeline& pipeline);
+// True when every case submitted has been taken.
 bool IsCasePipelineEmpty(const CasePipeline& pipeline);
 
-// Hands in the next case (the pipeline must not be full).
+// Adds the next case to the batch being filled (the pipeline must not be
+// full), and hands the batch in once it is full.
 void SubmitCase(CasePipeline& pipeline, const DesignCase& designCase);
 
-// The oldest case not yet taken, once it is designed; valid until
-// ReleaseOldestCase.
-const DesignedCase& WaitForOldestCase(CasePipeline& pipeline);
-void ReleaseOldestCase(CasePipeline& pipeline);
+// The cases of the oldest batch not yet taken, once they are designed (a
+// batch not yet full is handed in first); valid until ReleaseOldestBatch.
+// The pipeline must not be empty.
+std::span<const DesignedCase> WaitForOldestBatch(CasePipeline& pipeline);
+void ReleaseOldestBatch(CasePipeline& pipeline);
 
 // Stops the workers (cases not yet designed are dropped) and joins them.
 void StopCasePipeline(CasePipeline& pipeline);

@@ -19,19 +19,20 @@ int32_t Entries(const ValueList& list) {
   return std::clamp(list.count, 0, kListCapacity);
 }
 
-// Hands the oldest case in the pipeline to the sink, waiting for its design
-// if need be. Returns false when the sink asks to stop.
-bool DeliverOldestCase(CasePipeline& pipeline, const DesignedCaseSink& sink,
-                       DesignRunSummary& summary) {
-  const DesignedCase& done = WaitForOldestCase(pipeline);
-  if (!sink(done)) {
-    return false;
+// Hands the cases of the oldest batch in the pipeline to the sink, waiting
+// for their design if need be. Returns false when the sink asks to stop.
+bool DeliverOldestBatch(CasePipeline& pipeline, const DesignedCaseSink& sink,
+                        DesignRunSummary& summary) {
+  for (const DesignedCase& done : WaitForOldestBatch(pipeline)) {
+    if (!sink(done)) {
+      return false;
+    }
+    ++summary.designCases;
+    if (done.sweep.fault != SpanFault::kNone) {
+      ++summary.undesignedCases;
+    }
   }
-  ++summary.designCases;
-  if (done.sweep.fault != SpanFault::kNone) {
-    ++summary.undesignedCases;
-  }
-  ReleaseOldestCase(pipeline);
+  ReleaseOldestBatch(pipeline);
   return true;
 }
 
@@ -153,12 +154,12 @@ DesignRunSummary EnumerateDesignCases(const DesignInputs& inputs, const Designed
   const uint32_t workers = std::min(std::thread::hardware_concurrency(), kMostWorkers);
   StartCasePipeline(pipeline, caseCount > 0 ? workers : 0, options);
 
-  // Each case formed goes to the pipeline; when it is full, the oldest case
-  // goes to the sink first to make room.
+  // Each case formed goes to the pipeline; when it is full, the oldest
+  // batch goes to the sink first to make room.
   bool delivering = true;
   const auto designAndDeliver = [&](const DesignCase& c) {
     if (delivering && IsCasePipelineFull(pipeline)) {
-      delivering = DeliverOldestCase(pipeline, sink, summary);
+      delivering = DeliverOldestBatch(pipeline, sink, summary);
     }
     if (delivering) {
       SubmitCase(pipeline, c);
@@ -167,7 +168,7 @@ DesignRunSummary EnumerateDesignCases(const DesignInputs& inputs, const Designed
 
   ForEachDesignCase(inputs, designAndDeliver);
   while (delivering && !IsCasePipelineEmpty(pipeline)) {
-    delivering = DeliverOldestCase(pipeline, sink, summary);
+    delivering = DeliverOldestBatch(pipeline, sink, summary);
   }
   StopCasePipeline(pipeline);
   return summary;
