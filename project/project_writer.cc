@@ -53,7 +53,10 @@ std::string RatingValueText(const RatingFieldInfo& field, const RatingInputs& in
     case RatingRule::kSpans: {
       std::string list = "[";
       for (const Quad span : in.spans) {
-        list += (list.size() == 1 ? "" : ", ") + TomlNumber(span);
+        if (list.size() > 1) {
+          list += ", ";
+        }
+        list += TomlNumber(span);
       }
       return list + "]";
     }

@@ -15,6 +15,9 @@
 
 namespace kalvorden {
 
+// An answer's work refers to `settings` (the clock, the PDF maker) when it
+// runs on a design worker: the settings must outlive it, as the server's do.
+
 // "/rate": the rating page.
 HttpAnswer AnswerRate(const HttpRequest& request, const PageSettings& settings);
 // "/rate/form": the form filled in again.

@@ -274,7 +274,10 @@ TEST(Doors, EveryRatingDownloadIsRatesOutput) {
   HttpRequest request;
   request.method = "GET";
   request.query = kRateQuery;
-  const HttpAnswer answer = AnswerRate(request, FixedClockSettings());
+  // The answer's work reads the settings when it runs: they outlive it, as
+  // the server's do.
+  const PageSettings settings = FixedClockSettings();
+  const HttpAnswer answer = AnswerRate(request, settings);
   ASSERT_TRUE(answer.design);
   const std::string page = answer.design([] { return true; }).body;
   const std::string open = "<pre class=\"sheet\">";
