@@ -180,9 +180,9 @@ void WriteHeading(ReportWriter& writer, const PageHeadings::Heading& heading) {
     char record[160];
     const std::string& marked = heading.records[i];
     const size_t length = std::min(marked.size(), sizeof record);
-    std::memcpy(record, marked.data(), length);
-    std::memcpy(record + heading.caseColumn, writer.caseLine.data(),
-                std::min<size_t>(kLineWidth, length - heading.caseColumn));
+    std::copy_n(marked.data(), length, record);
+    std::copy_n(writer.caseLine.data(), std::min<size_t>(kLineWidth, length - heading.caseColumn),
+                record + heading.caseColumn);
     WriteRecord(writer.file, std::string_view(record, length));
   }
 }
