@@ -223,23 +223,14 @@ std::string EncodeDesignQuery(const DesignQuery& query) {
   if (query.request.continuity) {
     AppendQueryPair(out, "continuity", "on");
   }
-  for (const IdentityFieldInfo& field : IdentityFields()) {
-    if (!(query.request.identity.*(field.member)).empty()) {
-      AppendQueryPair(out, field.name, query.request.identity.*(field.member));
-    }
-  }
+  AppendIdentityPairs(out, query.request.identity);
   if (!query.spanText.empty()) {
     AppendQueryPair(out, "span", query.spanText);
   }
   if (!query.adoptText.empty()) {
     AppendQueryPair(out, "adopt", query.adoptText);
   }
-  if (query.paperGiven) {
-    AppendQueryPair(out, "paper", query.request.paper == PaperSize::kLetter ? "letter" : "a4");
-  }
-  if (query.hasClock) {
-    AppendQueryPair(out, "at", QueryClockText(query.clock));
-  }
+  AppendPaperAndClockPairs(out, query.paperGiven, query.request.paper, query.hasClock, query.clock);
   return out;
 }
 

@@ -105,6 +105,24 @@ void AppendQueryPair(std::string& out, std::string_view name, std::string_view v
   out += EncodeQueryComponent(value);
 }
 
+void AppendIdentityPairs(std::string& out, const ProjectIdentity& identity) {
+  for (const IdentityFieldInfo& field : IdentityFields()) {
+    if (!(identity.*(field.member)).empty()) {
+      AppendQueryPair(out, field.name, identity.*(field.member));
+    }
+  }
+}
+
+void AppendPaperAndClockPairs(std::string& out, bool paperGiven, PaperSize paper, bool hasClock,
+                              const LocalDateTime& clock) {
+  if (paperGiven) {
+    AppendQueryPair(out, "paper", paper == PaperSize::kLetter ? "letter" : "a4");
+  }
+  if (hasClock) {
+    AppendQueryPair(out, "at", QueryClockText(clock));
+  }
+}
+
 bool ParseQueryClock(std::string_view text, LocalDateTime& clock) {
   constexpr size_t kLength = 14;
   if (text.size() != kLength) {

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "output/output_settings.h"
+#include "output/project_identity.h"
 #include "report/local_date_time.h"
 
 namespace kalvorden {
@@ -32,6 +34,14 @@ std::string EncodeQueryComponent(std::string_view text);
 
 // Appends "&name=value" (without "&" to an empty `out`), the value encoded.
 void AppendQueryPair(std::string& out, std::string_view name, std::string_view value);
+
+// Appends the identity's fields that are not empty, in IdentityFields()
+// order.
+void AppendIdentityPairs(std::string& out, const ProjectIdentity& identity);
+// Appends paper= (when it was given) and at= (when the query has a clock),
+// in that order: the tail of every link the page makes.
+void AppendPaperAndClockPairs(std::string& out, bool paperGiven, PaperSize paper, bool hasClock,
+                              const LocalDateTime& clock);
 
 // at=YYYYMMDDhhmmss: an instant of the calendar; false for any other text.
 bool ParseQueryClock(std::string_view text, LocalDateTime& clock);

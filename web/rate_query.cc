@@ -124,17 +124,8 @@ std::string EncodeRateQuery(const RateQuery& query) {
   if (query.request.entry.inputs.continuous) {
     AppendQueryPair(out, "continuity", "on");
   }
-  for (const IdentityFieldInfo& field : IdentityFields()) {
-    if (!(query.request.identity.*(field.member)).empty()) {
-      AppendQueryPair(out, field.name, query.request.identity.*(field.member));
-    }
-  }
-  if (query.paperGiven) {
-    AppendQueryPair(out, "paper", query.request.paper == PaperSize::kLetter ? "letter" : "a4");
-  }
-  if (query.hasClock) {
-    AppendQueryPair(out, "at", QueryClockText(query.clock));
-  }
+  AppendIdentityPairs(out, query.request.identity);
+  AppendPaperAndClockPairs(out, query.paperGiven, query.request.paper, query.hasClock, query.clock);
   return out;
 }
 
