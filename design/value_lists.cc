@@ -172,15 +172,6 @@ Quad ContinuityFactorOf(bool continuous) {
   return continuous ? kContinuityFactor : Quad{1};
 }
 
-DesignInputs DesignInputsOf(const std::array<ValueList, kValueListCount>& lists, bool continuous) {
-  DesignInputs inputs;
-  for (const ValueListInfo& list : kLists) {
-    ListOf(inputs, list.id) = lists[static_cast<size_t>(list.id)];
-  }
-  inputs.continuityFactor = ContinuityFactorOf(continuous);
-  return inputs;
-}
-
 DesignCase CaseValuesOf(const DesignInputs& inputs) {
   DesignCase values;
   values.wheelLoad = inputs.wheelLoads.values[0];

@@ -93,10 +93,6 @@ const ValueList& ListOf(const DesignInputs& inputs, ValueListId id);
 // The continuity factor: 0.8 widened when the slab is continuous, else 1.0.
 Quad ContinuityFactorOf(bool continuous);
 
-// The design inputs of five lists (in ValueListId order) and the
-// continuity choice: the one way any door turns its values into a run.
-DesignInputs DesignInputsOf(const std::array<ValueList, kValueListCount>& lists, bool continuous);
-
 // One design case's entered values: the first value of each list.
 DesignCase CaseValuesOf(const DesignInputs& inputs);
 

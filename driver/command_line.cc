@@ -402,6 +402,30 @@ bool CommandLine::UsesDialogue() const {
   return true;
 }
 
+void CommandLine::OverrideFileRequest(RunRequest& file) const {
+  for (size_t i = 0; i < file.lists.size(); ++i) {
+    if (listGiven[i]) {
+      file.lists[i] = request.lists[i];
+    }
+  }
+  if (continuityGiven) {
+    file.continuity = request.continuity;
+  }
+  if (!request.span.empty()) {
+    file.span = request.span;
+  }
+  if (adoptGiven) {
+    file.adopt = request.adopt;
+  }
+  for (size_t i = 0; i < IdentityFields().size(); ++i) {
+    if (identityGiven[i]) {
+      const auto member = IdentityFields()[i].member;
+      file.identity.*member = request.identity.*member;
+    }
+  }
+  file.paper = request.paper;
+}
+
 Fault ParseCommandLine(std::span<char* const> arguments, CommandLine& line) {
   line = CommandLine{};
   // A sub-command is the first argument; its options follow it.

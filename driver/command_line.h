@@ -46,6 +46,11 @@ struct CommandLine {
   // True when neither a list option nor a project file was given: the
   // values come from the dialogue.
   bool UsesDialogue() const;
+
+  // Puts into `file`, the request a project file filled, each part the
+  // options gave (a list, continuity, the span, the adopted case, an
+  // identity text) and the paper: the options replace the file's values.
+  void OverrideFileRequest(RunRequest& file) const;
 };
 
 // Parses `arguments` (without the program name) with getopt_long. Returns

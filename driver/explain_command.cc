@@ -7,6 +7,7 @@
 #include "explain/calculation_sheet.h"
 #include "fault/fault.h"
 #include "report/printed_span.h"
+#include "run/design_run.h"
 
 namespace kalvorden {
 

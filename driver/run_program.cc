@@ -15,11 +15,11 @@
 #include "driver/complete_program.h"
 #include "driver/dialogue.h"
 #include "driver/explain_command.h"
-#include "driver/project_options.h"
 #include "driver/rate_command.h"
 #include "numeric/decimal.h"
 #include "output/interrupt_cleanup.h"
 #include "output/pending_file.h"
+#include "project/project_file.h"
 #include "report/printed_span.h"
 #include "run/design_run.h"
 #include "run/output_factory.h"
@@ -281,9 +281,13 @@ int RunKalvorden(std::span<char* const> arguments, Console& console, const Clock
       break;
   }
   if (!line.projectFile.empty()) {
-    if (Fault fault = FillFromProjectFile(line); !fault.ok()) {
+    // The file fills the request; the options given replace its values.
+    RunRequest file;
+    if (Fault fault = ReadProjectFile(line.projectFile, file); !fault.ok()) {
       return EndConsoleWithFault(console, fault);
     }
+    line.OverrideFileRequest(file);
+    line.request = std::move(file);
   }
   if (line.command == Command::kDesign && !line.UsesDialogue()) {
     if (Fault fault = CheckAdoptedCase(line); !fault.ok()) {

@@ -98,6 +98,18 @@ CaseSink* FinishOutputs(std::span<CaseSink* const> outputs) {
 
 }  // namespace
 
+DesignInputs DesignInputsOf(const RunRequest& request) {
+  const auto list = [&request](ValueListId id) { return request.lists[static_cast<size_t>(id)]; };
+  DesignInputs inputs;
+  inputs.wheelLoads = list(ValueListId::kWheelLoad);
+  inputs.topCovers = list(ValueListId::kTopCover);
+  inputs.futurePavings = list(ValueListId::kFuturePaving);
+  inputs.steelStresses = list(ValueListId::kSteelStress);
+  inputs.concreteStresses = list(ValueListId::kConcreteStress);
+  inputs.continuityFactor = ContinuityFactorOf(request.continuity);
+  return inputs;
+}
+
 DesignRunResult DesignIntoOutputs(const DesignInputs& inputs, std::span<CaseSink* const> outputs,
                                   const DesignOptions& options, const KeepGoing& keepGoing) {
   DesignRunResult result;
@@ -147,6 +159,25 @@ DesignRunResult DesignIntoOutputs(const DesignInputs& inputs, std::span<CaseSink
     return Abandoned(outputs, result);
   }
   return result;
+}
+
+DesignRunResult DesignIntoFile(const OutputFactory& outputs, OutputKind kind,
+                               const RunRequest& request, const LocalDateTime& clock,
+                               const std::string& path, const KeepGoing& keepGoing) {
+  const std::unique_ptr<FileOutput> output = outputs.Make(kind, SettingsOf(request, clock));
+  DesignRunResult result;
+  if (!output) {
+    result.fault = {kFaultOpenFailure, "open failure",
+                    "making the " + std::string(OutputKindOf(kind).what) + " output",
+                    "not in this program"};
+    return result;
+  }
+  result.fault = BeginOutputFile(*output, kind, path, true);
+  if (!result.fault.ok()) {
+    return result;
+  }
+  CaseSink* const sinks[] = {output.get()};
+  return DesignIntoOutputs(DesignInputsOf(request), sinks, DesignOptions{}, keepGoing);
 }
 
 }  // namespace kalvorden

@@ -2,7 +2,8 @@
 
 // One design run into a list of outputs: the command line, the dialogue, the
 // web page and its downloads all design through here, so a run ends the same
-// way whichever door started it.
+// way whichever door started it. A door hands over its request; its design
+// inputs are made here, and nowhere else.
 
 #include <functional>
 #include <span>
@@ -12,6 +13,9 @@
 #include "design/design_options.h"
 #include "fault/fault.h"
 #include "output/case_sink.h"
+#include "report/local_date_time.h"
+#include "run/output_factory.h"
+#include "run/run_request.h"
 
 namespace kalvorden {
 
@@ -26,6 +30,9 @@ struct DesignRunResult {
   // Every output is finished and in place.
   bool complete() const { return fault.ok() && !stopped; }
 };
+
+// The design inputs of the request's lists and continuity.
+DesignInputs DesignInputsOf(const RunRequest& request);
 
 // Asked before each case; false stops the run.
 using KeepGoing = std::function<bool()>;
@@ -43,5 +50,12 @@ using KeepGoing = std::function<bool()>;
 // with its number of cases.
 DesignRunResult DesignIntoOutputs(const DesignInputs& inputs, std::span<CaseSink* const> outputs,
                                   const DesignOptions& options, const KeepGoing& keepGoing = {});
+
+// The run of `request` into the one output of `kind` (made by `outputs`,
+// stamped with `clock`) at `path`, as the web page's downloads write it; a
+// fault, or `keepGoing` saying no, leaves nothing at `path`.
+DesignRunResult DesignIntoFile(const OutputFactory& outputs, OutputKind kind,
+                               const RunRequest& request, const LocalDateTime& clock,
+                               const std::string& path, const KeepGoing& keepGoing);
 
 }  // namespace kalvorden

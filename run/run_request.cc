@@ -4,10 +4,6 @@
 
 namespace kalvorden {
 
-DesignInputs DesignInputsOf(const RunRequest& request) {
-  return DesignInputsOf(request.lists, request.continuity);
-}
-
 GoverningSpan GoverningSpanOf(const RunRequest& request) {
   return request.span.empty() ? GoverningSpan{} : GoverningRow(request.span);
 }

@@ -2,16 +2,16 @@
 
 // What every door into a run produces and the only thing a run takes: the
 // dialogue, the command line, a project file and the web page's query each
-// fill one request and nothing else. The design inputs and what the outputs
-// are told (the clock, the span's governing row, the values' digest) are
-// derived from it here, once, whichever door filled it.
+// fill one request and nothing else. What the outputs are told (the clock,
+// the span's governing row, the values' digest) is derived from it here, and
+// its design inputs by the run (run/design_run.h), once, whichever door
+// filled it.
 
 #include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "design/design_inputs.h"
 #include "design/value_lists.h"
 #include "output/output_settings.h"
 #include "output/project_identity.h"
@@ -43,9 +43,6 @@ struct RunRequest {
 // lists of five values), digits only; 0 for any other text.
 int64_t AdoptedCaseOf(std::string_view text);
 constexpr const char* kAdoptedCaseRule = "must be a case number, 1 to 3125";
-
-// The design inputs of the request's lists and continuity.
-DesignInputs DesignInputsOf(const RunRequest& request);
 
 // The printed row that governs the request's span (report/printed_span.h);
 // its row is -1 without a span.

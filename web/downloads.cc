@@ -45,23 +45,4 @@ std::string DownloadPath(const OutputKindInfo& kind) {
   return "/download/" + std::string(kind.fileName);
 }
 
-DesignRunResult WriteDownload(const OutputFactory& outputs, OutputKind kind,
-                              const DesignQuery& query, const LocalDateTime& clock,
-                              const std::string& path, const KeepGoing& keepGoing) {
-  const std::unique_ptr<FileOutput> output = outputs.Make(kind, SettingsOf(query.request, clock));
-  DesignRunResult result;
-  if (!output) {
-    result.fault = {kFaultOpenFailure, "open failure",
-                    "making the " + std::string(OutputKindOf(kind).what) + " output",
-                    "not in this program"};
-    return result;
-  }
-  result.fault = BeginOutputFile(*output, kind, path, true);
-  if (!result.fault.ok()) {
-    return result;
-  }
-  CaseSink* const sinks[] = {output.get()};
-  return DesignIntoOutputs(DesignInputsOf(query.request), sinks, DesignOptions{}, keepGoing);
-}
-
 }  // namespace kalvorden

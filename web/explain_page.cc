@@ -2,6 +2,7 @@
 
 #include "explain/calculation_sheet.h"
 #include "report/printed_span.h"
+#include "run/design_run.h"
 #include "web/html_page.h"
 
 namespace kalvorden {

@@ -71,8 +71,8 @@ HttpResponse Download(const OutputKindInfo& download, const DesignQuery& query,
     return MessageResponse(500, "Download failed", "No temporary directory.");
   }
   const DesignRunResult run =
-      WriteDownload(*settings.outputs, download.kind, query, Clock(query, settings), file.path(),
-                    WithinTime(keepGoing, settings.designTimeLimit));
+      DesignIntoFile(*settings.outputs, download.kind, query.request, Clock(query, settings),
+                     file.path(), WithinTime(keepGoing, settings.designTimeLimit));
   if (run.stopped) {
     return TooLong();
   }

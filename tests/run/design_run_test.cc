@@ -63,15 +63,16 @@ class CountingOutput final : public CaseSink {
 
 // Eight cases: two loads, two covers, two steel stresses.
 DesignInputs EightCases() {
-  std::array<ValueList, kValueListCount> lists{};
+  RunRequest request;
   const std::vector<std::vector<const char*>> texts = {
       {"72.5", "90"}, {"50", "60"}, {"1.5"}, {"165", "170"}, {"10"}};
   for (size_t i = 0; i < texts.size(); ++i) {
     for (const char* text : texts[i]) {
-      CheckValue(ValueLists()[i], text, &lists[i].values[static_cast<size_t>(lists[i].count++)]);
+      ValueList& list = request.lists[i];
+      CheckValue(ValueLists()[i], text, &list.values[static_cast<size_t>(list.count++)]);
     }
   }
-  return DesignInputsOf(lists, false);
+  return DesignInputsOf(request);
 }
 
 size_t FilesIn(const TempDir& dir) {

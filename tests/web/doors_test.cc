@@ -16,6 +16,7 @@
 #include "pdf/rating_package.h"
 #include "project/project_file.h"
 #include "project/project_writer.h"
+#include "run/design_run.h"
 #include "run/values_digest.h"
 #include "tests/support/run_binary.h"
 #include "web/design_query.h"
@@ -201,8 +202,8 @@ TEST(Doors, EveryDownloadIsTheCommandLinesOutput) {
                                                         {OutputKind::kPdf, "r.pdf"}};
   for (const auto& [kind, name] : outputs) {
     const std::string download = dir.File(std::string("web-") + name);
-    const DesignRunResult written = WriteDownload(OutputFactory(FullProgramParts().outputs), kind,
-                                                  parse.query, kFixedClock, download, {});
+    const DesignRunResult written = DesignIntoFile(OutputFactory(FullProgramParts().outputs), kind,
+                                                   parse.query.request, kFixedClock, download, {});
     ASSERT_TRUE(written.complete()) << name << ": " << FormatFault(written.fault);
     EXPECT_TRUE(ReadFileBytes(download) == ReadFileBytes(dir.File(name))) << name;
   }
@@ -215,8 +216,8 @@ TEST(Doors, EveryDownloadIsTheCommandLinesOutput) {
                                      "--output", "l.rpt", "--pdf", "l.pdf", "--paper", "letter"});
   ASSERT_EQ(letterRun.exitStatus, 0) << letterRun.err;
   const std::string download = dir.File("web-l.pdf");
-  ASSERT_TRUE(WriteDownload(OutputFactory(FullProgramParts().outputs), OutputKind::kPdf,
-                            letter.query, kFixedClock, download, {})
+  ASSERT_TRUE(DesignIntoFile(OutputFactory(FullProgramParts().outputs), OutputKind::kPdf,
+                             letter.query.request, kFixedClock, download, {})
                   .complete());
   EXPECT_TRUE(ReadFileBytes(download) == ReadFileBytes(dir.File("l.pdf")));
   EXPECT_TRUE(ReadFileBytes(download) != ReadFileBytes(dir.File("r.pdf")));
