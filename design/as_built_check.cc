@@ -6,6 +6,8 @@
 #include "design/bar_table.h"
 #include "design/design_constants.h"
 #include "design/design_inputs.h"
+#include "numeric/decimal.h"
+#include "numeric/enclosure.h"
 #include "numeric/quad_ops.h"
 
 namespace kalvorden {
@@ -22,38 +24,120 @@ constexpr int32_t kContinuousDivisor = 30;
 constexpr int32_t kSimpleDivisor = 25;
 constexpr int32_t kLeastThicknessNumerator = kLeastSlabThickness * kContinuousDivisor;
 
+bool IsCheckable(const AsBuiltRow& row, int32_t bar) {
+  return bar != 0 && row.mainBarSpacing > 0 && row.thickness > 0 && row.spanMillimetres > 0;
+}
+
+int32_t DeadLoadDivisorOf(const AsBuiltRow& row) {
+  return row.continuous ? 10 : 8;
+}
+
+// The recommended least thickness, max(S + 3000, 4950) / 30 mm or / 25 for
+// a simple span, as a quotient of whole numbers.
+struct LeastThicknessQuotient {
+  int64_t numerator = 0;
+  int32_t divisor = 0;
+};
+LeastThicknessQuotient LeastThicknessOf(const AsBuiltRow& row) {
+  return {std::max<int64_t>(int64_t{row.spanMillimetres} + kThicknessSpanAddend,
+                            kLeastThicknessNumerator),
+          row.continuous ? kContinuousDivisor : kSimpleDivisor};
+}
+
+// The section as built and its service moment, in this order of
+// operations in either number type: CheckAsBuilt computes it exactly, and
+// PrintedAsBuilt as an enclosure of the exact values.
+template <class Number>
+struct AsBuiltSectionOf {
+  Number span{};
+  Number steelArea{};
+  Number effectiveDepth{};
+  Number liveLoadMoment{};
+  Number deadLoad{};
+  Number deadLoadMoment{};
+  Number serviceMoment{};
+  CrackedSectionOf<Number> section;
+};
+
+template <class Number>
+AsBuiltSectionOf<Number> AsBuiltSection(const AsBuiltRow& row, int32_t bar) {
+  AsBuiltSectionOf<Number> s;
+  const Number thousand = FromQuad<Number>(kThousand);
+  const Number thickness = FromInteger<Number>(row.thickness);
+  const Number spacing = FromInteger<Number>(row.mainBarSpacing);
+  s.span = Div(FromInteger<Number>(row.spanMillimetres), thousand);
+
+  s.steelArea = Div(Mul(thousand, FromQuad<Number>(BarArea(bar))), spacing);
+  const Number halfBar = Div(FromQuad<Number>(BarDiameter(bar)), FromQuad<Number>(kTwo));
+  s.effectiveDepth = Sub(Sub(thickness, halfBar), FromQuad<Number>(row.topCover));
+
+  // The service moment: the live-load moment as the design takes it, the
+  // dead-load moment of the slab's own weight at the actual thickness.
+  const Number one = FromQuad<Number>(kOne);
+  const Number continuityFactor = row.continuous ? FromQuad<Number>(kContinuityFactor) : one;
+  const Number impactLoad = Mul(Mul(FromQuad<Number>(row.wheelLoad), continuityFactor),
+                                Add(one, FromQuad<Number>(kImpactFraction)));
+  const Number liveLoadFactor = Div(impactLoad, FromQuad<Number>(kWheelLoadDivisor));
+  s.liveLoadMoment = Mul(Add(s.span, FromQuad<Number>(kLiveLoadSpanAddend)), liveLoadFactor);
+  s.deadLoad =
+      Add(Mul(thickness, FromQuad<Number>(kSlabWeightFactor)), FromQuad<Number>(row.futurePaving));
+  const Number loadTimesSpanSquared = Mul(Mul(s.deadLoad, s.span), s.span);
+  s.deadLoadMoment = Div(loadTimesSpanSquared, FromInteger<Number>(DeadLoadDivisorOf(row)));
+  s.serviceMoment = Add(s.liveLoadMoment, s.deadLoadMoment);
+
+  s.section = AnalyseCrackedSection(s.steelArea, s.effectiveDepth,
+                                    FromInteger<Number>(row.modularRatio), s.serviceMoment);
+  return s;
+}
+
+// The checks decided on whole numbers (and the cover on the entered value):
+// thickness, spacing and cover.
+uint32_t LimitFailures(const AsBuiltRow& row) {
+  uint32_t failed = 0;
+  const LeastThicknessQuotient least = LeastThicknessOf(row);
+  if (int64_t{row.thickness} * least.divisor < least.numerator) {
+    failed |= kThicknessFails;
+  }
+  const int64_t threeHalvesThickness2 = int64_t{3} * row.thickness;  // 2 x 1.5 t
+  const bool spacingWithinThickness = int64_t{2} * row.mainBarSpacing <= threeHalvesThickness2;
+  if (!spacingWithinThickness || row.mainBarSpacing > kLargestMainBarSpacing) {
+    failed |= kSpacingFails;
+  }
+  if (!(row.topCover >= static_cast<Quad>(kLeastDeckTopCover))) {
+    failed |= kCoverFails;
+  }
+  return failed;
+}
+
+// A whole number of decimal units, positive, as RoundToDecimals gives it.
+ScaledDecimal ScaledWhole(uint64_t magnitude) {
+  ScaledDecimal scaled;
+  scaled.fits = true;
+  scaled.magnitude = magnitude;
+  return scaled;
+}
+
 }  // namespace
 
 AsBuiltCheck CheckAsBuilt(const AsBuiltRow& row) {
   AsBuiltCheck check;
   const int32_t bar = BarIndexOf(row.mainBarDesignation);
-  if (bar == 0 || row.mainBarSpacing <= 0 || row.thickness <= 0 || row.spanMillimetres <= 0) {
+  if (!IsCheckable(row, bar)) {
     return check;
   }
   check.known = true;
   const Quad thickness = row.thickness;
   const Quad spacing = row.mainBarSpacing;
-  check.span = Div(static_cast<Quad>(row.spanMillimetres), kThousand);
-
-  // The section as built.
-  check.steelArea = Div(Mul(kThousand, BarArea(bar)), spacing);
-  const Quad halfBar = Div(BarDiameter(bar), kTwo);
-  check.effectiveDepth = Sub(Sub(thickness, halfBar), row.topCover);
-
-  // The service moment: the live-load moment as the design takes it, the
-  // dead-load moment of the slab's own weight at the actual thickness.
-  const Quad continuityFactor = row.continuous ? kContinuityFactor : kOne;
-  const Quad impactLoad = Mul(Mul(row.wheelLoad, continuityFactor), Add(kOne, kImpactFraction));
-  const Quad liveLoadFactor = Div(impactLoad, kWheelLoadDivisor);
-  check.liveLoadMoment = Mul(Add(check.span, kLiveLoadSpanAddend), liveLoadFactor);
-  check.deadLoad = Add(Mul(thickness, kSlabWeightFactor), row.futurePaving);
-  check.deadLoadDivisor = row.continuous ? 10 : 8;
-  const Quad loadTimesSpanSquared = Mul(Mul(check.deadLoad, check.span), check.span);
-  check.deadLoadMoment = Div(loadTimesSpanSquared, static_cast<Quad>(check.deadLoadDivisor));
-  check.serviceMoment = Add(check.liveLoadMoment, check.deadLoadMoment);
-
-  check.section = AnalyseCrackedSection(check.steelArea, check.effectiveDepth,
-                                        static_cast<Quad>(row.modularRatio), check.serviceMoment);
+  const AsBuiltSectionOf<Quad> s = AsBuiltSection<Quad>(row, bar);
+  check.span = s.span;
+  check.steelArea = s.steelArea;
+  check.effectiveDepth = s.effectiveDepth;
+  check.liveLoadMoment = s.liveLoadMoment;
+  check.deadLoad = s.deadLoad;
+  check.deadLoadDivisor = DeadLoadDivisorOf(row);
+  check.deadLoadMoment = s.deadLoadMoment;
+  check.serviceMoment = s.serviceMoment;
+  check.section = s.section;
   check.steelStressMargin = Sub(row.allowableSteel, check.section.steelStress);
   check.concreteStressMargin = Sub(row.allowableConcrete, check.section.concreteStress);
   // A stress that is not a number (a depth of zero or less) fails.
@@ -66,27 +150,72 @@ AsBuiltCheck CheckAsBuilt(const AsBuiltRow& row) {
 
   // The limits are decided on whole numbers, exactly; the printed least
   // thickness is the quotient rounded once.
-  const int64_t numerator = std::max<int64_t>(int64_t{row.spanMillimetres} + kThicknessSpanAddend,
-                                              kLeastThicknessNumerator);
-  const int32_t divisor = row.continuous ? kContinuousDivisor : kSimpleDivisor;
-  check.leastThickness = Div(static_cast<Quad>(numerator), static_cast<Quad>(divisor));
+  const LeastThicknessQuotient least = LeastThicknessOf(row);
+  check.leastThickness = Div(static_cast<Quad>(least.numerator), static_cast<Quad>(least.divisor));
   check.thicknessMargin = Sub(thickness, check.leastThickness);
-  if (int64_t{row.thickness} * divisor < numerator) {
-    check.failed |= kThicknessFails;
-  }
-  const int64_t threeHalvesThickness2 = int64_t{3} * row.thickness;  // 2 x 1.5 t
-  const bool spacingWithinThickness = int64_t{2} * row.mainBarSpacing <= threeHalvesThickness2;
   check.largestSpacing =
       std::min(Mul(static_cast<Quad>(1.5), thickness), static_cast<Quad>(kLargestMainBarSpacing));
   check.spacingMargin = Sub(check.largestSpacing, spacing);
-  if (!spacingWithinThickness || row.mainBarSpacing > kLargestMainBarSpacing) {
-    check.failed |= kSpacingFails;
-  }
   check.coverMargin = Sub(row.topCover, static_cast<Quad>(kLeastDeckTopCover));
-  if (!(row.topCover >= static_cast<Quad>(kLeastDeckTopCover))) {
-    check.failed |= kCoverFails;
-  }
+  check.failed |= LimitFailures(row);
   return check;
+}
+
+// Why the figures are those CheckAsBuilt's print.
+//
+// The stresses. AsBuiltSection<Enclosure> runs the operations of the exact
+// check in the same order on enclosures (numeric/enclosure.h), so each
+// interval holds the binary128 value CheckAsBuilt computes. RoundToHundredths
+// gives the hundredths that value rounds to by the report's rule only when
+// every value of the interval gives them, and Less decides fs <= allowed
+// only when every value of both intervals decides alike; a depth not
+// certainly above zero, where the exact check fails both stresses whatever
+// they are, goes to the exact check too. Any decision the intervals leave
+// open throws, and CheckAsBuilt itself answers.
+//
+// The least thickness. The binary128 quotient n / d (d 30 or 25, n under
+// 2^32) is within 2^-113 of itself of the exact one, so its hundredths
+// differ from the exact 100 n / d by under 2^-70; 100 n / 30 = 10 n / 3 and
+// 100 n / 25 = 4 n lie at least 1/6 from any halfway point k + 1/2, so both
+// round to the same hundredths: the exact quotient's, rounded half up.
+//
+// The largest spacing. 1.5 t is exact in binary128 (t under 2^31), so the
+// tenths printed are min(15 t, 4500) exactly.
+PrintedAsBuiltCheck PrintedAsBuilt(const AsBuiltRow& row) {
+  static_assert(kAsBuiltStressDecimals == 2 && kLeastThicknessDecimals == 2 &&
+                kLargestSpacingDecimals == 1);
+  PrintedAsBuiltCheck printed;
+  const int32_t bar = BarIndexOf(row.mainBarDesignation);
+  if (!IsCheckable(row, bar)) {
+    return printed;
+  }
+  printed.known = true;
+  const LeastThicknessQuotient least = LeastThicknessOf(row);
+  printed.leastThickness = ScaledWhole(static_cast<uint64_t>(
+      (200 * least.numerator + least.divisor) / (int64_t{2} * least.divisor)));
+  printed.largestSpacing = ScaledWhole(static_cast<uint64_t>(
+      std::min<int64_t>(int64_t{15} * row.thickness, int64_t{10} * kLargestMainBarSpacing)));
+  printed.failed = LimitFailures(row);
+  try {
+    const AsBuiltSectionOf<Enclosure> s = AsBuiltSection<Enclosure>(row, bar);
+    if (!Less(EncloseInteger(0), s.effectiveDepth)) {
+      throw UncertainDecision{};
+    }
+    printed.steelStress = ScaledWhole(RoundToHundredths(s.section.steelStress));
+    printed.concreteStress = ScaledWhole(RoundToHundredths(s.section.concreteStress));
+    if (Less(Enclose(row.allowableSteel), s.section.steelStress)) {
+      printed.failed |= kSteelStressFails;
+    }
+    if (Less(Enclose(row.allowableConcrete), s.section.concreteStress)) {
+      printed.failed |= kConcreteStressFails;
+    }
+  } catch (const UncertainDecision&) {
+    const AsBuiltCheck check = CheckAsBuilt(row);
+    printed.steelStress = RoundToDecimals(check.section.steelStress, kAsBuiltStressDecimals);
+    printed.concreteStress = RoundToDecimals(check.section.concreteStress, kAsBuiltStressDecimals);
+    printed.failed = check.failed;
+  }
+  return printed;
 }
 
 AsBuiltRow AsBuiltRowOf(const DesignCase& c, const SpanDesign& span, int32_t spanMillimetres) {

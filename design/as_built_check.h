@@ -16,6 +16,7 @@
 
 #include "design/cracked_section.h"
 #include "design/design_records.h"
+#include "numeric/decimal.h"
 #include "numeric/quad.h"
 
 namespace kalvorden {
@@ -84,6 +85,23 @@ AsBuiltCheck CheckAsBuilt(const AsBuiltRow& row);
 constexpr int kAsBuiltStressDecimals = 2;
 constexpr int kLeastThicknessDecimals = 2;
 constexpr int kLargestSpacingDecimals = 1;
+
+// The check's figures as the CSV table prints them, each |value| x
+// 10^decimals rounded to a whole number as RoundToDecimals
+// (numeric/decimal.h) rounds CheckAsBuilt's figure, and the checks the row
+// fails: what CheckAsBuilt's result prints, computed without its binary128
+// arithmetic wherever an enclosure of it makes the digits and the decisions
+// certain (the argument is at the code).
+struct PrintedAsBuiltCheck {
+  ScaledDecimal steelStress;     // fs, kAsBuiltStressDecimals
+  ScaledDecimal concreteStress;  // fc, kAsBuiltStressDecimals
+  ScaledDecimal leastThickness;  // kLeastThicknessDecimals
+  ScaledDecimal largestSpacing;  // kLargestSpacingDecimals
+  uint32_t failed = 0;           // AsBuiltFailure bits
+  bool known = false;            // as AsBuiltCheck::known
+};
+
+PrintedAsBuiltCheck PrintedAsBuilt(const AsBuiltRow& row);
 
 // The row of `span` (a printed row of `designCase`) at its printed span.
 AsBuiltRow AsBuiltRowOf(const DesignCase& designCase, const SpanDesign& span,

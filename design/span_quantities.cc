@@ -1,5 +1,7 @@
 #include "design/span_quantities.h"
 
+#include <array>
+
 #include "design/bar_table.h"
 #include "numeric/decimal.h"
 #include "numeric/quad_ops.h"
@@ -10,6 +12,22 @@ namespace {
 using Whole = unsigned __int128;
 
 constexpr Whole kThousand = 1000;
+
+// numerator / denominator x 10^decimals rounded to nearest, a value exactly
+// halfway up: the printed figure. In 64 bits when both fit, as they do for
+// every slab a design produces; a 128-bit division is a library call.
+Whole RoundedQuotient(Whole numerator, Whole denominator, int decimals) {
+  Whole scale = 1;
+  for (int i = 0; i < decimals; ++i) {
+    scale *= 10;
+  }
+  const Whole dividend = 2 * numerator * scale + denominator;
+  const Whole divisor = 2 * denominator;
+  if ((dividend >> 64) == 0 && (divisor >> 64) == 0) {
+    return static_cast<uint64_t>(dividend) / static_cast<uint64_t>(divisor);
+  }
+  return dividend / divisor;
+}
 
 // The exact quotient numerator / denominator of two whole numbers below
 // 2^113 (so each converts to binary128 exactly), rounded once, as a
@@ -22,11 +40,7 @@ constexpr Whole kThousand = 1000;
 // exact side lies beyond it and prints the figure.
 Quad QuotientPrintedByRule(Whole numerator, Whole denominator, int decimals) {
   Quad quotient = Div(static_cast<Quad>(numerator), static_cast<Quad>(denominator));
-  Whole scale = 1;
-  for (int i = 0; i < decimals; ++i) {
-    scale *= 10;
-  }
-  const Whole printed = (2 * numerator * scale + denominator) / (2 * denominator);
+  const Whole printed = RoundedQuotient(numerator, denominator, decimals);
   const Whole shown = RoundToDecimals(quotient, decimals).magnitude;
   if (shown != printed) {
     const Whole bits = quad_detail::Bits(quotient);
@@ -35,10 +49,18 @@ Quad QuotientPrintedByRule(Whole numerator, Whole denominator, int decimals) {
   return quotient;
 }
 
-}  // namespace
+// The figures' exact quotients of whole numbers, in the order of
+// SpanQuantities, with their printed decimals.
+struct Quotient {
+  Whole numerator = 0;
+  Whole denominator = 1;
+  int decimals = 0;
+};
+constexpr size_t kFigures = 6;
+using Quotients = std::array<Quotient, kFigures>;
 
-SpanQuantities QuantitiesOf(const SpanDesign& span, int32_t spanMillimetres) {
-  SpanQuantities q;
+// False for a span that has no quantities.
+bool QuotientsOf(const SpanDesign& span, int32_t spanMillimetres, Quotients& quotients) {
   const int32_t mainBar = BarIndexOf(span.mainBarDesignation);
   const int32_t distributionBar = BarIndexOf(span.distBarDesignation);
   // A designed span always has both bars, a spacing of at least 125 mm and a
@@ -47,9 +69,8 @@ SpanQuantities QuantitiesOf(const SpanDesign& span, int32_t spanMillimetres) {
   if (span.fault != SpanFault::kNone || mainBar == 0 || distributionBar == 0 ||
       span.mainBarSpacing <= 0 || span.actualThickness <= 0 || spanMillimetres <= 0 ||
       span.middleHalfBarCount < 0 || span.outerQuartersBarCount < 0) {
-    return q;
+    return false;
   }
-  q.known = true;
   // Whole numbers, exact: t, s and L under 2^31, masses under 2^15, the
   // two counts together under 2^32, so the largest numerator, that of the
   // steel per m^3, is under 2^89 and the largest denominator s L t under
@@ -65,15 +86,53 @@ SpanQuantities QuantitiesOf(const SpanDesign& span, int32_t spanMillimetres) {
   // main + distribution = g / s + G / L = (g L + G s) / (s L).
   const Whole totalNumerator = mainGrams * length + distributionGrams * spacing;
   const Whole totalDenominator = spacing * length;
+  quotients = {
+      {{kThousand * mainArea, spacing, kSteelAreaDecimals},
+       {thickness, kThousand, kConcreteDecimals},
+       {mainGrams, spacing, kSteelMassDecimals},
+       {distributionGrams, length, kSteelMassDecimals},
+       {totalNumerator, totalDenominator, kSteelMassDecimals},
+       {kThousand * totalNumerator, totalDenominator * thickness, kSteelPerConcreteDecimals}}};
+  return true;
+}
 
-  q.concrete = QuotientPrintedByRule(thickness, kThousand, kConcreteDecimals);
-  q.providedSteelArea = QuotientPrintedByRule(kThousand * mainArea, spacing, kSteelAreaDecimals);
-  q.mainSteel = QuotientPrintedByRule(mainGrams, spacing, kSteelMassDecimals);
-  q.distributionSteel = QuotientPrintedByRule(distributionGrams, length, kSteelMassDecimals);
-  q.totalSteel = QuotientPrintedByRule(totalNumerator, totalDenominator, kSteelMassDecimals);
-  q.steelPerConcrete = QuotientPrintedByRule(
-      kThousand * totalNumerator, totalDenominator * thickness, kSteelPerConcreteDecimals);
+}  // namespace
+
+SpanQuantities QuantitiesOf(const SpanDesign& span, int32_t spanMillimetres) {
+  SpanQuantities q;
+  Quotients quotients;
+  if (!QuotientsOf(span, spanMillimetres, quotients)) {
+    return q;
+  }
+  q.known = true;
+  Quad* const figures[kFigures] = {&q.providedSteelArea, &q.concrete,   &q.mainSteel,
+                                   &q.distributionSteel, &q.totalSteel, &q.steelPerConcrete};
+  for (size_t i = 0; i < kFigures; ++i) {
+    const auto& [numerator, denominator, decimals] = quotients[i];
+    *figures[i] = QuotientPrintedByRule(numerator, denominator, decimals);
+  }
   return q;
+}
+
+// QuotientPrintedByRule returns a value whose RoundToDecimals is exactly the
+// rounded quotient it decides on: the same digits, without the binary128
+// division.
+PrintedQuantities PrintedQuantitiesOf(const SpanDesign& span, int32_t spanMillimetres) {
+  PrintedQuantities printed;
+  Quotients quotients;
+  if (!QuotientsOf(span, spanMillimetres, quotients)) {
+    return printed;
+  }
+  printed.known = true;
+  ScaledDecimal* const figures[kFigures] = {&printed.providedSteelArea, &printed.concrete,
+                                            &printed.mainSteel,         &printed.distributionSteel,
+                                            &printed.totalSteel,        &printed.steelPerConcrete};
+  for (size_t i = 0; i < kFigures; ++i) {
+    const auto& [numerator, denominator, decimals] = quotients[i];
+    figures[i]->fits = true;
+    figures[i]->magnitude = RoundedQuotient(numerator, denominator, decimals);
+  }
+  return printed;
 }
 
 }  // namespace kalvorden

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "design/design_records.h"
+#include "numeric/decimal.h"
 #include "numeric/quad.h"
 
 namespace kalvorden {
@@ -47,8 +48,23 @@ struct SpanQuantities {
   Quad steelPerConcrete = 0;
 };
 
+// The same figures as they print: each exact quotient x 10^decimals rounded
+// to a whole number, a value exactly halfway up, which is what
+// RoundToDecimals (numeric/decimal.h) gives for the binary128 figure above.
+struct PrintedQuantities {
+  bool known = false;
+  ScaledDecimal concrete;
+  ScaledDecimal providedSteelArea;
+  ScaledDecimal mainSteel;
+  ScaledDecimal distributionSteel;
+  ScaledDecimal totalSteel;
+  ScaledDecimal steelPerConcrete;
+};
+
 // The quantities of `span`, a row of the printed record, at its printed span
 // of `spanMillimetres` (1000 for 1.000 m ... 3750 for 3.750 m).
 SpanQuantities QuantitiesOf(const SpanDesign& span, int32_t spanMillimetres);
+// The same, as printed, without a binary128 division.
+PrintedQuantities PrintedQuantitiesOf(const SpanDesign& span, int32_t spanMillimetres);
 
 }  // namespace kalvorden

@@ -3,12 +3,10 @@
 #include <unistd.h>
 
 #include <charconv>
-#include <cstring>
 
 #include "design/as_built_check.h"
 #include "design/span_quantities.h"
 #include "numeric/decimal.h"
-#include "report/field_edit.h"
 #include "report/printed_span.h"
 #include "report/report_file.h"
 
@@ -29,29 +27,50 @@ constexpr std::string_view kHeader =
     "as-built steel stress fs (MPa),as-built concrete stress fc (MPa),"
     "recommended least thickness (mm),largest main bar spacing (mm),checks\r\n";
 
-// Room for any edited value: the report's field editing fills a field
-// this wide, right-aligned, with the report's decimals and rounding. Rows
-// are appended field by field, without temporary strings: a large run
-// writes millions of fields.
+// Room for any value the report's field editing shows: 48 characters, as
+// wide as EditFixed ever needs (report/field_edit.h).
 constexpr int kWideField = 48;
 
-void AppendTrimmed(std::string& row, const char* field, int width) {
-  // A wide field is mostly blanks: skipped eight at a time (one 64-bit
-  // compare each), then one by one.
-  int first = 0;
-  while (first + 8 <= width && std::memcmp(field + first, "        ", 8) == 0) {
-    first += 8;
+// |value| x 10^decimals rounded (RoundToDecimals) as EditFixed edits it into
+// a field of kWideField characters, without the blanks before it: a minus
+// sign unless it rounds to zero, the whole part ("0" for none: a wide field
+// has room for it), the point and `decimals` (1 to 4) digits; asterisks
+// across the field for a value that does not fit. Rows are appended field
+// by field, without temporary strings: a large run writes millions of
+// fields.
+void AppendScaled(std::string& row, const ScaledDecimal& scaled, int decimals) {
+  if (!scaled.fits) {
+    row.append(kWideField, '*');
+    return;
   }
-  while (first < width && field[first] == ' ') {
-    ++first;
+  // A magnitude under 2^128 has at most 39 digits; with the point, 40.
+  char text[48];
+  char* const end = text + sizeof text;
+  char* cursor = end;
+  unsigned __int128 rest = scaled.magnitude;
+  for (int i = 0; i < decimals; ++i) {
+    *--cursor = static_cast<char>('0' + static_cast<int>(rest % 10));
+    rest /= 10;
   }
-  row.append(field + first, static_cast<size_t>(width - first));
+  *--cursor = '.';
+  if (rest == 0) {
+    *--cursor = '0';
+  }
+  while ((rest >> 64) != 0) {
+    *--cursor = static_cast<char>('0' + static_cast<int>(rest % 10));
+    rest /= 10;
+  }
+  for (auto narrow = static_cast<uint64_t>(rest); narrow != 0; narrow /= 10) {
+    *--cursor = static_cast<char>('0' + static_cast<int>(narrow % 10));
+  }
+  if (scaled.negative && scaled.magnitude != 0) {
+    *--cursor = '-';
+  }
+  row.append(cursor, end);
 }
 
 void AppendFixed(std::string& row, Quad value, int decimals) {
-  char field[kWideField];
-  EditFixed(value, kWideField, decimals, field);
-  AppendTrimmed(row, field, kWideField);
+  AppendScaled(row, RoundToDecimals(value, decimals), decimals);
 }
 
 // A whole number as the report's fields print it, without their blanks:
@@ -98,32 +117,33 @@ std::string CaseFields(int caseNumber, const DesignCase& c) {
 // The working values of the exact design, then the span's quantities
 // (design/span_quantities.h) with their stated decimals.
 void AppendWorkingAndQuantityFields(std::string& row, const SpanDesign& s,
-                                    const SpanQuantities& q) {
+                                    const PrintedQuantities& q) {
   for (const Quad working : {s.designMoment, s.effectiveDepth, s.requiredSteelArea}) {
     row += ',';
     row += SignificantDecimal(working, kWorkingValueDigits);
   }
-  const std::pair<Quad, int> quantities[] = {
+  const std::pair<const ScaledDecimal&, int> quantities[] = {
       {q.providedSteelArea, kSteelAreaDecimals}, {q.concrete, kConcreteDecimals},
       {q.mainSteel, kSteelMassDecimals},         {q.distributionSteel, kSteelMassDecimals},
       {q.totalSteel, kSteelMassDecimals},        {q.steelPerConcrete, kSteelPerConcreteDecimals}};
   for (const auto& [value, decimals] : quantities) {
     row += ',';
-    AppendFixed(row, value, decimals);
+    AppendScaled(row, value, decimals);
   }
 }
 
 // The check of the row as built (design/as_built_check.h): the stresses
 // under the service moment, the recommended least thickness and the largest
 // main-bar spacing, and the names of the checks it fails, or OK.
-void AppendAsBuiltFields(std::string& row, const AsBuiltCheck& check) {
-  const std::pair<Quad, int> figures[] = {{check.section.steelStress, kAsBuiltStressDecimals},
-                                          {check.section.concreteStress, kAsBuiltStressDecimals},
-                                          {check.leastThickness, kLeastThicknessDecimals},
-                                          {check.largestSpacing, kLargestSpacingDecimals}};
+void AppendAsBuiltFields(std::string& row, const PrintedAsBuiltCheck& check) {
+  const std::pair<const ScaledDecimal&, int> figures[] = {
+      {check.steelStress, kAsBuiltStressDecimals},
+      {check.concreteStress, kAsBuiltStressDecimals},
+      {check.leastThickness, kLeastThicknessDecimals},
+      {check.largestSpacing, kLargestSpacingDecimals}};
   for (const auto& [value, decimals] : figures) {
     row += ',';
-    AppendFixed(row, value, decimals);
+    AppendScaled(row, value, decimals);
   }
   row += ',';
   row += CheckNames(check.failed);
@@ -151,8 +171,9 @@ void AppendSpanFields(std::string& row, const DesignCase& c, const SpanDesign& s
     AppendInteger(row, whole);
   }
   row += ",ok";
-  const SpanQuantities q = QuantitiesOf(s, PrintedSpanMillimetres(spanIndex));
-  const AsBuiltCheck check = CheckAsBuilt(AsBuiltRowOf(c, s, PrintedSpanMillimetres(spanIndex)));
+  const int32_t spanMillimetres = PrintedSpanMillimetres(spanIndex);
+  const PrintedQuantities q = PrintedQuantitiesOf(s, spanMillimetres);
+  const PrintedAsBuiltCheck check = PrintedAsBuilt(AsBuiltRowOf(c, s, spanMillimetres));
   if (q.known && check.known) {
     AppendWorkingAndQuantityFields(row, s, q);
     AppendAsBuiltFields(row, check);

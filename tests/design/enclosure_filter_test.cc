@@ -14,7 +14,9 @@
 #include <random>
 #include <string>
 
+#include "design/as_built_check.h"
 #include "design/design_cases.h"
+#include "design/span_quantities.h"
 #include "design/span_sweep.h"
 #include "design/thickness_search.h"
 #include "numeric/decimal.h"
@@ -452,6 +454,65 @@ TEST(FastEngine, WorkingValuesPrintAsTheExactEngines) {
           << s;
       printed.designMoment = printed.effectiveDepth = printed.requiredSteelArea = 0;
       EXPECT_TRUE(SameSpan(printed, printedRecord.spans[s])) << s;
+    }
+  }
+}
+
+namespace {
+
+::testing::AssertionResult SamePrinted(const ScaledDecimal& fast, Quad exact, int decimals) {
+  const ScaledDecimal printed = RoundToDecimals(exact, decimals);
+  if (fast.fits != printed.fits || (printed.fits && (fast.negative != printed.negative ||
+                                                     fast.magnitude != printed.magnitude))) {
+    return ::testing::AssertionFailure() << "printed figure differs from the exact one's";
+  }
+  return ::testing::AssertionSuccess();
+}
+
+}  // namespace
+
+// The check as built and the quantities as the CSV prints them (enclosures
+// and whole numbers) against the printing of the exact binary128 figures:
+// every designed row of random realistic and extreme cases, and the same
+// rows made thinner, wider spaced or with a larger bar, down to depths of
+// zero and below where the stresses are no numbers.
+TEST(FastEngine, AsBuiltCheckAndQuantitiesPrintAsTheExactOnes) {
+  CaseMaker maker(17);
+  std::mt19937_64 random(19);
+  for (int i = 0; i < 40 * Scale(); ++i) {
+    const DesignCase c = i % 4 == 3 ? maker.Extreme() : maker.Realistic();
+    const CaseDesign d = Design(c, {});
+    for (int32_t s = 0; s < d.sweep.spanCount; ++s) {
+      SpanDesign span = d.spans[s];
+      if (s % 2 == 1 && span.fault == SpanFault::kNone) {
+        span.actualThickness = static_cast<int32_t>(random() % 400) + 1;
+        span.mainBarSpacing = static_cast<int32_t>(random() % 600) + 1;
+        span.mainBarDesignation = 16 + static_cast<int32_t>(random() % 3) * 3;
+      }
+      const int32_t length = 1000 + 25 * s;
+      const AsBuiltRow row = AsBuiltRowOf(c, span, length);
+      const AsBuiltCheck exact = CheckAsBuilt(row);
+      const PrintedAsBuiltCheck fast = PrintedAsBuilt(row);
+      ASSERT_EQ(fast.known, exact.known) << i << " " << s;
+      if (exact.known) {
+        EXPECT_EQ(fast.failed, exact.failed) << i << " " << s;
+        EXPECT_TRUE(SamePrinted(fast.steelStress, exact.section.steelStress, 2)) << i << " " << s;
+        EXPECT_TRUE(SamePrinted(fast.concreteStress, exact.section.concreteStress, 2))
+            << i << " " << s;
+        EXPECT_TRUE(SamePrinted(fast.leastThickness, exact.leastThickness, 2)) << s;
+        EXPECT_TRUE(SamePrinted(fast.largestSpacing, exact.largestSpacing, 1)) << s;
+      }
+      const SpanQuantities q = QuantitiesOf(span, length);
+      const PrintedQuantities p = PrintedQuantitiesOf(span, length);
+      ASSERT_EQ(p.known, q.known) << i << " " << s;
+      if (q.known) {
+        EXPECT_TRUE(SamePrinted(p.providedSteelArea, q.providedSteelArea, 2)) << s;
+        EXPECT_TRUE(SamePrinted(p.concrete, q.concrete, 3)) << s;
+        EXPECT_TRUE(SamePrinted(p.mainSteel, q.mainSteel, 2)) << s;
+        EXPECT_TRUE(SamePrinted(p.distributionSteel, q.distributionSteel, 2)) << s;
+        EXPECT_TRUE(SamePrinted(p.totalSteel, q.totalSteel, 2)) << s;
+        EXPECT_TRUE(SamePrinted(p.steelPerConcrete, q.steelPerConcrete, 1)) << s;
+      }
     }
   }
 }
