@@ -299,21 +299,14 @@ Fault ApplyOption(const OptionRow& row, const char* value, CommandLine& line) {
                                      : line.textFile) = text;
       break;
     case OptionKey::kPdf:
-      // A PDF is built in a temporary file and renamed into place; standard
-      // output cannot be.
-      if (text.empty() || IsStandardOutput(text)) {
-        return UsageFault("option --pdf" + (text.empty() ? std::string() : " " + QuoteName(text)),
-                          text.empty() ? "the file name is empty" : "a PDF goes to a file");
+      if (Fault fault = CheckPdfOption(text); !fault.ok()) {
+        return fault;
       }
       line.pdfFile = text;
       break;
     case OptionKey::kPaper:
-      if (text == "a4" || text == "A4") {
-        line.request.paper = PaperSize::kA4;
-      } else if (text == "letter" || text == "Letter") {
-        line.request.paper = PaperSize::kLetter;
-      } else {
-        return UsageFault("option --paper " + QuoteName(text), "a4 or letter");
+      if (Fault fault = ReadPaperOption(text, line.request.paper); !fault.ok()) {
+        return fault;
       }
       line.paperGiven = true;
       break;
@@ -350,6 +343,25 @@ Fault ApplyOption(const OptionRow& row, const char* value, CommandLine& line) {
 }
 
 }  // namespace
+
+Fault ReadPaperOption(const std::string& text, PaperSize& paper) {
+  if (text == "a4" || text == "A4") {
+    paper = PaperSize::kA4;
+  } else if (text == "letter" || text == "Letter") {
+    paper = PaperSize::kLetter;
+  } else {
+    return UsageFault("option --paper " + QuoteName(text), "a4 or letter");
+  }
+  return {};
+}
+
+Fault CheckPdfOption(const std::string& text) {
+  if (text.empty() || IsStandardOutput(text)) {
+    return UsageFault("option --pdf" + (text.empty() ? std::string() : " " + QuoteName(text)),
+                      text.empty() ? "the file name is empty" : "a PDF goes to a file");
+  }
+  return {};
+}
 
 Fault CheckAdoptedCase(const CommandLine& line) {
   int64_t cases = 1;

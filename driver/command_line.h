@@ -69,6 +69,13 @@ Fault CheckAdoptedCase(const CommandLine& line);
 Fault FindOutputsNamingOneFile(const CommandLine& line,
                                bool (*sameFile)(const std::string&, const std::string&));
 
+// Options the design's and the rating's command lines read alike: --paper
+// SIZE (a4 or letter, either capitalised) and --pdf FILE (a file, which
+// standard output cannot be: a PDF is renamed into place). No fault, or
+// error 64 naming the option.
+Fault ReadPaperOption(const std::string& text, PaperSize& paper);
+Fault CheckPdfOption(const std::string& text);
+
 // The --help text: every form of the command line and every option.
 std::string UsageText();
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "driver/command_line.h"
 #include "driver/complete_program.h"
 #include "output/file_output.h"
 #include "output/interrupt_cleanup.h"
@@ -152,21 +153,14 @@ Fault ParseRateArguments(std::span<char* const> arguments, RateRequest& request)
                            : request.textFile) = text;
         break;
       case kPdf:
-        // As the design's --pdf: built in a temporary file and renamed into
-        // place, which standard output cannot be.
-        if (text.empty() || text == kStandardOutputName) {
-          return UsageFault("option --pdf" + (text.empty() ? std::string() : " " + QuoteName(text)),
-                            text.empty() ? "the file name is empty" : "a PDF goes to a file");
+        if (Fault fault = CheckPdfOption(text); !fault.ok()) {
+          return fault;
         }
         request.pdfFile = text;
         break;
       case kPaper:
-        if (text == "a4" || text == "A4") {
-          request.paper = PaperSize::kA4;
-        } else if (text == "letter" || text == "Letter") {
-          request.paper = PaperSize::kLetter;
-        } else {
-          return UsageFault("option --paper " + QuoteName(text), "a4 or letter");
+        if (Fault fault = ReadPaperOption(text, request.paper); !fault.ok()) {
+          return fault;
         }
         request.paperGiven = true;
         break;

@@ -155,11 +155,4 @@ std::string GoverningRowReason(const GoverningSpan& span) {
   return "outside the effective spans the design covers, " + range;
 }
 
-SpanChoice ChooseSpan(std::string_view text) {
-  const GoverningSpan span = GoverningRow(text);
-  SpanChoice choice;
-  choice.index = span.onRow ? span.row : -1;
-  return choice;
-}
-
 }  // namespace kalvorden

@@ -22,15 +22,6 @@ int32_t PrintedSpanMillimetres(int32_t index);
 // before it: 2.00000001490116... m prints "2.000".
 std::string PrintedSpanOf(Quad spanLength);
 
-// The printed span an engineer names: `text` must be a decimal numeral (the
-// whole text) equal, as an exact decimal, to one of the printed spans
-// ("2.9", "2.900", "2.90" and "29e-1" all name span 76). Otherwise `index`
-// is -1.
-struct SpanChoice {
-  int32_t index = -1;
-};
-SpanChoice ChooseSpan(std::string_view text);
-
 // The printed row that governs a bridge's effective span: the first printed
 // span at or above it, or the span itself when it is printed. Every quantity
 // the design finds (the moment, the depth, the steel) grows with the span, so

@@ -24,10 +24,6 @@ const OutputKindInfo& OutputKindOf(OutputKind kind) {
   return kKinds[static_cast<size_t>(kind)];
 }
 
-bool OutputFactory::Offers(OutputKind kind) const {
-  return kind != OutputKind::kPdf || static_cast<bool>(makers_.pdf);
-}
-
 std::unique_ptr<FileOutput> OutputFactory::Make(OutputKind kind,
                                                 const OutputSettings& settings) const {
   switch (kind) {

@@ -51,9 +51,6 @@ class OutputFactory {
   OutputFactory() = default;
   explicit OutputFactory(OutputMakers makers) : makers_(std::move(makers)) {}
 
-  // False for the PDF in a program without it.
-  bool Offers(OutputKind kind) const;
-
   // The output of `kind` for a run of `settings`, its file not yet
   // created; null when not offered.
   std::unique_ptr<FileOutput> Make(OutputKind kind, const OutputSettings& settings) const;

@@ -129,16 +129,7 @@ void AppendProjectFields(std::string& html, const DesignQuery* shown) {
   html +=
       "<fieldset class=\"project\" id=\"project\"><legend>Project (optional, shown on the "
       "results and in the PDF)</legend>\n";
-  for (const IdentityFieldInfo& field : IdentityFields()) {
-    const std::string name(field.name);
-    const std::string value =
-        shown != nullptr ? shown->request.identity.*(field.member) : std::string();
-    html.append("<div class=\"value\"><label for=\"").append(name).append("\">");
-    html.append(field.label).append("</label><input type=\"text\" id=\"").append(name);
-    html.append("\" name=\"").append(name).append("\" maxlength=\"");
-    html.append(std::to_string(field.mostCharacters)).append("\" value=\"");
-    html.append(EscapeHtml(value)).append("\"></div>\n");
-  }
+  AppendIdentityInputs(html, shown != nullptr ? &shown->request.identity : nullptr, "");
   const std::string span = shown != nullptr ? shown->spanText : std::string();
   html +=
       "<div class=\"value\"><label for=\"span\">Effective span of the bridge</label><input "
@@ -159,15 +150,32 @@ void AppendProjectFields(std::string& html, const DesignQuery* shown) {
       "number of cases; the PDF's cover states and checks its slab at the governing "
       "row</span></div>\n";
   // The PDF's paper, as the command line's --paper.
-  const bool letter = shown != nullptr && shown->request.paper == PaperSize::kLetter;
-  html += std::string(
-              "<div class=\"value\"><label for=\"paper\">Paper of the PDF</label><select "
-              "id=\"paper\" name=\"paper\"><option value=\"a4\"") +
-          (letter ? "" : " selected") + ">A4</option><option value=\"letter\"" +
-          (letter ? " selected" : "") + ">Letter</option></select></div>\n</fieldset>\n";
+  AppendPaperSelect(html, shown != nullptr && shown->request.paper == PaperSize::kLetter, "");
+  html += "</fieldset>\n";
 }
 
 }  // namespace
+
+void AppendIdentityInputs(std::string& html, const ProjectIdentity* identity,
+                          std::string_view idPrefix) {
+  for (const IdentityFieldInfo& field : IdentityFields()) {
+    const std::string id = std::string(idPrefix) + std::string(field.name);
+    const std::string value = identity != nullptr ? identity->*(field.member) : std::string();
+    html.append("<div class=\"value\"><label for=\"").append(id).append("\">");
+    html.append(field.label).append("</label><input type=\"text\" id=\"").append(id);
+    html.append("\" name=\"").append(field.name).append("\" maxlength=\"");
+    html.append(std::to_string(field.mostCharacters)).append("\" value=\"");
+    html.append(EscapeHtml(value)).append("\"></div>\n");
+  }
+}
+
+void AppendPaperSelect(std::string& html, bool letter, std::string_view idPrefix) {
+  const std::string id = std::string(idPrefix) + "paper";
+  html += "<div class=\"value\"><label for=\"" + id + "\">Paper of the PDF</label><select id=\"" +
+          id + "\" name=\"paper\"><option value=\"a4\"" + (letter ? "" : " selected") +
+          ">A4</option><option value=\"letter\"" + (letter ? " selected" : "") +
+          ">Letter</option></select></div>\n";
+}
 
 std::string ValueLabel(const ValueListInfo& list) {
   return std::string(list.label) + " " + std::string(list.symbol);

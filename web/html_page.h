@@ -24,6 +24,14 @@ std::string DisplayUnit(std::string_view unit);
 // is not part of valid UTF-8, so the page stays valid UTF-8.
 std::string EscapeHtml(std::string_view text);
 
+// The inputs of the project's identity texts, filled in from `identity`
+// (may be null), and the select of the PDF's paper, as the design's and the
+// rating's forms show them: the names are the query's, each id is the name
+// after `idPrefix`.
+void AppendIdentityInputs(std::string& html, const ProjectIdentity* identity,
+                          std::string_view idPrefix);
+void AppendPaperSelect(std::string& html, bool letter, std::string_view idPrefix);
+
 // The page around `body`, with `title` in the document title and heading.
 std::string PageFrame(std::string_view title, std::string_view body);
 

@@ -50,22 +50,9 @@ void AppendValue(std::string& html, const RatingFieldInfo& field, const RateQuer
 // ids are the rating's own, the names the same.
 void AppendProjectFields(std::string& html, const RateQuery* shown) {
   html += "<fieldset class=\"project\" id=\"rate-project\"><legend>Project (optional)</legend>\n";
-  for (const IdentityFieldInfo& field : IdentityFields()) {
-    const std::string id = "rate-" + std::string(field.name);
-    const std::string value =
-        shown != nullptr ? shown->request.identity.*(field.member) : std::string();
-    html.append("<div class=\"value\"><label for=\"").append(id).append("\">");
-    html.append(field.label).append("</label><input type=\"text\" id=\"").append(id);
-    html.append("\" name=\"").append(field.name).append("\" maxlength=\"");
-    html.append(std::to_string(field.mostCharacters)).append("\" value=\"");
-    html.append(EscapeHtml(value)).append("\"></div>\n");
-  }
-  const bool letter = shown != nullptr && shown->request.paper == PaperSize::kLetter;
-  html += std::string(
-              "<div class=\"value\"><label for=\"rate-paper\">Paper of the PDF</label><select "
-              "id=\"rate-paper\" name=\"paper\"><option value=\"a4\"") +
-          (letter ? "" : " selected") + ">A4</option><option value=\"letter\"" +
-          (letter ? " selected" : "") + ">Letter</option></select></div>\n</fieldset>\n";
+  AppendIdentityInputs(html, shown != nullptr ? &shown->request.identity : nullptr, "rate-");
+  AppendPaperSelect(html, shown != nullptr && shown->request.paper == PaperSize::kLetter, "rate-");
+  html += "</fieldset>\n";
 }
 
 std::string Figure(Quad value) {
