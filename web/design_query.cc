@@ -1,6 +1,7 @@
 #include "web/design_query.h"
 
 #include <algorithm>
+#include <set>
 
 #include "numeric/decimal.h"
 #include "report/printed_span.h"
@@ -20,24 +21,6 @@ int FindValueField(std::string_view name) {
 
 void AddError(QueryParse& parse, int field, int position, std::string_view message) {
   parse.errors.push_back({field, position, std::string(message)});
-}
-
-// The fields that are not value lists: continuity, span, at, adopt, paper
-// and the identity texts, each of which may be given once.
-constexpr size_t kFirstIdentityField = 5;
-constexpr size_t kSingleFields = kFirstIdentityField + kIdentityFieldCount;
-
-// paper=a4 or paper=letter: the PDF's paper, as the command line's --paper.
-void ParsePaper(QueryParse& parse, const std::string& value) {
-  if (value == "a4") {
-    parse.query.request.paper = PaperSize::kA4;
-  } else if (value == "letter") {
-    parse.query.request.paper = PaperSize::kLetter;
-  } else {
-    AddError(parse, -1, 0, "paper is a4 or letter.");
-    return;
-  }
-  parse.query.paperGiven = true;
 }
 
 // adopt=N: the adopted case, read as the command line reads --adopt; empty
@@ -74,61 +57,30 @@ void ParseBridgeSpan(QueryParse& parse, const std::string& value) {
   query.request.span = span.exact;
 }
 
-void ParseIdentityField(QueryParse& parse, const IdentityFieldInfo& field,
-                        const std::string& value) {
-  if (const std::string why = IdentityTextFault(field, value); !why.empty()) {
-    AddError(parse, -1, 0, std::string(field.label) + " " + why + ".");
-    return;
-  }
-  parse.query.request.identity.*(field.member) = value;
-}
-
-void ParseSingleField(QueryParse& parse, std::string_view name, const std::string& value,
-                      std::array<bool, kSingleFields>& seen) {
+// A field that is not a value list: span, adopt or a field of every page
+// (web/query_text.h), each of which may be given once.
+void ParseSingleField(QueryParse& parse, const std::string& name, const std::string& value,
+                      std::set<std::string>& seen) {
   DesignQuery& query = parse.query;
-  const std::string shown = "\"" + std::string(name) + "\"";
-  const IdentityFieldInfo* identity = FindIdentityField(name);
-  size_t which = 0;
-  if (name == "continuity") {
-    which = 0;
-  } else if (name == "span") {
-    which = 1;
-  } else if (name == "at") {
-    which = 2;
-  } else if (name == "adopt") {
-    which = 3;
-  } else if (name == "paper") {
-    which = 4;
-  } else if (identity != nullptr) {
-    which = kFirstIdentityField + static_cast<size_t>(identity - IdentityFields().data());
-  } else {
+  const std::string shown = "\"" + name + "\"";
+  if (name != "span" && name != "adopt" && !IsPageField(name)) {
     AddError(parse, -1, 0, "Unknown field " + shown + ".");
     return;
   }
-  if (seen[which]) {
+  if (!seen.insert(name).second) {
     AddError(parse, -1, 0, "The field " + shown + " is given more than once.");
     return;
   }
-  seen[which] = true;
-  if (identity != nullptr) {
-    ParseIdentityField(parse, *identity, value);
-  } else if (which == 0) {
-    if (value == "on" || value == "1") {
-      query.request.continuity = true;
-    } else if (value != "off" && value != "0") {
-      AddError(parse, -1, 0, "continuity is on or off.");
-    }
-  } else if (which == 1) {
+  if (name == "span") {
     ParseBridgeSpan(parse, value);
-  } else if (which == 3) {
+  } else if (name == "adopt") {
     ParseAdoptedCase(parse, value);
-  } else if (which == 4) {
-    ParsePaper(parse, value);
-  } else {
-    query.hasClock = ParseQueryClock(value, query.clock);
-    if (!query.hasClock) {
-      AddError(parse, -1, 0, kBadClock);
-    }
+  } else if (const std::string why =
+                 ReadPageField(name, value,
+                               {query.request.continuity, query.request.paper, query.paperGiven,
+                                query.hasClock, query.clock, query.request.identity});
+             !why.empty()) {
+    AddError(parse, -1, 0, why);
   }
 }
 
@@ -165,7 +117,7 @@ void CheckCompleteness(QueryParse& parse, QueryPurpose purpose) {
 
 QueryParse ParseDesignQuery(std::string_view query, QueryPurpose purpose) {
   QueryParse parse;
-  std::array<bool, kSingleFields> seen{};
+  std::set<std::string> seen;
   for (const QueryPair& pair : SplitQuery(query)) {
     if (!pair.decoded) {
       AddError(parse, -1, 0, kBadPercent);

@@ -147,4 +147,35 @@ std::string QueryClockText(const LocalDateTime& clock) {
   return at;
 }
 
+bool IsPageField(std::string_view name) {
+  return name == "continuity" || name == "paper" || name == "at" ||
+         FindIdentityField(name) != nullptr;
+}
+
+std::string ReadPageField(std::string_view name, const std::string& value, PageFields into) {
+  if (const IdentityFieldInfo* field = FindIdentityField(name)) {
+    if (const std::string why = IdentityTextFault(*field, value); !why.empty()) {
+      return std::string(field->label) + " " + why + ".";
+    }
+    into.identity.*(field->member) = value;
+  } else if (name == "continuity") {
+    if (value != "on" && value != "1" && value != "off" && value != "0") {
+      return "continuity is on or off.";
+    }
+    into.continuity = value == "on" || value == "1";
+  } else if (name == "paper") {
+    if (value != "a4" && value != "letter") {
+      return "paper is a4 or letter.";
+    }
+    into.paper = value == "letter" ? PaperSize::kLetter : PaperSize::kA4;
+    into.paperGiven = true;
+  } else {
+    into.hasClock = ParseQueryClock(value, into.clock);
+    if (!into.hasClock) {
+      return std::string(kBadClock);
+    }
+  }
+  return {};
+}
+
 }  // namespace kalvorden

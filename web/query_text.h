@@ -43,6 +43,25 @@ void AppendIdentityPairs(std::string& out, const ProjectIdentity& identity);
 void AppendPaperAndClockPairs(std::string& out, bool paperGiven, PaperSize paper, bool hasClock,
                               const LocalDateTime& clock);
 
+// Where the fields every page's query carries besides its values go:
+// continuity (on or off, 1 or 0), paper (a4 or letter), at (the clock a link
+// carries) and the identity texts.
+struct PageFields {
+  bool& continuity;
+  PaperSize& paper;
+  bool& paperGiven;
+  bool& hasClock;
+  LocalDateTime& clock;
+  ProjectIdentity& identity;
+};
+
+// True when `name` is one of those fields.
+bool IsPageField(std::string_view name);
+
+// Reads `value` into the page field `name` (IsPageField). Returns an empty
+// string, or the message for a value it refuses ("paper is a4 or letter.").
+std::string ReadPageField(std::string_view name, const std::string& value, PageFields into);
+
 // at=YYYYMMDDhhmmss: an instant of the calendar; false for any other text.
 bool ParseQueryClock(std::string_view text, LocalDateTime& clock);
 std::string QueryClockText(const LocalDateTime& clock);

@@ -1,16 +1,13 @@
 #include "web/rate_query.h"
 
+#include <set>
+
 #include "fault/fault.h"
 #include "numeric/decimal.h"
 #include "web/query_text.h"
 
 namespace kalvorden {
 namespace {
-
-// The fields that are not rating values, each of which may be given once:
-// continuity, paper, at and the identity texts.
-enum SingleField : size_t { kContinuity, kPaper, kAt, kFirstIdentity };
-constexpr size_t kSingleFields = kFirstIdentity + kIdentityFieldCount;
 
 void AddError(RateQueryParse& parse, std::string_view field, std::string message) {
   parse.errors.push_back({std::string(field), std::move(message)});
@@ -28,52 +25,27 @@ void ParseValue(RateQueryParse& parse, const RatingFieldInfo& field, const std::
   }
 }
 
+// A field that is not a rating value: a field of every page
+// (web/query_text.h), each of which may be given once.
 void ParseSingleField(RateQueryParse& parse, const std::string& name, const std::string& value,
-                      std::array<bool, kSingleFields>& seen) {
+                      std::set<std::string>& seen) {
   RateQuery& query = parse.query;
-  const IdentityFieldInfo* identity = FindIdentityField(name);
-  size_t which = 0;
-  if (name == "continuity") {
-    which = kContinuity;
-  } else if (name == "paper") {
-    which = kPaper;
-  } else if (name == "at") {
-    which = kAt;
-  } else if (identity != nullptr) {
-    which = kFirstIdentity + static_cast<size_t>(identity - IdentityFields().data());
-  } else {
+  if (!IsPageField(name)) {
     AddError(parse, {}, "Unknown field " + QuoteName(name) + ".");
     return;
   }
-  if (seen[which]) {
+  if (!seen.insert(name).second) {
     AddError(parse, {}, "The field " + QuoteName(name) + " is given more than once.");
     return;
   }
-  seen[which] = true;
-  if (identity != nullptr) {
-    if (const std::string why = IdentityTextFault(*identity, value); !why.empty()) {
-      AddError(parse, {}, std::string(identity->label) + " " + why + ".");
-    } else {
-      query.request.identity.*(identity->member) = value;
-    }
-  } else if (which == kContinuity) {
-    if (value == "on" || value == "1" || value == "off" || value == "0") {
-      query.request.entry.inputs.continuous = value == "on" || value == "1";
-      query.request.entry.continuityGiven = true;
-    } else {
-      AddError(parse, {}, "continuity is on or off.");
-    }
-  } else if (which == kPaper) {
-    query.paperGiven = value == "a4" || value == "letter";
-    if (!query.paperGiven) {
-      AddError(parse, {}, "paper is a4 or letter.");
-    }
-    query.request.paper = value == "letter" ? PaperSize::kLetter : PaperSize::kA4;
-  } else {
-    query.hasClock = ParseQueryClock(value, query.clock);
-    if (!query.hasClock) {
-      AddError(parse, {}, std::string(kBadClock));
-    }
+  RatingEntry& entry = query.request.entry;
+  std::string why = ReadPageField(name, value,
+                                  {entry.inputs.continuous, query.request.paper, query.paperGiven,
+                                   query.hasClock, query.clock, query.request.identity});
+  if (!why.empty()) {
+    AddError(parse, {}, std::move(why));
+  } else if (name == "continuity") {
+    entry.continuityGiven = true;
   }
 }
 
@@ -81,7 +53,7 @@ void ParseSingleField(RateQueryParse& parse, const std::string& name, const std:
 
 RateQueryParse ParseRateQuery(std::string_view text) {
   RateQueryParse parse;
-  std::array<bool, kSingleFields> seen{};
+  std::set<std::string> seen;
   std::array<bool, kRatingFieldCount> valueSeen{};
   for (const QueryPair& pair : SplitQuery(text)) {
     if (!pair.decoded) {
