@@ -7,6 +7,7 @@
 #include "design/design_constants.h"
 #include "design/design_numbers.h"
 #include "design/distribution.h"
+#include "numeric/deferred_enclosure.h"
 #include "numeric/quad_ops.h"
 
 namespace kalvorden {
@@ -270,5 +271,7 @@ SweepResult SweepSpansWidened(const DesignCase& c, SweepState& state, std::span<
 template DesignMomentsOf<Quad> DesignMoment(Quad, Quad, const CaseNumbers<Quad>&);
 template DesignMomentsOf<Enclosure> DesignMoment(Enclosure, Enclosure,
                                                  const CaseNumbers<Enclosure>&);
+template DesignMomentsOf<DeferredEnclosure> DesignMoment(DeferredEnclosure, DeferredEnclosure,
+                                                         const CaseNumbers<DeferredEnclosure>&);
 
 }  // namespace kalvorden

@@ -5,6 +5,7 @@
 #include "design/design_numbers.h"
 #include "design/span_sweep.h"
 #include "numeric/decimal.h"
+#include "numeric/deferred_enclosure.h"
 #include "numeric/quad_ops.h"
 
 namespace kalvorden {
@@ -32,6 +33,18 @@ constexpr int kMaxThicknessPasses = 100;
 // 5 x count must fit a 32-bit integer.
 constexpr int32_t kLargestStepCount = INT32_MAX / 5;
 
+// The number type a thickness pass runs on.
+template <class Number>
+struct ChainOfNumber {
+  using Type = Number;
+};
+template <>
+struct ChainOfNumber<Enclosure> {
+  using Type = DeferredEnclosure;
+};
+template <class Number>
+using ChainOf = typename ChainOfNumber<Number>::Type;
+
 bool FitsStepCount(int32_t count) {
   return count >= -kLargestStepCount && count <= kLargestStepCount;
 }
@@ -57,16 +70,26 @@ template <class Number>
 MinimumThicknessOf<Number> FindMinimumThickness(const CaseNumbers<Number>& c, Number designSpan,
                                                 Number firstTrialThickness,
                                                 Number halfMainBarDiameter, SpanTrace* trace) {
+  // A pass from the trial thickness to the thickness it requires is a chain
+  // of operations on positive values, each waiting for the last; on
+  // enclosures it runs on DeferredEnclosure, which steps its bounds outward
+  // once, at the end of the chain, rather than after every operation.
+  using Chain = ChainOf<Number>;
+  const CaseNumbers<Chain> chained = {Defer(c.topCover), Defer(c.futurePaving),
+                                      Defer(c.liveLoadMomentFactor), Defer(c.resistingMomentFactor),
+                                      Defer(c.steelAreaFactor)};
+  const Chain chainedSpan = Defer(designSpan);
+  const Chain chainedHalfBar = Defer(halfMainBarDiameter);
   MinimumThicknessOf<Number> result;
   Number trial = firstTrialThickness;
   for (int pass = 0; pass < kMaxThicknessPasses; ++pass) {
-    const DesignMomentsOf<Number> moments = DesignMoment(designSpan, trial, c);
-    const Number moment = moments.designMoment;
+    const DesignMomentsOf<Chain> moments = DesignMoment(chainedSpan, Defer(trial), chained);
+    const Chain moment = moments.designMoment;
     // The effective depth the moment needs: d = 1000 sqrt(M / R), in mm.
-    const Number ratio = Div(moment, c.resistingMomentFactor);
-    const Number depth = Mul(kConstant<Number, kMillimetresPerMetre>, SquareRoot(ratio));
-    const Number withHalfBar = Add(depth, halfMainBarDiameter);
-    const Number required = Add(withHalfBar, c.topCover);
+    const Chain ratio = Div(moment, chained.resistingMomentFactor);
+    const Chain depth = Mul(kConstant<Chain, kMillimetresPerMetre>, SquareRoot(ratio));
+    const Chain withHalfBar = Add(depth, chainedHalfBar);
+    const Number required = Settle(Add(withHalfBar, chained.topCover));
     const Number change = Abs(Sub(required, trial));
     const bool converged = Less(change, kConstant<Number, kThicknessTolerance>);
     if constexpr (kTraced<Number>) {
@@ -79,7 +102,7 @@ MinimumThicknessOf<Number> FindMinimumThickness(const CaseNumbers<Number>& c, Nu
     if (converged) {
       result.converged = true;
       result.minThickness = required;
-      result.designMoment = moment;  // the moment at the last trial, not at `required`
+      result.designMoment = Settle(moment);  // the moment at the last trial, not at `required`
       return result;
     }
     if (!IsFinite(required)) {

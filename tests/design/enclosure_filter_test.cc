@@ -20,6 +20,7 @@
 #include "design/span_sweep.h"
 #include "design/thickness_search.h"
 #include "numeric/decimal.h"
+#include "numeric/deferred_enclosure.h"
 #include "numeric/enclosure.h"
 #include "numeric/glibc_float128.h"
 #include "numeric/quad_ops.h"
@@ -223,6 +224,53 @@ TEST(Enclosure, HoldsTheExactResultOfEveryOperation) {
   EXPECT_THROW(IsFinite(Mul(Enclose(0x1p1000), Enclose(0x1p1000))), UncertainDecision);
   // An overflowed bound stays non-finite through division.
   EXPECT_THROW(IsFinite(Div(Enclose(1), Enclose(beyondDoubles))), UncertainDecision);
+}
+
+// A chain on deferred enclosures (the thickness pass: sums, products, a
+// quotient and a root, the outward steps owed to the end) settles into an
+// enclosure of the exact binary128 chain, on positive operands over the
+// whole double range and on zeros, negatives and values beyond it, which
+// take the enclosure operations instead; and it is about as tight.
+TEST(Enclosure, DeferredChainHoldsTheExactResult) {
+  std::mt19937_64 random(17);
+  const auto operand = [&random](double spread) {
+    const double magnitude =
+        std::exp(std::uniform_real_distribution<double>(-spread, spread)(random));
+    const Quad value = Mul(magnitude, Add(1, Div(static_cast<Quad>(random() % 1000), 7001)));
+    switch (random() % 16) {
+      case 0:
+        return Quad{0};
+      case 1:
+        return -value;
+      default:
+        return value;
+    }
+  };
+  const auto holds = [](Enclosure e, Quad exact) {
+    return !std::isfinite(e.lo) || !std::isfinite(e.hi) ||
+           (static_cast<Quad>(e.lo) <= exact && exact <= static_cast<Quad>(e.hi));
+  };
+  const int draws = 100000 * Scale();
+  int finite = 0, tight = 0;
+  for (int i = 0; i < draws; ++i) {
+    const double spread = i % 2 == 0 ? 20 : 360;
+    const Quad a = operand(spread), b = operand(spread), c = operand(spread);
+    // ((a b + c) / b)^(1/2) x c + a: every operation of the pass, chained.
+    const auto chain = [](auto x, auto y, auto z) {
+      return Add(Mul(SquareRoot(Div(Add(Mul(x, y), z), y)), z), x);
+    };
+    const Quad exact = chain(a, b, c);
+    const Enclosure deferred =
+        Settle(chain(Defer(Enclose(a)), Defer(Enclose(b)), Defer(Enclose(c))));
+    const Enclosure stepped = chain(Enclose(a), Enclose(b), Enclose(c));
+    ASSERT_TRUE(holds(deferred, exact)) << i;
+    if (std::isfinite(deferred.lo) && std::isfinite(deferred.hi)) {
+      ++finite;
+      tight += deferred.hi - deferred.lo <= 4 * (stepped.hi - stepped.lo) ? 1 : 0;
+    }
+  }
+  EXPECT_GT(finite, draws / 2);
+  EXPECT_GT(tight, finite * 9 / 10);
 }
 
 // Each decision answers when the whole interval answers alike and refuses
