@@ -9,6 +9,7 @@
 #include <malloc.h>
 
 #include "pdf/sheet_text.h"
+#include "pdf/stream_compression.h"
 #include "report/report_file.h"
 
 namespace kalvorden {
@@ -116,6 +117,9 @@ void PdfDocument::Start(int descriptor, std::string* memory, const DocumentMetad
   // Freed memory is kept for reuse instead: the peak is the same. The
   // setting is the process's: a PDF is the largest thing it writes.
   mallopt(M_TRIM_THRESHOLD, kKeptHeap);
+  // Names the fast compression's entry, so that the linker keeps it in
+  // every program that writes a PDF (pdf/stream_compression.h).
+  static_cast<void>(FastCompressedStreams());
   sink_ = std::make_unique<Sink>();
   sink_->descriptor = descriptor;
   sink_->memory = memory;

@@ -12,6 +12,7 @@
 #include "chart/case_chart.h"
 #include "numeric/decimal.h"
 #include "pdf/comparison_pages.h"
+#include "pdf/stream_compression.h"
 #include "tests/pdf/pdf_test_util.h"
 
 namespace {
@@ -262,4 +263,21 @@ TEST(PdfOutput, NoncharactersShownAndCairosFailureNamed) {
   EXPECT_NE(failure.reason.find("UTF-8"), std::string::npos) << failure.reason;
   document.Release();
   close(descriptor);
+}
+
+// cairo must open its compressed streams through the program's entry, or
+// the fast level silently stops applying (a cairo that opens them another
+// way, or a link that leaves the entry out).
+TEST(PdfDocument, StreamsCompressedAtTheProgramsLevel) {
+  const int64_t before = kalvorden::FastCompressedStreams();
+  std::string bytes;
+  kalvorden::PdfDocument document(PaperSize::kA4, {});
+  document.OpenInMemory(bytes, {"t", "", "", "kalvorden", "2026-12-11T08:00:00"});
+  document.SetSheetCount(1);
+  cairo_move_to(document.cr(), 50, 50);
+  cairo_show_text(document.cr(), "Sheet");
+  document.EndSheet("One sheet");
+  EXPECT_FALSE(document.Close().failed);
+  EXPECT_GT(kalvorden::FastCompressedStreams(), before);
+  EXPECT_NE(bytes.find("/FlateDecode"), std::string::npos);
 }
