@@ -259,6 +259,10 @@ std::string FailingSpansLine(const DesignCase& c, std::span<const SpanDesign> sp
     const AsBuiltCheck check = CheckAsBuilt(AsBuiltRowOf(c, spans[i], length));
     failed[i] = check.known ? check.failed : 0;
   }
+  return FailingSpansLine(failed);
+}
+
+std::string FailingSpansLine(std::span<const uint32_t> failed) {
   std::string line;
   for (uint32_t bit = 0; bit < std::size(kCheckNames); ++bit) {
     std::string runs;

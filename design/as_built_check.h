@@ -116,5 +116,8 @@ std::string CheckNames(uint32_t failed);
 // 2.375 m, 2.450 m"), or that every designed row meets every check.
 // `spans` are the case's rows in sweep order (index 0 is 1.000 m).
 std::string FailingSpansLine(const DesignCase& designCase, std::span<const SpanDesign> spans);
+// The same line from the checks already made: the failed checks' bits of
+// each row in sweep order, 0 where the check is not known.
+std::string FailingSpansLine(std::span<const uint32_t> failedChecks);
 
 }  // namespace kalvorden

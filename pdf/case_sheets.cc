@@ -1,6 +1,7 @@
 #include "pdf/case_sheets.h"
 
 #include <algorithm>
+#include <span>
 
 #include "chart/case_chart.h"
 #include "design/as_built_check.h"
@@ -100,7 +101,8 @@ void WriteTableSheet(PdfDocument& document, const CaseSheetContent& content,
   document.EndSheet(content.subject);
 }
 
-void WriteChartSheet(PdfDocument& document, const CaseSheetContent& content) {
+void WriteChartSheet(PdfDocument& document, const CaseSheetContent& content,
+                     std::span<const uint32_t> failedChecks) {
   cairo_t* cr = document.cr();
   const PaperGeometry page = document.page();
   cairo_set_source_rgb(cr, 0, 0, 0);
@@ -115,13 +117,8 @@ void WriteChartSheet(PdfDocument& document, const CaseSheetContent& content) {
   // One line under the chart: the spans that fail a check as built.
   constexpr double kChecksLine = 14;
   const double chartHeight = page.height - kTitleBlockBand - chartTop - kChecksLine;
-  const DesignedCase& designed = *content.designed;
   const std::string checks =
-      "Checked as built (rows marked x on the table sheets): " +
-      FailingSpansLine(
-          designed.designCase,
-          std::span(designed.spans,
-                    static_cast<size_t>(std::clamp(designed.sweep.spanCount, 0, kSpansPerCase)))) +
+      "Checked as built (rows marked x on the table sheets): " + FailingSpansLine(failedChecks) +
       ".";
   cairo_set_source_rgb(cr, 0.35, 0.35, 0.35);
   SelectFont(cr, kSansFont, 8);
@@ -149,10 +146,14 @@ void WriteCaseSheets(PdfDocument& document, const CaseSheetContent& content) {
                   pages);
   const int32_t row = content.settings->governingRow;
   const bool governs = row >= 0 && row < spanCount;
+  // Each row is checked once, for its table sheet's cross and the chart
+  // sheet's line alike.
+  std::vector<uint32_t> failedChecks(static_cast<size_t>(spanCount), 0);
   std::vector<std::vector<int32_t>> failingLines(pages.pages.size());
   for (int32_t i = 0; i < spanCount; ++i) {
     const AsBuiltCheck check = CheckAsBuilt(
         AsBuiltRowOf(designed.designCase, designed.spans[i], PrintedSpanMillimetres(i)));
+    failedChecks[static_cast<size_t>(i)] = check.known ? check.failed : 0;
     const auto& place = pages.rows[static_cast<size_t>(i)];
     if (check.known && check.failed != 0 && place.page >= 0 &&
         static_cast<size_t>(place.page) < failingLines.size()) {
@@ -165,7 +166,7 @@ void WriteCaseSheets(PdfDocument& document, const CaseSheetContent& content) {
     WriteTableSheet(document, content, pages.pages[p],
                     here ? pages.rows[static_cast<size_t>(row)].line : -1, failingLines[p]);
   }
-  WriteChartSheet(document, content);
+  WriteChartSheet(document, content, failedChecks);
 }
 
 }  // namespace kalvorden
