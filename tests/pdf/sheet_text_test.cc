@@ -1,5 +1,8 @@
 #include "pdf/sheet_text.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "tests/pdf/pdf_test_util.h"
 
 namespace {
@@ -79,6 +82,65 @@ TEST(WrapText, EveryLineFitsAndEveryWordStaysInOrder) {
     std::erase_if(letters, [](char c) { return c == ' ' || c == '\n'; });
     std::erase_if(joined, [](char c) { return c == ' '; });
     EXPECT_EQ(joined, letters);
+  }
+}
+
+// The lines the sheets had before a line's width was summed from its
+// words': every line measured whole each time it gained a word (a
+// paragraph of words no wider than the line).
+std::vector<std::string> WrapByWholeLines(cairo_t* cr, const std::string& text, double width) {
+  std::vector<std::string> lines;
+  std::string line;
+  size_t at = 0;
+  while ((at = text.find_first_not_of(' ', at)) != std::string::npos) {
+    const size_t end = std::min(text.find(' ', at), text.size());
+    const std::string word = text.substr(at, end - at);
+    at = end;
+    const std::string joined = line.empty() ? word : line + " " + word;
+    if (kalvorden::TextWidthOf(cr, joined) <= width) {
+      line = joined;
+    } else {
+      lines.push_back(line);
+      line = word;
+    }
+  }
+  lines.push_back(line);
+  return lines;
+}
+
+// Summed widths must break where whole measures do, also at widths exactly
+// those of a line (and a rounding either side), where a sum's last bits
+// would decide.
+TEST(WrapText, TheLinesWholeLineMeasuresGive) {
+  const Measure measure;
+  cairo_t* cr = measure.cr();
+  const std::string texts[] = {
+      "The method follows the AASHTO Standard Specifications for Highway Bridges, 17th "
+      "edition (2002): service-load design of the deck slab, 1.000 to 3.750 m",
+      "fails fs at 1.000, 1.075 to 1.100, 1.150, 1.225 to 1.250, 1.300 m; thickness at 2.375 m",
+      "\xC3\xA9t\xC3\xA9 \xE2\x82\xAC 12,5 mm \xC3\xA0 l'\xC3\xA9paisseur f\xE2\x80\xB2 c",
+  };
+  for (const std::string& text : texts) {
+    std::vector<double> widths;
+    for (size_t end = text.find(' '); end != std::string::npos; end = text.find(' ', end + 1)) {
+      const double exact = kalvorden::TextWidthOf(cr, text.substr(0, end));
+      widths.insert(widths.end(), {std::nextafter(exact, 0.0), exact, std::nextafter(exact, 1e9)});
+    }
+    for (int step = 30; step <= 160; ++step) {
+      widths.push_back(3.5 * step);
+    }
+    double widestWord = 0;
+    for (size_t at = 0; (at = text.find_first_not_of(' ', at)) != std::string::npos;) {
+      const size_t end = std::min(text.find(' ', at), text.size());
+      widestWord = std::max(widestWord, kalvorden::TextWidthOf(cr, text.substr(at, end - at)));
+      at = end;
+    }
+    std::erase_if(widths, [&](double width) { return width < widestWord; });
+    ASSERT_GT(widths.size(), 20U);
+    for (const double width : widths) {
+      EXPECT_EQ(kalvorden::WrapText(cr, text, width), WrapByWholeLines(cr, text, width))
+          << text << " in " << width;
+    }
   }
 }
 
