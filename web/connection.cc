@@ -40,6 +40,45 @@ constexpr std::chrono::milliseconds kGoneCheck{200};
 // that ended its side is still there to read (see OnWatch).
 constexpr std::string_view kStatusLineStart = "HTTP/1.1 ";
 
+// Counts what `answer` holds, its body in memory or its file in the scratch
+// directory, in place of what was counted for it so far (a design's
+// reservation): the new count is made before the old one is given back.
+void CountAnswer(ServerCore& server, CountedResponse& answer) {
+  const HttpResponse& response = answer.response;
+  answer.memory = server.memory.Charge(response.file.valid() ? 0 : response.body.size());
+  answer.scratch = server.scratch.Charge(response.file.valid() ? response.fileSize : 0);
+}
+
+// Runs a design on its worker, within the memory budget. The budget is
+// looked at again here, not only when the design was asked for: a burst of
+// requests (200 clients that will never read their pages) is admitted
+// before any page exists, and the designs still queued once the first
+// pages fill the budget must not be built. A design is counted from the
+// moment it starts, at `designMemory` (its page in the making and its
+// working state), and its answer in place of that as soon as it is made,
+// before its worker takes the next design. So every design starts within
+// the budget, counting every page built or being built, and the pages
+// never hold more than `mostHeldMemory` (plus what a design takes beyond
+// its reservation), whatever the number of clients and however fast the
+// designs run compared with the sends.
+CountedResponse RunDesign(ServerCore& server, const DesignTicket& ticket,
+                          const std::function<HttpResponse(const KeepGoing&)>& design) {
+  CountedResponse answer;
+  answer.memory = server.memory.Reserve(server.limits.designMemory);
+  if (!answer.memory || server.scratch.Full()) {
+    answer.response = server.site.Refusal(503);
+  } else {
+    try {
+      answer.response =
+          design([&ticket, &server] { return ticket.keepGoing() && !server.stopping.load(); });
+    } catch (const std::exception& /*failure*/) {
+      answer.response = server.site.Refusal(500);
+    }
+  }
+  CountAnswer(server, answer);
+  return answer;
+}
+
 }  // namespace
 
 void Connection::ArmDeadline(std::chrono::milliseconds time) {
@@ -133,8 +172,8 @@ void Connection::Answer() {
     Send(server_.site.Refusal(500));
     return;
   }
-  if (answer.design && (server_.heldMemory >= server_.limits.mostHeldMemory ||
-                        server_.heldScratch >= server_.limits.mostHeldScratch)) {
+  if (answer.design &&
+      (server_.memory.WouldExceed(server_.limits.designMemory) || server_.scratch.Full())) {
     Send(server_.site.Refusal(503));  // slow readers hold enough already
   } else if (answer.design) {
     StartDesign(std::move(answer.design));
@@ -150,16 +189,10 @@ void Connection::StartDesign(std::function<HttpResponse(const KeepGoing&)> desig
   // the connection, and a ticket withdrawn but still queued pins nothing.
   ticket_ = std::make_shared<DesignTicket>(
       [weak = weak_from_this(), design = std::move(design), &server](const DesignTicket& ticket) {
-        HttpResponse response;
-        try {
-          response =
-              design([&ticket, &server] { return ticket.keepGoing() && !server.stopping.load(); });
-        } catch (const std::exception& /*failure*/) {
-          response = server.site.Refusal(500);
-        }
-        asio::post(server.io, [weak, response = std::move(response)]() mutable {
+        CountedResponse answer = RunDesign(server, ticket, design);
+        asio::post(server.io, [weak, answer = std::move(answer)]() mutable {
           if (const std::shared_ptr<Connection> self = weak.lock()) {
-            self->OnDesignDone(std::move(response));
+            self->OnDesignDone(std::move(answer));
           }
         });
       });
@@ -177,10 +210,12 @@ void Connection::OnDesignWaitOver(const std::shared_ptr<DesignTicket>& ticket) {
   if (closed_ || ticket != ticket_ || !ticket->Withdraw()) {
     return;  // answered already, or started in time
   }
-  OnDesignDone(server_.site.Refusal(503));
+  CountedResponse refusal{{}, {}, server_.site.Refusal(503)};
+  CountAnswer(server_, refusal);
+  OnDesignDone(std::move(refusal));
 }
 
-void Connection::OnDesignDone(HttpResponse response) {
+void Connection::OnDesignDone(CountedResponse answer) {
   if (closed_) {
     return;
   }
@@ -190,12 +225,12 @@ void Connection::OnDesignDone(HttpResponse response) {
   if (watching_) {
     // The answer is sent when the watch has ended; its read may have
     // brought the next request, which must stay in the buffer.
-    designAnswer_ = std::move(response);
+    designAnswer_ = std::move(answer);
     ErrorCode ignored;
     socket_.cancel(ignored);
     return;
   }
-  Send(std::move(response));
+  Send(std::move(answer));
 }
 
 void Connection::Watch() {
@@ -218,9 +253,9 @@ void Connection::OnWatch(const ErrorCode& ec, size_t bytes) {
     buffer_.commit(bytes);
   }
   if (designAnswer_) {
-    HttpResponse response = std::move(*designAnswer_);
+    CountedResponse answer = std::move(*designAnswer_);
     designAnswer_.reset();
-    Send(std::move(response));
+    Send(std::move(answer));
     return;
   }
   if (ec == asio::error::eof) {
@@ -277,13 +312,17 @@ bool Connection::Gone() {
 }
 
 void Connection::Send(HttpResponse response) {
+  CountedResponse answer{{}, {}, std::move(response)};
+  CountAnswer(server_, answer);
+  Send(std::move(answer));
+}
+
+void Connection::Send(CountedResponse answer) {
   phase_ = Phase::kSending;
   Release();
-  response_ = std::move(response);
-  heldMemory_ = response_.file.valid() ? 0 : response_.body.size();
-  heldScratch_ = response_.file.valid() ? response_.fileSize : 0;
-  server_.heldMemory += heldMemory_;
-  server_.heldScratch += heldScratch_;
+  response_ = std::move(answer.response);
+  heldMemory_ = std::move(answer.memory);
+  heldScratch_ = std::move(answer.scratch);
   sendBy_ = std::chrono::steady_clock::now() + server_.limits.sendTime +
             std::chrono::seconds(response_.BodySize() /
                                  std::max<uint64_t>(1, server_.limits.leastSendRate));
@@ -375,11 +414,9 @@ void Connection::Discard() {
 }
 
 void Connection::Release() {
-  server_.heldMemory -= heldMemory_;
-  server_.heldScratch -= heldScratch_;
-  heldMemory_ = 0;
-  heldScratch_ = 0;
   response_ = HttpResponse();
+  heldMemory_.Reset();
+  heldScratch_.Reset();
 }
 
 // Each piece within `sendTime`, the whole answer by `sendBy_`.

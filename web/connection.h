@@ -16,11 +16,21 @@
 #include <vector>
 
 #include "web/design_queue.h"
+#include "web/held_budget.h"
 #include "web/http_message.h"
 #include "web/request_parser.h"
 #include "web/server_core.h"
 
 namespace kalvorden {
+
+// An answer with what it holds counted: its body in memory, its file in the
+// scratch directory. The charges come first, so they are given back after
+// the answer is freed.
+struct CountedResponse {
+  HeldCharge memory;
+  HeldCharge scratch;
+  HttpResponse response;
+};
 
 class Connection : public std::enable_shared_from_this<Connection> {
  public:
@@ -47,13 +57,14 @@ class Connection : public std::enable_shared_from_this<Connection> {
   void Answer();
   void StartDesign(std::function<HttpResponse(const KeepGoing&)> design);
   void OnDesignWaitOver(const std::shared_ptr<DesignTicket>& ticket);
-  void OnDesignDone(HttpResponse response);
+  void OnDesignDone(CountedResponse answer);
   void Watch();
   void OnWatch(const boost::system::error_code& ec, size_t bytes);
   void WatchWithoutReading();
   void CheckGone();
   bool Gone();
   void Send(HttpResponse response);
+  void Send(CountedResponse answer);
   void SendFilePiece();
   void OnSent(const boost::system::error_code& ec);
   void Linger();
@@ -76,15 +87,15 @@ class Connection : public std::enable_shared_from_this<Connection> {
   bool deadlinePassed_ = false;
   boost::asio::steady_timer designWait_;
   std::shared_ptr<DesignTicket> ticket_;
-  std::optional<HttpResponse> designAnswer_;  // held until the watch has ended
+  std::optional<CountedResponse> designAnswer_;  // held until the watch has ended
   bool watching_ = false;
   boost::asio::steady_timer goneCheck_;
   // How much of the status line went ahead of the answer (WatchWithoutReading).
   size_t headStartSent_ = 0;
   HttpResponse response_;
-  // What response_ is counted for in the server core's held bytes.
-  uint64_t heldMemory_ = 0;
-  uint64_t heldScratch_ = 0;
+  // What response_ is counted for in the server core's budgets.
+  HeldCharge heldMemory_;
+  HeldCharge heldScratch_;
   std::chrono::steady_clock::time_point sendBy_;
   std::string head_;
   std::vector<char> piece_;

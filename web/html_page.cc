@@ -234,19 +234,33 @@ std::string EscapeHtml(std::string_view text) {
 }
 
 std::string PageFrame(std::string_view title, std::string_view body) {
-  std::string html =
+  return PageFrame(title, {body});
+}
+
+std::string PageFrame(std::string_view title, std::initializer_list<std::string_view> body) {
+  const std::string escapedTitle = EscapeHtml(title);
+  constexpr std::string_view kTop =
       "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>";
-  html += EscapeHtml(title);
-  html +=
+  constexpr std::string_view kHeader =
       " - KALVORDEN</title>\n<link rel=\"stylesheet\" href=\"/static/style.css\">\n"
       "<script src=\"/static/form.js\" defer></script>\n</head>\n<body>\n"
       "<header><p><a href=\"/\">KALVORDEN</a>: service-load design of a reinforced-concrete "
       "bridge deck slab</p></header>\n<main>\n<h1>";
-  html += EscapeHtml(title);
-  html += "</h1>\n";
-  html += body;
-  html += "</main>\n</body>\n</html>\n";
+  constexpr std::string_view kHeading = "</h1>\n";
+  constexpr std::string_view kEnd = "</main>\n</body>\n</html>\n";
+  size_t size =
+      kTop.size() + kHeader.size() + kHeading.size() + kEnd.size() + 2 * escapedTitle.size();
+  for (const std::string_view piece : body) {
+    size += piece.size();
+  }
+  std::string html;
+  html.reserve(size);
+  html.append(kTop).append(escapedTitle).append(kHeader).append(escapedTitle).append(kHeading);
+  for (const std::string_view piece : body) {
+    html += piece;
+  }
+  html += kEnd;
   return html;
 }
 

@@ -5,6 +5,7 @@
 // shares, and the short pages of refusals. Every text that comes from a
 // request is escaped before it is written into HTML.
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,9 @@ void AppendPaperSelect(std::string& html, bool letter, std::string_view idPrefix
 
 // The page around `body`, with `title` in the document title and heading.
 std::string PageFrame(std::string_view title, std::string_view body);
+// The page around the pieces of `body`, in order, made in one string of the
+// page's size: a large page takes no more than itself and its pieces.
+std::string PageFrame(std::string_view title, std::initializer_list<std::string_view> body);
 
 // The form. `shown` (may be null) fills the inputs with the values as typed
 // and `errors` puts each message beside its input, or above the form for

@@ -39,9 +39,22 @@ struct HttpLimits {
   // A whole answer must be taken within `sendTime` and its size at this
   // rate, however it trickles.
   uint64_t leastSendRate = uint64_t{64} * 1024;  // bytes per second
-  // While the answers being sent hold this much, in memory (pages) or in
-  // the scratch directory (downloads), a design is refused (503).
+  // What the answers may hold in memory: the pages waiting to be sent, and
+  // `designMemory` for each design running. A design is refused (503) when
+  // it is asked for, and again when a worker would start it, unless its
+  // `designMemory` still fits; once built, its page is counted at its size
+  // in place of the reservation. So pages (being built or sent) hold at
+  // most `mostHeldMemory` while no design takes more than `designMemory`,
+  // however many clients ask at once and however fast the designs run.
   uint64_t mostHeldMemory = uint64_t{64} * 1024 * 1024;
+  // What one design may take while it runs: its page as it is built (the
+  // largest result page, 3125 cases, is about 4.3 MB, and is built in two
+  // copies at most: its cases, then the page around them) and its working
+  // state, with room to spare.
+  uint64_t designMemory = uint64_t{16} * 1024 * 1024;
+  // While the downloads being sent hold this much in the scratch
+  // directory, a design is refused (503), when asked for and again when it
+  // would start; the downloads being written add at most one each.
   uint64_t mostHeldScratch = uint64_t{256} * 1024 * 1024;
   // Connections beyond this are closed as soon as they are accepted.
   size_t mostConnections = 512;

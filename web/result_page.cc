@@ -241,8 +241,11 @@ bool ResultPage::Finish() {
   if (caseCount_ >= 2) {
     body += ComparisonHtml(comparison_, kCasesShownInFull);
   }
-  body += cases_;
-  html_ = PageFrame("Design results", body);
+  // The cases, the bulk of a large page, are not copied into `body` first:
+  // the page is made once at its size, so building it takes the page and
+  // its cases, no third copy (HttpLimits::designMemory).
+  html_ = PageFrame("Design results", {body, cases_});
+  cases_ = std::string();
   return true;
 }
 

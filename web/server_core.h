@@ -14,14 +14,15 @@
 #include <unordered_map>
 
 #include "web/design_queue.h"
+#include "web/held_budget.h"
 #include "web/http_server.h"
 
 namespace kalvorden {
 
 class Connection;
 
-// What every connection shares. Everything but `stopping` and the design
-// queue is touched on the connection thread only.
+// What every connection shares. Everything but `stopping`, the budgets and
+// the design queue is touched on the connection thread only.
 struct ServerCore {
   ServerCore(HttpSite& site, const HttpLimits& limits)
       : site(site), limits(limits), designs(limits.concurrentDesigns) {}
@@ -35,15 +36,17 @@ struct ServerCore {
 
   HttpSite& site;
   const HttpLimits limits;
+  // What the answers hold: pages in memory (sent, waiting to be sent, or
+  // being built), downloads in the scratch directory
+  // (HttpLimits::mostHeldMemory, mostHeldScratch). Before `io`, so that a
+  // handler destroyed with it can still give its charge back.
+  HeldBudget memory{limits.mostHeldMemory};
+  HeldBudget scratch{limits.mostHeldScratch};
   boost::asio::io_context io{1};
   boost::asio::ip::tcp::acceptor acceptor{io};
   boost::asio::steady_timer acceptRetry{io};
   std::atomic<bool> stopping{false};
   std::unordered_map<Connection*, std::shared_ptr<Connection>> connections;
-  // What the answers being sent hold: bodies in memory, files in the
-  // scratch directory (HttpLimits::mostHeldMemory, mostHeldScratch).
-  uint64_t heldMemory = 0;
-  uint64_t heldScratch = 0;
   boost::asio::steady_timer trim{io};
   bool trimArmed = false;
   // Declared last, so destroyed first: its workers post to `io`.
