@@ -31,14 +31,13 @@ bool RanksBefore(int64_t steel, int32_t thickness, int64_t than, int32_t thanThi
 }  // namespace
 
 int64_t PrintedSteelOf(const SpanDesign& span, int32_t row) {
-  const SpanQuantities q = QuantitiesOf(span, PrintedSpanMillimetres(row));
-  if (!q.known) {
-    return kNoSteel;
-  }
-  const ScaledDecimal printed = RoundToDecimals(q.totalSteel, kSteelMassDecimals);
-  // A designed span's steel is far below 2^63 hundredths (a count of 2^32
-  // bars of 20 kg/m over 1 m is under 2^57).
-  return printed.fits ? static_cast<int64_t>(printed.magnitude) : kNoSteel;
+  // The printed figure straight from its whole-number quotient: the same
+  // digits as the binary128 figure's, without its division (every span of
+  // every case is ranked). A designed span's steel is far below 2^63
+  // hundredths (a count of 2^32 bars of 20 kg/m over 1 m is under 2^57).
+  const std::optional<ScaledDecimal> printed =
+      PrintedTotalSteelOf(span, PrintedSpanMillimetres(row));
+  return printed ? static_cast<int64_t>(printed->magnitude) : kNoSteel;
 }
 
 std::string SteelText(int64_t hundredths) {

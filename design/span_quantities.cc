@@ -57,6 +57,7 @@ struct Quotient {
   int decimals = 0;
 };
 constexpr size_t kFigures = 6;
+constexpr size_t kTotalSteelFigure = 4;
 using Quotients = std::array<Quotient, kFigures>;
 
 // False for a span that has no quantities.
@@ -133,6 +134,16 @@ PrintedQuantities PrintedQuantitiesOf(const SpanDesign& span, int32_t spanMillim
     figures[i]->magnitude = RoundedQuotient(numerator, denominator, decimals);
   }
   return printed;
+}
+
+std::optional<ScaledDecimal> PrintedTotalSteelOf(const SpanDesign& span, int32_t spanMillimetres) {
+  Quotients quotients;
+  if (!QuotientsOf(span, spanMillimetres, quotients)) {
+    return std::nullopt;
+  }
+  const auto& [numerator, denominator, decimals] = quotients[kTotalSteelFigure];
+  return ScaledDecimal{.fits = true,
+                       .magnitude = RoundedQuotient(numerator, denominator, decimals)};
 }
 
 }  // namespace kalvorden

@@ -7,6 +7,7 @@
 // list: laps, hooks, top and overhang steel and waste are left out.
 
 #include <cstdint>
+#include <optional>
 
 #include "design/design_records.h"
 #include "numeric/decimal.h"
@@ -66,5 +67,8 @@ struct PrintedQuantities {
 SpanQuantities QuantitiesOf(const SpanDesign& span, int32_t spanMillimetres);
 // The same, as printed, without a binary128 division.
 PrintedQuantities PrintedQuantitiesOf(const SpanDesign& span, int32_t spanMillimetres);
+// PrintedQuantitiesOf(span, spanMillimetres).totalSteel alone (none for a span
+// without quantities), for a ranking over every span of a run.
+std::optional<ScaledDecimal> PrintedTotalSteelOf(const SpanDesign& span, int32_t spanMillimetres);
 
 }  // namespace kalvorden

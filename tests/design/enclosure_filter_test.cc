@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -560,6 +561,11 @@ TEST(FastEngine, AsBuiltCheckAndQuantitiesPrintAsTheExactOnes) {
         EXPECT_TRUE(SamePrinted(p.distributionSteel, q.distributionSteel, 2)) << s;
         EXPECT_TRUE(SamePrinted(p.totalSteel, q.totalSteel, 2)) << s;
         EXPECT_TRUE(SamePrinted(p.steelPerConcrete, q.steelPerConcrete, 1)) << s;
+      }
+      const std::optional<ScaledDecimal> total = PrintedTotalSteelOf(span, length);
+      ASSERT_EQ(total.has_value(), q.known) << i << " " << s;
+      if (total) {
+        EXPECT_TRUE(SamePrinted(*total, q.totalSteel, 2)) << s;
       }
     }
   }
