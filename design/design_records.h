@@ -4,7 +4,9 @@
 // They hold data only; the operations on them live in design/ and the outputs.
 
 #include <cstdint>
+#include <string>
 
+#include "numeric/decimal.h"
 #include "numeric/enclosure.h"
 #include "numeric/quad.h"
 
@@ -82,6 +84,9 @@ enum class SpanFault : uint8_t {
 // the working values, so that the two can be compared digit for digit:
 // enough to check any step by hand.
 constexpr int kWorkingValueDigits = 12;
+inline std::string WorkingText(Quad value) {
+  return SignificantDecimal(value, kWorkingValueDigits);
+}
 
 struct SpanDesign {
   Quad spanLength = 0;  // S, m (the printed EFFECTIVE SPAN LENGTH)

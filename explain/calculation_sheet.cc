@@ -21,12 +21,6 @@
 namespace kalvorden {
 namespace {
 
-// Every value is printed from its binary128 value, correctly rounded to
-// kWorkingValueDigits significant digits, never through another precision.
-std::string Num(Quad value) {
-  return SignificantDecimal(value, kWorkingValueDigits);
-}
-
 std::string Bar(int32_t designation) {
   return "#" + std::to_string(designation);
 }
@@ -100,14 +94,14 @@ class SheetTrace final : public SpanTrace {
 
 void WriteValues(Sheet& sheet, const DesignCase& c) {
   sheet.Heading("DESIGN VALUES");
-  sheet.Quantity("Wheel load", "P", Num(c.wheelLoad), "kN");
-  sheet.Quantity("Top cover", "c", Num(c.topCover), "mm");
-  sheet.Quantity("Future paving allowance", "FP", Num(c.futurePaving), "kN/m^2");
-  sheet.Quantity("Allowable steel stress", "fs", Num(c.steelStress), "MPa");
-  sheet.Quantity("Allowable concrete stress", "fc", Num(c.concreteStress), "MPa");
-  sheet.Quantity("Continuity factor", "CF", Num(c.continuityFactor),
+  sheet.Quantity("Wheel load", "P", WorkingText(c.wheelLoad), "kN");
+  sheet.Quantity("Top cover", "c", WorkingText(c.topCover), "mm");
+  sheet.Quantity("Future paving allowance", "FP", WorkingText(c.futurePaving), "kN/m^2");
+  sheet.Quantity("Allowable steel stress", "fs", WorkingText(c.steelStress), "MPa");
+  sheet.Quantity("Allowable concrete stress", "fc", WorkingText(c.concreteStress), "MPa");
+  sheet.Quantity("Continuity factor", "CF", WorkingText(c.continuityFactor),
                  c.continuityFactor == 1 ? "(no continuity)" : "(slab continuous)");
-  sheet.Quantity("Span deduction width", "b", Num(c.spanDeductionWidth), "mm");
+  sheet.Quantity("Span deduction width", "b", WorkingText(c.spanDeductionWidth), "mm");
 }
 
 // Why the values describe no slab, value by value.
@@ -137,18 +131,19 @@ void WriteInvalidValues(Sheet& sheet, const DesignCase& c) {
 void WriteCaseConstants(Sheet& sheet, const DesignCase& c) {
   const ModularRatioSteps n = DeriveModularRatioSteps(c.concreteStress);
   sheet.Heading("CASE CONSTANTS");
-  sheet.Quantity("Concrete strength", "f'c = fc / 0.4", Num(n.concreteStrength), "MPa");
-  sheet.Quantity("Concrete modulus", "Ec = 4790.956 sqrt(f'c)", Num(n.concreteModulus), "MPa");
-  sheet.Quantity("Steel modulus", "Es", Num(kSteelModulus), "MPa");
-  sheet.Quantity("Modulus ratio", "Es / Ec", Num(n.ratio));
+  sheet.Quantity("Concrete strength", "f'c = fc / 0.4", WorkingText(n.concreteStrength), "MPa");
+  sheet.Quantity("Concrete modulus", "Ec = 4790.956 sqrt(f'c)", WorkingText(n.concreteModulus),
+                 "MPa");
+  sheet.Quantity("Steel modulus", "Es", WorkingText(kSteelModulus), "MPa");
+  sheet.Quantity("Modulus ratio", "Es / Ec", WorkingText(n.ratio));
   sheet.Quantity("Modular ratio", "n = Es / Ec rounded, >= 6", std::to_string(c.modularRatio));
-  sheet.Quantity("Neutral axis depth ratio", "k = fc / (fc + fs / n)", Num(c.k));
-  sheet.Quantity("Lever arm ratio", "j = 1 - k / 3", Num(c.j));
-  sheet.Quantity("Resisting moment factor", "R = 500 fc k j", Num(c.resistingMomentFactor),
+  sheet.Quantity("Neutral axis depth ratio", "k = fc / (fc + fs / n)", WorkingText(c.k));
+  sheet.Quantity("Lever arm ratio", "j = 1 - k / 3", WorkingText(c.j));
+  sheet.Quantity("Resisting moment factor", "R = 500 fc k j", WorkingText(c.resistingMomentFactor),
                  "kN/m^2");
-  sheet.Quantity("Steel area factor", "Cs = 1 / (fs j)", Num(c.steelAreaFactor), "1/MPa");
+  sheet.Quantity("Steel area factor", "Cs = 1 / (fs j)", WorkingText(c.steelAreaFactor), "1/MPa");
   sheet.Quantity("Live load moment factor", "F = P CF (1 + 0.3) / 9.74",
-                 Num(c.liveLoadMomentFactor), "kN");
+                 WorkingText(c.liveLoadMomentFactor), "kN");
   sheet.Line("    Constants written in single precision are used at their stored values:");
   std::vector<std::pair<const char*, Quad>> constants = {{"0.4", kAllowableStressRatio},
                                                          {"4790.956", kConcreteModulusFactor},
@@ -235,22 +230,25 @@ void WriteAttempt(Sheet& sheet, const SpanAttempt& a) {
   sheet.Line("  Design with " + Bar(a.mainBar) + " main bars and " + Bar(a.distributionBar) +
              " distribution bars");
   // Doubling the half diameter is exact.
-  sheet.Quantity("main bar diameter", "db", Num(2 * a.halfMainBarDiameter), "mm");
-  sheet.Quantity("main bar area", "Ab", Num(a.mainBarArea), "mm^2");
+  sheet.Quantity("main bar diameter", "db", WorkingText(2 * a.halfMainBarDiameter), "mm");
+  sheet.Quantity("main bar area", "Ab", WorkingText(a.mainBarArea), "mm^2");
   sheet.Line("    Thickness iteration on the slab's own weight, from t = 200 mm; converged when");
   sheet.Line("    |t_req - t| < 0.0001 mm, otherwise the next pass takes t = t_req.");
 }
 
 void WritePass(Sheet& sheet, const ThicknessPass& p) {
   sheet.Line("    Pass " + std::to_string(p.pass));
-  sheet.Quantity("trial thickness", "t", Num(p.trialThickness), "mm", 6);
-  sheet.Quantity("live load moment", "M_LL = (S' + 0.61) F", Num(p.liveLoadMoment), "kN m/m", 6);
-  sheet.Quantity("dead load", "w = 0.0235631503 t + FP", Num(p.deadLoad), "kN/m^2", 6);
-  sheet.Quantity("dead load moment", "M_DL = w S'^2 / 10", Num(p.deadLoadMoment), "kN m/m", 6);
-  sheet.Quantity("design moment", "M = M_LL + M_DL", Num(p.designMoment), "kN m/m", 6);
-  sheet.Quantity("required depth", "d = 1000 sqrt(M / R)", Num(p.requiredDepth), "mm", 6);
-  sheet.Quantity("required thickness", "t_req = d + db / 2 + c", Num(p.requiredThickness), "mm", 6);
-  sheet.Quantity("change", "|t_req - t|", Num(p.change),
+  sheet.Quantity("trial thickness", "t", WorkingText(p.trialThickness), "mm", 6);
+  sheet.Quantity("live load moment", "M_LL = (S' + 0.61) F", WorkingText(p.liveLoadMoment),
+                 "kN m/m", 6);
+  sheet.Quantity("dead load", "w = 0.0235631503 t + FP", WorkingText(p.deadLoad), "kN/m^2", 6);
+  sheet.Quantity("dead load moment", "M_DL = w S'^2 / 10", WorkingText(p.deadLoadMoment), "kN m/m",
+                 6);
+  sheet.Quantity("design moment", "M = M_LL + M_DL", WorkingText(p.designMoment), "kN m/m", 6);
+  sheet.Quantity("required depth", "d = 1000 sqrt(M / R)", WorkingText(p.requiredDepth), "mm", 6);
+  sheet.Quantity("required thickness", "t_req = d + db / 2 + c", WorkingText(p.requiredThickness),
+                 "mm", 6);
+  sheet.Quantity("change", "|t_req - t|", WorkingText(p.change),
                  p.converged ? "mm: converged" : "mm: not converged", 6);
 }
 
@@ -267,10 +265,10 @@ void WriteNoThickness(Sheet& sheet, const ThicknessPass* last) {
 }
 
 void WriteMainSteel(Sheet& sheet, const MainSteelSteps& s) {
-  sheet.Quantity("minimum thickness", "t_req of the last pass", Num(s.minThickness), "mm");
+  sheet.Quantity("minimum thickness", "t_req of the last pass", WorkingText(s.minThickness), "mm");
   sheet.Line("    Actual thickness: the slab is made in 5 mm steps, rounded up; a minimum less");
   sheet.Line("    than about 0.005 mm above a step stays on it.");
-  sheet.Quantity("steps", "t_min / 5", Num(s.thicknessSteps));
+  sheet.Quantity("steps", "t_min / 5", WorkingText(s.thicknessSteps));
   if (s.actualThickness == 0 && !s.inRange) {
     sheet.Line("    The thickness is beyond any whole number of millimetres the design can hold");
     sheet.Line("    (about 2.1 x 10^9 mm): the span cannot be designed.");
@@ -278,11 +276,11 @@ void WriteMainSteel(Sheet& sheet, const MainSteelSteps& s) {
   }
   sheet.Quantity("actual thickness", "t = 5 trunc(steps + 0.999)",
                  std::to_string(s.actualThickness), "mm");
-  sheet.Quantity("effective depth", "d = t - db / 2 - c", Num(s.effectiveDepth), "mm");
-  sheet.Quantity("design moment", "M (of the last pass)", Num(s.designMoment), "kN m/m");
-  sheet.Quantity("required steel area", "As = 10^6 M Cs / d", Num(s.requiredSteelArea),
+  sheet.Quantity("effective depth", "d = t - db / 2 - c", WorkingText(s.effectiveDepth), "mm");
+  sheet.Quantity("design moment", "M (of the last pass)", WorkingText(s.designMoment), "kN m/m");
+  sheet.Quantity("required steel area", "As = 10^6 M Cs / d", WorkingText(s.requiredSteelArea),
                  "mm^2 per m");
-  sheet.Quantity("bar spacing for As", "1000 Ab / As", Num(s.rawSpacing), "mm");
+  sheet.Quantity("bar spacing for As", "1000 Ab / As", WorkingText(s.rawSpacing), "mm");
   if (!s.inRange) {
     sheet.Line("    The spacing is beyond any whole number of millimetres the design can hold");
     sheet.Line("    (about 2.1 x 10^9 mm): the span cannot be designed.");
@@ -307,15 +305,15 @@ void WriteAdvance(Sheet& sheet, const BarAdvance& a) {
 void WriteDistribution(Sheet& sheet, const DistributionSteps& d, const SpanDesign& span) {
   sheet.Line();
   sheet.Line("  Distribution reinforcement, " + Bar(span.distBarDesignation) + " bars (area " +
-             Num(span.distBarArea) + " mm^2)");
-  sheet.Quantity("percentage of main steel", "121 / sqrt(S')", Num(d.percentage), "%");
-  sheet.Quantity("fraction", "r = min(% / 100, 0.67)", Num(d.fraction),
+             WorkingText(span.distBarArea) + " mm^2)");
+  sheet.Quantity("percentage of main steel", "121 / sqrt(S')", WorkingText(d.percentage), "%");
+  sheet.Quantity("fraction", "r = min(% / 100, 0.67)", WorkingText(d.fraction),
                  d.capped ? "(the 67 % limit)" : "");
-  sheet.Quantity("distribution steel", "A = r As S'", Num(d.distributionArea), "mm^2");
-  sheet.Quantity("bar pairs", "2 x bar area", Num(d.pairArea), "mm^2");
-  sheet.Quantity("bar quantity", "N = A / (2 x bar area)", Num(d.bars));
+  sheet.Quantity("distribution steel", "A = r As S'", WorkingText(d.distributionArea), "mm^2");
+  sheet.Quantity("bar pairs", "2 x bar area", WorkingText(d.pairArea), "mm^2");
+  sheet.Quantity("bar quantity", "N = A / (2 x bar area)", WorkingText(d.bars));
   sheet.Quantity("middle half", "trunc(N + 0.9999)", std::to_string(d.middleHalf), "bars");
-  sheet.Quantity("half quantity", "N / 2", Num(d.halfBars));
+  sheet.Quantity("half quantity", "N / 2", WorkingText(d.halfBars));
   sheet.Quantity("both outer quarters", "trunc(N/2 + 0.9999), even",
                  std::to_string(d.outerQuarters), "bars, half in each");
 }
@@ -324,7 +322,7 @@ void WriteDistribution(Sheet& sheet, const DistributionSteps& d, const SpanDesig
 void WriteSpan(Sheet& sheet, const SheetTrace& trace, const SpanDesign& span,
                const std::string& spanText) {
   sheet.Heading("SPAN S = " + spanText + " m");
-  sheet.Quantity("design span", "S' = (1000 S - b / 2) / 1000", Num(span.designSpan), "m");
+  sheet.Quantity("design span", "S' = (1000 S - b / 2) / 1000", WorkingText(span.designSpan), "m");
   const ThicknessPass* lastPass = nullptr;
   const MainSteelSteps* lastSteel = nullptr;
   for (size_t i = 0; i < trace.lastSpan.size(); ++i) {
@@ -364,7 +362,7 @@ void WriteSpan(Sheet& sheet, const SheetTrace& trace, const SpanDesign& span,
 void WriteResult(Sheet& sheet, const SpanDesign& span, const std::string& spanText) {
   sheet.Heading("RESULT");
   if (span.fault == SpanFault::kNone) {
-    sheet.Line("    S = " + spanText + " m: minimum thickness " + Num(span.minThickness) +
+    sheet.Line("    S = " + spanText + " m: minimum thickness " + WorkingText(span.minThickness) +
                " mm, actual thickness " + std::to_string(span.actualThickness) + " mm,");
     sheet.Line("    main bars " + Bar(span.mainBarDesignation) + " at " +
                std::to_string(span.mainBarSpacing) + " mm;");
@@ -451,21 +449,23 @@ void WriteAsBuiltCheck(Sheet& sheet, const DesignCase& c, const SpanDesign& span
   sheet.Line("    the steel provided. " +
              std::string(continuous ? "With continuity: continuous over three or more supports."
                                     : "Without continuity: a simple span."));
-  sheet.Quantity("span", "S = L / 1000", Num(check.span), "m");
-  sheet.Quantity("steel as built", "As = 1000 Ab / s", Num(check.steelArea), "mm^2 per m");
-  sheet.Quantity("depth as built", "d = t - db / 2 - c", Num(check.effectiveDepth), "mm");
-  sheet.Quantity("live-load moment", "M_LL = (S + 0.61) F", Num(check.liveLoadMoment), "kN m/m");
-  sheet.Quantity("dead load", "w = t 0.0235631503 + FP", Num(check.deadLoad), "kN/m^2");
+  sheet.Quantity("span", "S = L / 1000", WorkingText(check.span), "m");
+  sheet.Quantity("steel as built", "As = 1000 Ab / s", WorkingText(check.steelArea), "mm^2 per m");
+  sheet.Quantity("depth as built", "d = t - db / 2 - c", WorkingText(check.effectiveDepth), "mm");
+  sheet.Quantity("live-load moment", "M_LL = (S + 0.61) F", WorkingText(check.liveLoadMoment),
+                 "kN m/m");
+  sheet.Quantity("dead load", "w = t 0.0235631503 + FP", WorkingText(check.deadLoad), "kN/m^2");
   sheet.Quantity("dead-load moment", "M_DL = w S^2 / " + std::to_string(check.deadLoadDivisor),
-                 Num(check.deadLoadMoment), "kN m/m");
-  sheet.Quantity("service moment", "M = M_LL + M_DL", Num(check.serviceMoment), "kN m/m");
-  sheet.Quantity("steel ratio", "rho = As / (1000 d)", Num(check.section.steelRatio));
-  sheet.Quantity("neutral axis ratio", "k = sqrt(2 rn + rn^2) - rn", Num(check.section.k));
+                 WorkingText(check.deadLoadMoment), "kN m/m");
+  sheet.Quantity("service moment", "M = M_LL + M_DL", WorkingText(check.serviceMoment), "kN m/m");
+  sheet.Quantity("steel ratio", "rho = As / (1000 d)", WorkingText(check.section.steelRatio));
+  sheet.Quantity("neutral axis ratio", "k = sqrt(2 rn + rn^2) - rn", WorkingText(check.section.k));
   sheet.Line("      with rn = rho n, n = " + std::to_string(c.modularRatio));
-  sheet.Quantity("lever arm ratio", "j = 1 - k / 3", Num(check.section.j));
-  sheet.Quantity("stress in the steel", "10^6 M / (As j d)", Num(check.section.steelStress), "MPa");
-  sheet.Quantity("stress in the concrete", "2000 M / (k d j d)", Num(check.section.concreteStress),
+  sheet.Quantity("lever arm ratio", "j = 1 - k / 3", WorkingText(check.section.j));
+  sheet.Quantity("stress in the steel", "10^6 M / (As j d)", WorkingText(check.section.steelStress),
                  "MPa");
+  sheet.Quantity("stress in the concrete", "2000 M / (k d j d)",
+                 WorkingText(check.section.concreteStress), "MPa");
   sheet.Line(continuous
                  ? "    Recommended least thickness (S + 3000) / 30 mm, at least 165 mm; largest"
                  : "    Recommended least thickness for a simple span 1.2 (S + 3000) / 30 mm, at "

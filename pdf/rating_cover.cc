@@ -10,16 +10,12 @@
 namespace kalvorden {
 namespace {
 
-std::string Working(Quad value) {
-  return SignificantDecimal(value, kWorkingValueDigits);
-}
-
 // "Inventory: RF 1.14072859708, top face, steel governs: at or above the
 // design level for this vehicle." The face and material are those of the
 // face with the lower RF, as the sheet names them.
 std::string LevelVerdict(const char* level, const LevelRating& governing, bool bottom,
                          const std::string& verdict) {
-  return std::string(level) + ": RF " + Working(governing.ratingFactor) + ", " +
+  return std::string(level) + ": RF " + WorkingText(governing.ratingFactor) + ", " +
          (bottom ? "bottom" : "top") + " face, " +
          (governing.concreteGoverns ? "concrete" : "steel") + " governs: " + verdict + ".";
 }

@@ -8,10 +8,6 @@
 namespace kalvorden {
 namespace {
 
-std::string Working(Quad value) {
-  return SignificantDecimal(value, kWorkingValueDigits);
-}
-
 // A header holds commas: in double quotes, as RFC 4180 wants it.
 std::string QuotedHeader(const std::string& header) {
   return "\"" + header + "\"";
@@ -33,12 +29,12 @@ constexpr const char* kLevels[] = {"inventory", "operating"};
 constexpr const char* kFaces[] = {"top face", "bottom face"};
 
 void AddLevelFields(Row& row, const LevelRating* level, bool weightGiven) {
-  row.Add(level ? Working(level->steelCapacity) : "");
-  row.Add(level ? Working(level->concreteCapacity) : "");
+  row.Add(level ? WorkingText(level->steelCapacity) : "");
+  row.Add(level ? WorkingText(level->concreteCapacity) : "");
   row.Add(level ? (level->concreteGoverns ? "concrete" : "steel") : "");
-  row.Add(level ? Working(level->ratingFactor) : "");
-  row.Add(level ? Working(level->staticWheelLoad) : "");
-  row.Add(level && weightGiven ? Working(level->ratedVehicle) : "");
+  row.Add(level ? WorkingText(level->ratingFactor) : "");
+  row.Add(level ? WorkingText(level->staticWheelLoad) : "");
+  row.Add(level && weightGiven ? WorkingText(level->ratedVehicle) : "");
 }
 
 void AddFaceFields(Row& row, const RatedFaceSection& face, const FaceRating& rating,
@@ -47,7 +43,7 @@ void AddFaceFields(Row& row, const RatedFaceSection& face, const FaceRating& rat
   const CrackedSection& s = rating.section;
   for (const Quad value :
        {face.depth, face.steelArea, s.steelRatio, s.k, s.j, s.steelStress, s.concreteStress}) {
-    row.Add(rated ? Working(value) : "");
+    row.Add(rated ? WorkingText(value) : "");
   }
   AddLevelFields(row, rated ? &rating.inventory : nullptr, weightGiven);
   AddLevelFields(row, rated ? &rating.operating : nullptr, weightGiven);
@@ -97,16 +93,16 @@ std::string WriteRatingCsv(const RatingInputs& inputs, const SlabRating& rating)
     Row row;
     row.Add(FullDecimal(span.span, FullDecimalUse::kTable));
     row.Add(std::to_string(rating.material.modularRatio));
-    row.Add(Working(span.deadLoadMoment));
-    row.Add(Working(span.liveLoadMoment));
+    row.Add(WorkingText(span.deadLoadMoment));
+    row.Add(WorkingText(span.liveLoadMoment));
     const std::pair<const LevelRating*, bool> governing[] = {
         {&span.GoverningInventory(), span.bottomGovernsInventory},
         {&span.GoverningOperating(), span.bottomGovernsOperating}};
     for (const auto& [level, bottom] : governing) {
-      row.Add(Working(level->ratingFactor));
+      row.Add(WorkingText(level->ratingFactor));
       row.Add(bottom ? "bottom" : "top");
-      row.Add(Working(level->staticWheelLoad));
-      row.Add(weight ? Working(level->ratedVehicle) : "");
+      row.Add(WorkingText(level->staticWheelLoad));
+      row.Add(weight ? WorkingText(level->ratedVehicle) : "");
     }
     AddFaceFields(row, rating.top, span.top, weight);
     AddFaceFields(row, rating.bottom, span.bottom, weight);

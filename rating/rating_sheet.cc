@@ -12,10 +12,6 @@ namespace {
 constexpr size_t kLabelWidth = 44;
 constexpr size_t kValueWidth = 20;
 
-std::string Working(Quad value) {
-  return SignificantDecimal(value, kWorkingValueDigits);
-}
-
 std::string Entered(Quad value) {
   return FullDecimal(value, FullDecimalUse::kTable);
 }
@@ -95,8 +91,8 @@ std::string Values(const RatingInputs& in, const SlabRating& r) {
       "  ", "allowables, operating",
       "fs " + Entered(in.operating.steel) + " MPa, fc " + Entered(in.operating.concrete) + " MPa");
   text += "\nMATERIAL (the same at both levels)\n";
-  text += Line("  ", "Ec = 4790.956 x sqrt(f'c)", Working(r.material.concreteModulus), "MPa");
-  text += Line("  ", "Es / Ec = 200000 / Ec", Working(r.material.ratio));
+  text += Line("  ", "Ec = 4790.956 x sqrt(f'c)", WorkingText(r.material.concreteModulus), "MPa");
+  text += Line("  ", "Es / Ec = 200000 / Ec", WorkingText(r.material.ratio));
   text +=
       Line("  ", "n, nearest whole number, at least 6", std::to_string(r.material.modularRatio));
   text += "\nSECTIONS\n";
@@ -106,33 +102,33 @@ std::string Values(const RatingInputs& in, const SlabRating& r) {
     if (std::string_view(name) == "bottom" && !in.bottomGiven) {
       continue;
     }
-    text +=
-        Line("  ", std::string(name) + " face: bar diameter phi", Working(face->barDiameter), "mm");
-    text += Line("    ", "bar area A", Working(face->barArea), "mm^2");
-    text += Line("    ", "d = (t - phi / 2) - cover", Working(face->depth), "mm");
-    text += Line("    ", "1 - loss / 100", Working(face->remaining));
-    text +=
-        Line("    ", "As = ((1000 A) / s) x (1 - loss / 100)", Working(face->steelArea), "mm^2/m");
+    text += Line("  ", std::string(name) + " face: bar diameter phi",
+                 WorkingText(face->barDiameter), "mm");
+    text += Line("    ", "bar area A", WorkingText(face->barArea), "mm^2");
+    text += Line("    ", "d = (t - phi / 2) - cover", WorkingText(face->depth), "mm");
+    text += Line("    ", "1 - loss / 100", WorkingText(face->remaining));
+    text += Line("    ", "As = ((1000 A) / s) x (1 - loss / 100)", WorkingText(face->steelArea),
+                 "mm^2/m");
   }
   text += "\nLOADS\n";
-  text += Line("  ", "F = ((P x CF) x 1.3) / 9.74", Working(r.liveLoadFactor), "kN");
-  text += Line("  ", "w = t x 0.0235631503 + surface load", Working(r.deadLoad), "kN/m^2");
+  text += Line("  ", "F = ((P x CF) x 1.3) / 9.74", WorkingText(r.liveLoadFactor), "kN");
+  text += Line("  ", "w = t x 0.0235631503 + surface load", WorkingText(r.deadLoad), "kN/m^2");
   return text;
 }
 
 std::string Level(const char* label, const LevelRating& inv, const LevelRating& op,
                   Quad (*pick)(const LevelRating&)) {
-  return TwoColumns(label, Working(pick(inv)), Working(pick(op)));
+  return TwoColumns(label, WorkingText(pick(inv)), WorkingText(pick(op)));
 }
 
 std::string Face(const char* title, const FaceRating& f, bool weightGiven) {
   std::string text = std::string("  ") + title + "\n";
   const CrackedSection& s = f.section;
-  text += Line("    ", "rho = As / (1000 d)", Working(s.steelRatio));
-  text += Line("    ", "k = sqrt(2 rho n + (rho n)^2) - rho n", Working(s.k));
-  text += Line("    ", "j = 1 - k / 3", Working(s.j));
-  text += Line("    ", "fs under M = 10^6 M / (As j d)", Working(s.steelStress), "MPa");
-  text += Line("    ", "fc under M = 2000 M / (k d j d)", Working(s.concreteStress), "MPa");
+  text += Line("    ", "rho = As / (1000 d)", WorkingText(s.steelRatio));
+  text += Line("    ", "k = sqrt(2 rho n + (rho n)^2) - rho n", WorkingText(s.k));
+  text += Line("    ", "j = 1 - k / 3", WorkingText(s.j));
+  text += Line("    ", "fs under M = 10^6 M / (As j d)", WorkingText(s.steelStress), "MPa");
+  text += Line("    ", "fc under M = 2000 M / (k d j d)", WorkingText(s.concreteStress), "MPa");
   text += TwoColumns("", "inventory", "operating");
   const LevelRating &inv = f.inventory, &op = f.operating;
   text += Level("capacity by steel, kN m/m", inv, op,
@@ -154,10 +150,10 @@ std::string Face(const char* title, const FaceRating& f, bool weightGiven) {
 
 std::string Span(const RatingInputs& in, const SlabRating& r, const SpanRating& s) {
   std::string text = "\nSPAN S = " + Entered(s.span) + " m\n";
-  text += Line("  ", "M_LL = (S + 0.61) x F", Working(s.liveLoadMoment), "kN m/m");
+  text += Line("  ", "M_LL = (S + 0.61) x F", WorkingText(s.liveLoadMoment), "kN m/m");
   text += Line("  ", "M_DL = ((w x S) x S) / " + std::to_string(r.deadLoadDivisor),
-               Working(s.deadLoadMoment), "kN m/m");
-  text += Line("  ", "service moment M = M_DL + M_LL", Working(s.serviceMoment), "kN m/m");
+               WorkingText(s.deadLoadMoment), "kN m/m");
+  text += Line("  ", "service moment M = M_DL + M_LL", WorkingText(s.serviceMoment), "kN m/m");
   text += Face("TOP FACE (negative moment over the girders)", s.top, in.vehicleWeightGiven);
   if (in.bottomGiven) {
     text +=
@@ -168,17 +164,19 @@ std::string Span(const RatingInputs& in, const SlabRating& r, const SpanRating& 
   text += "  RATING (the lower RF of the faces rated governs)\n";
   const std::string inventoryFace = s.bottomGovernsInventory ? "bottom" : "top";
   const std::string operatingFace = s.bottomGovernsOperating ? "bottom" : "top";
-  text += Line("    ", "inventory RF, " + inventoryFace + " face", Working(inv.ratingFactor));
+  text += Line("    ", "inventory RF, " + inventoryFace + " face", WorkingText(inv.ratingFactor));
   text += "      " + InventoryVerdict(inv.ratingFactor) + "\n";
-  text += Line("    ", "operating RF, " + operatingFace + " face", Working(op.ratingFactor));
+  text += Line("    ", "operating RF, " + operatingFace + " face", WorkingText(op.ratingFactor));
   text += "      " + OperatingVerdict(op.ratingFactor) + "\n";
-  text += Line("    ", "static wheel load RF x P, inventory", Working(inv.staticWheelLoad),
+  text += Line("    ", "static wheel load RF x P, inventory", WorkingText(inv.staticWheelLoad),
                "kN, impact excluded");
-  text += Line("    ", "static wheel load RF x P, operating", Working(op.staticWheelLoad),
+  text += Line("    ", "static wheel load RF x P, operating", WorkingText(op.staticWheelLoad),
                "kN, impact excluded");
   if (in.vehicleWeightGiven) {
-    text += Line("    ", "rated vehicle RT = RF x W, inventory", Working(inv.ratedVehicle), "kN");
-    text += Line("    ", "rated vehicle RT = RF x W, operating", Working(op.ratedVehicle), "kN");
+    text +=
+        Line("    ", "rated vehicle RT = RF x W, inventory", WorkingText(inv.ratedVehicle), "kN");
+    text +=
+        Line("    ", "rated vehicle RT = RF x W, operating", WorkingText(op.ratedVehicle), "kN");
   }
   return text;
 }

@@ -1,7 +1,5 @@
 #include "run/rating_run.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <memory>
 
@@ -9,6 +7,7 @@
 #include "output/pending_file.h"
 #include "rating/rating_csv.h"
 #include "rating/rating_sheet.h"
+#include "report/report_file.h"
 #include "run/values_digest.h"
 
 namespace kalvorden {
@@ -28,21 +27,6 @@ struct PendingOutput {
   std::string bytes;
   PendingFile file;
 };
-
-Fault WriteAll(int descriptor, const std::string& bytes, const std::string& label) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t wrote = write(descriptor, bytes.data() + done, bytes.size() - done);
-    if (wrote < 0 && errno == EINTR) {
-      continue;
-    }
-    if (wrote <= 0) {
-      return OutputWriteFault(label, wrote < 0 ? errno : EIO);
-    }
-    done += static_cast<size_t>(wrote);
-  }
-  return {};
-}
 
 Fault WriteToStandardOutput(FILE* out, const std::string& bytes, const std::string& label) {
   errno = 0;
@@ -64,8 +48,10 @@ Fault WriteOutputs(FILE* standardOutput, std::vector<std::unique_ptr<PendingOutp
       return OpenFault(error, true, output.name,
                        std::string(RatingOutputKindOf(request.files[i].kind).what));
     }
-    if (Fault fault = WriteAll(output.file.descriptor(), output.bytes, output.label); !fault.ok()) {
-      return fault;
+    if (const int error =
+            WriteAll(output.file.descriptor(), output.bytes.data(), output.bytes.size());
+        error != 0) {
+      return OutputWriteFault(output.label, error);
     }
     if (const int error = output.file.Finish(); error != 0) {
       return OutputWriteFault(output.label, error);

@@ -55,10 +55,6 @@ void AppendProjectFields(std::string& html, const RateQuery* shown) {
   html += "</fieldset>\n";
 }
 
-std::string Figure(Quad value) {
-  return SignificantDecimal(value, 12);
-}
-
 void AppendVerdicts(std::string& html, const SlabRating& rating) {
   html +=
       "<table class=\"verdicts\"><caption>Rating factors RF = (C - M_DL) / M_LL of the governing "
@@ -71,10 +67,11 @@ void AppendVerdicts(std::string& html, const SlabRating& rating) {
     const Quad inventory = span.GoverningInventory().ratingFactor;
     const Quad operating = span.GoverningOperating().ratingFactor;
     html += "<tr><td>" + FullDecimal(span.span, FullDecimalUse::kWeb) + "</td><td>" +
-            Figure(inventory) + "</td><td>" + (span.bottomGovernsInventory ? "bottom" : "top") +
-            "</td><td>" + EscapeHtml(InventoryVerdict(inventory)) + "</td><td>" +
-            Figure(operating) + "</td><td>" + (span.bottomGovernsOperating ? "bottom" : "top") +
-            "</td><td>" + EscapeHtml(OperatingVerdict(operating)) + "</td></tr>\n";
+            WorkingText(inventory) + "</td><td>" +
+            (span.bottomGovernsInventory ? "bottom" : "top") + "</td><td>" +
+            EscapeHtml(InventoryVerdict(inventory)) + "</td><td>" + WorkingText(operating) +
+            "</td><td>" + (span.bottomGovernsOperating ? "bottom" : "top") + "</td><td>" +
+            EscapeHtml(OperatingVerdict(operating)) + "</td></tr>\n";
   }
   html += "</tbody></table>\n";
 }
