@@ -45,4 +45,14 @@ std::string DownloadPath(const OutputKindInfo& kind) {
   return "/download/" + std::string(kind.fileName);
 }
 
+HttpResponse Attachment(std::string_view contentType, const ProjectIdentity& identity,
+                        std::string_view fileName, std::string body) {
+  HttpResponse response;
+  response.SetHeader("Content-Type", contentType);
+  response.SetHeader("Content-Disposition",
+                     "attachment; filename=\"" + DownloadFileName(identity, fileName) + "\"");
+  response.body = std::move(body);
+  return response;
+}
+
 }  // namespace kalvorden

@@ -8,6 +8,7 @@
 
 #include "output/project_identity.h"
 #include "run/output_factory.h"
+#include "web/http_message.h"
 
 namespace kalvorden {
 
@@ -22,5 +23,10 @@ std::string DownloadPath(const OutputKindInfo& kind);
 // `fileName`.
 constexpr size_t kMostNameCharacters = 60;
 std::string DownloadFileName(const ProjectIdentity& identity, std::string_view fileName);
+
+// A download's response: `body` of `contentType`, to be saved under
+// DownloadFileName(identity, fileName).
+HttpResponse Attachment(std::string_view contentType, const ProjectIdentity& identity,
+                        std::string_view fileName, std::string body);
 
 }  // namespace kalvorden

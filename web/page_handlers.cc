@@ -92,17 +92,14 @@ HttpResponse Download(const OutputKindInfo& download, const DesignQuery& query,
                            reason.empty() ? "The file could not be written."
                                           : "The file could not be written: " + reason + ".");
   }
-  HttpResponse response;
+  HttpResponse response =
+      Attachment(download.contentType, query.request.identity, download.fileName, {});
   response.file = file.OpenAndRemove();
   struct stat status {};
   if (!response.file.valid() || fstat(response.file.get(), &status) != 0) {
     return MessageResponse(500, "Download failed", "The file could not be read back.");
   }
   response.fileSize = static_cast<uint64_t>(status.st_size);
-  response.SetHeader("Content-Type", download.contentType);
-  response.SetHeader("Content-Disposition",
-                     "attachment; filename=\"" +
-                         DownloadFileName(query.request.identity, download.fileName) + "\"");
   return response;
 }
 

@@ -12,13 +12,8 @@ HttpResponse ProjectDownloadResponse(std::string_view rawQuery) {
   if (!parse.ok()) {
     return HtmlResponse(400, PageFrame("Download", ErrorList(parse.errors)));
   }
-  HttpResponse response;
-  response.SetHeader("Content-Type", "application/toml");
-  response.SetHeader("Content-Disposition",
-                     "attachment; filename=\"" +
-                         DownloadFileName(parse.query.request.identity, "project.toml") + "\"");
-  response.body = ProjectFileText(parse.query.request);
-  return response;
+  return Attachment("application/toml", parse.query.request.identity, "project.toml",
+                    ProjectFileText(parse.query.request));
 }
 
 }  // namespace kalvorden

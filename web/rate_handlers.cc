@@ -13,16 +13,6 @@ HttpAnswer Refused(const RateQueryParse& parse) {
   return {HtmlResponse(400, RatingFormPage(&parse.query, parse.errors)), nullptr};
 }
 
-HttpResponse Attachment(std::string_view contentType, const ProjectIdentity& identity,
-                        std::string_view fileName, std::string body) {
-  HttpResponse response;
-  response.SetHeader("Content-Type", contentType);
-  response.SetHeader("Content-Disposition",
-                     "attachment; filename=\"" + DownloadFileName(identity, fileName) + "\"");
-  response.body = std::move(body);
-  return response;
-}
-
 }  // namespace
 
 std::string RateDownloadBytes(RatingOutputKind kind, const RateQuery& query,
