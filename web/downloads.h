@@ -12,6 +12,10 @@
 
 namespace kalvorden {
 
+// The route of the page's values as a project file, which `kalvorden
+// --project` runs to the same outputs as the page's own downloads.
+constexpr std::string_view kProjectDownloadPath = "/download/project.toml";
+
 // The route of a download: "/download/report.rpt".
 std::string DownloadPath(const OutputKindInfo& kind);
 

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "project/project_writer.h"
 #include "run/design_run.h"
 #include "web/downloads.h"
 #include "web/explain_page.h"
@@ -143,6 +144,15 @@ HttpAnswer AnswerDownload(const OutputKindInfo& download, const HttpRequest& req
   return {{}, [&download, query = std::move(parse.query), &settings](const KeepGoing& keepGoing) {
             return Download(download, query, settings, keepGoing);
           }};
+}
+
+HttpAnswer AnswerProjectDownload(const HttpRequest& request) {
+  const QueryParse parse = ParseDesignQuery(request.query, QueryPurpose::kDesign);
+  if (!parse.ok()) {
+    return Now(HtmlResponse(400, PageFrame("Download", ErrorList(parse.errors))));
+  }
+  return Now(Attachment("application/toml", parse.query.request.identity, "project.toml",
+                        ProjectFileText(parse.query.request)));
 }
 
 HttpAnswer AnswerAsset(std::string_view content, std::string_view contentType) {

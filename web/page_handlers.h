@@ -41,6 +41,9 @@ HttpAnswer AnswerExplain(const HttpRequest& request);
 // "/download/...": one of the run's files.
 HttpAnswer AnswerDownload(const OutputKindInfo& download, const HttpRequest& request,
                           const PageSettings& settings);
+// kProjectDownloadPath: the query's values as a project file; nothing is
+// designed, so it is answered at once.
+HttpAnswer AnswerProjectDownload(const HttpRequest& request);
 // A fixed asset served from memory.
 HttpAnswer AnswerAsset(std::string_view content, std::string_view contentType);
 

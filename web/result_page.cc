@@ -14,7 +14,6 @@
 #include "web/design_query.h"
 #include "web/downloads.h"
 #include "web/html_page.h"
-#include "web/project_download.h"
 
 namespace kalvorden {
 namespace {

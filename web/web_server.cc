@@ -10,7 +10,6 @@
 #include "web/html_page.h"
 #include "web/page_assets.h"
 #include "web/page_handlers.h"
-#include "web/project_download.h"
 #include "web/project_upload.h"
 #include "web/rate_handlers.h"
 #include "web/rating_page.h"
@@ -34,9 +33,7 @@ std::vector<Route> PageRoutes(const PageSettings& settings) {
       {"/static/style.css",
        [](const HttpRequest&) { return AnswerAsset(kStyleSheet, "text/css; charset=utf-8"); }},
       {std::string(kProjectDownloadPath),
-       [](const HttpRequest& request) {
-         return HttpAnswer{ProjectDownloadResponse(request.query), {}};
-       }},
+       [](const HttpRequest& request) { return AnswerProjectDownload(request); }},
       {std::string(kProjectUploadPath),
        [](const HttpRequest& request) {
          if (request.method != "POST") {
