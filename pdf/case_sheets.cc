@@ -147,11 +147,12 @@ void WriteCaseSheets(PdfDocument& document, const CaseSheetContent& content) {
   const int32_t row = content.settings->governingRow;
   const bool governs = row >= 0 && row < spanCount;
   // Each row is checked once, for its table sheet's cross and the chart
-  // sheet's line alike.
+  // sheet's line alike, on enclosures where they decide it (the checks it
+  // fails are CheckAsBuilt's).
   std::vector<uint32_t> failedChecks(static_cast<size_t>(spanCount), 0);
   std::vector<std::vector<int32_t>> failingLines(pages.pages.size());
   for (int32_t i = 0; i < spanCount; ++i) {
-    const AsBuiltCheck check = CheckAsBuilt(
+    const PrintedAsBuiltCheck check = PrintedAsBuilt(
         AsBuiltRowOf(designed.designCase, designed.spans[i], PrintedSpanMillimetres(i)));
     failedChecks[static_cast<size_t>(i)] = check.known ? check.failed : 0;
     const auto& place = pages.rows[static_cast<size_t>(i)];
