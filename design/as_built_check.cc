@@ -6,6 +6,7 @@
 #include "design/bar_table.h"
 #include "design/design_constants.h"
 #include "design/design_inputs.h"
+#include "design/design_numbers.h"
 #include "numeric/decimal.h"
 #include "numeric/enclosure.h"
 #include "numeric/quad_ops.h"
@@ -62,25 +63,25 @@ struct AsBuiltSectionOf {
 template <class Number>
 AsBuiltSectionOf<Number> AsBuiltSection(const AsBuiltRow& row, int32_t bar) {
   AsBuiltSectionOf<Number> s;
-  const Number thousand = FromQuad<Number>(kThousand);
+  const Number thousand = kConstant<Number, kThousand>;
   const Number thickness = FromInteger<Number>(row.thickness);
   const Number spacing = FromInteger<Number>(row.mainBarSpacing);
   s.span = Div(FromInteger<Number>(row.spanMillimetres), thousand);
 
   s.steelArea = Div(Mul(thousand, FromQuad<Number>(BarArea(bar))), spacing);
-  const Number halfBar = Div(FromQuad<Number>(BarDiameter(bar)), FromQuad<Number>(kTwo));
+  const Number halfBar = Div(FromQuad<Number>(BarDiameter(bar)), kConstant<Number, kTwo>);
   s.effectiveDepth = Sub(Sub(thickness, halfBar), FromQuad<Number>(row.topCover));
 
   // The service moment: the live-load moment as the design takes it, the
   // dead-load moment of the slab's own weight at the actual thickness.
-  const Number one = FromQuad<Number>(kOne);
-  const Number continuityFactor = row.continuous ? FromQuad<Number>(kContinuityFactor) : one;
+  const Number one = kConstant<Number, kOne>;
+  const Number continuityFactor = row.continuous ? kConstant<Number, kContinuityFactor> : one;
   const Number impactLoad = Mul(Mul(FromQuad<Number>(row.wheelLoad), continuityFactor),
-                                Add(one, FromQuad<Number>(kImpactFraction)));
-  const Number liveLoadFactor = Div(impactLoad, FromQuad<Number>(kWheelLoadDivisor));
-  s.liveLoadMoment = Mul(Add(s.span, FromQuad<Number>(kLiveLoadSpanAddend)), liveLoadFactor);
+                                Add(one, kConstant<Number, kImpactFraction>));
+  const Number liveLoadFactor = Div(impactLoad, kConstant<Number, kWheelLoadDivisor>);
+  s.liveLoadMoment = Mul(Add(s.span, kConstant<Number, kLiveLoadSpanAddend>), liveLoadFactor);
   s.deadLoad =
-      Add(Mul(thickness, FromQuad<Number>(kSlabWeightFactor)), FromQuad<Number>(row.futurePaving));
+      Add(Mul(thickness, kConstant<Number, kSlabWeightFactor>), FromQuad<Number>(row.futurePaving));
   const Number loadTimesSpanSquared = Mul(Mul(s.deadLoad, s.span), s.span);
   s.deadLoadMoment = Div(loadTimesSpanSquared, FromInteger<Number>(DeadLoadDivisorOf(row)));
   s.serviceMoment = Add(s.liveLoadMoment, s.deadLoadMoment);

@@ -1,15 +1,19 @@
 #include "design/case_pipeline.h"
 
 #include <system_error>
+#include <utility>
 
 namespace kalvorden {
 namespace {
 
-void Design(CasePipeline::Batch& batch, const DesignOptions& options) {
+void Design(CasePipeline::Batch& batch, const DesignOptions& options, const CasePreparer& prepare) {
   for (uint32_t i = 0; i < batch.count; ++i) {
     DesignedCase& work = batch.cases[i];
     SweepState state;
     work.sweep = SweepSpans(work.designCase, state, work.spans, options);
+    if (prepare) {
+      prepare(work);
+    }
   }
 }
 
@@ -28,7 +32,7 @@ void RunWorker(CasePipeline& pipeline) {
     CasePipeline::Batch& batch = BatchOf(pipeline, pipeline.started++);
     batch.state = CasePipeline::BatchState::kDesigning;
     lock.unlock();
-    Design(batch, pipeline.options);
+    Design(batch, pipeline.options, pipeline.prepare);
     lock.lock();
     batch.state = CasePipeline::BatchState::kDesigned;
     pipeline.designed.notify_all();
@@ -49,8 +53,10 @@ void HandInBatch(CasePipeline& pipeline) {
 
 }  // namespace
 
-void StartCasePipeline(CasePipeline& pipeline, uint32_t workerCount, const DesignOptions& options) {
+void StartCasePipeline(CasePipeline& pipeline, uint32_t workerCount, const DesignOptions& options,
+                       CasePreparer prepare) {
   pipeline.options = options;
+  pipeline.prepare = std::move(prepare);
   // Enough batches that workers rarely wait for the reporter, few enough
   // that the ring stays small (each case holds its 111 spans).
   pipeline.batchCount = 3 * (workerCount > 0 ? workerCount : 1);
@@ -77,7 +83,9 @@ void SubmitCase(CasePipeline& pipeline, const DesignCase& designCase) {
   // The batch being filled belongs to the submitting thread until it is
   // handed in: no worker looks at it before.
   CasePipeline::Batch& batch = BatchOf(pipeline, pipeline.submitted);
-  batch.cases[pipeline.filling++].designCase = designCase;
+  DesignedCase& submitted = batch.cases[pipeline.filling++];
+  submitted.designCase = designCase;
+  submitted.number = ++pipeline.numbered;
   if (pipeline.filling == kCasesPerBatch) {
     HandInBatch(pipeline);
   }
@@ -94,7 +102,7 @@ std::span<const DesignedCase> WaitForOldestBatch(CasePipeline& pipeline) {
     ++pipeline.started;
     batch.state = CasePipeline::BatchState::kDesigning;
     lock.unlock();
-    Design(batch, pipeline.options);
+    Design(batch, pipeline.options, pipeline.prepare);
     lock.lock();
     batch.state = CasePipeline::BatchState::kDesigned;
   }

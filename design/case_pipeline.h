@@ -2,9 +2,11 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <span>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -19,7 +21,19 @@ struct DesignedCase {
   DesignCase designCase;
   SpanDesign spans[kSpansPerCase];
   SweepResult sweep;
+  // The case's place in the run, 1 for the first case submitted (0 for a
+  // case designed outside a pipeline).
+  int64_t number = 0;
+  // What the case preparer made of the case on the thread that designed
+  // it; the run that gives the preparer says what each text is.
+  std::vector<std::string> prepared;
 };
+
+// Work on a designed case that needs nothing but the case (an output's
+// bytes for it, say), done by the thread that designed the case, before it
+// is handed back. Several run at once, each on its own case; the texts of
+// `prepared` keep their room from one use of a batch to the next.
+using CasePreparer = std::function<void(DesignedCase&)>;
 
 // Designs the cases of a run on worker threads while the run's own thread
 // hands them to the outputs. Cases are independent of each other (each
@@ -52,14 +66,17 @@ struct CasePipeline {
   uint64_t started = 0;    // batches whose design has begun (always the oldest first)
   uint64_t taken = 0;      // batches handed back to the run's own thread
   uint32_t filling = 0;    // cases in the batch being filled, not handed in yet
+  int64_t numbered = 0;    // cases submitted so far
   bool stopping = false;
   DesignOptions options;  // how every case is designed
+  CasePreparer prepare;   // then done to each case, or nothing
   std::vector<std::thread> workers;
 };
 
-// Starts up to `workerCount` workers with a ring of batches for them.
+// Starts up to `workerCount` workers with a ring of batches for them; each
+// case is designed with `options`, then given to `prepare` if there is one.
 void StartCasePipeline(CasePipeline& pipeline, uint32_t workerCount,
-                       const DesignOptions& options = {});
+                       const DesignOptions& options = {}, CasePreparer prepare = {});
 
 // True when no case can be submitted before the oldest batch is taken.
 bool IsCasePipelineFull(const CasePipeline& pipeline);

@@ -144,7 +144,7 @@ int64_t DesignCaseCount(const DesignInputs& inputs) {
 }
 
 DesignRunSummary EnumerateDesignCases(const DesignInputs& inputs, const DesignedCaseSink& sink,
-                                      const DesignOptions& options) {
+                                      const DesignOptions& options, const CasePreparer& prepare) {
   DesignRunSummary summary;
   const int64_t caseCount = DesignCaseCount(inputs);
   CasePipeline pipeline;
@@ -152,7 +152,7 @@ DesignRunSummary EnumerateDesignCases(const DesignInputs& inputs, const Designed
   // add threads and slots (memory) on large machines.
   constexpr uint32_t kMostWorkers = 4;
   const uint32_t workers = std::min(std::thread::hardware_concurrency(), kMostWorkers);
-  StartCasePipeline(pipeline, caseCount > 0 ? workers : 0, options);
+  StartCasePipeline(pipeline, caseCount > 0 ? workers : 0, options, prepare);
 
   // Each case formed goes to the pipeline; when it is full, the oldest
   // batch goes to the sink first to make room.

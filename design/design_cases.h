@@ -42,11 +42,13 @@ void ForEachDesignCase(const DesignInputs& inputs,
 // The number of cases ForEachDesignCase forms from `inputs`.
 int64_t DesignCaseCount(const DesignInputs& inputs);
 
-// Designs every case ForEachDesignCase forms, in its order, and hands each
+// Designs every case ForEachDesignCase forms, in its order, gives each to
+// `prepare` (if any) on the thread that designed it, and hands each
 // finished case to `sink`. Only a few cases are held at any time, however
 // many the run has.
 DesignRunSummary EnumerateDesignCases(const DesignInputs& inputs, const DesignedCaseSink& sink,
-                                      const DesignOptions& options = {});
+                                      const DesignOptions& options = {},
+                                      const CasePreparer& prepare = {});
 
 // True when the case's values can describe a slab: all finite, fc and fs
 // positive, wheel load, cover and paving not negative. The design formulas

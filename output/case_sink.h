@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "design/case_pipeline.h"
@@ -36,6 +37,21 @@ class CaseSink {
   // every byte on the disk under its temporary name: everything that can
   // fail except putting the file in place. Returns false as Write does.
   virtual bool Finish() = 0;
+
+  // True for a sink that turns each case into its bytes with nothing but
+  // the case (the CSV's rows): the run then has the thread that designed a
+  // case call Prepare, and hands the text to WritePrepared instead of
+  // Write, so that the run's own thread, which every sink shares, only
+  // writes bytes.
+  virtual bool preparesCases() const { return false; }
+  // The case's bytes, appended to `text`. Called on the design's worker
+  // threads, several at once on different cases: it reads nothing that
+  // the sink's other calls change.
+  virtual void Prepare(const DesignedCase& /*designed*/, std::string& /*text*/) const {}
+  // Takes the next case with the text Prepare made of it; returns as Write.
+  virtual bool WritePrepared(const DesignedCase& designed, std::string_view /*text*/) {
+    return Write(designed);
+  }
 
   // The run ends early: nothing more is written, and a file the sink was to
   // replace keeps what it had.

@@ -34,7 +34,7 @@ constexpr int kWideField = 48;
 // |value| x 10^decimals rounded (RoundToDecimals) as EditFixed edits it into
 // a field of kWideField characters, without the blanks before it: a minus
 // sign unless it rounds to zero, the whole part ("0" for none: a wide field
-// has room for it), the point and `decimals` (1 to 4) digits; asterisks
+// has room for it), the point and `decimals` (0 to 4) digits; asterisks
 // across the field for a value that does not fit. Rows are appended field
 // by field, without temporary strings: a large run writes millions of
 // fields.
@@ -47,21 +47,33 @@ void AppendScaled(std::string& row, const ScaledDecimal& scaled, int decimals) {
   char text[48];
   char* const end = text + sizeof text;
   char* cursor = end;
-  unsigned __int128 rest = scaled.magnitude;
-  for (int i = 0; i < decimals; ++i) {
-    *--cursor = static_cast<char>('0' + static_cast<int>(rest % 10));
-    rest /= 10;
+  unsigned __int128 wide = scaled.magnitude;
+  int decimalsLeft = decimals;
+  if (decimals == 0) {
+    *--cursor = '.';  // as EditFixed writes a whole number: "12."
   }
-  *--cursor = '.';
-  if (rest == 0) {
+  // The digits above 64 bits in 128-bit arithmetic (a library call each);
+  // every field of a slab fits 64 bits and starts below.
+  while ((wide >> 64) != 0) {
+    *--cursor = static_cast<char>('0' + static_cast<int>(wide % 10));
+    wide /= 10;
+    if (--decimalsLeft == 0) {
+      *--cursor = '.';
+    }
+  }
+  auto rest = static_cast<uint64_t>(wide);
+  for (; decimalsLeft > 0; --decimalsLeft) {
+    *--cursor = static_cast<char>('0' + rest % 10);
+    rest /= 10;
+    if (decimalsLeft == 1) {
+      *--cursor = '.';
+    }
+  }
+  if (rest == 0 && cursor[0] == '.') {
     *--cursor = '0';
   }
-  while ((rest >> 64) != 0) {
-    *--cursor = static_cast<char>('0' + static_cast<int>(rest % 10));
-    rest /= 10;
-  }
-  for (auto narrow = static_cast<uint64_t>(rest); narrow != 0; narrow /= 10) {
-    *--cursor = static_cast<char>('0' + static_cast<int>(narrow % 10));
+  for (; rest != 0; rest /= 10) {
+    *--cursor = static_cast<char>('0' + rest % 10);
   }
   if (scaled.negative && scaled.magnitude != 0) {
     *--cursor = '-';
@@ -104,7 +116,7 @@ std::string Value(Quad value) {
 }
 
 // The fields every row of a case repeats, up to the span.
-std::string CaseFields(int caseNumber, const DesignCase& c) {
+std::string CaseFields(int64_t caseNumber, const DesignCase& c) {
   std::string fields = std::to_string(caseNumber) + "," + Value(c.wheelLoad) + "," +
                        Value(c.topCover) + "," + Value(c.futurePaving) + "," +
                        Value(c.steelStress) + "," + Value(c.concreteStress) + ",";
@@ -183,6 +195,15 @@ void AppendSpanFields(std::string& row, const DesignCase& c, const SpanDesign& s
   row += "\r\n";
 }
 
+// Every row of a case.
+void AppendCaseRows(std::string& rows, int64_t caseNumber, const DesignedCase& designed) {
+  const std::string caseFields = CaseFields(caseNumber, designed.designCase);
+  for (int32_t i = 0; i < designed.sweep.spanCount; ++i) {
+    rows += caseFields;
+    AppendSpanFields(rows, designed.designCase, designed.spans[i], i);
+  }
+}
+
 }  // namespace
 
 CsvOutput::CsvOutput() {
@@ -226,16 +247,24 @@ bool CsvOutput::CheckFailure() {
   return true;
 }
 
-bool CsvOutput::Write(const DesignedCase& designed) {
-  const std::string caseFields = CaseFields(++caseNumber_, designed.designCase);
-  for (int32_t i = 0; i < designed.sweep.spanCount; ++i) {
-    buffer_ += caseFields;
-    AppendSpanFields(buffer_, designed.designCase, designed.spans[i], i);
-    if (buffer_.size() >= kFlushSize && !Flush()) {
-      return false;
-    }
+void CsvOutput::Prepare(const DesignedCase& designed, std::string& text) const {
+  AppendCaseRows(text, designed.number, designed);
+}
+
+bool CsvOutput::WritePrepared(const DesignedCase& designed, std::string_view text) {
+  // A case numbered otherwise than this table counts (one designed outside
+  // a run) is written here, with the table's number.
+  if (designed.number != caseNumber_ + 1) {
+    return Write(designed);
   }
-  return true;
+  ++caseNumber_;
+  buffer_ += text;
+  return buffer_.size() < kFlushSize || Flush();
+}
+
+bool CsvOutput::Write(const DesignedCase& designed) {
+  AppendCaseRows(buffer_, ++caseNumber_, designed);
+  return buffer_.size() < kFlushSize || Flush();
 }
 
 bool CsvOutput::Finish() {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "output/file_output.h"
 #include "report/report_file.h"
@@ -25,6 +27,10 @@ class CsvOutput final : public FileOutput {
   int BeginPending(const std::string& name, bool replace) override;
 
   bool Write(const DesignedCase& designed) override;
+  // The rows of a case are made on the thread that designed it.
+  bool preparesCases() const override { return true; }
+  void Prepare(const DesignedCase& designed, std::string& text) const override;
+  bool WritePrepared(const DesignedCase& designed, std::string_view text) override;
   bool Finish() override;
   void Abandon() noexcept override;
   bool wantsWorkingValues() const override { return true; }
@@ -38,7 +44,7 @@ class CsvOutput final : public FileOutput {
   int failure_ = 0;  // errno of the first failed write
   WriteBack writeBack_;
   std::string buffer_;
-  int caseNumber_ = 0;
+  int64_t caseNumber_ = 0;
 };
 
 }  // namespace kalvorden

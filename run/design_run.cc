@@ -56,6 +56,37 @@ DesignOptions OptionsFor(std::span<CaseSink* const> outputs, DesignOptions optio
   return options;
 }
 
+// The outputs that prepare their cases' bytes on the design's threads
+// (CaseSink::preparesCases), in the run's order: output i's text is
+// DesignedCase::prepared[slots[i]], and -1 marks one that does not prepare.
+std::vector<int> PreparedSlots(std::span<CaseSink* const> outputs) {
+  std::vector<int> slots;
+  int next = 0;
+  for (const CaseSink* output : outputs) {
+    slots.push_back(output->preparesCases() ? next++ : -1);
+  }
+  return slots;
+}
+
+CasePreparer PreparerFor(std::span<CaseSink* const> outputs) {
+  std::vector<const CaseSink*> preparing;
+  for (const CaseSink* output : outputs) {
+    if (output->preparesCases()) {
+      preparing.push_back(output);
+    }
+  }
+  if (preparing.empty()) {
+    return {};
+  }
+  return [preparing](DesignedCase& designed) {
+    designed.prepared.resize(preparing.size());
+    for (size_t i = 0; i < preparing.size(); ++i) {
+      designed.prepared[i].clear();
+      preparing[i]->Prepare(designed, designed.prepared[i]);
+    }
+  };
+}
+
 // Finishes every output, each but the first on a thread of its own: a
 // finish ends in fsync, which waits for the disk, and the outputs' waits
 // then overlap instead of adding up. Outputs share nothing, so finishing
@@ -123,6 +154,7 @@ DesignRunResult DesignIntoOutputs(const DesignInputs& inputs, std::span<CaseSink
     result.stopped = true;
     return Abandoned(outputs, result);
   }
+  const std::vector<int> slots = PreparedSlots(outputs);
   result.summary = EnumerateDesignCases(
       inputs,
       [&](const DesignedCase& designed) {
@@ -130,15 +162,19 @@ DesignRunResult DesignIntoOutputs(const DesignInputs& inputs, std::span<CaseSink
           result.stopped = true;
           return false;
         }
-        for (CaseSink* output : outputs) {
-          if (!output->Write(designed)) {
-            result.fault = output->failure();
+        for (size_t i = 0; i < outputs.size(); ++i) {
+          const bool written =
+              slots[i] < 0 ? outputs[i]->Write(designed)
+                           : outputs[i]->WritePrepared(
+                                 designed, designed.prepared[static_cast<size_t>(slots[i])]);
+          if (!written) {
+            result.fault = outputs[i]->failure();
             return false;
           }
         }
         return true;
       },
-      OptionsFor(outputs, options));
+      OptionsFor(outputs, options), PreparerFor(outputs));
   if (!result.complete()) {
     return Abandoned(outputs, result);
   }

@@ -1,8 +1,10 @@
-// The pipeline hands cases back in the order they went in, designed exactly as
-// a direct sweep designs them, whether workers design them or the reporting
-// thread does it alone (as it must when no thread can be started).
+// The pipeline hands cases back in the order they went in, numbered in that
+// order, designed exactly as a direct sweep designs them and prepared after
+// their design, whether workers design them or the reporting thread does it
+// alone (as it must when no thread can be started).
 #include <gtest/gtest.h>
 
+#include <string>
 #include <tuple>
 
 #include "design/case_pipeline.h"
@@ -26,7 +28,12 @@ TEST(CasePipeline, ReturnsCasesInOrderDesignedAsADirectSweep) {
   const size_t caseCount = 9 * std::size(loads) + 3;
   for (const uint32_t workers : {0u, 1u, 3u}) {
     CasePipeline pipeline;
-    StartCasePipeline(pipeline, workers);
+    // The preparer sees the designed case: its number and its span count.
+    StartCasePipeline(pipeline, workers, {}, [](DesignedCase& designed) {
+      designed.prepared.resize(1);
+      designed.prepared[0] =
+          std::to_string(designed.number) + ":" + std::to_string(designed.sweep.spanCount);
+    });
     size_t taken = 0;
     const auto takeOldest = [&] {
       for (const DesignedCase& done : WaitForOldestBatch(pipeline)) {
@@ -38,6 +45,9 @@ TEST(CasePipeline, ReturnsCasesInOrderDesignedAsADirectSweep) {
         EXPECT_TRUE(done.designCase.wheelLoad == expectedCase.wheelLoad) << taken;
         ASSERT_EQ(done.sweep.spanCount, sweep.spanCount) << workers << " workers, case " << taken;
         EXPECT_EQ(done.sweep.fault, sweep.fault);
+        ASSERT_EQ(done.prepared.size(), 1u);
+        EXPECT_EQ(done.prepared[0],
+                  std::to_string(taken + 1) + ":" + std::to_string(sweep.spanCount));
         for (int32_t i = 0; i < sweep.spanCount; ++i) {
           EXPECT_TRUE(Printed(done.spans[i]) == Printed(expected[i])) << taken << ", span " << i;
         }
