@@ -40,45 +40,6 @@ constexpr std::chrono::milliseconds kGoneCheck{200};
 // that ended its side is still there to read (see OnWatch).
 constexpr std::string_view kStatusLineStart = "HTTP/1.1 ";
 
-// Counts what `answer` holds, its body in memory or its file in the scratch
-// directory, in place of what was counted for it so far (a design's
-// reservation): the new count is made before the old one is given back.
-void CountAnswer(ServerCore& server, CountedResponse& answer) {
-  const HttpResponse& response = answer.response;
-  answer.memory = server.memory.Charge(response.file.valid() ? 0 : response.body.size());
-  answer.scratch = server.scratch.Charge(response.file.valid() ? response.fileSize : 0);
-}
-
-// Runs a design on its worker, within the memory budget. The budget is
-// looked at again here, not only when the design was asked for: a burst of
-// requests (200 clients that will never read their pages) is admitted
-// before any page exists, and the designs still queued once the first
-// pages fill the budget must not be built. A design is counted from the
-// moment it starts, at `designMemory` (its page in the making and its
-// working state), and its answer in place of that as soon as it is made,
-// before its worker takes the next design. So every design starts within
-// the budget, counting every page built or being built, and the pages
-// never hold more than `mostHeldMemory` (plus what a design takes beyond
-// its reservation), whatever the number of clients and however fast the
-// designs run compared with the sends.
-CountedResponse RunDesign(ServerCore& server, const DesignTicket& ticket,
-                          const std::function<HttpResponse(const KeepGoing&)>& design) {
-  CountedResponse answer;
-  answer.memory = server.memory.Reserve(server.limits.designMemory);
-  if (!answer.memory || server.scratch.Full()) {
-    answer.response = server.site.Refusal(503);
-  } else {
-    try {
-      answer.response =
-          design([&ticket, &server] { return ticket.keepGoing() && !server.stopping.load(); });
-    } catch (const std::exception& /*failure*/) {
-      answer.response = server.site.Refusal(500);
-    }
-  }
-  CountAnswer(server, answer);
-  return answer;
-}
-
 }  // namespace
 
 void Connection::ArmDeadline(std::chrono::milliseconds time) {
@@ -189,7 +150,7 @@ void Connection::StartDesign(std::function<HttpResponse(const KeepGoing&)> desig
   // the connection, and a ticket withdrawn but still queued pins nothing.
   ticket_ = std::make_shared<DesignTicket>(
       [weak = weak_from_this(), design = std::move(design), &server](const DesignTicket& ticket) {
-        CountedResponse answer = RunDesign(server, ticket, design);
+        CountedResponse answer = server.RunDesign(ticket, design);
         asio::post(server.io, [weak, answer = std::move(answer)]() mutable {
           if (const std::shared_ptr<Connection> self = weak.lock()) {
             self->OnDesignDone(std::move(answer));
@@ -211,7 +172,7 @@ void Connection::OnDesignWaitOver(const std::shared_ptr<DesignTicket>& ticket) {
     return;  // answered already, or started in time
   }
   CountedResponse refusal{{}, {}, server_.site.Refusal(503)};
-  CountAnswer(server_, refusal);
+  server_.Count(refusal);
   OnDesignDone(std::move(refusal));
 }
 
@@ -313,7 +274,7 @@ bool Connection::Gone() {
 
 void Connection::Send(HttpResponse response) {
   CountedResponse answer{{}, {}, std::move(response)};
-  CountAnswer(server_, answer);
+  server_.Count(answer);
   Send(std::move(answer));
 }
 

@@ -23,15 +23,6 @@
 
 namespace kalvorden {
 
-// An answer with what it holds counted: its body in memory, its file in the
-// scratch directory. The charges come first, so they are given back after
-// the answer is freed.
-struct CountedResponse {
-  HeldCharge memory;
-  HeldCharge scratch;
-  HttpResponse response;
-};
-
 class Connection : public std::enable_shared_from_this<Connection> {
  public:
   Connection(ServerCore& server, boost::asio::ip::tcp::socket socket)

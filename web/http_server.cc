@@ -28,6 +28,44 @@ constexpr int kSendBufferBytes = 256 * 1024;
 
 }  // namespace
 
+// Counts what `answer` holds, its body in memory or its file in the scratch
+// directory, in place of what was counted for it so far (a design's
+// reservation): the new count is made before the old one is given back.
+void ServerCore::Count(CountedResponse& answer) {
+  const HttpResponse& response = answer.response;
+  answer.memory = memory.Charge(response.file.valid() ? 0 : response.body.size());
+  answer.scratch = scratch.Charge(response.file.valid() ? response.fileSize : 0);
+}
+
+// Runs a design on its worker, within the memory budget. The budget is
+// looked at again here, not only when the design was asked for: a burst of
+// requests (200 clients that will never read their pages) is admitted
+// before any page exists, and the designs still queued once the first
+// pages fill the budget must not be built. A design is counted from the
+// moment it starts, at `designMemory` (its page in the making and its
+// working state), and its answer in place of that as soon as it is made,
+// before its worker takes the next design. So every design starts within
+// the budget, counting every page built or being built, and the pages
+// never hold more than `mostHeldMemory` (plus what a design takes beyond
+// its reservation), whatever the number of clients and however fast the
+// designs run compared with the sends.
+CountedResponse ServerCore::RunDesign(const DesignTicket& ticket,
+                                      const std::function<HttpResponse(const KeepGoing&)>& design) {
+  CountedResponse answer;
+  answer.memory = memory.Reserve(limits.designMemory);
+  if (!answer.memory || scratch.Full()) {
+    answer.response = site.Refusal(503);
+  } else {
+    try {
+      answer.response = design([&ticket, this] { return ticket.keepGoing() && !stopping.load(); });
+    } catch (const std::exception& /*failure*/) {
+      answer.response = site.Refusal(500);
+    }
+  }
+  Count(answer);
+  return answer;
+}
+
 void ServerCore::Accept() {
   if (stopping.load()) {
     return;

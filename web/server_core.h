@@ -10,16 +10,27 @@
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/steady_timer.hpp>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 
 #include "web/design_queue.h"
 #include "web/held_budget.h"
+#include "web/http_message.h"
 #include "web/http_server.h"
 
 namespace kalvorden {
 
 class Connection;
+
+// An answer with what it holds counted: its body in memory, its file in the
+// scratch directory. The charges come first, so they are given back after
+// the answer is freed.
+struct CountedResponse {
+  HeldCharge memory;
+  HeldCharge scratch;
+  HttpResponse response;
+};
 
 // What every connection shares. Everything but `stopping`, the budgets and
 // the design queue is touched on the connection thread only.
@@ -33,6 +44,12 @@ struct ServerCore {
   // Gives the memory freed by closed connections back to the system, at
   // most once every `trimPause`.
   void TrimSoon();
+  // Counts what `answer` holds in place of what was counted for it so far.
+  void Count(CountedResponse& answer);
+  // Runs `design` on a design worker within the memory budget (see
+  // http_server.cc).
+  CountedResponse RunDesign(const DesignTicket& ticket,
+                            const std::function<HttpResponse(const KeepGoing&)>& design);
 
   HttpSite& site;
   const HttpLimits limits;
