@@ -8,6 +8,7 @@
 #include "project/project_file.h"
 #include "web/design_query.h"
 #include "web/html_page.h"
+#include "web/rate_query.h"
 #include "web/routes.h"
 
 namespace kalvorden {
@@ -80,6 +81,28 @@ std::string DesignLinkOf(const RunRequest& request) {
   return "/design?" + EncodeDesignQuery(query);
 }
 
+// The rating's link for a project file that holds a rating and no design:
+// each value as the shortest decimal that reads back as it, as the page's
+// own project file writes it.
+std::string RatingLinkOf(const RunRequest& project, const RatingEntry& rating) {
+  RateQuery query;
+  query.request.entry = rating;
+  query.request.identity = project.identity;
+  for (const RatingFieldInfo& field : RatingFields()) {
+    const auto index = static_cast<size_t>(&field - RatingFields().data());
+    if (rating.given[index]) {
+      query.texts[index] = RatingFieldText(field, rating.inputs, FullDecimalUse::kWeb);
+    }
+  }
+  return "/rate?" + EncodeRateQuery(query);
+}
+
+HttpResponse Redirection(std::string_view what, const std::string& link) {
+  HttpResponse response = Refusal(303, "Project file", what);
+  response.SetHeader("Location", link);
+  return response;
+}
+
 }  // namespace
 
 bool ReadUploadedFile(std::string_view contentType, std::string_view body, std::string_view& file,
@@ -139,12 +162,19 @@ HttpResponse ProjectUploadResponse(const HttpRequest& request) {
   }
   RunRequest project;
   const Fault fault = ParseProjectText(text, "the project file", project);
-  if (!fault.ok()) {
-    return Refusal(400, "Project file", FormatFault(fault));
+  if (fault.ok()) {
+    return Redirection("The design of the project file.", DesignLinkOf(project));
   }
-  HttpResponse response = Refusal(303, "Project file", "The design of the project file.");
-  response.SetHeader("Location", DesignLinkOf(project));
-  return response;
+  // A file the rating page offered holds [rating] and no [design]: it
+  // opens its rating. A file that fails as a rating too is refused with
+  // the design's fault.
+  RunRequest ratingProject;
+  RatingEntry rating;
+  if (ParseProjectText(text, "the project file", ratingProject, ProjectUse::kRating, &rating)
+          .ok()) {
+    return Redirection("The rating of the project file.", RatingLinkOf(ratingProject, rating));
+  }
+  return Refusal(400, "Project file", FormatFault(fault));
 }
 
 }  // namespace kalvorden

@@ -22,6 +22,7 @@
 #include "web/design_query.h"
 #include "web/downloads.h"
 #include "web/explain_page.h"
+#include "web/project_upload.h"
 #include "web/rate_handlers.h"
 #include "web/rate_query.h"
 
@@ -288,11 +289,25 @@ TEST(Doors, EveryRatingDownloadIsRatesOutput) {
   EXPECT_EQ(Unescaped(page.substr(start + open.size(), end - start - open.size())),
             ReadFileBytes(dir.File("r.txt")));
 
-  WriteFileBytes(dir.File("p.toml"), RatingProjectFileText(parse.query.request));
+  const std::string projectFile = RatingProjectFileText(parse.query.request);
+  WriteFileBytes(dir.File("p.toml"), projectFile);
   const RunResult fromFile =
       RunFixedClockWith(dir.path(), {"rate", "--project", "p.toml", "--csv", "-"});
   ASSERT_EQ(fromFile.exitStatus, 0) << fromFile.err;
   EXPECT_EQ(fromFile.out, ReadFileBytes(dir.File("r.csv")));
+
+  // Opened in the page, the same file leads to its rating.
+  HttpRequest upload;
+  upload.method = "POST";
+  upload.contentType = "application/toml";
+  upload.body = projectFile;
+  const HttpResponse opened = ProjectUploadResponse(upload);
+  ASSERT_EQ(opened.status, 303) << opened.body;
+  const std::string location(opened.Header("Location"));
+  ASSERT_EQ(location.rfind("/rate?", 0), 0U) << location;
+  const RateQueryParse reopened = ParseRateQuery(location.substr(6));
+  ASSERT_TRUE(reopened.ok()) << location;
+  EXPECT_EQ(RatingProjectFileText(reopened.query.request), projectFile);
 }
 
 // A refused rating query is answered 400 with the form, its message the
