@@ -60,8 +60,17 @@ struct AsBuiltSectionOf {
   CrackedSectionOf<Number> section;
 };
 
+// The entered values the section reads, in the number type.
 template <class Number>
-AsBuiltSectionOf<Number> AsBuiltSection(const AsBuiltRow& row, int32_t bar) {
+struct SectionValues {
+  Number wheelLoad;
+  Number topCover;
+  Number futurePaving;
+};
+
+template <class Number>
+AsBuiltSectionOf<Number> AsBuiltSection(const AsBuiltRow& row, int32_t bar,
+                                        const SectionValues<Number>& values) {
   AsBuiltSectionOf<Number> s;
   const Number thousand = kConstant<Number, kThousand>;
   const Number thickness = FromInteger<Number>(row.thickness);
@@ -70,18 +79,17 @@ AsBuiltSectionOf<Number> AsBuiltSection(const AsBuiltRow& row, int32_t bar) {
 
   s.steelArea = Div(Mul(thousand, FromQuad<Number>(BarArea(bar))), spacing);
   const Number halfBar = Div(FromQuad<Number>(BarDiameter(bar)), kConstant<Number, kTwo>);
-  s.effectiveDepth = Sub(Sub(thickness, halfBar), FromQuad<Number>(row.topCover));
+  s.effectiveDepth = Sub(Sub(thickness, halfBar), values.topCover);
 
   // The service moment: the live-load moment as the design takes it, the
   // dead-load moment of the slab's own weight at the actual thickness.
   const Number one = kConstant<Number, kOne>;
   const Number continuityFactor = row.continuous ? kConstant<Number, kContinuityFactor> : one;
-  const Number impactLoad = Mul(Mul(FromQuad<Number>(row.wheelLoad), continuityFactor),
-                                Add(one, kConstant<Number, kImpactFraction>));
+  const Number impactLoad =
+      Mul(Mul(values.wheelLoad, continuityFactor), Add(one, kConstant<Number, kImpactFraction>));
   const Number liveLoadFactor = Div(impactLoad, kConstant<Number, kWheelLoadDivisor>);
   s.liveLoadMoment = Mul(Add(s.span, kConstant<Number, kLiveLoadSpanAddend>), liveLoadFactor);
-  s.deadLoad =
-      Add(Mul(thickness, kConstant<Number, kSlabWeightFactor>), FromQuad<Number>(row.futurePaving));
+  s.deadLoad = Add(Mul(thickness, kConstant<Number, kSlabWeightFactor>), values.futurePaving);
   const Number loadTimesSpanSquared = Mul(Mul(s.deadLoad, s.span), s.span);
   s.deadLoadMoment = Div(loadTimesSpanSquared, FromInteger<Number>(DeadLoadDivisorOf(row)));
   s.serviceMoment = Add(s.liveLoadMoment, s.deadLoadMoment);
@@ -129,7 +137,8 @@ AsBuiltCheck CheckAsBuilt(const AsBuiltRow& row) {
   check.known = true;
   const Quad thickness = row.thickness;
   const Quad spacing = row.mainBarSpacing;
-  const AsBuiltSectionOf<Quad> s = AsBuiltSection<Quad>(row, bar);
+  const AsBuiltSectionOf<Quad> s =
+      AsBuiltSection<Quad>(row, bar, {row.wheelLoad, row.topCover, row.futurePaving});
   check.span = s.span;
   check.steelArea = s.steelArea;
   check.effectiveDepth = s.effectiveDepth;
@@ -182,7 +191,16 @@ AsBuiltCheck CheckAsBuilt(const AsBuiltRow& row) {
 //
 // The largest spacing. 1.5 t is exact in binary128 (t under 2^31), so the
 // tenths printed are min(15 t, 4500) exactly.
+AsBuiltCaseEnclosures EncloseCaseOf(const AsBuiltRow& row) {
+  return {Enclose(row.wheelLoad), Enclose(row.topCover), Enclose(row.futurePaving),
+          Enclose(row.allowableSteel), Enclose(row.allowableConcrete)};
+}
+
 PrintedAsBuiltCheck PrintedAsBuilt(const AsBuiltRow& row) {
+  return PrintedAsBuilt(row, EncloseCaseOf(row));
+}
+
+PrintedAsBuiltCheck PrintedAsBuilt(const AsBuiltRow& row, const AsBuiltCaseEnclosures& enclosed) {
   static_assert(kAsBuiltStressDecimals == 2 && kLeastThicknessDecimals == 2 &&
                 kLargestSpacingDecimals == 1);
   PrintedAsBuiltCheck printed;
@@ -198,16 +216,17 @@ PrintedAsBuiltCheck PrintedAsBuilt(const AsBuiltRow& row) {
       std::min<int64_t>(int64_t{15} * row.thickness, int64_t{10} * kLargestMainBarSpacing)));
   printed.failed = LimitFailures(row);
   try {
-    const AsBuiltSectionOf<Enclosure> s = AsBuiltSection<Enclosure>(row, bar);
+    const AsBuiltSectionOf<Enclosure> s = AsBuiltSection<Enclosure>(
+        row, bar, {enclosed.wheelLoad, enclosed.topCover, enclosed.futurePaving});
     if (!Less(EncloseInteger(0), s.effectiveDepth)) {
       throw UncertainDecision{};
     }
     printed.steelStress = ScaledWhole(RoundToHundredths(s.section.steelStress));
     printed.concreteStress = ScaledWhole(RoundToHundredths(s.section.concreteStress));
-    if (Less(Enclose(row.allowableSteel), s.section.steelStress)) {
+    if (Less(enclosed.allowableSteel, s.section.steelStress)) {
       printed.failed |= kSteelStressFails;
     }
-    if (Less(Enclose(row.allowableConcrete), s.section.concreteStress)) {
+    if (Less(enclosed.allowableConcrete, s.section.concreteStress)) {
       printed.failed |= kConcreteStressFails;
     }
   } catch (const UncertainDecision&) {

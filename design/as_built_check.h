@@ -17,6 +17,7 @@
 #include "design/cracked_section.h"
 #include "design/design_records.h"
 #include "numeric/decimal.h"
+#include "numeric/enclosure.h"
 #include "numeric/quad.h"
 
 namespace kalvorden {
@@ -102,6 +103,20 @@ struct PrintedAsBuiltCheck {
 };
 
 PrintedAsBuiltCheck PrintedAsBuilt(const AsBuiltRow& row);
+
+// The entered values of a case as the check's enclosures read them, made
+// once for all of the case's rows (each row's own would make them again).
+struct AsBuiltCaseEnclosures {
+  Enclosure wheelLoad;
+  Enclosure topCover;
+  Enclosure futurePaving;
+  Enclosure allowableSteel;
+  Enclosure allowableConcrete;
+};
+AsBuiltCaseEnclosures EncloseCaseOf(const AsBuiltRow& row);
+// The same, for a row whose entered values `enclosed` encloses (made by
+// EncloseCaseOf from a row of the same case).
+PrintedAsBuiltCheck PrintedAsBuilt(const AsBuiltRow& row, const AsBuiltCaseEnclosures& enclosed);
 
 // The row of `span` (a printed row of `designCase`) at its printed span.
 AsBuiltRow AsBuiltRowOf(const DesignCase& designCase, const SpanDesign& span,

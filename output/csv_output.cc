@@ -78,7 +78,7 @@ void AppendScaled(std::string& row, const ScaledDecimal& scaled, int decimals) {
   if (scaled.negative && scaled.magnitude != 0) {
     *--cursor = '-';
   }
-  row.append(cursor, end);
+  row.append(cursor, static_cast<size_t>(end - cursor));
 }
 
 void AppendFixed(std::string& row, Quad value, int decimals) {
@@ -90,7 +90,7 @@ void AppendFixed(std::string& row, Quad value, int decimals) {
 void AppendInteger(std::string& row, int32_t value) {
   char digits[12];
   const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, value);
-  row.append(digits, end.ptr);
+  row.append(digits, static_cast<size_t>(end.ptr - digits));
 }
 
 // A field as RFC 4180 wants it: in double quotes, doubled inside, when it
@@ -165,8 +165,8 @@ void AppendAsBuiltFields(std::string& row, const PrintedAsBuiltCheck& check) {
 // minimum thickness 2, everything else whole numbers; then the working
 // values, quantities and the as-built check, empty for a span that could
 // not be designed.
-void AppendSpanFields(std::string& row, const DesignCase& c, const SpanDesign& s,
-                      int32_t spanIndex) {
+void AppendSpanFields(std::string& row, const DesignCase& c, const AsBuiltCaseEnclosures& enclosed,
+                      const SpanDesign& s, int32_t spanIndex) {
   AppendFixed(row, s.spanLength, 3);
   if (s.fault != SpanFault::kNone) {
     row += ",,,,,,,,";
@@ -185,7 +185,7 @@ void AppendSpanFields(std::string& row, const DesignCase& c, const SpanDesign& s
   row += ",ok";
   const int32_t spanMillimetres = PrintedSpanMillimetres(spanIndex);
   const PrintedQuantities q = PrintedQuantitiesOf(s, spanMillimetres);
-  const PrintedAsBuiltCheck check = PrintedAsBuilt(AsBuiltRowOf(c, s, spanMillimetres));
+  const PrintedAsBuiltCheck check = PrintedAsBuilt(AsBuiltRowOf(c, s, spanMillimetres), enclosed);
   if (q.known && check.known) {
     AppendWorkingAndQuantityFields(row, s, q);
     AppendAsBuiltFields(row, check);
@@ -197,10 +197,12 @@ void AppendSpanFields(std::string& row, const DesignCase& c, const SpanDesign& s
 
 // Every row of a case.
 void AppendCaseRows(std::string& rows, int64_t caseNumber, const DesignedCase& designed) {
-  const std::string caseFields = CaseFields(caseNumber, designed.designCase);
+  const DesignCase& c = designed.designCase;
+  const std::string caseFields = CaseFields(caseNumber, c);
+  const AsBuiltCaseEnclosures enclosed = EncloseCaseOf(AsBuiltRowOf(c, {}, 0));
   for (int32_t i = 0; i < designed.sweep.spanCount; ++i) {
     rows += caseFields;
-    AppendSpanFields(rows, designed.designCase, designed.spans[i], i);
+    AppendSpanFields(rows, c, enclosed, designed.spans[i], i);
   }
 }
 
