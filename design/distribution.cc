@@ -4,6 +4,7 @@
 
 #include "design/design_constants.h"
 #include "design/design_numbers.h"
+#include "numeric/deferred_enclosure.h"
 #include "numeric/quad_ops.h"
 
 namespace kalvorden {
@@ -17,25 +18,29 @@ constexpr Quad kTwo = 2;
 template <class Number>
 DistributionCounts CountDistributionBars(Number designSpan, Number requiredSteelArea,
                                          Number distBarArea, SpanTrace* trace) {
+  // Quotients and products of positive values: chains, run as a thickness
+  // pass's are (ChainOf), settled for each decision.
+  using Chain = ChainOf<Number>;
   DistributionCounts counts;
-  const Number percentage =
-      Div(kConstant<Number, kDistributionPercentageFactor>, SquareRoot(designSpan));
-  Number fraction = Div(percentage, kConstant<Number, kPercent>);
-  const bool capped = !Less(fraction, kConstant<Number, kLargestDistributionFraction>);
+  const Chain span = Defer(designSpan);
+  const Chain percentage = Div(kConstant<Chain, kDistributionPercentageFactor>, SquareRoot(span));
+  Chain fraction = Div(percentage, kConstant<Chain, kPercent>);
+  const bool capped = !Less(Settle(fraction), kConstant<Number, kLargestDistributionFraction>);
   if (capped) {
-    fraction = kConstant<Number, kLargestDistributionFraction>;
+    fraction = kConstant<Chain, kLargestDistributionFraction>;
   }
   // The percentage applies to the area the actual thickness needs, not to the
   // area the chosen bars provide.
-  const Number fractionOfSteel = Mul(fraction, requiredSteelArea);
-  const Number distributionArea = Mul(fractionOfSteel, designSpan);
-  const Number pairArea = Mul(kConstant<Number, kTwo>, distBarArea);
-  const Number bars = Div(distributionArea, pairArea);
-
-  const int32_t middleHalf = TruncateToInt32(Add(bars, kConstant<Number, kBarCountRoundUpAddend>));
+  const Chain fractionOfSteel = Mul(fraction, Defer(requiredSteelArea));
+  const Chain distributionArea = Mul(fractionOfSteel, span);
+  const Chain pairArea = Mul(kConstant<Chain, kTwo>, Defer(distBarArea));
+  const Chain bars = Div(distributionArea, pairArea);
+  const int32_t middleHalf =
+      TruncateToInt32(Settle(Add(bars, kConstant<Chain, kBarCountRoundUpAddend>)));
   // The outer quarters get half as many bars, made even.
-  const Number halfBars = Div(bars, kConstant<Number, kTwo>);
-  int64_t outerQuarters = TruncateToInt32(Add(halfBars, kConstant<Number, kBarCountRoundUpAddend>));
+  const Chain halfBars = Div(bars, kConstant<Chain, kTwo>);
+  int64_t outerQuarters =
+      TruncateToInt32(Settle(Add(halfBars, kConstant<Chain, kBarCountRoundUpAddend>)));
   if (outerQuarters % 2 != 0) {
     outerQuarters = outerQuarters + 1;
   }

@@ -33,18 +33,6 @@ constexpr int kMaxThicknessPasses = 100;
 // 5 x count must fit a 32-bit integer.
 constexpr int32_t kLargestStepCount = INT32_MAX / 5;
 
-// The number type a thickness pass runs on.
-template <class Number>
-struct ChainOfNumber {
-  using Type = Number;
-};
-template <>
-struct ChainOfNumber<Enclosure> {
-  using Type = DeferredEnclosure;
-};
-template <class Number>
-using ChainOf = typename ChainOfNumber<Number>::Type;
-
 bool FitsStepCount(int32_t count) {
   return count >= -kLargestStepCount && count <= kLargestStepCount;
 }
@@ -123,10 +111,14 @@ MinimumThickness FindMinimumThickness(const DesignCase& designCase, Quad designS
 template <class Number>
 MainSteelOf<Number> DesignMainSteel(const CaseNumbers<Number>& c, Number minThickness,
                                     Number designMoment, const BarValuesOf<Number>& bars) {
+  // The quotients and products below are chains on positive values, run as
+  // a thickness pass's are (ChainOf); the subtraction for the depth is not.
+  using Chain = ChainOf<Number>;
   MainSteelOf<Number> steel;
-  steel.thicknessSteps = Div(minThickness, kConstant<Number, kThicknessStep>);
+  const Chain steps = Div(Defer(minThickness), kConstant<Chain, kThicknessStep>);
+  steel.thicknessSteps = Settle(steps);
   const int32_t thicknessSteps =
-      TruncateToInt32(Add(steel.thicknessSteps, kConstant<Number, kThicknessRoundUpAddend>));
+      TruncateToInt32(Settle(Add(steps, kConstant<Chain, kThicknessRoundUpAddend>)));
   if (!FitsStepCount(thicknessSteps)) {
     return steel;
   }
@@ -135,15 +127,18 @@ MainSteelOf<Number> DesignMainSteel(const CaseNumbers<Number>& c, Number minThic
   const Number actual = FromInteger<Number>(steel.actualThickness);
   const Number belowBarCentre = Sub(actual, bars.halfMainBarDiameter);
   steel.effectiveDepth = Sub(belowBarCentre, c.topCover);
-  const Number momentNmm = Mul(kConstant<Number, kSquareMillimetresPerSquareMetre>, designMoment);
-  const Number steelForDepth = Mul(momentNmm, c.steelAreaFactor);
-  steel.requiredSteelArea = Div(steelForDepth, steel.effectiveDepth);
+  const Chain momentNmm =
+      Mul(kConstant<Chain, kSquareMillimetresPerSquareMetre>, Defer(designMoment));
+  const Chain steelForDepth = Mul(momentNmm, Defer(c.steelAreaFactor));
+  const Chain requiredSteelArea = Div(steelForDepth, Defer(steel.effectiveDepth));
+  steel.requiredSteelArea = Settle(requiredSteelArea);
 
   // Bars of this size at this spacing give the required area; the spacing is
   // rounded down to a multiple of 5 mm.
-  steel.rawSpacing = Div(bars.mainBarAreaFactor, steel.requiredSteelArea);
+  const Chain rawSpacing = Div(Defer(bars.mainBarAreaFactor), requiredSteelArea);
+  steel.rawSpacing = Settle(rawSpacing);
   const int32_t spacingSteps =
-      TruncateToInt32(Div(steel.rawSpacing, kConstant<Number, kThicknessStep>));
+      TruncateToInt32(Settle(Div(rawSpacing, kConstant<Chain, kThicknessStep>)));
   if (!FitsStepCount(spacingSteps)) {
     return steel;
   }
@@ -282,8 +277,26 @@ Quad PrintedThickness(Quad minThickness) {
   return Mul(static_cast<Quad>(static_cast<int64_t>(scaled.magnitude)), kOneHundredth);
 }
 
+namespace {
+
+// A count of hundredths (0 to 2^40, so exact in binary128) as a binary128
+// value, from its bits: the same value as the conversion, which is a
+// library call that handles every rounding mode and width.
+Quad FromHundredths(int64_t hundredths) {
+  if (hundredths <= 0) {
+    return 0;
+  }
+  const auto magnitude = static_cast<uint64_t>(hundredths);
+  const int exponent = 63 - __builtin_clzll(magnitude);
+  const unsigned __int128 significand = static_cast<unsigned __int128>(magnitude)
+                                        << (quad_detail::kFractionBits - exponent);
+  return quad_detail::FromBits(quad_detail::Pack(0, quad_detail::kBias + exponent, significand));
+}
+
+}  // namespace
+
 Quad PrintedThickness(Enclosure minThickness) {
-  return Mul(static_cast<Quad>(RoundToHundredths(minThickness)), kOneHundredth);
+  return Mul(FromHundredths(RoundToHundredths(minThickness)), kOneHundredth);
 }
 
 template void FillPrintedWorkingValues(const SpanWorkingOf<Quad>&, SpanDesign&);

@@ -78,7 +78,9 @@ constexpr bool Kept(double lo, double hi) {
 }  // namespace deferred_detail
 
 // The Enclosure of a deferred value: its bounds widened by what it owes.
-constexpr Enclosure Settle(DeferredEnclosure a) {
+// The quick paths are forced inline: the chain's gain is in the latency of
+// its operations, which a call would spend again.
+[[gnu::always_inline]] constexpr Enclosure Settle(DeferredEnclosure a) {
   using namespace enclosure_detail;
   using namespace deferred_detail;
   if (a.rounds == 0) {
@@ -105,7 +107,25 @@ constexpr Quad Defer(Quad a) {
   return a;
 }
 
-inline DeferredEnclosure Add(DeferredEnclosure a, DeferredEnclosure b) {
+namespace deferred_detail {
+
+// The operations on settled operands, for values off the quick path.
+[[gnu::noinline]] inline DeferredEnclosure SettledAdd(DeferredEnclosure a, DeferredEnclosure b) {
+  return Defer(Add(Settle(a), Settle(b)));
+}
+[[gnu::noinline]] inline DeferredEnclosure SettledMul(DeferredEnclosure a, DeferredEnclosure b) {
+  return Defer(Mul(Settle(a), Settle(b)));
+}
+[[gnu::noinline]] inline DeferredEnclosure SettledDiv(DeferredEnclosure a, DeferredEnclosure b) {
+  return Defer(Div(Settle(a), Settle(b)));
+}
+[[gnu::noinline]] inline DeferredEnclosure SettledSquareRoot(DeferredEnclosure a) {
+  return Defer(SquareRoot(Settle(a)));
+}
+
+}  // namespace deferred_detail
+
+[[gnu::always_inline]] inline DeferredEnclosure Add(DeferredEnclosure a, DeferredEnclosure b) {
   using namespace deferred_detail;
   if (a.lo >= 0 && b.lo >= 0) {
     const double lo = a.lo + b.lo;
@@ -114,10 +134,10 @@ inline DeferredEnclosure Add(DeferredEnclosure a, DeferredEnclosure b) {
       return {lo, hi, std::max(a.rounds, b.rounds) + 1};
     }
   }
-  return Defer(Add(Settle(a), Settle(b)));
+  return deferred_detail::SettledAdd(a, b);
 }
 
-inline DeferredEnclosure Mul(DeferredEnclosure a, DeferredEnclosure b) {
+[[gnu::always_inline]] inline DeferredEnclosure Mul(DeferredEnclosure a, DeferredEnclosure b) {
   using namespace deferred_detail;
   if (a.lo >= 0 && b.lo >= 0) {
     const double lo = a.lo * b.lo;
@@ -126,10 +146,10 @@ inline DeferredEnclosure Mul(DeferredEnclosure a, DeferredEnclosure b) {
       return {lo, hi, a.rounds + b.rounds + 1};
     }
   }
-  return Defer(Mul(Settle(a), Settle(b)));
+  return deferred_detail::SettledMul(a, b);
 }
 
-inline DeferredEnclosure Div(DeferredEnclosure a, DeferredEnclosure b) {
+[[gnu::always_inline]] inline DeferredEnclosure Div(DeferredEnclosure a, DeferredEnclosure b) {
   using namespace deferred_detail;
   if (a.lo >= 0 && b.lo > 0) {
     const double lo = a.lo / b.hi;
@@ -138,10 +158,10 @@ inline DeferredEnclosure Div(DeferredEnclosure a, DeferredEnclosure b) {
       return {lo, hi, a.rounds + b.rounds + 1};
     }
   }
-  return Defer(Div(Settle(a), Settle(b)));
+  return deferred_detail::SettledDiv(a, b);
 }
 
-inline DeferredEnclosure SquareRoot(DeferredEnclosure a) {
+[[gnu::always_inline]] inline DeferredEnclosure SquareRoot(DeferredEnclosure a) {
   using namespace deferred_detail;
   if (a.lo >= 0) {
     const double lo = std::sqrt(a.lo);
@@ -150,12 +170,25 @@ inline DeferredEnclosure SquareRoot(DeferredEnclosure a) {
       return {lo, hi, (a.rounds + 1) / 2 + 1};
     }
   }
-  return Defer(SquareRoot(Settle(a)));
+  return deferred_detail::SettledSquareRoot(a);
 }
 
 template <>
 constexpr DeferredEnclosure FromQuad<DeferredEnclosure>(Quad value) {
   return Defer(Enclose(value));
 }
+
+// The number type a chain of operations on positive values runs on, for a
+// formula written once: the exact engine's own, or the deferred enclosure.
+template <class Number>
+struct ChainOfNumber {
+  using Type = Number;
+};
+template <>
+struct ChainOfNumber<Enclosure> {
+  using Type = DeferredEnclosure;
+};
+template <class Number>
+using ChainOf = typename ChainOfNumber<Number>::Type;
 
 }  // namespace kalvorden

@@ -173,7 +173,7 @@ inline Enclosure Abs(Enclosure a) {
 }
 
 // a < b, as the exact comparison of the enclosed values.
-inline bool Less(Enclosure a, Enclosure b) {
+[[gnu::always_inline]] inline bool Less(Enclosure a, Enclosure b) {
   using namespace enclosure_detail;
   RequireFinite(a);
   RequireFinite(b);
@@ -195,7 +195,7 @@ inline bool IsFinite(Enclosure a) {
 
 // TruncateToInt32 of the enclosed value, when every value of the interval
 // truncates to the same integer.
-inline int32_t TruncateToInt32(Enclosure a) {
+[[gnu::always_inline]] inline int32_t TruncateToInt32(Enclosure a) {
   using namespace enclosure_detail;
   RequireFinite(a);
   if (!(a.lo > -0x1p31 && a.hi < 0x1p31)) {
