@@ -310,8 +310,46 @@ std::vector<ChartSpan> ChartSpans(const DesignedCase& designed) {
   return spans;
 }
 
+CaseChartFurniture::~CaseChartFurniture() {
+  for (const auto& recording : recordings_) {
+    if (recording.second != nullptr) {
+      cairo_surface_destroy(recording.second);
+    }
+  }
+}
+
+cairo_surface_t* CaseChartFurniture::Recording(const Key& key, cairo_t* target, double width,
+                                               double height,
+                                               const std::function<void(cairo_t*)>& draw) {
+  for (const auto& recording : recordings_) {
+    if (recording.first == key) {
+      return recording.second;
+    }
+  }
+  if (recordings_.size() >= kLayouts) {
+    return nullptr;
+  }
+  // Room around the chart: nothing drawn a little outside it is cut off.
+  const cairo_rectangle_t extents = {-width, -height, 3 * width, 3 * height};
+  cairo_surface_t* surface = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, &extents);
+  cairo_t* recording = cairo_create(surface);
+  cairo_font_options_t* options = cairo_font_options_create();
+  cairo_surface_get_font_options(cairo_get_target(target), options);
+  cairo_set_font_options(recording, options);
+  cairo_font_options_destroy(options);
+  draw(recording);
+  const bool drawn = cairo_status(recording) == CAIRO_STATUS_SUCCESS;
+  cairo_destroy(recording);
+  if (!drawn || cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(surface);
+    surface = nullptr;
+  }
+  recordings_.emplace_back(key, surface);
+  return surface;
+}
+
 void DrawCaseChart(cairo_t* cr, const DesignedCase& designed, double width, double height,
-                   int32_t governingRow) {
+                   int32_t governingRow, CaseChartFurniture* furniture) {
   const std::vector<ChartSpan> spans = ChartSpans(designed);
   cairo_save(cr);
   cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
@@ -341,11 +379,43 @@ void DrawCaseChart(cairo_t* cr, const DesignedCase& designed, double width, doub
   const bool governs = governingRow >= 0 && governingRow < kSpansPerCase;
   const std::string governing =
       governs ? "governing row, S = " + PrintedSpan(governingRow) + " m" : std::string();
+  // The fixed part: the same for every case of this layout.
+  const auto drawFixed = [&](cairo_t* target) {
+    cairo_select_font_face(target, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL,
+                           CAIRO_FONT_WEIGHT_NORMAL);
+    for (size_t i = 0; i < std::size(kPanels); ++i) {
+      DrawSpanFrame(target, layout.panels[i], kPanels[i].axisTitle);
+      DrawLegend(target, {layout.panels[i], axes[i]}, kPanels[i], governing);
+    }
+  };
+  if (furniture != nullptr) {
+    // Below the fixed part, as below the frame: the gaps and the value grid.
+    for (size_t i = 0; i < std::size(kPanels); ++i) {
+      const Panel panel = {layout.panels[i], axes[i]};
+      DrawGaps(cr, panel, spans);
+      DrawValueGrid(cr, panel);
+    }
+    const CaseChartFurniture::Key key = {width, height, static_cast<double>(title.lines.size()),
+                                         widestValue, static_cast<double>(governingRow)};
+    cairo_surface_t* fixed = furniture->Recording(key, cr, width, height, drawFixed);
+    cairo_save(cr);
+    if (fixed != nullptr) {
+      cairo_set_source_surface(cr, fixed, 0, 0);
+      cairo_paint(cr);
+    } else {
+      drawFixed(cr);
+    }
+    cairo_restore(cr);
+  }
   for (size_t i = 0; i < std::size(kPanels); ++i) {
     const PanelContent& content = kPanels[i];
     const Panel panel = {layout.panels[i], axes[i]};
-    DrawGaps(cr, panel, spans);
-    DrawFrame(cr, panel, content.axisTitle);
+    if (furniture == nullptr) {
+      DrawGaps(cr, panel, spans);
+      DrawFrame(cr, panel, content.axisTitle);
+    } else {
+      DrawValueLabels(cr, panel);
+    }
     DrawBarChangeLines(cr, panel, changes);
     if (governs) {
       DrawGoverningRowLine(cr, panel.frame, panel.X(PrintedSpanMillimetres(governingRow) / 1000.0));
@@ -356,7 +426,9 @@ void DrawCaseChart(cairo_t* cr, const DesignedCase& designed, double width, doub
     if (content.barChanges == BarChangeMarks::kLabelledLines) {
       DrawBarChangeLabels(cr, panel, changes);
     }
-    DrawLegend(cr, panel, content, governing);
+    if (furniture == nullptr) {
+      DrawLegend(cr, panel, content, governing);
+    }
   }
   if (std::none_of(spans.begin(), spans.end(), [](const ChartSpan& s) { return s.designed; })) {
     const Box& first = layout.panels.front();

@@ -2,7 +2,9 @@
 
 #include <cairo.h>
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,8 +47,38 @@ std::vector<ChartSpan> ChartSpans(const DesignedCase& designed);
 // the spacing plot), spans that could not be designed shown as grey gaps;
 // with a `governingRow` (0 to 110) its span marked in every panel in the
 // governing row's own line (chart/chart_panel.h), named in the legends.
+//
+// With `furniture`, what one layout of the chart has the same in every case
+// (the span grid and labels, the frames, the axis titles, the legends) is
+// drawn once into a recording and painted; a document that holds the
+// recording once (a PDF's form) then writes it once for all its charts.
+class CaseChartFurniture;
 void DrawCaseChart(cairo_t* cr, const DesignedCase& designed, double width, double height,
-                   int32_t governingRow = -1);
+                   int32_t governingRow = -1, CaseChartFurniture* furniture = nullptr);
+
+// The recordings of a run's charts' fixed parts, one per layout (the
+// chart's size, its title's line count, its widest value label and the
+// governing row), at most kLayouts of them: a chart of any further layout is
+// drawn whole. A recording takes the target's font options, so each glyph
+// stands where it would stand drawn on the target.
+class CaseChartFurniture {
+ public:
+  static constexpr size_t kLayouts = 16;
+  using Key = std::array<double, 5>;
+
+  CaseChartFurniture() = default;
+  CaseChartFurniture(const CaseChartFurniture&) = delete;
+  CaseChartFurniture& operator=(const CaseChartFurniture&) = delete;
+  ~CaseChartFurniture();
+
+  // The recording for `key`, drawn by `draw` on first asking; null when
+  // there are too many layouts or the recording failed.
+  cairo_surface_t* Recording(const Key& key, cairo_t* target, double width, double height,
+                             const std::function<void(cairo_t*)>& draw);
+
+ private:
+  std::vector<std::pair<Key, cairo_surface_t*>> recordings_;
+};
 
 // The same chart as an SVG document in `svgOut`. False (and `svgOut`
 // empty) when cairo fails.

@@ -91,4 +91,12 @@ void DrawGoverningRowLine(cairo_t* cr, const Box& frame, double x);
 // `axisTitle` turned a quarter at the chart's left edge.
 void DrawFrame(cairo_t* cr, const Panel& panel, const std::string& axisTitle);
 
+// The same frame in the parts a run of charts share or not, to be drawn in
+// this order: the value axis's grid lines (they end under the frame); the
+// part fixed by the frame alone (the span grid and labels, the frame,
+// "span S (m)", the axis title); the value labels.
+void DrawValueGrid(cairo_t* cr, const Panel& panel);
+void DrawSpanFrame(cairo_t* cr, const Box& frame, const std::string& axisTitle);
+void DrawValueLabels(cairo_t* cr, const Panel& panel);
+
 }  // namespace kalvorden

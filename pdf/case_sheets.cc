@@ -127,7 +127,8 @@ void WriteChartSheet(PdfDocument& document, const CaseSheetContent& content,
   cairo_set_source_rgb(cr, 0, 0, 0);
   cairo_save(cr);
   cairo_translate(cr, kChartPageMargin, chartTop);
-  DrawCaseChart(cr, *content.designed, chartWidth, chartHeight, content.settings->governingRow);
+  DrawCaseChart(cr, *content.designed, chartWidth, chartHeight, content.settings->governingRow,
+                content.chartFurniture);
   cairo_restore(cr);
   document.EndSheet(content.subject);
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "chart/case_chart.h"
 #include "design/case_pipeline.h"
 #include "output/output_settings.h"
 #include "pdf/pdf_document.h"
@@ -29,6 +30,8 @@ struct CaseSheetContent {
   const ReportWriter* headings = nullptr;
   // The span and its governing row (-1 for none).
   const OutputSettings* settings = nullptr;
+  // The run's charts' fixed parts, drawn once (null: each chart drawn whole).
+  CaseChartFurniture* chartFurniture = nullptr;
 };
 
 // Draws the case's kTableAndChartSheets sheets.

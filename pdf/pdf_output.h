@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "chart/case_chart.h"
 #include "comparison/case_comparison.h"
 #include "design/case_pipeline.h"
 #include "design/design_inputs.h"
@@ -91,6 +92,7 @@ class PdfOutput final : public FileOutput {
   int64_t casesWritten_ = 0;
   std::unique_ptr<CaseComparison> comparison_;  // runs of two or more cases
   bool comparisonWritten_ = false;
+  CaseChartFurniture chartFurniture_;  // the charts' fixed parts, drawn once
 };
 
 }  // namespace kalvorden
