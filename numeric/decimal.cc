@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
+#include "numeric/enclosure.h"
 #include "numeric/glibc_float128.h"
 #include "numeric/quad_ops.h"
 
@@ -254,6 +257,22 @@ std::string GlibcSignificant(Quad value, int digits) {
   return text;
 }
 
+// The binary128 value of `bits` as a double, when it is a normal double
+// exactly: its exponent within the double's normal range and no set bit
+// below the double's 52 fraction bits.
+std::optional<double> NormalDoubleOf(unsigned __int128 bits) {
+  constexpr int kDroppedBits = quad_detail::kFractionBits - 52;
+  const int exponent = static_cast<int>(quad_detail::BiasedExponent(bits)) - quad_detail::kBias;
+  if (exponent < -1022 || exponent > 1023 ||
+      (bits & ((static_cast<unsigned __int128>(1) << kDroppedBits) - 1)) != 0) {
+    return std::nullopt;
+  }
+  const auto sign = static_cast<uint64_t>(bits >> 127);
+  const auto fraction = static_cast<uint64_t>((bits & quad_detail::kFractionMask) >> kDroppedBits);
+  const uint64_t biased = static_cast<uint32_t>(exponent + 1023);  // 1 to 2046
+  return std::bit_cast<double>((sign << 63) | (biased << 52) | fraction);
+}
+
 }  // namespace
 
 std::string SignificantDecimal(Quad value, int digits) {
@@ -267,6 +286,21 @@ std::string SignificantDecimal(Quad value, int digits) {
     return GlibcSignificant(value, digits);  // zero, subnormal, infinity, NaN
   }
   const bool negative = (bits >> 127) != 0;
+  if (const std::optional<double> asDouble = NormalDoubleOf(bits)) {
+    // A value that is a double, as each working value printed from its
+    // enclosure is: its digits from the point interval [v, v], scaled in
+    // hardware doubles, when that makes them certain (numeric/enclosure.cc
+    // argues why). They are then the correctly rounded digits, and no
+    // halfway case.
+    SignificantDigits printed;
+    if (CertainSignificantDigits({*asDouble, *asDouble}, digits, printed)) {
+      if (printed.whole == WholePowerOfTen(digits)) {
+        printed.whole = WholePowerOfTen(digits - 1);
+        ++printed.exponent;
+      }
+      return ComposeG(negative, printed.whole, printed.exponent, digits);
+    }
+  }
   const Quad magnitude = quad_detail::FromBits(bits & ~(U128{1} << 127));
   // floor(log10(2) x the binary exponent), 78913 / 2^18 being log10(2) to
   // six digits: the decimal exponent or one less; the loop corrects it.

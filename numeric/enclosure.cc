@@ -87,13 +87,14 @@ Enclosure ScaledByPowerOfTen(Enclosure value, int scale) {
 // so the rule for ties never applies. Rounding to nearest is monotone, so
 // this is the same as both bounds printing alike, tested on the scaled
 // interval at once. Every value of the interval, the exact one among them,
-// thus prints the same text; the lower bound is one of them, and a double
-// converts to binary128 exactly.
-Quad PrintedRepresentative(Enclosure value, int digits) {
+// thus prints the same text: the sign, the whole number `nearest` (10^d
+// when the digits round up to it) and e. The lower bound is one of those
+// values, and a double converts to binary128 exactly.
+bool CertainSignificantDigits(Enclosure value, int digits, SignificantDigits& printed) {
   using namespace enclosure_detail;
-  RequireFinite(value);
-  if (!(value.lo > 0 || value.hi < 0) || digits < 1 || digits > kMostPrintedDigits) {
-    throw UncertainDecision{};
+  if (!IsFiniteEnclosure(value) || !(value.lo > 0 || value.hi < 0) || digits < 1 ||
+      digits > kMostPrintedDigits) {
+    return false;
   }
   const Enclosure magnitude = value.lo > 0 ? value : Enclosure{-value.hi, -value.lo};
   const double least = kPowersOfTen[static_cast<size_t>(digits - 1)];
@@ -125,9 +126,20 @@ Quad PrintedRepresentative(Enclosure value, int digits) {
     if (nearest != std::floor(scaled.hi + 0.5) || nearest == lowPlusHalf) {
       break;  // a halfway point inside: digits that may differ
     }
-    return static_cast<Quad>(value.lo);
+    printed.negative = value.hi < 0;
+    printed.whole = static_cast<uint64_t>(nearest);
+    printed.exponent = exponent;
+    return true;
   }
-  throw UncertainDecision{};
+  return false;
+}
+
+Quad PrintedRepresentative(Enclosure value, int digits) {
+  SignificantDigits printed;
+  if (!CertainSignificantDigits(value, digits, printed)) {
+    throw UncertainDecision{};
+  }
+  return static_cast<Quad>(value.lo);
 }
 
 }  // namespace kalvorden

@@ -222,6 +222,17 @@ int64_t RoundToHundredths(Enclosure value);
 // is sound is argued in enclosure.cc, at the code.
 Quad PrintedRepresentative(Enclosure value, int digits);
 
+// What every value of an interval prints as at `digits` significant
+// digits, under the same conditions: its sign, the whole number nearest
+// |v| x 10^(digits - 1 - exponent) (10^digits where the digits round up to
+// it) and the decimal exponent of |v|. False where those are not certain.
+struct SignificantDigits {
+  bool negative = false;
+  uint64_t whole = 0;
+  int exponent = 0;
+};
+bool CertainSignificantDigits(Enclosure value, int digits, SignificantDigits& printed);
+
 // One number type or the other from a binary128 value or a whole number, for
 // formulas written once for both.
 template <class Number>
