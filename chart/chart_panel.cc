@@ -143,35 +143,7 @@ void DrawFrame(cairo_t* cr, const Panel& panel, const std::string& axisTitle) {
     SetColour(cr, kInk);
     ShowText(cr, frame.left - kValueLabelGap, panel.Y(value) + 3, TickLabel(value), 1);
   }
-  const int spanSteps = static_cast<int>(std::lround((kLastSpan - kFirstSpan) / kSpanTick));
-  for (int i = 0; i <= spanSteps; ++i) {
-    const double span = kFirstSpan + i * kSpanTick;
-    SetColour(cr, kGrid);
-    cairo_move_to(cr, panel.X(span), frame.top);
-    cairo_line_to(cr, panel.X(span), frame.bottom);
-    cairo_stroke(cr);
-    SetColour(cr, kInk);
-    char text[16];
-    std::snprintf(text, sizeof text, "%.2f", span);
-    ShowText(cr, panel.X(span), frame.bottom + kSpanLabelBelow, text, 0.5);
-  }
-  SetColour(cr, kInk);
-  cairo_set_line_width(cr, 0.8);
-  cairo_rectangle(cr, frame.left, frame.top, frame.Width(), frame.Height());
-  cairo_stroke(cr);
-  ShowText(cr, (frame.left + frame.right) / 2, frame.bottom + kSpanTitleBelow, "span S (m)", 0.5);
-  cairo_save(cr);
-  // Turned a quarter, the title runs along the frame's height: a panel
-  // lower than its title gets it in smaller type.
-  const double titleWidth = TextWidthOf(cr, axisTitle);
-  if (titleWidth > frame.Height() && titleWidth > 0) {
-    cairo_set_font_size(cr, kChartLabelSize * std::max(0.0, frame.Height()) / titleWidth);
-  }
-  cairo_move_to(cr, kAxisTitleBaseline, (frame.top + frame.bottom) / 2);
-  cairo_rotate(cr, -std::numbers::pi / 2);
-  cairo_rel_move_to(cr, -TextWidthOf(cr, axisTitle) / 2, 0);
-  cairo_show_text(cr, axisTitle.c_str());
-  cairo_restore(cr);
+  DrawSpanFrame(cr, frame, axisTitle);
 }
 
 void DrawValueGrid(cairo_t* cr, const Panel& panel) {
@@ -217,6 +189,8 @@ void DrawSpanFrame(cairo_t* cr, const Box& frame, const std::string& axisTitle) 
   cairo_stroke(cr);
   ShowText(cr, (frame.left + frame.right) / 2, frame.bottom + kSpanTitleBelow, "span S (m)", 0.5);
   cairo_save(cr);
+  // Turned a quarter, the title runs along the frame's height: a panel
+  // lower than its title gets it in smaller type.
   const double titleWidth = TextWidthOf(cr, axisTitle);
   if (titleWidth > frame.Height() && titleWidth > 0) {
     cairo_set_font_size(cr, kChartLabelSize * std::max(0.0, frame.Height()) / titleWidth);
