@@ -34,8 +34,10 @@ void FillCaseLine(ReportWriter& writer, const DesignCase& designCase) {
   EditFixed(designCase.continuityFactor, 3, 1, Column(line, 54));
 }
 
-void FillRow(ReportLine& row, const SpanDesign& span) {
-  EditFixed(span.spanLength, 6, 3, Column(row, 2));
+namespace {
+
+// The row's fields after the span's.
+void FillResults(ReportLine& row, const SpanDesign& span) {
   if (span.fault == SpanFault::kNone) {
     EditFixed(span.minThickness, 6, 2, Column(row, 12));
     EditInteger(span.actualThickness, 4, Column(row, 21));
@@ -57,6 +59,28 @@ void FillRow(ReportLine& row, const SpanDesign& span) {
   }
 }
 
+}  // namespace
+
+void SpanColumnTexts::Edit(Quad length, char* field) {
+  unsigned __int128 bits = 0;
+  static_assert(sizeof bits == sizeof length);
+  std::memcpy(&bits, &length, sizeof bits);
+  const auto mixed = (static_cast<uint64_t>(bits >> 64) ^ static_cast<uint64_t>(bits)) *
+                     uint64_t{0x9E3779B97F4A7C15};
+  Entry& entry = entries_[mixed >> 56];
+  if (!entry.known || entry.bits != bits) {
+    EditFixed(length, kWidth, kDecimals, entry.text.data());
+    entry.bits = bits;
+    entry.known = true;
+  }
+  std::memcpy(field, entry.text.data(), entry.text.size());
+}
+
+void FillRow(ReportLine& row, const SpanDesign& span) {
+  EditFixed(span.spanLength, SpanColumnTexts::kWidth, SpanColumnTexts::kDecimals, Column(row, 2));
+  FillResults(row, span);
+}
+
 ReportLine FormatRow(const SpanDesign& span) {
   ReportLine row = kRowTemplate;
   FillRow(row, span);
@@ -64,7 +88,8 @@ ReportLine FormatRow(const SpanDesign& span) {
 }
 
 void WriteRow(ReportWriter& writer, const SpanDesign& span) {
-  FillRow(writer.row, span);
+  writer.spanTexts.Edit(span.spanLength, Column(writer.row, 2));
+  FillResults(writer.row, span);
   char record[kRowIndent + kLineWidth];
   std::memset(record, ' ', kRowIndent);
   std::memcpy(record + kRowIndent, writer.row.data(), kLineWidth);
