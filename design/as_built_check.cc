@@ -273,10 +273,13 @@ std::string Metres(int32_t millimetres) {
 }  // namespace
 
 std::string FailingSpansLine(const DesignCase& c, std::span<const SpanDesign> spans) {
+  // The failed checks decided on enclosures, as the CSV and the PDF decide
+  // them (PrintedAsBuilt: the same checks as CheckAsBuilt's).
+  const AsBuiltCaseEnclosures enclosed = EncloseCaseOf(AsBuiltRowOf(c, {}, 0));
   std::vector<uint32_t> failed(spans.size(), 0);
   for (size_t i = 0; i < spans.size(); ++i) {
     const int32_t length = SpanMillimetresOf(i);
-    const AsBuiltCheck check = CheckAsBuilt(AsBuiltRowOf(c, spans[i], length));
+    const PrintedAsBuiltCheck check = PrintedAsBuilt(AsBuiltRowOf(c, spans[i], length), enclosed);
     failed[i] = check.known ? check.failed : 0;
   }
   return FailingSpansLine(failed);
