@@ -62,14 +62,6 @@ std::string CaseColumns::Cells(const DesignCase& designCase) const {
   return text;
 }
 
-size_t CaseColumns::width() const {
-  size_t total = 0;
-  for (const size_t width : widths_) {
-    total += width;
-  }
-  return total;
-}
-
 std::string PadCell(std::string text, size_t width) {
   text.push_back(' ');
   if (text.size() < width) {

@@ -25,7 +25,6 @@ class CaseColumns {
   std::string Heading(int line) const;
   // The case's five entered values in full, each padded to its column.
   std::string Cells(const DesignCase& designCase) const;
-  size_t width() const;
 
  private:
   std::array<size_t, 5> widths_{};

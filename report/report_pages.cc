@@ -228,10 +228,6 @@ void StampHeaderLines(ReportWriter& writer, const LocalDateTime& now) {
   PutTwoDigits(now.second, time + 6);
 }
 
-bool IsPageTop(Quad spanLength) {
-  return PageTopOf(spanLength) != PageTop::kNone;
-}
-
 bool ReportSpan(ReportWriter& writer, const SpanDesign& span, const DesignCase& designCase) {
   const PageTop top = PageTopOf(span.spanLength);
   const bool pageTop = top != PageTop::kNone;

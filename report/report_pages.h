@@ -11,14 +11,12 @@ namespace kalvorden {
 // of the clock, so date and time always belong to the same instant.
 void StampHeaderLines(ReportWriter& writer, const LocalDateTime& now);
 
-// True when the row of span length S starts a page of its case: S = 1.0, or S
-// just above 2.0 or 3.0 (the sweep's 41st and 81st spans are
-// 2.00000001490116... and 3.00000002980232...).
-bool IsPageTop(Quad spanLength);
-
 // Writes the page output that the span's length calls for (the previous
 // page's footer, a form feed and the heading block, or a case's first
-// heading) and then the span's row. Returns true when the row began a page.
+// heading) and then the span's row. Returns true when the row began a page:
+// the row of span length S starts a page of its case when S = 1.0, or S just
+// above 2.0 or 3.0 (the sweep's 41st and 81st spans are 2.00000001490116...
+// and 3.00000002980232...).
 bool ReportSpan(ReportWriter& writer, const SpanDesign& span, const DesignCase& designCase);
 
 // Ends the report with "Page 3 of 3", once, after the last design case (or

@@ -76,14 +76,10 @@ void SpanColumnTexts::Edit(Quad length, char* field) {
   std::memcpy(field, entry.text.data(), entry.text.size());
 }
 
-void FillRow(ReportLine& row, const SpanDesign& span) {
-  EditFixed(span.spanLength, SpanColumnTexts::kWidth, SpanColumnTexts::kDecimals, Column(row, 2));
-  FillResults(row, span);
-}
-
 ReportLine FormatRow(const SpanDesign& span) {
   ReportLine row = kRowTemplate;
-  FillRow(row, span);
+  EditFixed(span.spanLength, SpanColumnTexts::kWidth, SpanColumnTexts::kDecimals, Column(row, 2));
+  FillResults(row, span);
   return row;
 }
 

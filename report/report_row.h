@@ -10,11 +10,9 @@ namespace kalvorden {
 // lower rule.
 void FillCaseLine(ReportWriter& writer, const DesignCase& designCase);
 
-// Overwrites the nine slices of `row` with `span`. A span that could not be
-// designed shows its length and asterisks in every other field.
-void FillRow(ReportLine& row, const SpanDesign& span);
-
-// The row of `span` exactly as the report prints it (59 characters).
+// The row of `span` exactly as the report prints it (59 characters). A span
+// that could not be designed shows its length and asterisks in every other
+// field.
 ReportLine FormatRow(const SpanDesign& span);
 
 // Fills the writer's row with `span` and writes it as one single-spaced

@@ -26,7 +26,7 @@ constexpr std::string_view View(const ReportLine& line) {
   return std::string_view(line.data(), line.size());
 }
 
-// The template of a result row; FillRow overwrites its nine fields.
+// The template of a result row; FormatRow and WriteRow overwrite its nine fields.
 constexpr ReportLine kRowTemplate =
     MakeReportLine(" xx.xxx    xxx.xx   xxxx     #xx at xxxx    xx-#xx  xx-#xx ");
 
@@ -34,7 +34,7 @@ constexpr ReportLine kRowTemplate =
 struct PageHeadings;
 
 // The span column's texts. Every case repeats the same 111 lengths, so each
-// length is edited once (EditFixed, as FillRow edits it) and its characters
+// length is edited once (EditFixed, as FormatRow edits it) and its characters
 // copied after, found by the value's exact bits in a small table; a length
 // not found there is edited and replaces what its slot held.
 class SpanColumnTexts {

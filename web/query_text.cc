@@ -57,6 +57,33 @@ bool ParseTwoDigits(std::string_view text, size_t at, int& value) {
   return true;
 }
 
+constexpr std::string_view kBadClock = "at must be a date and time written YYYYMMDDhhmmss.";
+
+// at=YYYYMMDDhhmmss: an instant of the calendar; false for any other text.
+bool ParseQueryClock(std::string_view text, LocalDateTime& clock) {
+  constexpr size_t kLength = 14;
+  if (text.size() != kLength) {
+    return false;
+  }
+  int century = 0;
+  int year = 0;
+  if (!ParseTwoDigits(text, 0, century) || !ParseTwoDigits(text, 2, year) ||
+      !ParseTwoDigits(text, 4, clock.month) || !ParseTwoDigits(text, 6, clock.day) ||
+      !ParseTwoDigits(text, 8, clock.hour) || !ParseTwoDigits(text, 10, clock.minute) ||
+      !ParseTwoDigits(text, 12, clock.second)) {
+    return false;
+  }
+  clock.year = century * 100 + year;
+  return IsCalendarInstant(clock);
+}
+
+std::string QueryClockText(const LocalDateTime& clock) {
+  char at[32];
+  std::snprintf(at, sizeof at, "%04d%02d%02d%02d%02d%02d", clock.year, clock.month, clock.day,
+                clock.hour, clock.minute, clock.second);
+  return at;
+}
+
 }  // namespace
 
 std::vector<QueryPair> SplitQuery(std::string_view query) {
@@ -121,30 +148,6 @@ void AppendPaperAndClockPairs(std::string& out, bool paperGiven, PaperSize paper
   if (hasClock) {
     AppendQueryPair(out, "at", QueryClockText(clock));
   }
-}
-
-bool ParseQueryClock(std::string_view text, LocalDateTime& clock) {
-  constexpr size_t kLength = 14;
-  if (text.size() != kLength) {
-    return false;
-  }
-  int century = 0;
-  int year = 0;
-  if (!ParseTwoDigits(text, 0, century) || !ParseTwoDigits(text, 2, year) ||
-      !ParseTwoDigits(text, 4, clock.month) || !ParseTwoDigits(text, 6, clock.day) ||
-      !ParseTwoDigits(text, 8, clock.hour) || !ParseTwoDigits(text, 10, clock.minute) ||
-      !ParseTwoDigits(text, 12, clock.second)) {
-    return false;
-  }
-  clock.year = century * 100 + year;
-  return IsCalendarInstant(clock);
-}
-
-std::string QueryClockText(const LocalDateTime& clock) {
-  char at[32];
-  std::snprintf(at, sizeof at, "%04d%02d%02d%02d%02d%02d", clock.year, clock.month, clock.day,
-                clock.hour, clock.minute, clock.second);
-  return at;
 }
 
 bool IsPageField(std::string_view name) {

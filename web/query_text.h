@@ -62,9 +62,4 @@ bool IsPageField(std::string_view name);
 // string, or the message for a value it refuses ("paper is a4 or letter.").
 std::string ReadPageField(std::string_view name, const std::string& value, PageFields into);
 
-// at=YYYYMMDDhhmmss: an instant of the calendar; false for any other text.
-bool ParseQueryClock(std::string_view text, LocalDateTime& clock);
-std::string QueryClockText(const LocalDateTime& clock);
-constexpr std::string_view kBadClock = "at must be a date and time written YYYYMMDDhhmmss.";
-
 }  // namespace kalvorden

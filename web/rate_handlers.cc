@@ -15,13 +15,6 @@ HttpAnswer Refused(const RateQueryParse& parse) {
 
 }  // namespace
 
-std::string RateDownloadBytes(RatingOutputKind kind, const RateQuery& query,
-                              const LocalDateTime& clock, const RatingPdfMaker& makePdf,
-                              Fault* fault) {
-  return RatingOutputBytes(kind, query.request, RateSlab(query.request.entry.inputs), clock,
-                           makePdf, fault);
-}
-
 HttpAnswer AnswerRate(const HttpRequest& request, const PageSettings& settings) {
   RateQueryParse parse = ParseRateQuery(request.query);
   if (!parse.ok()) {
@@ -59,7 +52,8 @@ HttpAnswer AnswerRateDownload(const RatingOutputKindInfo& kind, const HttpReques
             const LocalDateTime clock = query.hasClock ? query.clock : settings.readClock();
             Fault fault;
             std::string bytes =
-                RateDownloadBytes(kind.kind, query, clock, settings.makeRatingPdf, &fault);
+                RatingOutputBytes(kind.kind, query.request, RateSlab(query.request.entry.inputs),
+                                  clock, settings.makeRatingPdf, &fault);
             if (!fault.ok()) {
               // A PDF the drawing library refused: never an empty or partial file.
               return HtmlResponse(

@@ -6,8 +6,6 @@
 // the download is made on a design worker, by the same run as the command
 // line's (run/rating_run.h), so a download is `kalvorden rate`'s file.
 
-#include <string>
-
 #include "run/rating_run.h"
 #include "web/http_message.h"
 #include "web/page_handlers.h"
@@ -27,11 +25,5 @@ HttpAnswer AnswerRateDownload(const RatingOutputKindInfo& kind, const HttpReques
                               const PageSettings& settings);
 // "/rate/download/project.toml": the values as a project file's [rating].
 HttpAnswer AnswerRateProject(const HttpRequest& request);
-
-// The bytes of the `kind` download of `query`, dated `clock`; a PDF that
-// could not be made sets `fault`, when given, and gives no bytes.
-std::string RateDownloadBytes(RatingOutputKind kind, const RateQuery& query,
-                              const LocalDateTime& clock, const RatingPdfMaker& makePdf,
-                              Fault* fault = nullptr);
 
 }  // namespace kalvorden

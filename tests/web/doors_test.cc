@@ -264,21 +264,23 @@ TEST(Doors, EveryRatingDownloadIsRatesOutput) {
                                      "--paper", "letter", "--title", "Deck 12"});
   const RunResult run = RunFixedClockWith(dir.path(), arguments);
   ASSERT_EQ(run.exitStatus, 0) << run.err;
+  // The answer's work reads the settings when it runs: they outlive it, as
+  // the server's do.
+  PageSettings settings = FixedClockSettings();
+  settings.makeRatingPdf = WriteRatingPackage;
   const std::pair<RatingOutputKind, const char*> outputs[] = {{RatingOutputKind::kCsv, "r.csv"},
                                                               {RatingOutputKind::kText, "r.txt"},
                                                               {RatingOutputKind::kPdf, "r.pdf"}};
-  for (const auto& [kind, name] : outputs) {
-    EXPECT_EQ(RateDownloadBytes(kind, parse.query, kFixedClock, WriteRatingPackage),
-              ReadFileBytes(dir.File(name)))
-        << name;
-  }
-
   HttpRequest request;
   request.method = "GET";
+  for (const auto& [kind, name] : outputs) {
+    request.query = std::string(kRateQuery) + "&paper=letter";
+    const HttpAnswer download = AnswerRateDownload(RatingOutputKindOf(kind), request, settings);
+    ASSERT_TRUE(download.design) << name;
+    EXPECT_EQ(download.design([] { return true; }).body, ReadFileBytes(dir.File(name))) << name;
+  }
+
   request.query = kRateQuery;
-  // The answer's work reads the settings when it runs: they outlive it, as
-  // the server's do.
-  const PageSettings settings = FixedClockSettings();
   const HttpAnswer answer = AnswerRate(request, settings);
   ASSERT_TRUE(answer.design);
   const std::string page = answer.design([] { return true; }).body;
