@@ -1,56 +1,11 @@
 #include "pdf/sheet_text.h"
 
-#include <cstdint>
+#include "output/utf8.h"
 
 namespace kalvorden {
 namespace {
 
-constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
-constexpr std::string_view kEllipsis = "\xE2\x80\xA6";     // U+2026
-
-// The length of the well-formed UTF-8 character at the start of `text`
-// (no overlong form, no surrogate, nothing above U+10FFFF), or 0.
-size_t CharacterLength(std::string_view text, uint32_t* code) {
-  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(0);
-  size_t length = 0;
-  uint32_t value = 0;
-  uint32_t least = 0;
-  if (lead < 0x80) {
-    *code = lead;
-    return 1;
-  }
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2, value = lead & 0x1Fu, least = 0x80;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3, value = lead & 0x0Fu, least = 0x800;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4, value = lead & 0x07u, least = 0x10000;
-  } else {
-    return 0;
-  }
-  if (text.size() < length) {
-    return 0;
-  }
-  for (size_t i = 1; i < length; ++i) {
-    if ((byte(i) & 0xC0u) != 0x80u) {
-      return 0;
-    }
-    value = (value << 6) | (byte(i) & 0x3Fu);
-  }
-  if (value < least || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-    return 0;
-  }
-  *code = value;
-  return length;
-}
-
-// U+FDD0 to U+FDEF and the last two code points of every plane: well-formed
-// UTF-8, but set aside for a program's own use and never text. cairo refuses
-// a string holding one, so a sheet shows U+FFFD in its place.
-bool IsNoncharacter(uint32_t code) {
-  return (code >= 0xFDD0 && code <= 0xFDEF) || (code & 0xFFFEu) == 0xFFFEu;
-}
+constexpr std::string_view kEllipsis = "\xE2\x80\xA6";  // U+2026
 
 bool StartsCharacter(char byte) {
   return (static_cast<unsigned char>(byte) & 0xC0u) != 0x80u;
@@ -138,18 +93,17 @@ std::string ShowableText(std::string_view text, bool keepLineFeeds) {
   std::string shown;
   shown.reserve(text.size());
   while (!text.empty()) {
-    uint32_t code = 0;
-    const size_t length = CharacterLength(text, &code);
+    const auto [length, code] = ReadUtf8(text);
     if (length == 0) {
-      shown.append(kReplacement);
+      shown.append(kReplacementCharacter);
       text.remove_prefix(1);
       continue;
     }
     if (IsNoncharacter(code)) {
-      shown.append(kReplacement);
+      shown.append(kReplacementCharacter);
     } else if (code == '\n' && keepLineFeeds) {
       shown.push_back('\n');
-    } else if (code < 0x20 || (code >= 0x7F && code < 0xA0)) {
+    } else if (IsControlCharacter(code)) {
       shown.push_back(' ');
     } else {
       shown.append(text.substr(0, length));

@@ -1,8 +1,8 @@
 #include "web/html_page.h"
 
-#include <algorithm>
 #include <utility>
 
+#include "output/utf8.h"
 #include "web/rating_page.h"
 
 namespace kalvorden {
@@ -58,69 +58,6 @@ void AppendValueList(std::string& html, const ValueListInfo& info, const DesignQ
             "</span></div>\n";
   }
   html += "</fieldset>\n";
-}
-
-// U+FFFD, put in place of what is not text: NUL and bytes that are not
-// UTF-8, so every page is valid UTF-8 whatever a request held.
-constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
-
-// The lowest and highest second byte after `lead` (the rest are 80 to BF):
-// these ranges exclude overlong forms, the surrogates and values above
-// U+10FFFF. {0, 0} for a byte that cannot begin a sequence.
-std::pair<unsigned, unsigned> SecondByteRange(unsigned lead) {
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    return {0x80, 0xBF};
-  }
-  switch (lead) {
-    case 0xE0:
-      return {0xA0, 0xBF};
-    case 0xED:
-      return {0x80, 0x9F};
-    case 0xF0:
-      return {0x90, 0xBF};
-    case 0xF4:
-      return {0x80, 0x8F};
-    default:
-      break;
-  }
-  if ((lead >= 0xE1 && lead <= 0xEF) || (lead >= 0xF1 && lead <= 0xF3)) {
-    return {0x80, 0xBF};
-  }
-  return {0, 0};
-}
-
-// The bytes of the sequence at the front of `text` that are valid so far.
-size_t ValidUtf8Prefix(std::string_view text, size_t& expected) {
-  const auto lead = static_cast<unsigned char>(text[0]);
-  expected = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-  const auto [low, high] = SecondByteRange(lead);
-  if (low == 0) {
-    return 0;
-  }
-  size_t length = 1;
-  for (; length < expected && length < text.size(); ++length) {
-    const auto byte = static_cast<unsigned char>(text[length]);
-    const unsigned min = length == 1 ? low : 0x80;
-    const unsigned max = length == 1 ? high : 0xBF;
-    if (byte < min || byte > max) {
-      break;
-    }
-  }
-  return length;
-}
-
-// The length of the valid multi-byte sequence at the front of `text`, or 0.
-size_t Utf8SequenceLength(std::string_view text) {
-  size_t expected = 0;
-  const size_t valid = ValidUtf8Prefix(text, expected);
-  return valid == expected ? valid : 0;
-}
-
-// How many bytes one replacement character stands for: the start of a
-// sequence cut short counts as one fault, as browsers decode it.
-size_t InvalidUtf8Length(std::string_view text) {
-  size_t expected = 0;
-  return std::max<size_t>(1, ValidUtf8Prefix(text, expected));
 }
 
 // The project's identity and the bridge's span: plain texts, which the
@@ -212,6 +149,8 @@ std::string EscapeHtml(std::string_view text) {
         out += "&#39;";
         break;
       case '\0':
+        // NUL and bytes that are not UTF-8 become U+FFFD, so every page is
+        // valid UTF-8 whatever a request held.
         out += kReplacementCharacter;
         break;
       default:
@@ -219,13 +158,13 @@ std::string EscapeHtml(std::string_view text) {
           out += c;
           break;
         }
-        if (const size_t length = Utf8SequenceLength(text.substr(at)); length > 0) {
+        if (const size_t length = ReadUtf8(text.substr(at)).length; length > 0) {
           out += text.substr(at, length);
           at += length;
           continue;
         }
         out += kReplacementCharacter;
-        at += InvalidUtf8Length(text.substr(at));
+        at += Utf8FaultLength(text.substr(at));
         continue;
     }
     ++at;
