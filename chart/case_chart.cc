@@ -244,6 +244,18 @@ void DrawLegend(cairo_t* cr, const Panel& panel, const PanelContent& content,
   }
 }
 
+// The case's entered values and n with their units, in full, in two groups
+// (the loads and the cover, then the materials and the continuity factor):
+// {{"wheel load 120 kN", "top cover 50 mm", ...}, {"fs 165 MPa", ...}}.
+std::vector<std::vector<std::string>> CaseValueGroups(const DesignCase& c) {
+  const auto full = [](Quad value) { return FullDecimal(value, FullDecimalUse::kPrinted); };
+  return {{"wheel load " + full(c.wheelLoad) + " kN", "top cover " + full(c.topCover) + " mm",
+           "future paving " + full(c.futurePaving) + " kN/m^2"},
+          {"fs " + full(c.steelStress) + " MPa", "fc " + full(c.concreteStress) + " MPa",
+           "n " + std::to_string(c.modularRatio),
+           std::string("continuity factor ") + (c.continuityFactor == 1 ? "1.0" : "0.8")}};
+}
+
 // The title's lines and type size: the case's values wrapped to the chart's
 // width, the type made smaller only where one item alone is wider.
 struct Title {
@@ -267,15 +279,6 @@ Title FitTitle(cairo_t* cr, const DesignCase& designCase, double width) {
 }
 
 }  // namespace
-
-std::vector<std::vector<std::string>> CaseValueGroups(const DesignCase& c) {
-  const auto full = [](Quad value) { return FullDecimal(value, FullDecimalUse::kPrinted); };
-  return {{"wheel load " + full(c.wheelLoad) + " kN", "top cover " + full(c.topCover) + " mm",
-           "future paving " + full(c.futurePaving) + " kN/m^2"},
-          {"fs " + full(c.steelStress) + " MPa", "fc " + full(c.concreteStress) + " MPa",
-           "n " + std::to_string(c.modularRatio),
-           std::string("continuity factor ") + (c.continuityFactor == 1 ? "1.0" : "0.8")}};
-}
 
 std::string DescribeCaseValues(const DesignCase& c) {
   std::string text;

@@ -12,12 +12,8 @@
 
 namespace kalvorden {
 
-// The case's entered values and n with their units, in full, in two groups
-// (the loads and the cover, then the materials and the continuity factor):
-// {{"wheel load 120 kN", "top cover 50 mm", ...}, {"fs 165 MPa", ...}}.
-std::vector<std::vector<std::string>> CaseValueGroups(const DesignCase& designCase);
-
-// The same on one line: "wheel load 120 kN, top cover 50 mm, ...".
+// The case's entered values and n with their units, in full, on one line:
+// "wheel load 120 kN, top cover 50 mm, ...".
 std::string DescribeCaseValues(const DesignCase& designCase);
 
 // One span as the chart plots it. The positions come from the report's

@@ -38,14 +38,6 @@ int LabelRowsWithNote(const Box& plot) {
 
 }  // namespace
 
-bool Box::Contains(const Box& inner) const {
-  return inner.left >= left && inner.right <= right && inner.top >= top && inner.bottom <= bottom;
-}
-
-bool Box::Overlaps(const Box& other) const {
-  return left < other.right && other.left < right && top < other.bottom && other.top < bottom;
-}
-
 ChartLayout LayOutChart(double width, double height, int titleLines, int panelCount,
                         double valueLabelWidth) {
   ChartLayout layout;
@@ -92,11 +84,6 @@ std::vector<std::string> WrapTitle(const std::vector<std::vector<std::string>>& 
 
 double LabelBaseline(const Box& plot, int row) {
   return plot.top + kLabelInset + kLabelAscent + row * kLabelPitch;
-}
-
-Box LabelBox(const Box& plot, const PlacedLabel& label, double width) {
-  const double baseline = LabelBaseline(plot, label.row);
-  return {label.left, baseline - kLabelAscent, label.left + width, baseline + kLabelDescent};
 }
 
 double UnplacedNoteBaseline(const Box& plot) {

@@ -34,8 +34,6 @@ struct Box {
 
   double Width() const { return right - left; }
   double Height() const { return bottom - top; }
-  bool Contains(const Box& inner) const;
-  bool Overlaps(const Box& other) const;
 };
 
 // The title's baselines and the panels' frames, top to bottom.
@@ -77,11 +75,9 @@ struct PlacedLabel {
 };
 std::vector<PlacedLabel> PlaceLineLabels(const std::vector<LineLabel>& labels, const Box& plot);
 
-// The baseline of label row `row` in `plot`, the box a placed label's text
-// takes, and the baseline of the line under the last row kept for saying
-// how many labels found no room.
+// The baseline of label row `row` in `plot`, and the baseline of the line
+// under the last row kept for saying how many labels found no room.
 double LabelBaseline(const Box& plot, int row);
-Box LabelBox(const Box& plot, const PlacedLabel& label, double width);
 double UnplacedNoteBaseline(const Box& plot);
 
 }  // namespace kalvorden

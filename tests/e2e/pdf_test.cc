@@ -18,6 +18,7 @@
 #include "pdf/comparison_pages.h"
 #include "pdf/pdf_output.h"
 #include "tests/pdf/pdf_test_util.h"
+#include "tests/support/box_geometry.h"
 #include "tests/support/run_binary.h"
 
 using namespace kalvorden::testing;
@@ -238,7 +239,8 @@ TEST(PdfOption, ChartLabelsInsideThePlotAndEveryWordInsideThePage) {
       const kalvorden::Box aboveTheFoot = {10, 10, paper.right - 10, paper.bottom - 60};
       for (const Word& w : pages[p].words) {
         const bool titleBlock = w.box.top > paper.bottom - 54;
-        EXPECT_TRUE(((chart || comparison) && !titleBlock ? aboveTheFoot : inside).Contains(w.box))
+        EXPECT_TRUE(kalvorden::Contains(
+            (chart || comparison) && !titleBlock ? aboveTheFoot : inside, w.box))
             << "page " << p + 1 << ": " << w.text << " at " << w.box.left << ", " << w.box.top;
       }
     }
@@ -269,9 +271,11 @@ TEST(PdfOption, ChartLabelsInsideThePlotAndEveryWordInsideThePage) {
           box = {box.left, std::min(box.top, words[k].box.top), words[k].box.right,
                  std::max(box.bottom, words[k].box.bottom)};
         }
-        EXPECT_TRUE(plot.Contains(box)) << "the label of the change at " << words[i + 4].text;
+        EXPECT_TRUE(kalvorden::Contains(plot, box))
+            << "the label of the change at " << words[i + 4].text;
         for (const kalvorden::Box& other : labels) {
-          EXPECT_FALSE(box.Overlaps(other)) << "the label of the change at " << words[i + 4].text;
+          EXPECT_FALSE(kalvorden::Overlaps(box, other))
+              << "the label of the change at " << words[i + 4].text;
         }
         labels.push_back(box);
         lastChange = std::strtod(words[i + 4].text.c_str(), nullptr);
