@@ -16,7 +16,6 @@ namespace {
 constexpr int kFileNameWidth = 24;
 constexpr int kCountWidth = 2;
 constexpr int kValueWidth = 8;
-constexpr int kValueDecimals = 0;
 constexpr int kAnswerWidth = 1;
 
 constexpr std::string_view kFileNamePrompt = " Enter Output File Name:";
@@ -60,6 +59,40 @@ Fault FindOutputThatIsTheReport(const ReportFile& report, std::span<const std::s
       return {kFaultUsage, "output file is the report file", "file " + QuoteName(name), {}};
     }
   }
+  return {};
+}
+
+// Asks for one list: the count, then one value per entry. A count over the
+// list's capacity is refused with a message and asked again.
+Fault ReadValueList(Console& console, std::string_view countPrompt, std::string_view valuePrompt,
+                    ValueList& list) {
+  for (;;) {
+    WriteConsoleRecord(console, countPrompt);
+    if (Fault fault = ReadIntegerField(console, kCountWidth, list.count); !fault.ok()) {
+      return fault;
+    }
+    if (list.count <= kListCapacity) {
+      break;
+    }
+    WriteConsoleRecord(console, kTooManyValues);
+  }
+  for (int32_t i = 0; i < list.count; ++i) {
+    WriteConsoleRecord(console, valuePrompt);
+    if (Fault fault = ReadNumberField(console, kValueWidth, list.values[i]); !fault.ok()) {
+      return fault;
+    }
+  }
+  return {};
+}
+
+// 0.8 (widened) when the answer begins with Y or y, otherwise 1.0.
+Fault AskContinuityFactor(Console& console, Quad& continuityFactor) {
+  WriteConsoleRecord(console, kContinuityQuestion);
+  std::string answer;
+  if (Fault fault = ReadTextField(console, kAnswerWidth, answer); !fault.ok()) {
+    return fault;
+  }
+  continuityFactor = ContinuityFactorOf(answer[0] == 'Y' || answer[0] == 'y');
   return {};
 }
 
@@ -140,38 +173,6 @@ OpenResult OpenReportFile(Console& console, const std::string& reportFileName, R
   }
   BeginReportFile(file, descriptor, name, exists);
   return {OpenOutcome::kOpened, {}};
-}
-
-Fault ReadValueList(Console& console, std::string_view countPrompt, std::string_view valuePrompt,
-                    ValueList& list) {
-  for (;;) {
-    WriteConsoleRecord(console, countPrompt);
-    if (Fault fault = ReadIntegerField(console, kCountWidth, list.count); !fault.ok()) {
-      return fault;
-    }
-    if (list.count <= kListCapacity) {
-      break;
-    }
-    WriteConsoleRecord(console, kTooManyValues);
-  }
-  for (int32_t i = 0; i < list.count; ++i) {
-    WriteConsoleRecord(console, valuePrompt);
-    if (Fault fault = ReadNumberField(console, kValueWidth, kValueDecimals, list.values[i]);
-        !fault.ok()) {
-      return fault;
-    }
-  }
-  return {};
-}
-
-Fault AskContinuityFactor(Console& console, Quad& continuityFactor) {
-  WriteConsoleRecord(console, kContinuityQuestion);
-  std::string answer;
-  if (Fault fault = ReadTextField(console, kAnswerWidth, answer); !fault.ok()) {
-    return fault;
-  }
-  continuityFactor = ContinuityFactorOf(answer[0] == 'Y' || answer[0] == 'y');
-  return {};
 }
 
 }  // namespace kalvorden

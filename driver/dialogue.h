@@ -44,12 +44,4 @@ struct OpenResult {
 // record is written.
 OpenResult OpenReportFile(Console& console, const std::string& reportFileName, ReportFile& file);
 
-// Asks for one list: the count, then one value per entry. A count over the
-// list's capacity is refused with a message and asked again.
-Fault ReadValueList(Console& console, std::string_view countPrompt, std::string_view valuePrompt,
-                    ValueList& list);
-
-// 0.8 (widened) when the answer begins with Y or y, otherwise 1.0.
-Fault AskContinuityFactor(Console& console, Quad& continuityFactor);
-
 }  // namespace kalvorden

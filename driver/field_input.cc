@@ -96,7 +96,7 @@ bool ConvertIntegerField(std::string_view field, int32_t& value) {
   return true;
 }
 
-bool ConvertNumberField(std::string_view field, int decimals, Quad& value) {
+bool ConvertNumberField(std::string_view field, Quad& value) {
   size_t start = 0;
   while (start < field.size() && IsLeadingSpace(field[start])) {
     ++start;
@@ -134,10 +134,8 @@ bool ConvertNumberField(std::string_view field, int decimals, Quad& value) {
   std::string integerDigits;
   std::string fractionDigits;
   const size_t integerCount = TakeDigits(text, p, integerDigits);
-  bool point = false;
   size_t fractionCount = 0;
   if (p < text.size() && text[p] == '.') {
-    point = true;
     ++p;
     fractionCount = TakeDigits(text, p, fractionDigits);
   }
@@ -161,14 +159,6 @@ bool ConvertNumberField(std::string_view field, int decimals, Quad& value) {
     return false;
   }
 
-  if (!point && decimals > 0) {
-    // The field's implied decimals: the last `decimals` digits are the fraction.
-    const size_t places = static_cast<size_t>(decimals);
-    const size_t split = integerDigits.size() > places ? integerDigits.size() - places : 0;
-    fractionDigits = std::string(places - (integerDigits.size() - split), '0');
-    fractionDigits.append(integerDigits, split);
-    integerDigits.erase(split);
-  }
   numeral += integerDigits.empty() ? "0" : integerDigits;
   if (!fractionDigits.empty()) {
     numeral += '.';
@@ -203,12 +193,12 @@ Fault ReadIntegerField(Console& console, int width, int32_t& value) {
   return {};
 }
 
-Fault ReadNumberField(Console& console, int width, int decimals, Quad& value) {
+Fault ReadNumberField(Console& console, int width, Quad& value) {
   AnswerLine line;
   if (!ReadAnswerLine(console, line)) {
     return EndOfFileFault();
   }
-  if (!ConvertNumberField(CutNumericField(line, width), decimals, value)) {
+  if (!ConvertNumberField(CutNumericField(line, width), value)) {
     return ConversionFault();
   }
   return {};

@@ -23,9 +23,8 @@ Fault ReadIntegerField(Console& console, int width, int32_t& value);
 
 // A design value: a decimal number with an optional exponent (E, D or Q, or a
 // sign straight after the digits), or Inf/Infinity/NaN, rounded to the
-// nearest binary128 value. Without a decimal point the last `decimals`
-// digits are the fraction. Blanks are ignored; no characters at all is 0.0.
-Fault ReadNumberField(Console& console, int width, int decimals, Quad& value);
+// nearest binary128 value. Blanks are ignored; no characters at all is 0.0.
+Fault ReadNumberField(Console& console, int width, Quad& value);
 
 // The field of an integer or numeric answer: the line's characters up to
 // `width`, a comma (which is dropped) or the end of the line, whichever
@@ -35,6 +34,6 @@ std::string_view CutNumericField(const AnswerLine& line, int width);
 // The conversions alone, for fields already cut. They return false for a
 // field that breaks their syntax.
 bool ConvertIntegerField(std::string_view field, int32_t& value);
-bool ConvertNumberField(std::string_view field, int decimals, Quad& value);
+bool ConvertNumberField(std::string_view field, Quad& value);
 
 }  // namespace kalvorden

@@ -97,6 +97,51 @@ bool SameName(const std::string& first, const std::string& second) {
   return first == second;
 }
 
+// The --help text of the sub-command.
+std::string RateUsageText() {
+  std::string text =
+      "Usage: kalvorden rate --thickness T --top-cover C --top-bar B --top-spacing S\n"
+      "         [--top-loss PCT] [--bottom-cover C --bottom-bar B --bottom-spacing S\n"
+      "         [--bottom-loss PCT]] --concrete-strength F --paving W --wheel-load P\n"
+      "         [--vehicle-weight W] [--continuity] --span LIST --fs V --fc V\n"
+      "         --fs-operating V --fc-operating V [--csv FILE] [--text FILE]\n"
+      "         [--pdf FILE [--paper a4|letter]] [--title TEXT] [--bridge TEXT] ...\n"
+      "       kalvorden rate --project FILE [any option above]\n"
+      "Rates an existing deck slab (a strip 1 m wide, main bars perpendicular to\n"
+      "traffic) by allowable stresses (ASR) at inventory and operating level, for\n"
+      "each effective span. Without --csv, --text or --pdf the rating sheet goes to\n"
+      "standard output. With --project FILE the values come from the file's\n"
+      "[rating] table, whose keys are the options' names, and the project's names\n"
+      "from its [project] table; options replace them.\n\n";
+  const auto option = [&text](std::string left, const std::string& help) {
+    left.resize(std::max<size_t>(left.size() + 1, 24), ' ');
+    text += left + help + "\n";
+  };
+  for (const RatingFieldInfo& field : RatingFields()) {
+    option("  --" + std::string(field.name) + " V",
+           std::string(field.help) + (field.unit.empty() ? "" : ", " + std::string(field.unit)));
+  }
+  text +=
+      "  --continuity          continuous over three or more supports: CF 0.8 and\n"
+      "                        M_DL = w S^2 / 10 (without it: CF 1.0, w S^2 / 8)\n"
+      "  --no-continuity       not continuous, whatever the project file says\n";
+  for (const IdentityFieldInfo& field : IdentityFields()) {
+    option("  --" + std::string(field.name) + " TEXT", std::string(field.help) + ", for the PDF");
+  }
+  text +=
+      "  --project FILE        the values of the project file's [rating] table\n"
+      "  --csv FILE            write the rating as CSV (- : standard output)\n"
+      "  --text FILE           write the rating sheet to FILE (- : standard output)\n"
+      "  --pdf FILE            write the rating package: a cover with the verdicts\n"
+      "                        and sign-off, then the rating sheet of each span\n"
+      "  --paper SIZE          the PDF's paper: a4 (the default) or letter\n"
+      "  --help                show this help and exit\n\n"
+      "Exit status: 0 rated, 64 usage error, 66 the project file could not be read\n"
+      "or holds a fault, 69 the program that makes PDF files cannot be started,\n"
+      "74 an output could not be written.\n";
+  return text;
+}
+
 }  // namespace
 
 Fault ParseRateArguments(std::span<char* const> arguments, RateRequest& request) {
@@ -247,50 +292,6 @@ Fault RatingRequestOf(const RateRequest& request, RatingRequest& rating) {
             "[rating] " + refusal.field, refusal.why};
   }
   return UsageFault("option --" + refusal.field + (refusal.missing ? " missing" : ""), refusal.why);
-}
-
-std::string RateUsageText() {
-  std::string text =
-      "Usage: kalvorden rate --thickness T --top-cover C --top-bar B --top-spacing S\n"
-      "         [--top-loss PCT] [--bottom-cover C --bottom-bar B --bottom-spacing S\n"
-      "         [--bottom-loss PCT]] --concrete-strength F --paving W --wheel-load P\n"
-      "         [--vehicle-weight W] [--continuity] --span LIST --fs V --fc V\n"
-      "         --fs-operating V --fc-operating V [--csv FILE] [--text FILE]\n"
-      "         [--pdf FILE [--paper a4|letter]] [--title TEXT] [--bridge TEXT] ...\n"
-      "       kalvorden rate --project FILE [any option above]\n"
-      "Rates an existing deck slab (a strip 1 m wide, main bars perpendicular to\n"
-      "traffic) by allowable stresses (ASR) at inventory and operating level, for\n"
-      "each effective span. Without --csv, --text or --pdf the rating sheet goes to\n"
-      "standard output. With --project FILE the values come from the file's\n"
-      "[rating] table, whose keys are the options' names, and the project's names\n"
-      "from its [project] table; options replace them.\n\n";
-  const auto option = [&text](std::string left, const std::string& help) {
-    left.resize(std::max<size_t>(left.size() + 1, 24), ' ');
-    text += left + help + "\n";
-  };
-  for (const RatingFieldInfo& field : RatingFields()) {
-    option("  --" + std::string(field.name) + " V",
-           std::string(field.help) + (field.unit.empty() ? "" : ", " + std::string(field.unit)));
-  }
-  text +=
-      "  --continuity          continuous over three or more supports: CF 0.8 and\n"
-      "                        M_DL = w S^2 / 10 (without it: CF 1.0, w S^2 / 8)\n"
-      "  --no-continuity       not continuous, whatever the project file says\n";
-  for (const IdentityFieldInfo& field : IdentityFields()) {
-    option("  --" + std::string(field.name) + " TEXT", std::string(field.help) + ", for the PDF");
-  }
-  text +=
-      "  --project FILE        the values of the project file's [rating] table\n"
-      "  --csv FILE            write the rating as CSV (- : standard output)\n"
-      "  --text FILE           write the rating sheet to FILE (- : standard output)\n"
-      "  --pdf FILE            write the rating package: a cover with the verdicts\n"
-      "                        and sign-off, then the rating sheet of each span\n"
-      "  --paper SIZE          the PDF's paper: a4 (the default) or letter\n"
-      "  --help                show this help and exit\n\n"
-      "Exit status: 0 rated, 64 usage error, 66 the project file could not be read\n"
-      "or holds a fault, 69 the program that makes PDF files cannot be started,\n"
-      "74 an output could not be written.\n";
-  return text;
 }
 
 int RunRateCommand(std::span<char* const> arguments, Console& console, const ClockReader& readClock,

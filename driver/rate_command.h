@@ -52,9 +52,6 @@ Fault ParseRateArguments(std::span<char* const> arguments, RateRequest& request)
 // output). Error 64 names the option at fault, 66 the project file.
 Fault RatingRequestOf(const RateRequest& request, RatingRequest& rating);
 
-// The --help text of the sub-command.
-std::string RateUsageText();
-
 // Runs `kalvorden rate` for `arguments`, "rate" first: the rating sheet on
 // standard output, or the CSV, the sheet as text and the rating package
 // (PDF, dated by the clock's one reading) into the files named. A run that

@@ -75,7 +75,7 @@ struct RunOutputs {
 // engineer answers.
 Fault MakeOutputs(const CommandLine& line, const OutputSettings& settings,
                   const OutputFactory& factory, Console& console, RunOutputs& outputs) {
-  outputs.report = OutputFactory::MakeReport(settings.now);
+  outputs.report = std::make_unique<ReportOutput>(settings.now);
   outputs.all.push_back(outputs.report.get());
   const std::pair<OutputKind, const std::string*> requested[] = {
       {OutputKind::kCsv, &line.csvFile},
@@ -301,10 +301,6 @@ int RunKalvorden(std::span<char* const> arguments, Console& console, const Clock
     return RunExplain(line.request, console.output, console.errors);
   }
   return RunDesign(line, console, readClock, parts);
-}
-
-int RunProgram(Console& console, const ClockReader& readClock) {
-  return RunKalvorden({}, console, readClock, {});
 }
 
 int KalvordenMain(int argc, char** argv, const ClockReader& readClock, const ProgramParts& parts) {

@@ -21,7 +21,4 @@ int RunKalvorden(std::span<char* const> arguments, Console& console, const Clock
 // on the standard streams, and RunKalvorden.
 int KalvordenMain(int argc, char** argv, const ClockReader& readClock, const ProgramParts& parts);
 
-// The program started without arguments: the dialogue and the report.
-int RunProgram(Console& console, const ClockReader& readClock);
-
 }  // namespace kalvorden

@@ -29,6 +29,18 @@ bool ParsePort(const char* text, int& port) {
   return true;
 }
 
+// The --help text of the sub-command.
+std::string ServeUsageText() {
+  return "Usage: kalvorden serve [--port N] [--listen ADDRESS]\n"
+         "Serves the design as a web page on this machine and prints its address.\n"
+         "Stops with Ctrl-C or SIGTERM (exit status 0).\n\n"
+         "  --port N          the port (default 8080; 0 picks a free one)\n"
+         "  --listen ADDRESS  the address to listen on (default 127.0.0.1, this\n"
+         "                    machine only); another address serves other machines\n"
+         "  --help            show this help and exit\n\n"
+         "Exit status: 0 stopped by a signal, 64 usage error, 69 cannot listen.\n";
+}
+
 }  // namespace
 
 Fault ParseServeArguments(std::span<char* const> arguments, ServeRequest& request) {
@@ -80,17 +92,6 @@ Fault ParseServeArguments(std::span<char* const> arguments, ServeRequest& reques
                       "see kalvorden serve --help");
   }
   return {};
-}
-
-std::string ServeUsageText() {
-  return "Usage: kalvorden serve [--port N] [--listen ADDRESS]\n"
-         "Serves the design as a web page on this machine and prints its address.\n"
-         "Stops with Ctrl-C or SIGTERM (exit status 0).\n\n"
-         "  --port N          the port (default 8080; 0 picks a free one)\n"
-         "  --listen ADDRESS  the address to listen on (default 127.0.0.1, this\n"
-         "                    machine only); another address serves other machines\n"
-         "  --help            show this help and exit\n\n"
-         "Exit status: 0 stopped by a signal, 64 usage error, 69 cannot listen.\n";
 }
 
 int RunServeCommand(std::span<char* const> arguments, Console& console,

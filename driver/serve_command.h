@@ -22,9 +22,6 @@ struct ServeRequest {
 // error 64 with the line that names the bad option or value.
 Fault ParseServeArguments(std::span<char* const> arguments, ServeRequest& request);
 
-// The --help text of the sub-command.
-std::string ServeUsageText();
-
 // Runs `kalvorden serve`: prints the page's URL on standard output when it
 // is ready and serves until SIGINT or SIGTERM (status 0); 64 for a usage
 // error, 69 when it cannot listen, each with its line on standard error.

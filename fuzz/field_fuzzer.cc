@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   });
   ReadAll(data, size, [](Console& c) {
     kalvorden::Quad value = 0;
-    return kalvorden::ReadNumberField(c, 8, 0, value);
+    return kalvorden::ReadNumberField(c, 8, value);
   });
   return 0;
 }

@@ -100,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   console.errors = g_discard;
   console.interactive = (data[0] & 0x80) != 0;  // both console forms
   const kalvorden::LocalDateTime fixed{2026, 12, 7, 14, 3, 9};
-  const int status = kalvorden::RunProgram(console, [fixed] { return fixed; });
+  const int status = kalvorden::RunKalvorden({}, console, [fixed] { return fixed; }, {});
   std::fclose(stream);
   if (!IsDocumentedStatus(status)) {
     __builtin_trap();

@@ -49,11 +49,6 @@ FaceRating RateFace(const RatedFaceSection& face, const SpanRating& span, const 
 
 }  // namespace
 
-RatingMaterial RatingMaterialOf(Quad concreteStrength) {
-  const ModularRatioSteps steps = ModularRatioStepsOfStrength(concreteStrength);
-  return {steps.concreteModulus, steps.ratio, steps.modularRatio};
-}
-
 // d = (t - phi / 2) - cover, as the as-built check takes it; As =
 // ((1000 A) / s) (1 - loss / 100), so that without a loss As is the check's
 // own value, unchanged by the factor 1.
@@ -70,7 +65,8 @@ RatedFaceSection RatedFaceSectionOf(Quad thickness, const RatedFaceBars& bars) {
 
 SlabRating RateSlab(const RatingInputs& inputs) {
   SlabRating slab;
-  slab.material = RatingMaterialOf(inputs.concreteStrength);
+  const ModularRatioSteps steps = ModularRatioStepsOfStrength(inputs.concreteStrength);
+  slab.material = {steps.concreteModulus, steps.ratio, steps.modularRatio};
   // The live load as the design takes it: F = ((P CF) (1 + 0.3)) / 9.74.
   slab.continuityFactor = inputs.continuous ? kContinuityFactor : kOne;
   const Quad impactLoad = (inputs.wheelLoad * slab.continuityFactor) * (kOne + kImpactFraction);

@@ -120,9 +120,6 @@ struct SlabRating {
 // in the table, d, spacings, P and the allowables above zero.
 SlabRating RateSlab(const RatingInputs& inputs);
 
-// The material of f'c alone.
-RatingMaterial RatingMaterialOf(Quad concreteStrength);
-
 // The section of one face: d and As.
 RatedFaceSection RatedFaceSectionOf(Quad thickness, const RatedFaceBars& bars);
 

@@ -28,7 +28,7 @@ std::unique_ptr<FileOutput> OutputFactory::Make(OutputKind kind,
                                                 const OutputSettings& settings) const {
   switch (kind) {
     case OutputKind::kReport:
-      return MakeReport(settings.now);
+      return std::make_unique<ReportOutput>(settings.now);
     case OutputKind::kText:
       return std::make_unique<ReportOutput>(settings.now, ReportEncoding::kPlainText);
     case OutputKind::kCsv:
@@ -43,10 +43,6 @@ std::unique_ptr<CaseSink> OutputFactory::MakePage(const OutputSettings& settings
                                                   const std::string& links,
                                                   std::string& html) const {
   return makers_.page ? makers_.page(settings, links, html) : nullptr;
-}
-
-std::unique_ptr<ReportOutput> OutputFactory::MakeReport(const LocalDateTime& now) {
-  return std::make_unique<ReportOutput>(now);
 }
 
 Fault BeginOutputFile(FileOutput& output, OutputKind kind, const std::string& name, bool replace) {

@@ -60,9 +60,6 @@ class OutputFactory {
   std::unique_ptr<CaseSink> MakePage(const OutputSettings& settings, const std::string& links,
                                      std::string& html) const;
 
-  // The line-printer report itself, which the dialogue writes in place.
-  static std::unique_ptr<ReportOutput> MakeReport(const LocalDateTime& now);
-
  private:
   OutputMakers makers_;
 };
