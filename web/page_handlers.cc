@@ -20,10 +20,6 @@ HttpAnswer Now(HttpResponse response) {
   return {std::move(response), nullptr};
 }
 
-HttpResponse MessageResponse(int status, std::string_view title, std::string_view message) {
-  return HtmlResponse(status, MessagePage(title, message));
-}
-
 HttpResponse TooLong() {
   return MessageResponse(503, "Too long",
                          "This design took too long and was stopped. Fewer values give fewer "

@@ -7,7 +7,6 @@
 #include "numeric/decimal.h"
 #include "project/project_file.h"
 #include "web/design_query.h"
-#include "web/html_page.h"
 #include "web/rate_query.h"
 #include "web/routes.h"
 
@@ -58,10 +57,6 @@ std::string_view Boundary(std::string_view contentType) {
   return value;
 }
 
-HttpResponse Refusal(int status, std::string_view title, std::string_view message) {
-  return HtmlResponse(status, MessagePage(title, message));
-}
-
 // The design's link for the values of a project file: each value as the
 // shortest decimal that reads back as it, the span and adopted case as given.
 std::string DesignLinkOf(const RunRequest& request) {
@@ -98,7 +93,7 @@ std::string RatingLinkOf(const RunRequest& project, const RatingEntry& rating) {
 }
 
 HttpResponse Redirection(std::string_view what, const std::string& link) {
-  HttpResponse response = Refusal(303, "Project file", what);
+  HttpResponse response = MessageResponse(303, "Project file", what);
   response.SetHeader("Location", link);
   return response;
 }
@@ -151,14 +146,14 @@ HttpResponse ProjectUploadResponse(const HttpRequest& request) {
   if (type == "multipart/form-data") {
     std::string why;
     if (!ReadUploadedFile(request.contentType, request.body, text, why)) {
-      return Refusal(400, "Project file", why);
+      return MessageResponse(400, "Project file", why);
     }
   } else if (type != "application/toml") {
-    return Refusal(415, "Project file",
-                   "Send a project file as application/toml or as a form's file upload.");
+    return MessageResponse(415, "Project file",
+                           "Send a project file as application/toml or as a form's file upload.");
   }
   if (text.size() > kMostProjectBytes) {
-    return Refusal(413, "Project file", "A project file is limited to 64 KB.");
+    return MessageResponse(413, "Project file", "A project file is limited to 64 KB.");
   }
   RunRequest project;
   const Fault fault = ParseProjectText(text, "the project file", project);
@@ -174,7 +169,7 @@ HttpResponse ProjectUploadResponse(const HttpRequest& request) {
           .ok()) {
     return Redirection("The rating of the project file.", RatingLinkOf(ratingProject, rating));
   }
-  return Refusal(400, "Project file", FormatFault(fault));
+  return MessageResponse(400, "Project file", FormatFault(fault));
 }
 
 }  // namespace kalvorden

@@ -2,7 +2,6 @@
 
 #include "project/project_writer.h"
 #include "web/downloads.h"
-#include "web/html_page.h"
 #include "web/rating_page.h"
 #include "web/routes.h"
 
@@ -56,9 +55,8 @@ HttpAnswer AnswerRateDownload(const RatingOutputKindInfo& kind, const HttpReques
                                   clock, settings.makeRatingPdf, &fault);
             if (!fault.ok()) {
               // A PDF the drawing library refused: never an empty or partial file.
-              return HtmlResponse(
-                  500, MessagePage("Download failed",
-                                   "The rating package could not be made: " + fault.detail + "."));
+              return MessageResponse(500, "Download failed",
+                                     "The rating package could not be made: " + fault.detail + ".");
             }
             return Attachment(kind.contentType, query.request.identity, kind.fileName,
                               std::move(bytes));

@@ -29,6 +29,10 @@ HttpResponse HtmlResponse(int status, std::string html) {
   return response;
 }
 
+HttpResponse MessageResponse(int status, std::string_view title, std::string_view message) {
+  return HtmlResponse(status, MessagePage(title, message));
+}
+
 HttpAnswer Router::Answer(const HttpRequest& request) {
   if (!AcceptsHost(request.host, identity_)) {
     return Refused(*this, 421);
@@ -63,46 +67,37 @@ bool Router::ReadsBody(const HttpRequest& head) const {
 }
 
 HttpResponse Router::Refusal(int status) const {
-  switch (status) {
-    case 400:
-      return HtmlResponse(status, MessagePage("Bad request", "The request could not be read."));
-    case 403:
-      return HtmlResponse(status,
-                          MessagePage("Refused",
-                                      "Requests sent by another web site are refused. To open "
-                                      "this address, type or paste it into the address bar."));
-    case 404:
-      return HtmlResponse(status, MessagePage("Not found", "There is no such page."));
-    case 405: {
-      HttpResponse response =
-          HtmlResponse(status, MessagePage("Method not allowed", "This page answers GET only."));
-      response.SetHeader("Allow", "GET, HEAD");
-      return response;
-    }
-    case 408:
-      return HtmlResponse(status, MessagePage("Too slow", "The request did not arrive in time."));
-    case 411:
-      return HtmlResponse(
-          status, MessagePage("Length required", "A request with a body must give its length."));
-    case 413:
-      return HtmlResponse(status,
-                          MessagePage("Request too large", "Requests are limited to 64 KB."));
-    case 414:
-      return HtmlResponse(status,
-                          MessagePage("Address too long", "Addresses are limited to 8 KB."));
-    case 421:
-      return HtmlResponse(
-          status, MessagePage("Wrong address", "This server answers only under its own address."));
-    case 503: {
-      HttpResponse response = HtmlResponse(
-          status,
-          MessagePage("Busy", "The server is designing for other requests. Try again shortly."));
-      response.SetHeader("Retry-After", std::to_string(kRetryAfterSeconds));
-      return response;
-    }
-    default:
-      return HtmlResponse(500, MessagePage("Server error", "The request could not be answered."));
+  struct RefusalText {
+    int status;
+    std::string_view title;
+    std::string_view message;
+  };
+  static constexpr RefusalText kTexts[] = {
+      {400, "Bad request", "The request could not be read."},
+      {403, "Refused",
+       "Requests sent by another web site are refused. To open this address, type or paste it "
+       "into the address bar."},
+      {404, "Not found", "There is no such page."},
+      {405, "Method not allowed", "This page answers GET only."},
+      {408, "Too slow", "The request did not arrive in time."},
+      {411, "Length required", "A request with a body must give its length."},
+      {413, "Request too large", "Requests are limited to 64 KB."},
+      {414, "Address too long", "Addresses are limited to 8 KB."},
+      {421, "Wrong address", "This server answers only under its own address."},
+      {503, "Busy", "The server is designing for other requests. Try again shortly."},
+  };
+  const auto* text = std::find_if(std::begin(kTexts), std::end(kTexts),
+                                  [status](const RefusalText& t) { return t.status == status; });
+  if (text == std::end(kTexts)) {
+    return MessageResponse(500, "Server error", "The request could not be answered.");
   }
+  HttpResponse response = MessageResponse(status, text->title, text->message);
+  if (status == 405) {
+    response.SetHeader("Allow", "GET, HEAD");
+  } else if (status == 503) {
+    response.SetHeader("Retry-After", std::to_string(kRetryAfterSeconds));
+  }
+  return response;
 }
 
 const std::vector<std::pair<std::string, std::string>>& Router::CommonHeaders() const {

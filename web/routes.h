@@ -44,5 +44,7 @@ class Router final : public HttpSite {
 
 // A page's answer: `html` with its status and content type.
 HttpResponse HtmlResponse(int status, std::string html);
+// A short page's answer: MessagePage(title, message) with its status.
+HttpResponse MessageResponse(int status, std::string_view title, std::string_view message);
 
 }  // namespace kalvorden

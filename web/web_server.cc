@@ -7,7 +7,6 @@
 
 #include "fault/fault.h"
 #include "web/downloads.h"
-#include "web/html_page.h"
 #include "web/page_assets.h"
 #include "web/page_handlers.h"
 #include "web/project_upload.h"
@@ -38,7 +37,7 @@ std::vector<Route> PageRoutes(const PageSettings& settings) {
        [](const HttpRequest& request) {
          if (request.method != "POST") {
            HttpResponse refused =
-               HtmlResponse(405, MessagePage("Method not allowed", "This page answers POST only."));
+               MessageResponse(405, "Method not allowed", "This page answers POST only.");
            refused.SetHeader("Allow", "POST");
            return HttpAnswer{std::move(refused), {}};
          }
