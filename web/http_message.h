@@ -80,5 +80,7 @@ std::string_view ReasonPhrase(int status);
 // Whether two field names or host names are equal apart from the case of
 // ASCII letters.
 bool EqualIgnoringCase(std::string_view a, std::string_view b);
+// `text` with its ASCII letters in lower case; every other byte as it is.
+std::string AsciiLowercase(std::string_view text);
 
 }  // namespace kalvorden

@@ -1,8 +1,5 @@
 #include "web/project_upload.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include "fault/fault.h"
 #include "numeric/decimal.h"
 #include "project/project_file.h"
@@ -16,30 +13,15 @@ namespace {
 // The longest boundary a multipart body may use.
 constexpr size_t kMostBoundaryBytes = 70;
 
-std::string Lowercase(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return lower;
-}
-
-std::string_view Trimmed(std::string_view text) {
-  const size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) {
-    return {};
-  }
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 // The media type of a Content-Type, lowercase, without its parameters.
 std::string MediaType(std::string_view contentType) {
-  return Lowercase(Trimmed(contentType.substr(0, contentType.find(';'))));
+  return AsciiLowercase(TrimBlanks(contentType.substr(0, contentType.find(';'))));
 }
 
 // The boundary parameter of a multipart Content-Type, unquoted; empty when
 // there is none.
 std::string_view Boundary(std::string_view contentType) {
-  const std::string lower = Lowercase(contentType);
+  const std::string lower = AsciiLowercase(contentType);
   constexpr std::string_view kName = "boundary=";
   size_t at = lower.find(kName);
   while (at != std::string::npos && at > 0 && lower[at - 1] != ';' && lower[at - 1] != ' ' &&
@@ -50,7 +32,7 @@ std::string_view Boundary(std::string_view contentType) {
     return {};
   }
   std::string_view value = contentType.substr(at + kName.size());
-  value = Trimmed(value.substr(0, value.find(';')));
+  value = TrimBlanks(value.substr(0, value.find(';')));
   if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
     value = value.substr(1, value.size() - 2);
   }
@@ -124,7 +106,7 @@ bool ReadUploadedFile(std::string_view contentType, std::string_view body, std::
     why = "The upload's part has no end to its header.";
     return false;
   }
-  const std::string headers = Lowercase(body.substr(headersStart, headersEnd - headersStart));
+  const std::string headers = AsciiLowercase(body.substr(headersStart, headersEnd - headersStart));
   const size_t contentStart = headersEnd + 4;
   const size_t contentEnd = body.find("\r\n" + delimiter, contentStart);
   if (contentEnd == std::string_view::npos) {

@@ -15,16 +15,6 @@ bool IsAddressLiteral(const std::string& host) {
   return inet_pton(AF_INET, host.c_str(), &v4) == 1 || inet_pton(AF_INET6, host.c_str(), &v6) == 1;
 }
 
-std::string Lowercase(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') {
-      c = static_cast<char>(c + ('a' - 'A'));
-    }
-  }
-  return lower;
-}
-
 // Splits "name:port" or "[v6]:port"; the port is "80" when not given.
 bool SplitHost(std::string_view host, std::string& name, std::string_view& port) {
   port = "80";
@@ -59,7 +49,7 @@ bool IsLoopbackAddress(const std::string& address) {
   if (inet_pton(AF_INET6, address.c_str(), &v6) == 1) {
     return IN6_IS_ADDR_LOOPBACK(&v6);
   }
-  return Lowercase(address) == "localhost";
+  return AsciiLowercase(address) == "localhost";
 }
 
 }  // namespace
@@ -70,8 +60,8 @@ bool AcceptsHost(std::string_view host, const ServerIdentity& server) {
   if (host.empty() || !SplitHost(host, name, port) || port != std::to_string(server.port)) {
     return false;
   }
-  name = Lowercase(name);
-  const std::string address = Lowercase(server.address);
+  name = AsciiLowercase(name);
+  const std::string address = AsciiLowercase(server.address);
   if (name == address) {
     return true;
   }
@@ -84,7 +74,7 @@ bool AcceptsHost(std::string_view host, const ServerIdentity& server) {
 }
 
 bool IsCrossSite(const HttpRequest& request, const ServerIdentity& server) {
-  const std::string site = Lowercase(request.fetchSite);
+  const std::string site = AsciiLowercase(request.fetchSite);
   if (!site.empty() && site != "same-origin" && site != "none") {
     return true;
   }
@@ -92,7 +82,7 @@ bool IsCrossSite(const HttpRequest& request, const ServerIdentity& server) {
     return false;
   }
   constexpr std::string_view kScheme = "http://";
-  const std::string origin = Lowercase(request.origin);
+  const std::string origin = AsciiLowercase(request.origin);
   // Under the page's Referrer-Policy (no-referrer) a browser sends Origin
   // "null" with the page's own form posts (the project upload); the
   // Sec-Fetch-Site it sets beside it says whether the post is the page's.
