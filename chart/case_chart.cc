@@ -421,7 +421,8 @@ void DrawCaseChart(cairo_t* cr, const DesignedCase& designed, double width, doub
     }
     DrawBarChangeLines(cr, panel, changes);
     if (governs) {
-      DrawGoverningRowLine(cr, panel.frame, panel.X(PrintedSpanMillimetres(governingRow) / 1000.0));
+      DrawSpanLine(cr, panel.frame, panel.X(PrintedSpanMillimetres(governingRow) / 1000.0),
+                   kGoverningRowStroke);
     }
     for (auto curve = content.curves.rbegin(); curve != content.curves.rend(); ++curve) {
       DrawCurve(cr, panel, spans, *curve);

@@ -95,8 +95,8 @@ void DrawStrokeSample(cairo_t* cr, double x, double baseline, double length, con
   cairo_set_dash(cr, nullptr, 0, 0);
 }
 
-void DrawGoverningRowLine(cairo_t* cr, const Box& frame, double x) {
-  SetStroke(cr, kGoverningRowStroke);
+void DrawSpanLine(cairo_t* cr, const Box& frame, double x, const Stroke& stroke) {
+  SetStroke(cr, stroke);
   cairo_move_to(cr, x, frame.top);
   cairo_line_to(cr, x, frame.bottom);
   cairo_stroke(cr);

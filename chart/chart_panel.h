@@ -84,8 +84,9 @@ void DrawMarker(cairo_t* cr, double x, double y, Marker marker);
 // A legend's sample of `stroke`: a line `length` long from x, 3 pt above
 // `baseline`, with its marker in the middle.
 void DrawStrokeSample(cairo_t* cr, double x, double baseline, double length, const Stroke& stroke);
-// The governing row's vertical line across the panel at `span` (m).
-void DrawGoverningRowLine(cairo_t* cr, const Box& frame, double x);
+// A vertical line across the panel at `x` (the governing row's, in
+// kGoverningRowStroke).
+void DrawSpanLine(cairo_t* cr, const Box& frame, double x, const Stroke& stroke);
 
 // The panel's grid, value and span labels, frame, "span S (m)" under it and
 // `axisTitle` turned a quarter at the chart's left edge.

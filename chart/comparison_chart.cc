@@ -198,15 +198,11 @@ void DrawLegendRow(cairo_t* cr, const std::vector<LineStyle>& entries,
 // on the side with room.
 void DrawRankingMark(cairo_t* cr, const Panel& panel, const CaseComparison& comparison) {
   const double x = panel.X(SpanOf(static_cast<size_t>(comparison.rankingRow())));
+  DrawSpanLine(cr, panel.frame, x,
+               comparison.governed() ? kGoverningRowStroke
+                                     : Stroke{kRankingMark, 0.9, Dash::kDotted, Marker::kNone});
   if (comparison.governed()) {
-    DrawGoverningRowLine(cr, panel.frame, x);
     SetColour(cr, kInk);
-  } else {
-    SetStroke(cr, {kRankingMark, 0.9, Dash::kDotted, Marker::kNone});
-    cairo_move_to(cr, x, panel.frame.top);
-    cairo_line_to(cr, x, panel.frame.bottom);
-    cairo_stroke(cr);
-    cairo_set_dash(cr, nullptr, 0, 0);
   }
   const std::string label = std::string(comparison.governed() ? "governing row " : "ranked at ") +
                             PrintedSpan(comparison.rankingRow()) + " m";

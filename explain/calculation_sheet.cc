@@ -474,24 +474,25 @@ void WriteAsBuiltCheck(Sheet& sheet, const DesignCase& c, const SpanDesign& span
                  ? "    main bar spacing 1.5 t, at most 450 mm; least top cover of a deck 50 mm:"
                  : "    198 mm; largest main bar spacing 1.5 t, at most 450 mm; least top "
                    "cover 50 mm:");
-  const auto fixed = [](Quad value, int decimals) { return FixedText(value, decimals); };
   const auto full = [](Quad value) { return FullDecimal(value, FullDecimalUse::kTable); };
-  WriteVerdict(sheet, "fs = " + fixed(check.section.steelStress, kAsBuiltStressDecimals) + " MPa",
+  WriteVerdict(sheet,
+               "fs = " + FixedText(check.section.steelStress, kAsBuiltStressDecimals) + " MPa",
                "allowable " + full(c.steelStress) + " MPa",
-               fixed(check.steelStressMargin, kAsBuiltStressDecimals) + " MPa",
+               FixedText(check.steelStressMargin, kAsBuiltStressDecimals) + " MPa",
                (check.failed & kSteelStressFails) != 0, "over the allowable");
   WriteVerdict(sheet,
-               "fc = " + fixed(check.section.concreteStress, kAsBuiltStressDecimals) + " MPa",
+               "fc = " + FixedText(check.section.concreteStress, kAsBuiltStressDecimals) + " MPa",
                "allowable " + full(c.concreteStress) + " MPa",
-               fixed(check.concreteStressMargin, kAsBuiltStressDecimals) + " MPa",
+               FixedText(check.concreteStressMargin, kAsBuiltStressDecimals) + " MPa",
                (check.failed & kConcreteStressFails) != 0, "over the allowable");
-  WriteVerdict(sheet, "t = " + std::to_string(span.actualThickness) + " mm",
-               "recommended least " + fixed(check.leastThickness, kLeastThicknessDecimals) + " mm",
-               fixed(check.thicknessMargin, kLeastThicknessDecimals) + " mm",
-               (check.failed & kThicknessFails) != 0, "below the recommended least depth");
+  WriteVerdict(
+      sheet, "t = " + std::to_string(span.actualThickness) + " mm",
+      "recommended least " + FixedText(check.leastThickness, kLeastThicknessDecimals) + " mm",
+      FixedText(check.thicknessMargin, kLeastThicknessDecimals) + " mm",
+      (check.failed & kThicknessFails) != 0, "below the recommended least depth");
   WriteVerdict(sheet, "s = " + std::to_string(span.mainBarSpacing) + " mm",
-               "largest " + fixed(check.largestSpacing, kLargestSpacingDecimals) + " mm",
-               fixed(check.spacingMargin, kLargestSpacingDecimals) + " mm",
+               "largest " + FixedText(check.largestSpacing, kLargestSpacingDecimals) + " mm",
+               FixedText(check.spacingMargin, kLargestSpacingDecimals) + " mm",
                (check.failed & kSpacingFails) != 0, "wider than the largest");
   WriteVerdict(sheet, "c = " + full(c.topCover) + " mm",
                "least " + std::to_string(kLeastDeckTopCover) + " mm",
@@ -506,13 +507,9 @@ void WriteAsBuiltCheck(Sheet& sheet, const DesignCase& c, const SpanDesign& span
 }  // namespace
 
 CalculationSheet WriteCalculationSheet(const DesignCase& values, int32_t spanIndex) {
-  DesignCase c;
-  c.wheelLoad = values.wheelLoad;
-  c.topCover = values.topCover;
-  c.futurePaving = values.futurePaving;
-  c.steelStress = values.steelStress;
-  c.concreteStress = values.concreteStress;
-  c.continuityFactor = values.continuityFactor;
+  // The entered values kept; everything else set or derived here.
+  DesignCase c = values;
+  c.spanDeductionWidth = 0;
   c.modularRatio = DeriveModularRatio(c.concreteStress);
   DeriveCaseConstants(c);
 

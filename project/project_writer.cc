@@ -44,22 +44,14 @@ std::string IdentityTable(const ProjectIdentity& identity) {
 }
 
 // The value of a rating field as the [rating] table's reader takes it back:
-// a number, a bar's designation as a whole number, the spans as a list.
+// a number, a bar's designation as a whole number, the spans as a list. A
+// span (0.610 to 7.315 m) is never a whole number too long for TOML.
 std::string RatingValueText(const RatingFieldInfo& field, const RatingInputs& in) {
   switch (field.rule) {
     case RatingRule::kBar:
-      return std::to_string(field.name == "top-bar" ? in.top.barDesignation
-                                                    : in.bottom.barDesignation);
-    case RatingRule::kSpans: {
-      std::string list = "[";
-      for (const Quad span : in.spans) {
-        if (list.size() > 1) {
-          list += ", ";
-        }
-        list += TomlNumber(span);
-      }
-      return list + "]";
-    }
+      return RatingFieldText(field, in, FullDecimalUse::kWeb);
+    case RatingRule::kSpans:
+      return "[" + RatingFieldText(field, in, FullDecimalUse::kWeb, ", ") + "]";
     default:
       return TomlNumber(RatingQuantity(field, in));
   }

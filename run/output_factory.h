@@ -21,13 +21,17 @@ namespace kalvorden {
 enum class OutputKind : uint8_t { kReport, kText, kCsv, kPdf };
 constexpr int kOutputKindCount = 4;
 
-struct OutputKindInfo {
-  OutputKind kind;
+// An output kind as messages and downloads name it; the rating's kinds
+// (run/rating_run.h) are described alike.
+template <typename Kind>
+struct KindInfo {
+  Kind kind;
   std::string_view what;         // how messages name it: "report", "text", "CSV", "PDF"
   std::string_view fileName;     // a download's name: "report.rpt"
   std::string_view contentType;  // a download's media type
   std::string_view linkText;     // a download's link: "report (.rpt)"
 };
+using OutputKindInfo = KindInfo<OutputKind>;
 
 // The kinds in the order outputs are written and named.
 const std::array<OutputKindInfo, kOutputKindCount>& OutputKinds();

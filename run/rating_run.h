@@ -20,19 +20,14 @@
 #include "rating/rating_values.h"
 #include "rating/slab_rating.h"
 #include "report/local_date_time.h"
+#include "run/output_factory.h"
 
 namespace kalvorden {
 
 enum class RatingOutputKind : uint8_t { kCsv, kText, kPdf };
 constexpr int kRatingOutputKindCount = 3;
 
-struct RatingOutputKindInfo {
-  RatingOutputKind kind;
-  std::string_view what;         // how messages name it: "CSV", "text", "PDF"
-  std::string_view fileName;     // a download's name: "rating.csv"
-  std::string_view contentType;  // a download's media type
-  std::string_view linkText;     // a download's link: "rating (.csv)"
-};
+using RatingOutputKindInfo = KindInfo<RatingOutputKind>;  // "CSV", "rating.csv", ...
 
 // The kinds in the order outputs are written and named.
 const std::array<RatingOutputKindInfo, kRatingOutputKindCount>& RatingOutputKinds();
