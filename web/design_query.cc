@@ -78,7 +78,7 @@ void ParseSingleField(QueryParse& parse, const std::string& name, const std::str
   } else if (const std::string why =
                  ReadPageField(name, value,
                                {query.request.continuity, query.request.paper, query.paperGiven,
-                                query.hasClock, query.clock, query.request.identity});
+                                query.clock, query.request.identity});
              !why.empty()) {
     AddError(parse, -1, 0, why);
   }
@@ -182,7 +182,7 @@ std::string EncodeDesignQuery(const DesignQuery& query) {
   if (!query.adoptText.empty()) {
     AppendQueryPair(out, "adopt", query.adoptText);
   }
-  AppendPaperAndClockPairs(out, query.paperGiven, query.request.paper, query.hasClock, query.clock);
+  AppendPaperAndClockPairs(out, query.paperGiven, query.request.paper, query.clock);
   return out;
 }
 

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,8 +41,7 @@ struct DesignQuery {
   bool paperGiven = false;  // paper=a4 or paper=letter was given: the links carry it
   // A reading of the clock carried by the link (at=YYYYMMDDhhmmss), so that
   // a download is stamped with the same instant as the page that offered it.
-  bool hasClock = false;
-  LocalDateTime clock;
+  std::optional<LocalDateTime> clock;
 };
 
 // Where a message belongs: beside one input of a list, or (field < 0) to

@@ -33,20 +33,12 @@ KeepGoing WithinTime(const KeepGoing& keepGoing, std::chrono::milliseconds limit
       [keepGoing, deadline] { return keepGoing() && std::chrono::steady_clock::now() < deadline; };
 }
 
-LocalDateTime Clock(const DesignQuery& query, const PageSettings& settings) {
-  if (query.hasClock) {
-    return query.clock;
-  }
-  return settings.readClock();
-}
-
 HttpResponse DesignPage(DesignQuery query, const PageSettings& settings,
                         const KeepGoing& keepGoing) {
-  query.clock = Clock(query, settings);
-  query.hasClock = true;
+  query.clock = LinkClock(query.clock, settings);
   std::string html;
   const std::unique_ptr<CaseSink> page = settings.outputs->MakePage(
-      SettingsOf(query.request, query.clock), EncodeDesignQuery(query), html);
+      SettingsOf(query.request, *query.clock), EncodeDesignQuery(query), html);
   if (!page) {
     return MessageResponse(500, "Server error", "The page could not be made.");
   }
@@ -67,9 +59,9 @@ HttpResponse Download(const OutputKindInfo& download, const DesignQuery& query,
   if (!file.ok()) {
     return MessageResponse(500, "Download failed", "No temporary directory.");
   }
-  const DesignRunResult run =
-      DesignIntoFile(*settings.outputs, download.kind, query.request, Clock(query, settings),
-                     file.path(), WithinTime(keepGoing, settings.designTimeLimit));
+  const DesignRunResult run = DesignIntoFile(*settings.outputs, download.kind, query.request,
+                                             LinkClock(query.clock, settings), file.path(),
+                                             WithinTime(keepGoing, settings.designTimeLimit));
   if (run.stopped) {
     return TooLong();
   }
@@ -101,6 +93,10 @@ HttpResponse Download(const OutputKindInfo& download, const DesignQuery& query,
 }
 
 }  // namespace
+
+LocalDateTime LinkClock(const std::optional<LocalDateTime>& carried, const PageSettings& settings) {
+  return carried ? *carried : settings.readClock();
+}
 
 HttpAnswer AnswerForm(const HttpRequest& request) {
   if (request.query.empty()) {

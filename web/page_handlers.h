@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string_view>
 
 #include "run/clock.h"
@@ -31,6 +32,9 @@ struct PageSettings {
   // Makes the result page and the downloads.
   const OutputFactory* outputs = nullptr;
 };
+
+// The clock a link carries, or, without one, a reading of the settings'.
+LocalDateTime LinkClock(const std::optional<LocalDateTime>& carried, const PageSettings& settings);
 
 // "/" (with a query: the form filled in again, with its messages).
 HttpAnswer AnswerForm(const HttpRequest& request);

@@ -59,22 +59,23 @@ bool ParseTwoDigits(std::string_view text, size_t at, int& value) {
 
 constexpr std::string_view kBadClock = "at must be a date and time written YYYYMMDDhhmmss.";
 
-// at=YYYYMMDDhhmmss: an instant of the calendar; false for any other text.
-bool ParseQueryClock(std::string_view text, LocalDateTime& clock) {
+// at=YYYYMMDDhhmmss: an instant of the calendar; none for any other text.
+std::optional<LocalDateTime> ParseQueryClock(std::string_view text) {
   constexpr size_t kLength = 14;
   if (text.size() != kLength) {
-    return false;
+    return std::nullopt;
   }
+  LocalDateTime clock;
   int century = 0;
   int year = 0;
   if (!ParseTwoDigits(text, 0, century) || !ParseTwoDigits(text, 2, year) ||
       !ParseTwoDigits(text, 4, clock.month) || !ParseTwoDigits(text, 6, clock.day) ||
       !ParseTwoDigits(text, 8, clock.hour) || !ParseTwoDigits(text, 10, clock.minute) ||
       !ParseTwoDigits(text, 12, clock.second)) {
-    return false;
+    return std::nullopt;
   }
   clock.year = century * 100 + year;
-  return IsCalendarInstant(clock);
+  return IsCalendarInstant(clock) ? std::optional(clock) : std::nullopt;
 }
 
 std::string QueryClockText(const LocalDateTime& clock) {
@@ -140,13 +141,13 @@ void AppendIdentityPairs(std::string& out, const ProjectIdentity& identity) {
   }
 }
 
-void AppendPaperAndClockPairs(std::string& out, bool paperGiven, PaperSize paper, bool hasClock,
-                              const LocalDateTime& clock) {
+void AppendPaperAndClockPairs(std::string& out, bool paperGiven, PaperSize paper,
+                              const std::optional<LocalDateTime>& clock) {
   if (paperGiven) {
     AppendQueryPair(out, "paper", paper == PaperSize::kLetter ? "letter" : "a4");
   }
-  if (hasClock) {
-    AppendQueryPair(out, "at", QueryClockText(clock));
+  if (clock) {
+    AppendQueryPair(out, "at", QueryClockText(*clock));
   }
 }
 
@@ -173,8 +174,8 @@ std::string ReadPageField(std::string_view name, const std::string& value, PageF
     into.paper = value == "letter" ? PaperSize::kLetter : PaperSize::kA4;
     into.paperGiven = true;
   } else {
-    into.hasClock = ParseQueryClock(value, into.clock);
-    if (!into.hasClock) {
+    into.clock = ParseQueryClock(value);
+    if (!into.clock) {
       return std::string(kBadClock);
     }
   }

@@ -5,6 +5,7 @@
 // link, and the clock a link carries (at=YYYYMMDDhhmmss), so that a
 // download is stamped with the instant of the page that offered it.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,8 +41,8 @@ void AppendQueryPair(std::string& out, std::string_view name, std::string_view v
 void AppendIdentityPairs(std::string& out, const ProjectIdentity& identity);
 // Appends paper= (when it was given) and at= (when the query has a clock),
 // in that order: the tail of every link the page makes.
-void AppendPaperAndClockPairs(std::string& out, bool paperGiven, PaperSize paper, bool hasClock,
-                              const LocalDateTime& clock);
+void AppendPaperAndClockPairs(std::string& out, bool paperGiven, PaperSize paper,
+                              const std::optional<LocalDateTime>& clock);
 
 // Where the fields every page's query carries besides its values go:
 // continuity (on or off, 1 or 0), paper (a4 or letter), at (the clock a link
@@ -50,8 +51,7 @@ struct PageFields {
   bool& continuity;
   PaperSize& paper;
   bool& paperGiven;
-  bool& hasClock;
-  LocalDateTime& clock;
+  std::optional<LocalDateTime>& clock;
   ProjectIdentity& identity;
 };
 

@@ -23,10 +23,7 @@ HttpAnswer AnswerRate(const HttpRequest& request, const PageSettings& settings) 
             // The page's links carry its clock, so the downloads it offers
             // are dated as one run.
             RateQuery query = given;
-            if (!query.hasClock) {
-              query.clock = settings.readClock();
-              query.hasClock = true;
-            }
+            query.clock = LinkClock(query.clock, settings);
             const SlabRating rating = RateSlab(query.request.entry.inputs);
             return HtmlResponse(
                 200, RatingResultPage(query, rating, static_cast<bool>(settings.makeRatingPdf)));
@@ -48,7 +45,7 @@ HttpAnswer AnswerRateDownload(const RatingOutputKindInfo& kind, const HttpReques
     return Refused(parse);
   }
   return {{}, [&kind, query = std::move(parse.query), &settings](const KeepGoing& /*keepGoing*/) {
-            const LocalDateTime clock = query.hasClock ? query.clock : settings.readClock();
+            const LocalDateTime clock = LinkClock(query.clock, settings);
             Fault fault;
             std::string bytes =
                 RatingOutputBytes(kind.kind, query.request, RateSlab(query.request.entry.inputs),

@@ -41,7 +41,7 @@ void ParseSingleField(RateQueryParse& parse, const std::string& name, const std:
   RatingEntry& entry = query.request.entry;
   std::string why = ReadPageField(name, value,
                                   {entry.inputs.continuous, query.request.paper, query.paperGiven,
-                                   query.hasClock, query.clock, query.request.identity});
+                                   query.clock, query.request.identity});
   if (!why.empty()) {
     AddError(parse, {}, std::move(why));
   } else if (name == "continuity") {
@@ -97,7 +97,7 @@ std::string EncodeRateQuery(const RateQuery& query) {
     AppendQueryPair(out, "continuity", "on");
   }
   AppendIdentityPairs(out, query.request.identity);
-  AppendPaperAndClockPairs(out, query.paperGiven, query.request.paper, query.hasClock, query.clock);
+  AppendPaperAndClockPairs(out, query.paperGiven, query.request.paper, query.clock);
   return out;
 }
 

@@ -8,6 +8,7 @@
 // option's: top-bar "15": is not a bar of the table (...).
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,8 +27,7 @@ struct RateQuery {
   bool paperGiven = false;  // paper=a4 or letter was given: the links carry it
   // A reading of the clock carried by the link (at=YYYYMMDDhhmmss): a
   // download is dated with the instant of the page that offered it.
-  bool hasClock = false;
-  LocalDateTime clock;
+  std::optional<LocalDateTime> clock;
 };
 
 struct RateQueryError {
