@@ -102,12 +102,12 @@ void EditInteger(int32_t value, int width, char* field) {
   }
 }
 
-std::string FixedText(Quad value, int decimals) {
+std::string FixedText(Quad value, int decimals, int width) {
   // 2^100 has 31 digits; with a sign, a point and 4 decimals, 37 fit.
-  constexpr int kWideField = 48;
   char field[kWideField];
-  EditFixed(value, kWideField, decimals, field);
-  const std::string_view text(field, kWideField);
+  width = std::clamp(width, 1, kWideField);
+  EditFixed(value, width, decimals, field);
+  const std::string_view text(field, static_cast<size_t>(width));
   return std::string(text.substr(std::min(text.find_first_not_of(' '), text.size())));
 }
 

@@ -15,10 +15,12 @@ namespace kalvorden {
 // negative value that rounds to zero prints without its minus sign.
 void EditFixed(Quad value, int width, int decimals, char* field);
 
-// `value` as EditFixed edits it into a field of 48 characters, wide enough
-// for any value below 2^100, without the blanks before it: "13.15",
-// "0.225" (48 asterisks for an infinity, a NaN or a larger value).
-std::string FixedText(Quad value, int decimals);
+// `value` as EditFixed edits it into a field of `width` characters, without
+// the blanks before it: "13.15", "0.225". The 48 characters by default are
+// wide enough for any value below 2^100 (48 asterisks for an infinity, a
+// NaN or a larger value).
+constexpr int kWideField = 48;
+std::string FixedText(Quad value, int decimals, int width = kWideField);
 
 // Edits `value` into exactly `width` characters at `field`, right-aligned,
 // or `width` asterisks when its digits and sign do not fit.

@@ -125,11 +125,7 @@ std::string PrintedSpan(int32_t index) {
 }
 
 std::string PrintedSpanOf(Quad spanLength) {
-  char field[kSpanFieldWidth];
-  EditFixed(spanLength, kSpanFieldWidth, kSpanDecimals, field);
-  const std::string_view text(field, sizeof field);
-  const size_t first = text.find_first_not_of(' ');
-  return std::string(first == std::string_view::npos ? std::string_view() : text.substr(first));
+  return FixedText(spanLength, kSpanDecimals, kSpanFieldWidth);
 }
 
 GoverningSpan GoverningRow(std::string_view text) {
