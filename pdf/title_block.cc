@@ -98,12 +98,25 @@ void TitleBlockPainter::FitFields(cairo_t* cr) {
 }
 
 // The subject: smaller until it fits, shortened only below a legible size.
+// The size that fits is the one at which the subject's width is the room's,
+// so the decision is taken on the width at the usual size: measured again
+// at the smaller size, the same text comes out a few units in the last
+// place either side of the room (cairo's sums of advances differ that much
+// from one measure to the next), and a subject that fits was shortened or
+// not by that noise.
 void TitleBlockPainter::FitSubject(cairo_t* cr) {
   const double room = page_.width - 2 * kFrameSide - 2 * kInset;
   Select(cr, kSubjectSize, false);
   const double natural = TextWidthOf(cr, subject_);
-  subjectSize_ =
-      natural > room ? std::max(kLeastSubjectSize, kSubjectSize * room / natural) : kSubjectSize;
+  if (natural <= room) {
+    subjectSize_ = kSubjectSize;
+    return;
+  }
+  subjectSize_ = kSubjectSize * room / natural;
+  if (subjectSize_ >= kLeastSubjectSize) {
+    return;
+  }
+  subjectSize_ = kLeastSubjectSize;
   Select(cr, subjectSize_, false);
   subject_ = FitText(cr, subject_, room);
 }

@@ -11,6 +11,7 @@
 
 #include "chart/case_chart.h"
 #include "numeric/decimal.h"
+#include "pdf/case_sheets.h"
 #include "pdf/comparison_pages.h"
 #include "pdf/stream_compression.h"
 #include "tests/pdf/pdf_test_util.h"
@@ -139,6 +140,14 @@ TEST(PdfOutput, IndexTablesChartsAndBookmarksOfTheRun) {
                               [&](const std::string& line) { return Words(line) == entry; }))
           << "no index entry for case " << n;
       EXPECT_NE(text.find("wheel load " + Full(c.wheelLoad) + " kN"), std::string::npos);
+      // Each of the case's sheets names it in full in its title block: set
+      // smaller to fit, never shortened at the size that fits it.
+      const std::vector<std::string> subject =
+          Words(kalvorden::CaseCaption(n, count) + ": " + kalvorden::DescribeCaseValues(c));
+      EXPECT_GE(std::count_if(estimated.begin(), estimated.end(),
+                              [&](const std::string& line) { return Words(line) == subject; }),
+                4)
+          << "case " << n << "'s subject shortened";
     }
   }
 }
