@@ -50,26 +50,6 @@ void MarkGoverningRow(cairo_t* cr, const PaperGeometry& page, const OutputSettin
   ShowLine(cr, page.width - kSideMargin - TextWidthOf(cr, note), kCaptionBaseline, note);
 }
 
-// The rows that fail a check as built: a small cross right of each row,
-// drawn, not text, so the page's text stays the report's; all of them one
-// path, stroked once. The chart sheet says which spans fail which check.
-void MarkFailingRows(cairo_t* cr, double left, double pitch, const std::vector<int32_t>& lines) {
-  if (lines.empty()) {
-    return;
-  }
-  const double x = left + 71 * kTableCharacterPitch;
-  for (const int32_t line : lines) {
-    const double baseline = kTopMargin + static_cast<double>(line) * pitch;
-    cairo_move_to(cr, x, baseline - 6);
-    cairo_line_to(cr, x + 5, baseline - 1);
-    cairo_move_to(cr, x + 5, baseline - 6);
-    cairo_line_to(cr, x, baseline - 1);
-  }
-  cairo_set_source_rgb(cr, 0, 0, 0);
-  cairo_set_line_width(cr, 0.8);
-  cairo_stroke(cr);
-}
-
 void WriteTableSheet(PdfDocument& document, const CaseSheetContent& content,
                      const std::vector<std::string>& lines, int32_t markedLine,
                      const std::vector<int32_t>& failingLines) {
@@ -94,7 +74,10 @@ void WriteTableSheet(PdfDocument& document, const CaseSheetContent& content,
   if (markedLine >= 0) {
     MarkGoverningRow(cr, page, *content.settings, left, pitch, markedLine);
   }
-  MarkFailingRows(cr, left, pitch, failingLines);
+  // The rows that fail a check as built: a small cross right of each row,
+  // drawn, not text, so the page's text stays the report's. The chart
+  // sheet says which spans fail which check.
+  content.rowMarks->Draw(cr, left + 71 * kTableCharacterPitch, kTopMargin, pitch, failingLines);
   cairo_set_source_rgb(cr, 0, 0, 0);
   SelectFont(cr, kMonoFont, kTableFontSize);
   document.ShowMonospacedLines(lines, left, kTopMargin, kTableCharacterPitch, pitch);

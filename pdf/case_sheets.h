@@ -11,6 +11,7 @@
 #include "design/case_pipeline.h"
 #include "output/output_settings.h"
 #include "pdf/pdf_document.h"
+#include "pdf/row_marks.h"
 #include "report/report_writer.h"
 
 namespace kalvorden {
@@ -32,6 +33,8 @@ struct CaseSheetContent {
   const OutputSettings* settings = nullptr;
   // The run's charts' fixed parts, drawn once (null: each chart drawn whole).
   CaseChartFurniture* chartFurniture = nullptr;
+  // The crosses of the rows that fail a check as built, drawn once a run.
+  RowMarks* rowMarks = nullptr;
 };
 
 // Draws the case's kTableAndChartSheets sheets.

@@ -199,7 +199,7 @@ bool PdfOutput::Write(const DesignedCase& designed) {
   const std::string subject =
       CaseCaption(casesWritten_, caseCount_) + ": " + DescribeCaseValues(designed.designCase);
   WriteCaseSheets(document_, {&designed, casesWritten_, caseCount_, subject, &headings_, &settings_,
-                              &chartFurniture_});
+                              &chartFurniture_, &rowMarks_});
   const int64_t sheetPage = document_.nextSheet();
   if (HasGoverningRow(settings_)) {
     const int32_t pages = WriteCalculationSheets(

@@ -15,6 +15,7 @@
 #include "pdf/cover_sheet.h"
 #include "pdf/index_sheets.h"
 #include "pdf/pdf_document.h"
+#include "pdf/row_marks.h"
 #include "report/report_writer.h"
 
 namespace kalvorden {
@@ -93,6 +94,7 @@ class PdfOutput final : public FileOutput {
   std::unique_ptr<CaseComparison> comparison_;  // runs of two or more cases
   bool comparisonWritten_ = false;
   CaseChartFurniture chartFurniture_;  // the charts' fixed parts, drawn once
+  RowMarks rowMarks_;                  // the table sheets' crosses, a run drawn once
 };
 
 }  // namespace kalvorden
