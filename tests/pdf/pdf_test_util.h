@@ -69,7 +69,8 @@ inline std::map<std::string, int> Bookmarks(const std::string& pdf, const std::s
       return bookmarks;
     }
     if (page < title) {
-      pages.push_back(std::atoi(json.c_str() + page + pageKey.size()));
+      pages.push_back(
+          static_cast<int>(std::strtol(json.c_str() + page + pageKey.size(), nullptr, 10)));
       at = page + 1;
     } else {
       const size_t begin = title + titleKey.size();
@@ -94,7 +95,7 @@ struct WordBox {
 
 inline double Attribute(const std::string& line, const std::string& name) {
   const size_t at = line.find(name + "=\"");
-  return at == std::string::npos ? -1 : std::atof(line.c_str() + at + name.size() + 2);
+  return at == std::string::npos ? -1 : std::strtod(line.c_str() + at + name.size() + 2, nullptr);
 }
 
 inline std::vector<WordBox> WordBoxes(const std::string& pdf, const std::string& directory) {
