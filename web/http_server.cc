@@ -133,18 +133,13 @@ void ServerCore::StopHere() {
   }
 }
 
-struct HttpServer::Impl {
-  Impl(HttpSite& site, const HttpLimits& limits) : core(site, limits) {}
-  ServerCore core;
-};
-
 HttpServer::HttpServer(HttpSite& site, const HttpLimits& limits)
-    : impl_(std::make_unique<Impl>(site, limits)) {}
+    : core_(std::make_unique<ServerCore>(site, limits)) {}
 
 HttpServer::~HttpServer() = default;
 
 bool HttpServer::Listen(const std::string& address, int port, std::string& error) {
-  ServerCore& core = impl_->core;
+  ServerCore& core = *core_;
   ErrorCode ec;
   tcp::resolver resolver(core.io);
   const auto endpoints = resolver.resolve(
@@ -172,12 +167,12 @@ bool HttpServer::Listen(const std::string& address, int port, std::string& error
 
 int HttpServer::port() const {
   ErrorCode ec;
-  const tcp::endpoint endpoint = impl_->core.acceptor.local_endpoint(ec);
+  const tcp::endpoint endpoint = core_->acceptor.local_endpoint(ec);
   return ec ? -1 : endpoint.port();
 }
 
 bool HttpServer::Run() {
-  ServerCore& core = impl_->core;
+  ServerCore& core = *core_;
   core.Accept();
   for (;;) {
     try {
@@ -199,7 +194,7 @@ bool HttpServer::Run() {
 }
 
 void HttpServer::Stop() {
-  ServerCore& core = impl_->core;
+  ServerCore& core = *core_;
   core.stopping.store(true);
   asio::post(core.io, [&core] { core.StopHere(); });
 }

@@ -83,6 +83,8 @@ class HttpSite {
   virtual const std::vector<std::pair<std::string, std::string>>& CommonHeaders() const = 0;
 };
 
+struct ServerCore;
+
 class HttpServer {
  public:
   HttpServer(HttpSite& site, const HttpLimits& limits);
@@ -105,8 +107,7 @@ class HttpServer {
   void Stop();
 
  private:
-  struct Impl;
-  std::unique_ptr<Impl> impl_;
+  std::unique_ptr<ServerCore> core_;
 };
 
 }  // namespace kalvorden
