@@ -40,27 +40,12 @@ class ResultPage final : public CaseSink {
   std::string& html_;  // the complete page, once finished
 };
 
-// The row of `span` cut at the report's column boundaries: the pieces,
-// joined, are the 59-character row exactly as printed.
-struct RowPieces {
-  static constexpr int kCount = 6;
-  std::string_view pieces[kCount];
-};
-
 // Where the report's columns meet, in the 59-character row: the span, the
 // minimum and actual thickness, the main bars and their spacing, the middle
-// half and the outer quarters, each with the blanks before it.
-constexpr size_t kPieceEnds[RowPieces::kCount] = {7, 17, 24, 40, 50, 59};
-
-RowPieces CutRow(std::string_view row) {
-  RowPieces cut;
-  size_t begin = 0;
-  for (int i = 0; i < RowPieces::kCount; ++i) {
-    cut.pieces[i] = row.substr(begin, kPieceEnds[i] - begin);
-    begin = kPieceEnds[i];
-  }
-  return cut;
-}
+// half and the outer quarters, each with the blanks before it. The pieces,
+// joined, are the row exactly as printed.
+constexpr int kPieceCount = 6;
+constexpr size_t kPieceEnds[kPieceCount] = {7, 17, 24, 40, 50, 59};
 
 void AppendValue(std::string& html, std::string_view name, const std::string& value,
                  std::string_view unit) {
@@ -71,7 +56,7 @@ void AppendValue(std::string& html, std::string_view name, const std::string& va
   html += "</dd>";
 }
 
-constexpr std::string_view kColumnHeads[RowPieces::kCount] = {
+constexpr std::string_view kColumnHeads[kPieceCount] = {
     "Span (m)",
     "Minimum thickness (mm)",
     "Actual (mm)",
@@ -190,16 +175,18 @@ void ResultPage::AppendCase(const DesignedCase& designed) {
   html += "<th scope=\"col\">Checks as built</th></tr></thead>\n<tbody>\n";
   const std::string explainLink = ExplainLinkPrefix(c);
   for (int32_t i = 0; i < designed.sweep.spanCount; ++i) {
-    const ReportLine row = FormatRow(designed.spans[i]);
-    const RowPieces cut = CutRow(View(row));
-    const std::string_view spanText = cut.pieces[0].substr(cut.pieces[0].find_first_not_of(' '));
-    const std::string_view blanks = cut.pieces[0].substr(0, cut.pieces[0].size() - spanText.size());
+    const ReportLine line = FormatRow(designed.spans[i]);
+    const std::string_view row = View(line);
+    const std::string_view first = row.substr(0, kPieceEnds[0]);
+    const std::string_view spanText = first.substr(first.find_first_not_of(' '));
+    const std::string_view blanks = first.substr(0, first.size() - spanText.size());
     const std::string span = EscapeHtml(spanText);
     html.append(i == governingRow_ ? "<tr class=\"governing\"><td>" : "<tr><td>");
     html.append(blanks).append("<a href=\"").append(explainLink);
     html.append(span).append("\">").append(span).append("</a></td>");
-    for (int piece = 1; piece < RowPieces::kCount; ++piece) {
-      html += "<td>" + EscapeHtml(cut.pieces[piece]) + "</td>";
+    for (int piece = 1; piece < kPieceCount; ++piece) {
+      const size_t begin = kPieceEnds[piece - 1];
+      html += "<td>" + EscapeHtml(row.substr(begin, kPieceEnds[piece] - begin)) + "</td>";
     }
     const AsBuiltCheck check =
         CheckAsBuilt(AsBuiltRowOf(c, designed.spans[i], PrintedSpanMillimetres(i)));
