@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <numbers>
 #include <span>
 
 #include "chart/chart_layout.h"

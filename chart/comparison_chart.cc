@@ -1,7 +1,6 @@
 #include "chart/comparison_chart.h"
 
 #include <algorithm>
-#include <cmath>
 #include <vector>
 
 #include "chart/chart_layout.h"

@@ -3,11 +3,8 @@
 #include <getopt.h>
 
 #include <algorithm>
-#include <array>
 #include <vector>
 
-#include "numeric/decimal.h"
-#include "numeric/glibc_float128.h"
 #include "report/printed_span.h"
 
 #ifndef KALVORDEN_VERSION

@@ -4,9 +4,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
-#include <string_view>
 
-#include "design/design_inputs.h"
 #include "design/value_lists.h"
 #include "fault/fault.h"
 #include "output/file_output.h"

@@ -11,7 +11,6 @@
 // program built without them leaves them empty.
 
 #include <functional>
-#include <memory>
 #include <span>
 
 #include "driver/console.h"

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "design/design_constants.h"
 #include "design/design_records.h"
 #include "numeric/decimal.h"
 

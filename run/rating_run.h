@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <functional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "fault/fault.h"

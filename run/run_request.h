@@ -17,7 +17,6 @@
 #include "output/project_identity.h"
 #include "report/local_date_time.h"
 #include "report/printed_span.h"
-#include "run/output_factory.h"
 
 namespace kalvorden {
 
