@@ -400,15 +400,8 @@ Fault FindOutputsNamingOneFile(const CommandLine& line,
 }
 
 bool CommandLine::UsesDialogue() const {
-  if (!projectFile.empty()) {
-    return false;
-  }
-  for (const bool given : listGiven) {
-    if (given) {
-      return false;
-    }
-  }
-  return true;
+  return projectFile.empty() &&
+         std::none_of(listGiven.begin(), listGiven.end(), [](bool given) { return given; });
 }
 
 void CommandLine::OverrideFileRequest(RunRequest& file) const {

@@ -1,5 +1,6 @@
 #include "driver/field_input.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "numeric/decimal.h"
@@ -30,16 +31,10 @@ bool IsExponentLetter(char c) {
   }
 }
 
+// `word` is in lower case.
 bool EqualsIgnoringCase(std::string_view text, std::string_view word) {
-  if (text.size() != word.size()) {
-    return false;
-  }
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(text[i])) != word[i]) {
-      return false;
-    }
-  }
-  return true;
+  return std::ranges::equal(
+      text, word, [](char c, char w) { return std::tolower(static_cast<unsigned char>(c)) == w; });
 }
 
 // Appends a run of digits from `text` at `position` to `out`; returns how

@@ -70,11 +70,8 @@ std::vector<int> PreparedSlots(std::span<CaseSink* const> outputs) {
 
 CasePreparer PreparerFor(std::span<CaseSink* const> outputs) {
   std::vector<const CaseSink*> preparing;
-  for (const CaseSink* output : outputs) {
-    if (output->preparesCases()) {
-      preparing.push_back(output);
-    }
-  }
+  std::copy_if(outputs.begin(), outputs.end(), std::back_inserter(preparing),
+               [](const CaseSink* output) { return output->preparesCases(); });
   if (preparing.empty()) {
     return {};
   }
