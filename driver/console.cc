@@ -44,11 +44,7 @@ void WriteConsoleMessage(Console& console, std::string_view message) {
   }
   // As a record, the message needs a carriage-control blank in front.
   std::fflush(console.output);
-  WritePendingLineFeed(console);
-  std::fwrite(message.data(), 1, message.size(), console.errors);
-  std::fputc('\r', console.errors);
-  std::fflush(console.errors);
-  console.lineFeedPending = console.errors;
+  WriteRecordTo(console, console.errors, " " + std::string(message));
 }
 
 void EndConsole(Console& console) {
