@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <iterator>
 
 namespace kalvorden {
 
@@ -42,38 +43,25 @@ std::string_view HttpResponse::Header(std::string_view name) const {
 }
 
 std::string_view ReasonPhrase(int status) {
-  switch (status) {
-    case 200:
-      return "OK";
-    case 303:
-      return "See Other";
-    case 400:
-      return "Bad Request";
-    case 403:
-      return "Forbidden";
-    case 404:
-      return "Not Found";
-    case 405:
-      return "Method Not Allowed";
-    case 408:
-      return "Request Timeout";
-    case 411:
-      return "Length Required";
-    case 413:
-      return "Content Too Large";
-    case 414:
-      return "URI Too Long";
-    case 415:
-      return "Unsupported Media Type";
-    case 421:
-      return "Misdirected Request";
-    case 500:
-      return "Internal Server Error";
-    case 503:
-      return "Service Unavailable";
-    default:
-      return "Unknown";
-  }
+  static constexpr std::pair<int, std::string_view> kPhrases[] = {
+      {200, "OK"},
+      {303, "See Other"},
+      {400, "Bad Request"},
+      {403, "Forbidden"},
+      {404, "Not Found"},
+      {405, "Method Not Allowed"},
+      {408, "Request Timeout"},
+      {411, "Length Required"},
+      {413, "Content Too Large"},
+      {414, "URI Too Long"},
+      {415, "Unsupported Media Type"},
+      {421, "Misdirected Request"},
+      {500, "Internal Server Error"},
+      {503, "Service Unavailable"},
+  };
+  const auto* phrase = std::find_if(std::begin(kPhrases), std::end(kPhrases),
+                                    [status](const auto& entry) { return entry.first == status; });
+  return phrase != std::end(kPhrases) ? phrase->second : "Unknown";
 }
 
 namespace {

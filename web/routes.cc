@@ -1,6 +1,7 @@
 #include "web/routes.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "web/html_page.h"
 
