@@ -281,14 +281,12 @@ void Connection::Send(HttpResponse response) {
 void Connection::Send(CountedResponse answer) {
   phase_ = Phase::kSending;
   Release();
-  response_ = std::move(answer.response);
-  heldMemory_ = std::move(answer.memory);
-  heldScratch_ = std::move(answer.scratch);
+  sending_ = std::move(answer);
   sendBy_ = std::chrono::steady_clock::now() + server_.limits.sendTime +
-            std::chrono::seconds(response_.BodySize() /
+            std::chrono::seconds(sending_.response.BodySize() /
                                  std::max<uint64_t>(1, server_.limits.leastSendRate));
-  head_ = ResponseHead(response_, server_.site.CommonHeaders(), {keepAlive_, version10_});
-  if (response_.file.valid() && !headOnly_) {
+  head_ = ResponseHead(sending_.response, server_.site.CommonHeaders(), {keepAlive_, version10_});
+  if (sending_.response.file.valid() && !headOnly_) {
     fileSent_ = 0;
     headSent_ = false;
     SendFilePiece();
@@ -296,7 +294,7 @@ void Connection::Send(CountedResponse answer) {
   }
   const std::array<asio::const_buffer, 2> pieces = {
       asio::buffer(head_) + headStartSent_,
-      headOnly_ ? asio::const_buffer() : asio::buffer(response_.body)};
+      headOnly_ ? asio::const_buffer() : asio::buffer(sending_.response.body)};
   ArmSendDeadline();
   asio::async_write(
       socket_, pieces,
@@ -304,12 +302,12 @@ void Connection::Send(CountedResponse answer) {
 }
 
 void Connection::SendFilePiece() {
-  const uint64_t left = response_.fileSize - fileSent_;
+  const uint64_t left = sending_.response.fileSize - fileSent_;
   const size_t want = static_cast<size_t>(std::min<uint64_t>(left, kFileChunkBytes));
   piece_.resize(want);
   if (want > 0) {
     const ssize_t got =
-        pread(response_.file.get(), piece_.data(), want, static_cast<off_t>(fileSent_));
+        pread(sending_.response.file.get(), piece_.data(), want, static_cast<off_t>(fileSent_));
     if (got <= 0) {
       Abort();  // the file is shorter than the length sent: break the transfer
       return;
@@ -322,14 +320,14 @@ void Connection::SendFilePiece() {
       asio::buffer(piece_)};
   headSent_ = true;
   ArmSendDeadline();
-  asio::async_write(socket_, pieces,
-                    [self = shared_from_this()](const ErrorCode& ec, size_t /*bytes*/) {
-                      if (!ec && !self->closed_ && self->fileSent_ < self->response_.fileSize) {
-                        self->SendFilePiece();
-                      } else {
-                        self->OnSent(ec);
-                      }
-                    });
+  asio::async_write(
+      socket_, pieces, [self = shared_from_this()](const ErrorCode& ec, size_t /*bytes*/) {
+        if (!ec && !self->closed_ && self->fileSent_ < self->sending_.response.fileSize) {
+          self->SendFilePiece();
+        } else {
+          self->OnSent(ec);
+        }
+      });
 }
 
 void Connection::OnSent(const ErrorCode& ec) {
@@ -375,9 +373,10 @@ void Connection::Discard() {
 }
 
 void Connection::Release() {
-  response_ = HttpResponse();
-  heldMemory_.Reset();
-  heldScratch_.Reset();
+  // The answer is freed before its charges are given back.
+  sending_.response = HttpResponse();
+  sending_.memory.Reset();
+  sending_.scratch.Reset();
 }
 
 // Each piece within `sendTime`, the whole answer by `sendBy_`.

@@ -83,10 +83,9 @@ class Connection : public std::enable_shared_from_this<Connection> {
   boost::asio::steady_timer goneCheck_;
   // How much of the status line went ahead of the answer (WatchWithoutReading).
   size_t headStartSent_ = 0;
-  HttpResponse response_;
-  // What response_ is counted for in the server core's budgets.
-  HeldCharge heldMemory_;
-  HeldCharge heldScratch_;
+  // The answer being sent, with what it is counted for in the server
+  // core's budgets.
+  CountedResponse sending_;
   std::chrono::steady_clock::time_point sendBy_;
   std::string head_;
   std::vector<char> piece_;
