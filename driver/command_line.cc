@@ -248,8 +248,10 @@ Fault CheckCombination(const CommandLine& line) {
   if (line.paperGiven && line.pdfFile.empty()) {
     return UsageFault("option --paper", "only with --pdf");
   }
-  return FindOutputsNamingOneFile(
-      line, [](const std::string& first, const std::string& second) { return first == second; });
+  return FindFilesNamedTwice(
+      line.FileOptions(),
+      [](const std::string& first, const std::string& second) { return first == second; },
+      QuoteName(kStandardOutputName));
 }
 
 Fault ApplyOption(const OptionRow& row, const char* value, CommandLine& line) {
@@ -376,27 +378,32 @@ Fault CheckAdoptedCase(const CommandLine& line) {
           ": adopt one of them, 1 to " + std::to_string(cases));
 }
 
-Fault FindOutputsNamingOneFile(const CommandLine& line,
-                               bool (*sameFile)(const std::string&, const std::string&)) {
-  // The project file first: an output renamed over it would destroy the
-  // values it was read from. It is read, never written, so an output on
-  // standard output ("-") is not it.
-  const std::pair<const char*, const std::string*> files[] = {{"--project", &line.projectFile},
-                                                              {"--output", &line.reportFile},
-                                                              {"--csv", &line.csvFile},
-                                                              {"--text", &line.textFile},
-                                                              {"--pdf", &line.pdfFile}};
-  for (size_t i = 0; i < std::size(files); ++i) {
-    for (size_t k = i + 1; k < std::size(files); ++k) {
-      if (!files[i].second->empty() && !files[k].second->empty() &&
-          !(i == 0 && IsStandardOutput(*files[k].second)) &&
-          sameFile(*files[i].second, *files[k].second)) {
+Fault FindFilesNamedTwice(std::span<const FileOption> files,
+                          bool (*sameFile)(const std::string&, const std::string&),
+                          const std::string& standardOutput) {
+  for (size_t i = 0; i < files.size(); ++i) {
+    for (size_t k = i + 1; k < files.size(); ++k) {
+      const std::string& first = *files[i].second;
+      const std::string& second = *files[k].second;
+      if (first.empty() || second.empty()) {
+        continue;
+      }
+      const bool toStandardOutput = IsStandardOutput(first) || IsStandardOutput(second);
+      if (toStandardOutput ? i > 0 && first == second : sameFile(first, second)) {
         return UsageFault(std::string("options ") + files[i].first + " and " + files[k].first,
-                          "both name " + QuoteName(*files[i].second));
+                          "both name " + (toStandardOutput ? standardOutput : QuoteName(first)));
       }
     }
   }
   return {};
+}
+
+std::array<FileOption, 5> CommandLine::FileOptions() const {
+  return {{{"--project", &projectFile},
+           {"--output", &reportFile},
+           {"--csv", &csvFile},
+           {"--text", &textFile},
+           {"--pdf", &pdfFile}}};
 }
 
 bool CommandLine::UsesDialogue() const {

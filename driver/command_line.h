@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <utility>
 
 #include "design/value_lists.h"
 #include "fault/fault.h"
@@ -12,6 +13,9 @@
 #include "run/run_request.h"
 
 namespace kalvorden {
+
+// An option that names a file ("--csv"), and the name given (empty: none).
+using FileOption = std::pair<const char*, const std::string*>;
 
 // What the program is asked to do. A sub-command is the first argument.
 enum class Command : uint8_t { kDesign, kExplain, kHelp, kVersion };
@@ -45,6 +49,9 @@ struct CommandLine {
   // values come from the dialogue.
   bool UsesDialogue() const;
 
+  // --project, --output, --csv, --text and --pdf, in that order.
+  std::array<FileOption, 5> FileOptions() const;
+
   // Puts into `file`, the request a project file filled, each part the
   // options gave (a list, continuity, the span, the adopted case, an
   // identity text) and the paper: the options replace the file's values.
@@ -60,12 +67,17 @@ Fault ParseCommandLine(std::span<char* const> arguments, CommandLine& line);
 // known: a cover that states no design would be a quiet answer to a typo.
 Fault CheckAdoptedCase(const CommandLine& line);
 
-// The first two file options, in the order --project, --output, --csv,
-// --text, --pdf, whose names `sameFile` finds to be one file, as error 64
-// naming both options; no fault when there are none. The parser compares the names
-// themselves; the run compares the files they reach.
-Fault FindOutputsNamingOneFile(const CommandLine& line,
-                               bool (*sameFile)(const std::string&, const std::string&));
+// The first two of `files` whose names `sameFile` finds to be one file, as
+// error 64 naming both options; no fault when there are none. Outputs are
+// put in place one after another, so one would be lost while the run names
+// both as written, and `files` begins with the project file (read, never
+// written), which an output renamed over it would destroy. The parser
+// compares the names as typed, the run the files they reach, before any is
+// created. Standard output ("-") is no file and never the project file, but
+// two outputs there would run into each other: both name `standardOutput`.
+Fault FindFilesNamedTwice(std::span<const FileOption> files,
+                          bool (*sameFile)(const std::string&, const std::string&),
+                          const std::string& standardOutput);
 
 // Options the design's and the rating's command lines read alike: --paper
 // SIZE (a4 or letter, either capitalised) and --pdf FILE (a file, which

@@ -62,41 +62,6 @@ std::string NameOf(const std::vector<option>& table, int value) {
   return {};
 }
 
-// Two options that name one file: the outputs are put in place one after
-// another, so one would be lost while the run names both as written, and an
-// output over the project file (read, never written) would destroy the
-// values it was read from. `sameFile` compares the names as typed (the
-// parser) or the files they reach (the run, before any is created).
-// Standard output ("-") is no file, but two outputs there would run into
-// each other.
-Fault FindFilesNamedTwice(const RateRequest& request,
-                          bool (*sameFile)(const std::string&, const std::string&)) {
-  const std::pair<const char*, const std::string*> files[] = {{"--project", &request.projectFile},
-                                                              {"--csv", &request.csvFile},
-                                                              {"--text", &request.textFile},
-                                                              {"--pdf", &request.pdfFile}};
-  for (size_t i = 0; i < std::size(files); ++i) {
-    for (size_t k = i + 1; k < std::size(files); ++k) {
-      const std::string& first = *files[i].second;
-      const std::string& second = *files[k].second;
-      if (first.empty() || second.empty()) {
-        continue;
-      }
-      const bool standardOutput = first == kStandardOutputName || second == kStandardOutputName;
-      if (standardOutput ? i > 0 && first == second : sameFile(first, second)) {
-        return UsageFault(
-            std::string("options ") + files[i].first + " and " + files[k].first,
-            standardOutput ? "both name standard output" : "both name " + QuoteName(first));
-      }
-    }
-  }
-  return {};
-}
-
-bool SameName(const std::string& first, const std::string& second) {
-  return first == second;
-}
-
 // The --help text of the sub-command.
 std::string RateUsageText() {
   std::string text =
@@ -143,6 +108,13 @@ std::string RateUsageText() {
 }
 
 }  // namespace
+
+std::array<FileOption, 4> RateRequest::FileOptions() const {
+  return {{{"--project", &projectFile},
+           {"--csv", &csvFile},
+           {"--text", &textFile},
+           {"--pdf", &pdfFile}}};
+}
 
 Fault ParseRateArguments(std::span<char* const> arguments, RateRequest& request) {
   request = RateRequest{};
@@ -232,7 +204,10 @@ Fault ParseRateArguments(std::span<char* const> arguments, RateRequest& request)
   if (request.paperGiven && request.pdfFile.empty()) {
     return UsageFault("option --paper", "only with --pdf");
   }
-  return FindFilesNamedTwice(request, SameName);
+  return FindFilesNamedTwice(
+      request.FileOptions(),
+      [](const std::string& first, const std::string& second) { return first == second; },
+      "standard output");
 }
 
 Fault RatingRequestOf(const RateRequest& request, RatingRequest& rating) {
@@ -310,7 +285,8 @@ int RunRateCommand(std::span<char* const> arguments, Console& console, const Clo
   if (Fault fault = RatingRequestOf(options, request); !fault.ok()) {
     return EndConsoleWithFault(console, fault);
   }
-  if (Fault fault = FindFilesNamedTwice(options, ReachSameFile); !fault.ok()) {
+  if (Fault fault = FindFilesNamedTwice(options.FileOptions(), ReachSameFile, "standard output");
+      !fault.ok()) {
     return EndConsoleWithFault(console, fault);
   }
   const bool toFiles =

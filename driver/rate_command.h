@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "driver/command_line.h"
 #include "driver/console.h"
 #include "driver/program_parts.h"
 #include "fault/fault.h"
@@ -39,6 +40,9 @@ struct RateRequest {
   ProjectIdentity identity;
   std::array<bool, kIdentityFieldCount> identityGiven{};
   bool help = false;  // --help
+
+  // --project, --csv, --text and --pdf, in that order (FindFilesNamedTwice).
+  std::array<FileOption, 4> FileOptions() const;
 };
 
 // Parses the arguments after "rate" with getopt_long: each value is checked

@@ -110,19 +110,6 @@ Fault BeginReport(const CommandLine& line, ReportOutput& report) {
   return BeginOutputFile(report, OutputKind::kReport, line.reportFile, line.overwrite);
 }
 
-// Output files are renamed into place one after another, so two outputs
-// that reach one file would leave only the last, while the run names both
-// as written; one that reaches the project file would destroy the values
-// it was read from. The parser refuses equal names; here names that differ but
-// reach one file ("./r.rpt", "sub/../r.rpt", a link) are refused the same
-// way, before any file is created. Standard output ("-") is not a file.
-Fault FindOutputsSharingAFile(const CommandLine& line) {
-  return FindOutputsNamingOneFile(line, [](const std::string& first, const std::string& second) {
-    return first != kStandardOutputName && second != kStandardOutputName &&
-           ReachSameFile(first, second);
-  });
-}
-
 // True when an option names an output file, which is written under a
 // temporary name (the dialogue's own report file is written in place).
 bool WritesThroughTemporaryFiles(const CommandLine& line) {
@@ -221,7 +208,11 @@ Fault CheckExplainFromFile(const CommandLine& line) {
 // the design into every output, and the line that ends it.
 int RunDesign(const CommandLine& line, Console& console, const ClockReader& readClock,
               const ProgramParts& parts) {
-  if (Fault fault = FindOutputsSharingAFile(line); !fault.ok()) {
+  // Names that differ but reach one file ("./r.rpt", "sub/../r.rpt", a
+  // link) are refused as the parser refuses equal names.
+  if (Fault fault =
+          FindFilesNamedTwice(line.FileOptions(), ReachSameFile, QuoteName(kStandardOutputName));
+      !fault.ok()) {
     return EndConsoleWithFault(console, fault);
   }
   if (WritesThroughTemporaryFiles(line)) {

@@ -159,6 +159,10 @@ TEST(RatePdf, FailedOrRefusedRunLeavesNothing) {
        -1,
        64,
        "usage error, options --text and --pdf: both name \"r.txt\""},
+      {{"--csv", "-", "--text", "-"},
+       -1,
+       64,
+       "usage error, options --csv and --text: both name standard output"},
       {{"--paper", "letter"}, -1, 64, "usage error, option --paper: only with --pdf"},
       {{"--pdf", "-"}, -1, 64, "usage error, option --pdf \"-\": a PDF goes to a file"},
   };
