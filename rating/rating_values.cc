@@ -1,6 +1,6 @@
 #include "rating/rating_values.h"
 
-#include <algorithm>
+#include <charconv>
 
 #include "design/bar_table.h"
 #include "numeric/decimal.h"
@@ -110,17 +110,13 @@ std::string ReadSpans(std::string_view text, std::vector<Quad>& spans) {
   return why;
 }
 
+// A designation of the table: one or two digits (a sign makes no bar).
 std::string ReadBar(std::string_view text, int32_t& designation) {
   const std::string_view digits = text.starts_with('#') ? text.substr(1) : text;
+  const char* const end = digits.data() + digits.size();
   int32_t value = 0;
-  if (digits.empty() || digits.size() > 2 ||
-      !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    return "is not a bar of the table (#10 #13 #16 #19 #22 #25 #29 #32 #36 #43 #57)";
-  }
-  for (const char c : digits) {
-    value = value * 10 + (c - '0');
-  }
-  if (BarIndexOf(value) == 0) {
+  const auto [stop, error] = std::from_chars(digits.data(), end, value);
+  if (digits.size() > 2 || error != std::errc() || stop != end || BarIndexOf(value) == 0) {
     return "is not a bar of the table (#10 #13 #16 #19 #22 #25 #29 #32 #36 #43 #57)";
   }
   designation = value;
