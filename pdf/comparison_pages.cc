@@ -6,7 +6,6 @@
 
 #include "chart/comparison_chart.h"
 #include "design/as_built_check.h"
-#include "numeric/decimal.h"
 #include "pdf/case_columns.h"
 #include "pdf/sheet_text.h"
 #include "report/printed_span.h"

@@ -1,6 +1,5 @@
 #include "pdf/rating_cover.h"
 
-#include "design/design_constants.h"
 #include "numeric/decimal.h"
 #include "pdf/cover_sheet.h"
 #include "pdf/pdf_document.h"

@@ -14,7 +14,6 @@
 #include "fault/fault.h"
 #include "output/output_settings.h"
 #include "rating/slab_rating.h"
-#include "report/local_date_time.h"
 
 namespace kalvorden {
 

@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "design/value_lists.h"
-#include "output/project_identity.h"
 #include "report/local_date_time.h"
 #include "run/run_request.h"
 #include "web/query_text.h"

@@ -10,7 +10,6 @@
 #include "web/downloads.h"
 #include "web/explain_page.h"
 #include "web/html_page.h"
-#include "web/result_page.h"
 #include "web/routes.h"
 
 namespace kalvorden {

@@ -1,6 +1,5 @@
 #include "web/rating_page.h"
 
-#include "fault/fault.h"
 #include "numeric/decimal.h"
 #include "rating/rating_sheet.h"
 #include "web/html_page.h"

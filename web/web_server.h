@@ -13,7 +13,6 @@
 #include "run/clock.h"
 #include "run/output_factory.h"
 #include "run/rating_run.h"
-#include "web/design_query.h"
 #include "web/http_server.h"
 
 namespace kalvorden {
