@@ -1,5 +1,7 @@
 #include "run/run_request.h"
 
+#include <charconv>
+
 #include "run/values_digest.h"
 
 namespace kalvorden {
@@ -10,17 +12,11 @@ GoverningSpan GoverningSpanOf(const RunRequest& request) {
 
 int64_t AdoptedCaseOf(std::string_view text) {
   constexpr int64_t kMostCases = 3125;
-  if (text.empty() || text.size() > 4) {
-    return 0;
-  }
+  const char* const end = text.data() + text.size();
   int64_t number = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9') {
-      return 0;
-    }
-    number = number * 10 + (c - '0');
-  }
-  return number <= kMostCases ? number : 0;
+  const auto [stop, error] = std::from_chars(text.data(), end, number);
+  const bool digitsOnly = !text.starts_with('-') && error == std::errc() && stop == end;
+  return digitsOnly && text.size() <= 4 && number <= kMostCases ? number : 0;
 }
 
 OutputSettings SettingsOf(const RunRequest& request, const LocalDateTime& now) {
