@@ -8,6 +8,7 @@
 
 #include <malloc.h>
 
+#include "pdf/printed_numbers.h"
 #include "pdf/sheet_text.h"
 #include "pdf/stream_compression.h"
 #include "report/report_file.h"
@@ -120,6 +121,8 @@ void PdfDocument::Start(int descriptor, std::string* memory, const DocumentMetad
   // Names the fast compression's entry, so that the linker keeps it in
   // every program that writes a PDF (pdf/stream_compression.h).
   static_cast<void>(FastCompressedStreams());
+  // And the fast printing of its numbers (pdf/printed_numbers.h).
+  static_cast<void>(FastPrintedNumbers());
   sink_ = std::make_unique<Sink>();
   sink_->descriptor = descriptor;
   sink_->memory = memory;
