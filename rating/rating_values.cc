@@ -77,16 +77,13 @@ bool ReadNumber(std::string_view text, Quad& value) {
 
 // The range of the live-load formula, from the decimals as written.
 bool SpanInRange(Quad span) {
-  static const Quad kLeast = [] {
+  const auto decimal = [](const char* text) {
     Quad value = 0;
-    ParseDecimal("0.610", &value);
+    ParseDecimal(text, &value);
     return value;
-  }();
-  static const Quad kMost = [] {
-    Quad value = 0;
-    ParseDecimal("7.315", &value);
-    return value;
-  }();
+  };
+  static const Quad kLeast = decimal("0.610");
+  static const Quad kMost = decimal("7.315");
   return span >= kLeast && span <= kMost;
 }
 
