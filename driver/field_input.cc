@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <string>
 
 #include "numeric/decimal.h"
 
@@ -98,12 +99,8 @@ bool ConvertNumberField(std::string_view field, Quad& value) {
   }
   // From here on a blank is ignored wherever it stands; any other character
   // outside the number's syntax (a tab included) is an error.
-  std::string text;
-  for (size_t i = start; i < field.size(); ++i) {
-    if (field[i] != ' ') {
-      text += field[i];
-    }
-  }
+  std::string text(field.substr(start));
+  std::erase(text, ' ');
   if (text.empty()) {
     value = 0;
     return true;
