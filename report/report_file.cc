@@ -104,16 +104,11 @@ int WriteAll(int descriptor, const char* bytes, size_t count) {
 
 void BeginReportFile(ReportFile& file, int descriptor, std::string name,
                      bool replacesExistingFile) {
+  file = ReportFile{};
   file.descriptor = descriptor;
   file.name = std::move(name);
-  file.lineFeedPending = false;
-  file.anyRecord = false;
   file.cutBeforeFirstRecord = replacesExistingFile;
-  file.failure = 0;
   file.buffer = std::make_unique<char[]>(kBufferSize);
-  file.buffered = 0;
-  file.writeBack = {};
-  file.records = nullptr;
 }
 
 void WriteRecord(ReportFile& file, std::string_view record) {

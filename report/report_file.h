@@ -76,8 +76,9 @@ struct ReportFile {
 // device that accepts nothing would otherwise be called forever.
 int WriteAll(int descriptor, const char* bytes, size_t count);
 
-// Takes over an opened descriptor. `replacesExistingFile` is true when the
-// engineer agreed to overwrite an existing file.
+// Starts `file` afresh on an opened descriptor, in the line-printer encoding.
+// `replacesExistingFile` is true when the engineer agreed to overwrite an
+// existing file.
 void BeginReportFile(ReportFile& file, int descriptor, std::string name, bool replacesExistingFile);
 
 // Starts a report whose records go to `records` rather than to a file: for
