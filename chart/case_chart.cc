@@ -5,10 +5,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <numbers>
 #include <span>
 
 #include "chart/chart_layout.h"
 #include "chart/chart_panel.h"
+#include "chart/polyline.h"
 #include "design/span_quantities.h"
 #include "numeric/decimal.h"
 #include "report/field_edit.h"
@@ -118,31 +120,37 @@ void DrawGaps(cairo_t* cr, const Panel& panel, const std::vector<ChartSpan>& spa
   cairo_fill(cr);
 }
 
-// A curve through the designed spans, broken where a span was not designed.
+// A curve through the designed spans, broken where a span was not designed;
+// each piece without its nearly straight points (chart/polyline.h).
 void DrawCurve(cairo_t* cr, const Panel& panel, const std::vector<ChartSpan>& spans,
                const Curve& curve) {
   SetColour(cr, curve.colour);
   cairo_set_line_width(cr, 1.2);
-  bool drawing = false;
-  double lastY = 0;
+  std::vector<PlotPoint> piece;
+  const auto addPiece = [&]() {
+    const std::vector<PlotPoint> kept = WithoutNearlyStraightPoints(piece, kCurveTolerance);
+    for (size_t i = 0; i < kept.size(); ++i) {
+      if (i == 0) {
+        cairo_move_to(cr, kept[i].x, kept[i].y);
+      } else {
+        cairo_line_to(cr, kept[i].x, kept[i].y);
+      }
+    }
+    piece.clear();
+  };
   for (const ChartSpan& s : spans) {
     if (!s.designed) {
-      drawing = false;
+      addPiece();
       continue;
     }
     const double x = panel.X(s.span);
     const double y = panel.Y(curve.value(s));
-    if (!drawing) {
-      cairo_move_to(cr, x, y);
-      drawing = true;
-    } else {
-      if (curve.steps) {
-        cairo_line_to(cr, x, lastY);
-      }
-      cairo_line_to(cr, x, y);
+    if (curve.steps && !piece.empty()) {
+      piece.push_back({x, piece.back().y});
     }
-    lastY = y;
+    piece.push_back({x, y});
   }
+  addPiece();
   cairo_stroke(cr);
 }
 
