@@ -1,6 +1,7 @@
 #include "design/as_built_check.h"
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include "design/bar_table.h"
@@ -60,16 +61,54 @@ struct AsBuiltSectionOf {
   CrackedSectionOf<Number> section;
 };
 
-// The entered values the section reads, in the number type.
+// What the section reads of the case, in the number type: the live-load
+// moment per metre of span plus its addend (the wheel load with continuity
+// and impact over its divisor), the cover and the paving.
 template <class Number>
 struct SectionValues {
-  Number wheelLoad;
+  Number liveLoadFactor;
   Number topCover;
   Number futurePaving;
 };
 
 template <class Number>
-AsBuiltSectionOf<Number> AsBuiltSection(const AsBuiltRow& row, int32_t bar,
+SectionValues<Number> SectionValuesOf(bool continuous, Number wheelLoad, Number topCover,
+                                      Number futurePaving) {
+  const Number one = kConstant<Number, kOne>;
+  const Number continuityFactor = continuous ? kConstant<Number, kContinuityFactor> : one;
+  const Number impactLoad =
+      Mul(Mul(wheelLoad, continuityFactor), Add(one, kConstant<Number, kImpactFraction>));
+  return {Div(impactLoad, kConstant<Number, kWheelLoadDivisor>), topCover, futurePaving};
+}
+
+// What the section reads of the main bar: the area of its bars per metre
+// of width times their spacing, and half its diameter.
+template <class Number>
+struct BarValues {
+  Number thousandAreas;
+  Number halfDiameter;
+};
+
+template <class Number>
+BarValues<Number> BarValuesOf(int32_t bar) {
+  return {Mul(kConstant<Number, kThousand>, FromQuad<Number>(BarArea(bar))),
+          Div(FromQuad<Number>(BarDiameter(bar)), kConstant<Number, kTwo>)};
+}
+
+// The enclosures of every bar's values, made once.
+const BarValues<Enclosure>& EnclosedBarValues(int32_t bar) {
+  static const auto kEnclosed = [] {
+    std::array<BarValues<Enclosure>, kLastBarIndex + 1> values{};
+    for (int32_t index = kFirstBarIndex; index <= kLastBarIndex; ++index) {
+      values[static_cast<size_t>(index)] = BarValuesOf<Enclosure>(index);
+    }
+    return values;
+  }();
+  return kEnclosed[static_cast<size_t>(bar)];
+}
+
+template <class Number>
+AsBuiltSectionOf<Number> AsBuiltSection(const AsBuiltRow& row, const BarValues<Number>& bar,
                                         const SectionValues<Number>& values) {
   AsBuiltSectionOf<Number> s;
   const Number thousand = kConstant<Number, kThousand>;
@@ -77,18 +116,13 @@ AsBuiltSectionOf<Number> AsBuiltSection(const AsBuiltRow& row, int32_t bar,
   const Number spacing = FromInteger<Number>(row.mainBarSpacing);
   s.span = Div(FromInteger<Number>(row.spanMillimetres), thousand);
 
-  s.steelArea = Div(Mul(thousand, FromQuad<Number>(BarArea(bar))), spacing);
-  const Number halfBar = Div(FromQuad<Number>(BarDiameter(bar)), kConstant<Number, kTwo>);
-  s.effectiveDepth = Sub(Sub(thickness, halfBar), values.topCover);
+  s.steelArea = Div(bar.thousandAreas, spacing);
+  s.effectiveDepth = Sub(Sub(thickness, bar.halfDiameter), values.topCover);
 
   // The service moment: the live-load moment as the design takes it, the
   // dead-load moment of the slab's own weight at the actual thickness.
-  const Number one = kConstant<Number, kOne>;
-  const Number continuityFactor = row.continuous ? kConstant<Number, kContinuityFactor> : one;
-  const Number impactLoad =
-      Mul(Mul(values.wheelLoad, continuityFactor), Add(one, kConstant<Number, kImpactFraction>));
-  const Number liveLoadFactor = Div(impactLoad, kConstant<Number, kWheelLoadDivisor>);
-  s.liveLoadMoment = Mul(Add(s.span, kConstant<Number, kLiveLoadSpanAddend>), liveLoadFactor);
+  s.liveLoadMoment =
+      Mul(Add(s.span, kConstant<Number, kLiveLoadSpanAddend>), values.liveLoadFactor);
   s.deadLoad = Add(Mul(thickness, kConstant<Number, kSlabWeightFactor>), values.futurePaving);
   const Number loadTimesSpanSquared = Mul(Mul(s.deadLoad, s.span), s.span);
   s.deadLoadMoment = Div(loadTimesSpanSquared, FromInteger<Number>(DeadLoadDivisorOf(row)));
@@ -137,8 +171,9 @@ AsBuiltCheck CheckAsBuilt(const AsBuiltRow& row) {
   check.known = true;
   const Quad thickness = row.thickness;
   const Quad spacing = row.mainBarSpacing;
-  const AsBuiltSectionOf<Quad> s =
-      AsBuiltSection<Quad>(row, bar, {row.wheelLoad, row.topCover, row.futurePaving});
+  const AsBuiltSectionOf<Quad> s = AsBuiltSection<Quad>(
+      row, BarValuesOf<Quad>(bar),
+      SectionValuesOf<Quad>(row.continuous, row.wheelLoad, row.topCover, row.futurePaving));
   check.span = s.span;
   check.steelArea = s.steelArea;
   check.effectiveDepth = s.effectiveDepth;
@@ -174,8 +209,10 @@ AsBuiltCheck CheckAsBuilt(const AsBuiltRow& row) {
 // Why the figures are those CheckAsBuilt's print.
 //
 // The stresses. AsBuiltSection<Enclosure> runs the operations of the exact
-// check in the same order on enclosures (numeric/enclosure.h), so each
-// interval holds the binary128 value CheckAsBuilt computes. RoundToHundredths
+// check in the same order on enclosures (numeric/enclosure.h), the case's
+// live-load factor (SectionValuesOf) and the bar's values (BarValuesOf)
+// made once by the same functions, so each interval holds the binary128
+// value CheckAsBuilt computes. RoundToHundredths
 // gives the hundredths that value rounds to by the report's rule only when
 // every value of the interval gives them, and Less decides fs <= allowed
 // only when every value of both intervals decides alike; a depth not
@@ -192,8 +229,10 @@ AsBuiltCheck CheckAsBuilt(const AsBuiltRow& row) {
 // The largest spacing. 1.5 t is exact in binary128 (t under 2^31), so the
 // tenths printed are min(15 t, 4500) exactly.
 AsBuiltCaseEnclosures EncloseCaseOf(const AsBuiltRow& row) {
-  return {Enclose(row.wheelLoad), Enclose(row.topCover), Enclose(row.futurePaving),
-          Enclose(row.allowableSteel), Enclose(row.allowableConcrete)};
+  const SectionValues<Enclosure> values = SectionValuesOf<Enclosure>(
+      row.continuous, Enclose(row.wheelLoad), Enclose(row.topCover), Enclose(row.futurePaving));
+  return {values.liveLoadFactor, values.topCover, values.futurePaving, Enclose(row.allowableSteel),
+          Enclose(row.allowableConcrete)};
 }
 
 PrintedAsBuiltCheck PrintedAsBuilt(const AsBuiltRow& row) {
@@ -217,7 +256,8 @@ PrintedAsBuiltCheck PrintedAsBuilt(const AsBuiltRow& row, const AsBuiltCaseEnclo
   printed.failed = LimitFailures(row);
   try {
     const AsBuiltSectionOf<Enclosure> s = AsBuiltSection<Enclosure>(
-        row, bar, {enclosed.wheelLoad, enclosed.topCover, enclosed.futurePaving});
+        row, EnclosedBarValues(bar),
+        {enclosed.liveLoadFactor, enclosed.topCover, enclosed.futurePaving});
     if (!Less(EncloseInteger(0), s.effectiveDepth)) {
       throw UncertainDecision{};
     }

@@ -105,9 +105,11 @@ struct PrintedAsBuiltCheck {
 PrintedAsBuiltCheck PrintedAsBuilt(const AsBuiltRow& row);
 
 // The entered values of a case as the check's enclosures read them, made
-// once for all of the case's rows (each row's own would make them again).
+// once for all of the case's rows (each row's own would make them again):
+// the wheel load as the live-load moment per metre of span, with the case's
+// continuity and impact.
 struct AsBuiltCaseEnclosures {
-  Enclosure wheelLoad;
+  Enclosure liveLoadFactor;
   Enclosure topCover;
   Enclosure futurePaving;
   Enclosure allowableSteel;
