@@ -6,9 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <optional>
 
-#include "numeric/enclosure.h"
 #include "numeric/glibc_float128.h"
 #include "numeric/quad_ops.h"
 
@@ -189,30 +187,44 @@ Quad PowerOfTen(int power) {
   return kPowers[static_cast<size_t>(power)];
 }
 
-constexpr uint64_t WholePowerOfTen(int power) {
-  uint64_t value = 1;
-  for (int i = 0; i < power; ++i) {
-    value *= 10;
-  }
-  return value;
+// 10^power for power 0 to 19.
+uint64_t WholePowerOfTen(int power) {
+  static constexpr auto kPowers = [] {
+    std::array<uint64_t, 20> powers{};
+    powers[0] = 1;
+    for (size_t i = 1; i < powers.size(); ++i) {
+      powers[i] = powers[i - 1] * 10;
+    }
+    return powers;
+  }();
+  return kPowers[static_cast<size_t>(power)];
 }
 
-// The digits of `whole` (exactly `count` of them) written as %g writes the
-// value whole x 10^(exponent - count + 1): plain from 10^-4 to below
-// 10^count, otherwise with an exponent of at least two digits; trailing
-// zeros and a bare point dropped.
-std::string ComposeG(bool negative, uint64_t whole, int exponent, int count) {
-  char digits[24];
-  for (int i = count - 1; i >= 0; --i) {
-    digits[i] = static_cast<char>('0' + whole % 10);
-    whole /= 10;
+// The `shown` digits of `whole` at `out`, most significant first, with a
+// point after the first `integral` of them when digits follow it; returns
+// the end.
+char* PutDigits(char* out, uint64_t whole, int shown, int integral) {
+  if (integral >= shown) {
+    PutDigitsBefore(out + shown, whole, shown);
+    return out + shown;
   }
-  int kept = count;  // digits up to the last that is not zero
-  while (kept > 1 && digits[kept - 1] == '0') {
+  char* const end = out + shown + 1;
+  const uint64_t integralPart = PutDigitsBefore(end, whole, shown - integral);
+  out[integral] = '.';
+  PutDigitsBefore(out + integral, integralPart, integral);
+  return end;
+}
+
+// The digits of `whole` (exactly `count` of them) written at `out` as %g
+// writes the value whole x 10^(exponent - count + 1): plain from 10^-4 to
+// below 10^count, otherwise with an exponent of at least two digits;
+// trailing zeros and a bare point dropped. Returns the end of the text.
+char* ComposeG(char* out, bool negative, uint64_t whole, int exponent, int count) {
+  int kept = count;  // digits up to the last that is not zero, and those digits
+  uint64_t digits = whole;
+  for (; kept > 1 && digits % 10 == 0; digits /= 10) {
     --kept;
   }
-  char text[48];
-  char* out = text;
   if (negative) {
     *out++ = '-';
   }
@@ -223,21 +235,14 @@ std::string ComposeG(bool negative, uint64_t whole, int exponent, int count) {
       for (int i = -1; i > exponent; --i) {
         *out++ = '0';
       }
-      out = std::copy(digits, digits + kept, out);
-    } else {
-      out = std::copy(digits, digits + exponent + 1, out);
-      if (kept > exponent + 1) {
-        *out++ = '.';
-        out = std::copy(digits + exponent + 1, digits + kept, out);
-      }
+      return PutDigits(out, digits, kept, kept);
     }
-    return std::string(text, out);
+    // The whole part in full, its zeros too; the fraction to its last digit
+    // that is not zero.
+    const int shown = std::max(kept, exponent + 1);
+    return PutDigits(out, digits * WholePowerOfTen(shown - kept), shown, exponent + 1);
   }
-  *out++ = digits[0];
-  if (kept > 1) {
-    *out++ = '.';
-    out = std::copy(digits + 1, digits + kept, out);
-  }
+  out = PutDigits(out, digits, kept, 1);
   *out++ = 'e';
   *out++ = exponent < 0 ? '-' : '+';
   const int magnitude = exponent < 0 ? -exponent : exponent;
@@ -246,60 +251,134 @@ std::string ComposeG(bool negative, uint64_t whole, int exponent, int count) {
   }
   *out++ = static_cast<char>('0' + magnitude / 10 % 10);
   *out++ = static_cast<char>('0' + magnitude % 10);
-  return std::string(text, out);
+  return out;
 }
 
-std::string GlibcSignificant(Quad value, int digits) {
+// glibc's own conversion, for the values the quick one leaves: written at
+// `out`, which has room for kSignificantDecimalRoom characters.
+char* GlibcSignificant(char* out, Quad value, int digits) {
   char format[16];
   std::snprintf(format, sizeof format, "%%.%dg", digits);
-  char text[64];
-  strfromf128(text, sizeof text, format, value);
-  return text;
+  const int length = strfromf128(out, kSignificantDecimalRoom, format, value);
+  return out + std::min(length, kSignificantDecimalRoom - 1);
 }
 
-// The binary128 value of `bits` as a double, when it is a normal double
-// exactly: its exponent within the double's normal range and no set bit
-// below the double's 52 fraction bits.
-std::optional<double> NormalDoubleOf(unsigned __int128 bits) {
-  constexpr int kDroppedBits = quad_detail::kFractionBits - 52;
-  const int exponent = static_cast<int>(quad_detail::BiasedExponent(bits)) - quad_detail::kBias;
-  if (exponent < -1022 || exponent > 1023 ||
-      (bits & ((static_cast<unsigned __int128>(1) << kDroppedBits) - 1)) != 0) {
-    return std::nullopt;
+// The digits %.<digits>g writes for |value| = significand x 2^binaryExponent
+// (significand not zero), computed exactly in whole numbers where they fit
+// 128 bits: the significand without its trailing zero bits below 2^64 (a
+// double, say, or any value of at most 64 significant bits) and |value| x
+// 10^s, s = digits - 1 - e, with 0 <= s <= 27 (from about 10^(digits - 28)
+// to 10^digits), so that significand x 5^s stays below 2^127. Then
+// |value| x 10^s = significand x 5^s x 2^(binaryExponent + s) exactly, its
+// whole part and remainder are exact, and the nearest whole number (halfway
+// cases to even, as glibc rounds in the default rounding mode) is the
+// correctly rounded digits. False where the value is outside that range.
+bool ExactSignificantDigits(unsigned __int128 significand, int binaryExponent, int digits,
+                            uint64_t& whole, int& exponent) {
+  using U128 = unsigned __int128;
+  static constexpr auto kPowersOfFive = [] {
+    std::array<uint64_t, 28> powers{};
+    powers[0] = 1;
+    for (size_t i = 1; i < powers.size(); ++i) {
+      powers[i] = powers[i - 1] * 5;  // 5^27 < 2^63
+    }
+    return powers;
+  }();
+  const auto lowBits = static_cast<uint64_t>(significand);
+  const int trailing = lowBits != 0
+                           ? std::countr_zero(lowBits)
+                           : 64 + std::countr_zero(static_cast<uint64_t>(significand >> 64));
+  significand >>= trailing;
+  binaryExponent += trailing;
+  if ((significand >> 64) != 0) {
+    return false;
   }
-  const auto sign = static_cast<uint64_t>(bits >> 127);
-  const auto fraction = static_cast<uint64_t>((bits & quad_detail::kFractionMask) >> kDroppedBits);
-  const uint64_t biased = static_cast<uint32_t>(exponent + 1023);  // 1 to 2046
-  return std::bit_cast<double>((sign << 63) | (biased << 52) | fraction);
+  const auto odd = static_cast<uint64_t>(significand);
+  const int topBit = binaryExponent + 63 - std::countl_zero(odd);
+  // floor(log10(2) x topBit): the decimal exponent or one less.
+  exponent = (topBit * 78913) >> 18;
+  const uint64_t least = WholePowerOfTen(digits - 1);
+  const uint64_t beyond = WholePowerOfTen(digits);
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    const int scale = digits - 1 - exponent;
+    if (scale < 0 || scale >= static_cast<int>(kPowersOfFive.size())) {
+      return false;
+    }
+    const U128 product = U128{odd} * kPowersOfFive[static_cast<size_t>(scale)];
+    const int shift = binaryExponent + scale;  // |value| x 10^s = product x 2^shift
+    U128 truncated = 0;
+    U128 remainder = 0;
+    U128 half = 0;
+    if (shift >= 0) {
+      if (shift >= 64) {
+        ++exponent;  // at least 2^64, beyond any 17 digits
+        continue;
+      }
+      truncated = product << shift;  // below 2^127 x 2^63 overflows only when already beyond
+      if ((truncated >> shift) != product) {
+        ++exponent;
+        continue;
+      }
+    } else {
+      if (shift <= -127) {
+        --exponent;  // below 1
+        continue;
+      }
+      truncated = product >> -shift;
+      remainder = product & ((U128{1} << -shift) - 1);
+      half = U128{1} << (-shift - 1);
+    }
+    if (truncated < least) {
+      --exponent;
+      continue;
+    }
+    if (truncated >= beyond) {
+      ++exponent;
+      continue;
+    }
+    whole = static_cast<uint64_t>(truncated);
+    if (remainder > half || (remainder == half && half != 0 && (whole & 1) != 0)) {
+      ++whole;
+    }
+    if (whole == beyond) {
+      whole = least;
+      ++exponent;
+    }
+    return true;
+  }
+  return false;
 }
 
 }  // namespace
 
 std::string SignificantDecimal(Quad value, int digits) {
-  using quad_detail::U128;
   if (digits < 1 || digits > kMostSignificantDigits) {
-    return GlibcSignificant(value, digits);
+    char format[16];
+    std::snprintf(format, sizeof format, "%%.%dg", digits);
+    char text[64];
+    strfromf128(text, sizeof text, format, value);
+    return text;
   }
+  char text[kSignificantDecimalRoom];
+  return std::string(text, WriteSignificantDecimal(text, value, digits));
+}
+
+char* WriteSignificantDecimal(char* out, Quad value, int digits) {
+  using quad_detail::U128;
   const U128 bits = quad_detail::Bits(value);
   const auto biased = static_cast<int>(quad_detail::BiasedExponent(bits));
   if (!quad_detail::IsNormalExponent(biased)) {
-    return GlibcSignificant(value, digits);  // zero, subnormal, infinity, NaN
+    return GlibcSignificant(out, value, digits);  // zero, subnormal, infinity, NaN
   }
   const bool negative = (bits >> 127) != 0;
-  if (const std::optional<double> asDouble = NormalDoubleOf(bits)) {
-    // A value that is a double, as each working value printed from its
-    // enclosure is: its digits from the point interval [v, v], scaled in
-    // hardware doubles, when that makes them certain (numeric/enclosure.cc
-    // argues why). They are then the correctly rounded digits, and no
-    // halfway case.
-    SignificantDigits printed;
-    if (CertainSignificantDigits({*asDouble, *asDouble}, digits, printed)) {
-      if (printed.whole == WholePowerOfTen(digits)) {
-        printed.whole = WholePowerOfTen(digits - 1);
-        ++printed.exponent;
-      }
-      return ComposeG(negative, printed.whole, printed.exponent, digits);
-    }
+  // A value of few significant bits, as each working value printed from its
+  // enclosure is (a double): its digits exactly, in whole numbers.
+  uint64_t printedWhole = 0;
+  int printedExponent = 0;
+  if (ExactSignificantDigits(quad_detail::Significand(bits),
+                             biased - quad_detail::kBias - quad_detail::kFractionBits, digits,
+                             printedWhole, printedExponent)) {
+    return ComposeG(out, negative, printedWhole, printedExponent, digits);
   }
   const Quad magnitude = quad_detail::FromBits(bits & ~(U128{1} << 127));
   // floor(log10(2) x the binary exponent), 78913 / 2^18 being log10(2) to
@@ -353,9 +432,9 @@ std::string SignificantDecimal(Quad value, int digits) {
       whole = least;
       ++exponent;
     }
-    return ComposeG(negative, whole, exponent, digits);
+    return ComposeG(out, negative, whole, exponent, digits);
   }
-  return GlibcSignificant(value, digits);
+  return GlibcSignificant(out, value, digits);
 }
 
 std::string FormatForMessage(Quad value) {

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -79,8 +82,55 @@ ScaledDecimal RoundToDecimals(Quad value, int decimals);
 // rounding error of a halfway point is handed to glibc.
 std::string SignificantDecimal(Quad value, int digits);
 
+// The same text for 1 to 17 digits, written at `out`, which has room for
+// kSignificantDecimalRoom characters ("-1.2345678901234567e-4966" and its
+// end are 26); returns the end of the text, which is not terminated.
+constexpr int kSignificantDecimalRoom = 32;
+char* WriteSignificantDecimal(char* out, Quad value, int digits);
+
 // A value written for a message to the engineer: up to eight significant
 // digits, as many as a field of the dialogue can hold ("72.5", "1.44", "inf").
 std::string FormatForMessage(Quad value);
+
+// The last `count` decimal digits of `value`, leading zeros included,
+// written so that they end at `end`, two at a time from a table (the
+// writers of millions of fields use it); returns value / 10^count.
+inline uint64_t PutDigitsBefore(char* end, uint64_t value, int count) {
+  static constexpr char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839404142434445"
+      "46"
+      "47484950515253545556575859606162636465666768697071727374757677787980818283848586878889909192"
+      "93"
+      "949596979899";
+  for (; count >= 2; count -= 2) {
+    const uint64_t pair = value % 100;
+    value /= 100;
+    end -= 2;
+    std::memcpy(end, kPairs + 2 * pair, 2);
+  }
+  if (count == 1) {
+    *--end = static_cast<char>('0' + value % 10);
+    value /= 10;
+  }
+  return value;
+}
+
+// The number of decimal digits of `value` (1 for 0).
+inline int DecimalDigitCount(uint64_t value) {
+  static constexpr auto kPowers = [] {
+    std::array<uint64_t, 20> powers{};
+    powers[0] = 1;
+    for (size_t i = 1; i < powers.size(); ++i) {
+      powers[i] = powers[i - 1] * 10;
+    }
+    return powers;
+  }();
+  if (value < 10) {
+    return 1;
+  }
+  // 1233 / 4096 is log10(2) to four digits: the count or one less.
+  const int estimate = ((64 - std::countl_zero(value | 1)) * 1233) >> 12;
+  return estimate + (value >= kPowers[static_cast<size_t>(estimate)] ? 1 : 0);
+}
 
 }  // namespace kalvorden

@@ -2,6 +2,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <charconv>
 
 #include "design/as_built_check.h"
@@ -31,29 +34,32 @@ constexpr std::string_view kHeader =
 // wide as EditFixed ever needs (report/field_edit.h).
 constexpr int kWideField = 48;
 
-// |value| x 10^decimals rounded (RoundToDecimals) as EditFixed edits it into
-// a field of kWideField characters, without the blanks before it: a minus
-// sign unless it rounds to zero, the whole part ("0" for none: a wide field
-// has room for it), the point and `decimals` (0 to 4) digits; asterisks
-// across the field for a value that does not fit. Rows are appended field
-// by field, without temporary strings: a large run writes millions of
-// fields.
-void AppendScaled(std::string& row, const ScaledDecimal& scaled, int decimals) {
-  if (!scaled.fits) {
-    row.append(kWideField, '*');
-    return;
+// A magnitude of 64 bits: its digits, at least `decimals` + 1 of them, with
+// the point before the last `decimals`.
+char* WriteScaledMagnitude(char* out, uint64_t magnitude, int decimals) {
+  const int count = std::max(DecimalDigitCount(magnitude), decimals + 1);
+  char* const end = out + count + 1;  // and the point
+  if (decimals == 0) {
+    end[-1] = '.';  // as EditFixed writes a whole number: "12."
+    PutDigitsBefore(end - 1, magnitude, count);
+    return end;
   }
-  // A magnitude under 2^128 has at most 39 digits; with the point, 40.
-  char text[48];
+  const uint64_t whole = PutDigitsBefore(end, magnitude, decimals);
+  out[count - decimals] = '.';
+  PutDigitsBefore(out + count - decimals, whole, count - decimals);
+  return end;
+}
+
+// A wider magnitude (at most 39 digits, 40 characters with the point):
+// the digits above 64 bits in 128-bit arithmetic, a library call a digit.
+char* WriteScaledMagnitude(char* out, unsigned __int128 wide, int decimals) {
+  char text[40];
   char* const end = text + sizeof text;
   char* cursor = end;
-  unsigned __int128 wide = scaled.magnitude;
   int decimalsLeft = decimals;
   if (decimals == 0) {
-    *--cursor = '.';  // as EditFixed writes a whole number: "12."
+    *--cursor = '.';
   }
-  // The digits above 64 bits in 128-bit arithmetic (a library call each);
-  // every field of a slab fits 64 bits and starts below.
   while ((wide >> 64) != 0) {
     *--cursor = static_cast<char>('0' + static_cast<int>(wide % 10));
     wide /= 10;
@@ -61,36 +67,50 @@ void AppendScaled(std::string& row, const ScaledDecimal& scaled, int decimals) {
       *--cursor = '.';
     }
   }
-  auto rest = static_cast<uint64_t>(wide);
-  for (; decimalsLeft > 0; --decimalsLeft) {
+  for (auto rest = static_cast<uint64_t>(wide); rest != 0 || decimalsLeft > 0; rest /= 10) {
     *--cursor = static_cast<char>('0' + rest % 10);
-    rest /= 10;
-    if (decimalsLeft == 1) {
+    if (--decimalsLeft == 0) {
       *--cursor = '.';
     }
   }
-  if (rest == 0 && cursor[0] == '.') {
-    *--cursor = '0';
-  }
-  for (; rest != 0; rest /= 10) {
-    *--cursor = static_cast<char>('0' + rest % 10);
-  }
-  if (scaled.negative && scaled.magnitude != 0) {
-    *--cursor = '-';
-  }
-  row.append(cursor, static_cast<size_t>(end - cursor));
+  return std::copy(cursor, end, out);
 }
 
-void AppendFixed(std::string& row, Quad value, int decimals) {
-  AppendScaled(row, RoundToDecimals(value, decimals), decimals);
+// |value| x 10^decimals rounded (RoundToDecimals) as EditFixed edits it into
+// a field of kWideField characters, without the blanks before it, written
+// at `out`: a minus sign unless it rounds to zero, the whole part ("0" for
+// none: a wide field has room for it), the point and `decimals` (0 to 4)
+// digits; asterisks across the field for a value that does not fit. Returns
+// the end of the text. A large run writes millions of fields: each row is
+// composed in a buffer of its own and appended once.
+char* WriteScaled(char* out, const ScaledDecimal& scaled, int decimals) {
+  if (!scaled.fits) {
+    return std::fill_n(out, kWideField, '*');
+  }
+  if (scaled.negative && scaled.magnitude != 0) {
+    *out++ = '-';
+  }
+  // Every field of a slab fits 64 bits.
+  if ((scaled.magnitude >> 64) == 0) {
+    return WriteScaledMagnitude(out, static_cast<uint64_t>(scaled.magnitude), decimals);
+  }
+  return WriteScaledMagnitude(out, scaled.magnitude, decimals);
+}
+
+char* WriteFixed(char* out, Quad value, int decimals) {
+  return WriteScaled(out, RoundToDecimals(value, decimals), decimals);
 }
 
 // A whole number as the report's fields print it, without their blanks:
-// its decimal digits, a minus sign before a negative one.
-void AppendInteger(std::string& row, int32_t value) {
-  char digits[12];
-  const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, value);
-  row.append(digits, static_cast<size_t>(end.ptr - digits));
+// its decimal digits, a minus sign before a negative one (11 characters at
+// most).
+char* WriteInteger(char* out, int32_t value) {
+  return std::to_chars(out, out + 11, value).ptr;
+}
+
+void AppendFixed(std::string& row, Quad value, int decimals) {
+  char text[kWideField];
+  row.append(text, WriteFixed(text, value, decimals));
 }
 
 // A field as RFC 4180 wants it: in double quotes, doubled inside, when it
@@ -109,90 +129,132 @@ std::string Quoted(std::string_view field) {
   return quoted + "\"";
 }
 
-// An entered value in full: the shortest decimal that reads back as exactly
-// the binary128 value.
-std::string Value(Quad value) {
-  return FullDecimal(value, FullDecimalUse::kTable);
-}
+// The entered values of a case in full, each the shortest decimal that reads
+// back as exactly the binary128 value. A run's cases combine five short
+// lists, so each value's text is kept (per thread, by the value's bits) for
+// the cases after it.
+class EnteredValueTexts {
+ public:
+  const std::string& Of(size_t list, Quad value) {
+    Kept& kept = kept_[list];
+    const auto bits = std::bit_cast<unsigned __int128>(value);
+    if (!kept.known || kept.bits != bits) {
+      kept = {true, bits, FullDecimal(value, FullDecimalUse::kTable)};
+    }
+    return kept.text;
+  }
+
+ private:
+  struct Kept {
+    bool known = false;
+    unsigned __int128 bits = 0;
+    std::string text;
+  };
+  std::array<Kept, 5> kept_;
+};
 
 // The fields every row of a case repeats, up to the span.
 std::string CaseFields(int64_t caseNumber, const DesignCase& c) {
-  std::string fields = std::to_string(caseNumber) + "," + Value(c.wheelLoad) + "," +
-                       Value(c.topCover) + "," + Value(c.futurePaving) + "," +
-                       Value(c.steelStress) + "," + Value(c.concreteStress) + ",";
+  thread_local EnteredValueTexts texts;
+  std::string fields = std::to_string(caseNumber) + "," + texts.Of(0, c.wheelLoad) + "," +
+                       texts.Of(1, c.topCover) + "," + texts.Of(2, c.futurePaving) + "," +
+                       texts.Of(3, c.steelStress) + "," + texts.Of(4, c.concreteStress) + ",";
   AppendFixed(fields, c.continuityFactor, 1);
   fields += ',';
-  AppendInteger(fields, c.modularRatio);
+  fields += std::to_string(c.modularRatio);
   return fields += ',';
 }
 
 // The working values of the exact design, then the span's quantities
 // (design/span_quantities.h) with their stated decimals.
-void AppendWorkingAndQuantityFields(std::string& row, const SpanDesign& s,
-                                    const PrintedQuantities& q) {
+char* WriteWorkingAndQuantityFields(char* out, const SpanDesign& s, const PrintedQuantities& q) {
   for (const Quad working : {s.designMoment, s.effectiveDepth, s.requiredSteelArea}) {
-    row += ',';
-    row += SignificantDecimal(working, kWorkingValueDigits);
+    *out++ = ',';
+    out = WriteSignificantDecimal(out, working, kWorkingValueDigits);
   }
   const std::pair<const ScaledDecimal&, int> quantities[] = {
       {q.providedSteelArea, kSteelAreaDecimals}, {q.concrete, kConcreteDecimals},
       {q.mainSteel, kSteelMassDecimals},         {q.distributionSteel, kSteelMassDecimals},
       {q.totalSteel, kSteelMassDecimals},        {q.steelPerConcrete, kSteelPerConcreteDecimals}};
   for (const auto& [value, decimals] : quantities) {
-    row += ',';
-    AppendScaled(row, value, decimals);
+    *out++ = ',';
+    out = WriteScaled(out, value, decimals);
   }
+  return out;
 }
 
-// The check of the row as built (design/as_built_check.h): the stresses
-// under the service moment, the recommended least thickness and the largest
-// main-bar spacing, and the names of the checks it fails, or OK.
-void AppendAsBuiltFields(std::string& row, const PrintedAsBuiltCheck& check) {
+// The figures of the check of the row as built (design/as_built_check.h):
+// the stresses under the service moment, the recommended least thickness and
+// the largest main-bar spacing; the names of the checks it fails follow.
+char* WriteAsBuiltFigures(char* out, const PrintedAsBuiltCheck& check) {
   const std::pair<const ScaledDecimal&, int> figures[] = {
       {check.steelStress, kAsBuiltStressDecimals},
       {check.concreteStress, kAsBuiltStressDecimals},
       {check.leastThickness, kLeastThicknessDecimals},
       {check.largestSpacing, kLargestSpacingDecimals}};
   for (const auto& [value, decimals] : figures) {
-    row += ',';
-    AppendScaled(row, value, decimals);
+    *out++ = ',';
+    out = WriteScaled(out, value, decimals);
   }
-  row += ',';
-  row += CheckNames(check.failed);
+  *out++ = ',';
+  return out;
+}
+
+// Room for a designed span's fields up to the names of its failed checks:
+// two fixed fields, six whole numbers, the status, three working values, ten
+// quantities and figures, each with the comma before it, and the comma after.
+constexpr size_t kSpanFieldsRoom = kWideField + (1 + kWideField) + 6 * (1 + 11) + 3 +
+                                   3 * (1 + kSignificantDecimalRoom) + 10 * (1 + kWideField) + 1;
+
+// CheckNames, made once for each of the 32 sets of the five checks.
+const std::string& CheckNamesText(uint32_t failed) {
+  static_assert(kCoverFails == 1U << 4, "five checks, the last bit 4: 32 sets");
+  static const auto kTexts = [] {
+    std::array<std::string, 32> texts;
+    for (uint32_t set = 0; set < texts.size(); ++set) {
+      texts[set] = CheckNames(set);
+    }
+    return texts;
+  }();
+  return kTexts[failed & 31U];
 }
 
 // The span and its results with the decimals of the report row: span 3,
 // minimum thickness 2, everything else whole numbers; then the working
 // values, quantities and the as-built check, empty for a span that could
 // not be designed.
-void AppendSpanFields(std::string& row, const DesignCase& c, const AsBuiltCaseEnclosures& enclosed,
+void AppendSpanFields(std::string& rows, const DesignCase& c, const AsBuiltCaseEnclosures& enclosed,
                       const SpanDesign& s, int32_t spanIndex) {
-  AppendFixed(row, s.spanLength, 3);
+  char text[kSpanFieldsRoom];
+  char* out = WriteFixed(text, s.spanLength, 3);
   if (s.fault != SpanFault::kNone) {
-    row += ",,,,,,,,";
-    row += Quoted(SpanFaultReason(s.fault));
-    row += ",,,,,,,,,,,,,,\r\n";
+    rows.append(text, out);
+    rows += ",,,,,,,,";
+    rows += Quoted(SpanFaultReason(s.fault));
+    rows += ",,,,,,,,,,,,,,\r\n";
     return;
   }
-  row += ',';
-  AppendFixed(row, s.minThickness, 2);
+  *out++ = ',';
+  out = WriteFixed(out, s.minThickness, 2);
   for (const int32_t whole :
        {s.actualThickness, s.mainBarDesignation, s.mainBarSpacing, s.middleHalfBarCount,
         s.distBarDesignation, s.outerQuartersBarCount}) {
-    row += ',';
-    AppendInteger(row, whole);
+    *out++ = ',';
+    out = WriteInteger(out, whole);
   }
-  row += ",ok";
+  out = std::copy_n(",ok", 3, out);
   const int32_t spanMillimetres = PrintedSpanMillimetres(spanIndex);
   const PrintedQuantities q = PrintedQuantitiesOf(s, spanMillimetres);
   const PrintedAsBuiltCheck check = PrintedAsBuilt(AsBuiltRowOf(c, s, spanMillimetres), enclosed);
-  if (q.known && check.known) {
-    AppendWorkingAndQuantityFields(row, s, q);
-    AppendAsBuiltFields(row, check);
-  } else {
-    row += ",,,,,,,,,,,,,,";
+  if (!q.known || !check.known) {
+    rows.append(text, out);
+    rows += ",,,,,,,,,,,,,,\r\n";
+    return;
   }
-  row += "\r\n";
+  out = WriteWorkingAndQuantityFields(out, s, q);
+  rows.append(text, WriteAsBuiltFigures(out, check));
+  rows += CheckNamesText(check.failed);
+  rows += "\r\n";
 }
 
 // Every row of a case.

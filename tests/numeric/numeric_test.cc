@@ -241,6 +241,8 @@ TEST(ShortestExactDecimal, ReadsBackAndIsShortest) {
     bits |= static_cast<U128>(exponent(random) + (i % 2 == 0 ? 0 : 0x8000)) << 112;
     if (i % 4 == 1) {
       bits &= ~((U128{1} << 60) - 1);  // a double exactly
+    } else if (i % 4 == 2) {
+      bits &= ~((U128{1} << (40 + i % 70)) - 1);  // few significant bits: exact halfway cases
     }
     const Quad value = std::bit_cast<Quad>(bits);
     const std::string chart = ShortestExactDecimal(value, {.least = -4, .beyond = 36});
@@ -286,6 +288,8 @@ TEST(SignificantDecimal, EqualsGlibcPercentG) {
     bits |= static_cast<U128>(exponent(random) + (i % 2 == 0 ? 0 : 0x8000)) << 112;
     if (i % 4 == 1) {
       bits &= ~((U128{1} << 60) - 1);  // a double exactly
+    } else if (i % 4 == 2) {
+      bits &= ~((U128{1} << (40 + i % 70)) - 1);  // few significant bits: exact halfway cases
     }
     const Quad value = std::bit_cast<Quad>(bits);
     const int digits = i % 3 == 0 ? 12 : 1 + static_cast<int>(random() % 17);
