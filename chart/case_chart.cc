@@ -1,10 +1,11 @@
 #include "chart/case_chart.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
+#include <cstring>
 #include <numbers>
 #include <span>
 
@@ -81,9 +82,15 @@ constexpr PanelContent kPanels[] = {
 bool PrintedAsDouble(Quad value, int decimals, double& plotted) {
   char field[kPlotFieldWidth + 1] = {};
   EditFixed(value, kPlotFieldWidth, decimals, field);
-  char* end = nullptr;
-  plotted = std::strtod(field, &end);
-  return end != field && *end == '\0' && std::isfinite(plotted);
+  // The field is a fixed-point numeral after blanks, at most 40 characters:
+  // from_chars reads it as strtod would, correctly rounded, and faster.
+  const char* at = field;
+  while (*at == ' ') {
+    ++at;
+  }
+  const char* end = field + std::strlen(field);
+  const auto [stop, error] = std::from_chars(at, end, plotted);
+  return at != end && error == std::errc() && stop == end && std::isfinite(plotted);
 }
 
 // The axis of a panel: the range of all its curves over the designed spans.
