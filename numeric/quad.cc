@@ -27,11 +27,6 @@ Quad Abs(Quad value) {
   return FromBits(Bits(value) & ~(U128{1} << 127));
 }
 
-bool IsNaN(Quad value) {
-  using namespace quad_detail;
-  return (Bits(value) & ~(U128{1} << 127)) > (U128{kExponentMask} << kFractionBits);
-}
-
 bool IsFinite(Quad value) {
   using namespace quad_detail;
   return BiasedExponent(Bits(value)) != kExponentMask;

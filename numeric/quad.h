@@ -34,6 +34,5 @@ Quad SquareRoot(Quad value);
 Quad Abs(Quad value);
 
 bool IsFinite(Quad value);
-bool IsNaN(Quad value);
 
 }  // namespace kalvorden

@@ -29,7 +29,7 @@ Quad Decimal(const char* text) {
 
 // Bit-for-bit equality, so -0 differs from +0; any two NaNs match.
 bool Same(Quad a, Quad b) {
-  return IsNaN(a) ? IsNaN(b) : std::memcmp(&a, &b, sizeof a) == 0;
+  return __builtin_isnan(a) ? __builtin_isnan(b) : std::memcmp(&a, &b, sizeof a) == 0;
 }
 
 constexpr int32_t kError = INT32_MIN;  // the answer is a conversion error
