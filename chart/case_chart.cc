@@ -118,8 +118,8 @@ void DrawGaps(cairo_t* cr, const Panel& panel, const std::vector<ChartSpan>& spa
   SetColour(cr, kGap);
   for (const ChartSpan& s : spans) {
     if (!s.designed) {
-      const double from = std::max(kFirstSpan, s.span - halfStep);
-      const double to = std::min(kLastSpan, s.span + halfStep);
+      const double from = std::max(kFirstSpanMetres, s.span - halfStep);
+      const double to = std::min(kLastSpanMetres, s.span + halfStep);
       cairo_rectangle(cr, panel.X(from), panel.frame.top, panel.X(to) - panel.X(from),
                       panel.frame.Height());
     }

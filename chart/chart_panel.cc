@@ -174,9 +174,10 @@ void DrawSpanFrame(cairo_t* cr, const Box& frame, const std::string& axisTitle) 
   const Panel panel = {frame, {}};
   cairo_set_line_width(cr, 0.5);
   cairo_set_font_size(cr, kChartLabelSize);
-  const int spanSteps = static_cast<int>(std::lround((kLastSpan - kFirstSpan) / kSpanTick));
+  const int spanSteps =
+      static_cast<int>(std::lround((kLastSpanMetres - kFirstSpanMetres) / kSpanTick));
   for (int i = 0; i <= spanSteps; ++i) {
-    const double span = kFirstSpan + i * kSpanTick;
+    const double span = kFirstSpanMetres + i * kSpanTick;
     SetColour(cr, kGrid);
     cairo_move_to(cr, panel.X(span), frame.top);
     cairo_line_to(cr, panel.X(span), frame.bottom);

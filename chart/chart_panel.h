@@ -15,9 +15,9 @@
 
 namespace kalvorden {
 
-inline constexpr double kFirstSpan = 1.0;  // m
-inline constexpr double kLastSpan = 3.75;  // m
-inline constexpr double kSpanTick = 0.25;  // m
+inline constexpr double kFirstSpanMetres = 1.0;  // m
+inline constexpr double kLastSpanMetres = 3.75;  // m
+inline constexpr double kSpanTick = 0.25;        // m
 
 struct Colour {
   double red, green, blue;
@@ -54,7 +54,8 @@ struct Panel {
   Axis axis;
 
   double X(double span) const {
-    return frame.left + (span - kFirstSpan) / (kLastSpan - kFirstSpan) * frame.Width();
+    return frame.left +
+           (span - kFirstSpanMetres) / (kLastSpanMetres - kFirstSpanMetres) * frame.Width();
   }
   double Y(double value) const {
     return frame.bottom - (value - axis.low) / (axis.high - axis.low) * frame.Height();

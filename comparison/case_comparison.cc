@@ -44,8 +44,7 @@ std::string SteelText(int64_t hundredths) {
   if (hundredths == kNoSteel) {
     return {};
   }
-  const std::string cents = std::to_string(100 + hundredths % 100);
-  return std::to_string(hundredths / 100) + "." + cents.substr(1);
+  return FixedUnitsText(hundredths, 2);
 }
 
 std::vector<int32_t> MainBarSizes(const ComparedCase& compared) {

@@ -300,16 +300,6 @@ namespace {
 
 constexpr const char* kCheckNames[] = {"fs", "fc", "thickness", "spacing", "cover"};
 
-// The printed span of sweep index i: 1.000 m plus i x 25 mm, in mm.
-int32_t SpanMillimetresOf(size_t index) {
-  return 1000 + 25 * static_cast<int32_t>(index);
-}
-
-std::string Metres(int32_t millimetres) {
-  const std::string thousandths = std::to_string(1000 + millimetres % 1000);
-  return std::to_string(millimetres / 1000) + "." + thousandths.substr(1);
-}
-
 }  // namespace
 
 std::string FailingSpansLine(const DesignCase& c, std::span<const SpanDesign> spans) {
@@ -318,7 +308,7 @@ std::string FailingSpansLine(const DesignCase& c, std::span<const SpanDesign> sp
   const AsBuiltCaseEnclosures enclosed = EncloseCaseOf(AsBuiltRowOf(c, {}, 0));
   std::vector<uint32_t> failed(spans.size(), 0);
   for (size_t i = 0; i < spans.size(); ++i) {
-    const int32_t length = SpanMillimetresOf(i);
+    const int32_t length = PrintedSpanMillimetres(static_cast<int32_t>(i));
     const PrintedAsBuiltCheck check = PrintedAsBuilt(AsBuiltRowOf(c, spans[i], length), enclosed);
     failed[i] = check.known ? check.failed : 0;
   }
@@ -340,10 +330,10 @@ std::string FailingSpansLine(std::span<const uint32_t> failed) {
       // Appended piece by piece: g++ 12 warns falsely of an overflow in
       // "literal" + string at the release build's link.
       runs += runs.empty() ? "" : ", ";
-      runs += Metres(SpanMillimetresOf(i));
+      runs += FixedUnitsText(PrintedSpanMillimetres(static_cast<int32_t>(i)), 3);
       if (last > i) {
         runs += " to ";
-        runs += Metres(SpanMillimetresOf(last));
+        runs += FixedUnitsText(PrintedSpanMillimetres(static_cast<int32_t>(last)), 3);
       }
       i = last;
     }

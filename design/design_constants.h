@@ -64,5 +64,12 @@ constexpr Quad kLastSpan = 3.75;
 // spans is 3.7500000409781932830810546875.
 constexpr Quad kSpanStep = Widen(0.025f);       // 0.02500000037252902984619140625
 constexpr Quad kStopTolerance = Widen(0.008f);  // 0.008000000379979610443115234375
+// The span of index i as the report prints it, in whole millimetres: 1000 +
+// 25 i, 1025 for index 1.
+constexpr int32_t kFirstSpanMillimetres = 1000;
+constexpr int32_t kSpanStepMillimetres = 25;
+constexpr int32_t PrintedSpanMillimetres(int32_t index) {
+  return kFirstSpanMillimetres + kSpanStepMillimetres * index;
+}
 
 }  // namespace kalvorden

@@ -379,12 +379,6 @@ void WriteResult(Sheet& sheet, const SpanDesign& span, const std::string& spanTe
   sheet.Line(View(row));
 }
 
-// A bar's nominal mass in kg/m, from its whole grams per metre.
-std::string KilogramsPerMetre(int32_t grams) {
-  const std::string thousandths = std::to_string(1000 + grams % 1000);
-  return std::to_string(grams / 1000) + "." + thousandths.substr(1);
-}
-
 // What the span costs in material per square metre of deck, from its row.
 void WriteQuantities(Sheet& sheet, const SpanDesign& span, int32_t spanIndex) {
   const SpanQuantities q = QuantitiesOf(span, PrintedSpanMillimetres(spanIndex));
@@ -409,10 +403,10 @@ void WriteQuantities(Sheet& sheet, const SpanDesign& span, int32_t spanIndex) {
   sheet.Quantity("main steel provided", "1000 Ab / s",
                  FixedText(q.providedSteelArea, kSteelAreaDecimals), "mm^2 per m");
   sheet.Quantity("main bar mass", "m, " + Bar(span.mainBarDesignation),
-                 KilogramsPerMetre(BarMassGramsPerMetre(mainBar)), "kg/m");
+                 FixedUnitsText(BarMassGramsPerMetre(mainBar), 3), "kg/m");
   sheet.Quantity("main bars", "(1000 / s) m", FixedText(q.mainSteel, kSteelMassDecimals), "kg/m^2");
   sheet.Quantity("distribution bar mass", "m, " + Bar(span.distBarDesignation),
-                 KilogramsPerMetre(BarMassGramsPerMetre(distributionBar)), "kg/m");
+                 FixedUnitsText(BarMassGramsPerMetre(distributionBar), 3), "kg/m");
   sheet.Quantity("distribution bars",
                  "(" + std::to_string(span.middleHalfBarCount) + " + " +
                      std::to_string(span.outerQuartersBarCount) + ") m / S",

@@ -441,4 +441,11 @@ std::string FormatForMessage(Quad value) {
   return SignificantDecimal(value, 8);
 }
 
+std::string FixedUnitsText(int64_t units, int decimals) {
+  std::string text(static_cast<size_t>(decimals) + 1, '.');
+  const uint64_t whole =
+      PutDigitsBefore(text.data() + text.size(), static_cast<uint64_t>(units), decimals);
+  return std::to_string(whole) + text;
+}
+
 }  // namespace kalvorden

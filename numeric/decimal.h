@@ -92,6 +92,11 @@ char* WriteSignificantDecimal(char* out, Quad value, int digits);
 // digits, as many as a field of the dialogue can hold ("72.5", "1.44", "inf").
 std::string FormatForMessage(Quad value);
 
+// A whole count of 10^-decimals units written with that many decimals:
+// 1025 with 3 decimals is "1.025", 7 with 2 is "0.07". `units` is not
+// negative (millimetres, grams, hundredths of a kilogram).
+std::string FixedUnitsText(int64_t units, int decimals);
+
 // The last `count` decimal digits of `value`, leading zeros included,
 // written so that they end at `end`, two at a time from a table (the
 // writers of millions of fields use it); returns value / 10^count.

@@ -9,8 +9,6 @@
 namespace kalvorden {
 namespace {
 
-constexpr int32_t kFirstSpanMillimetres = 1000;
-constexpr int32_t kSpanStepMillimetres = 25;
 constexpr int32_t kLastIndex = kSpansPerCase - 1;
 constexpr int32_t kLastMillimetres = kFirstSpanMillimetres + kSpanStepMillimetres * kLastIndex;
 // The row's span field: 6 characters, 3 decimals.
@@ -113,15 +111,8 @@ SpanPlace LocateSpan(std::string_view text) {
 
 }  // namespace
 
-int32_t PrintedSpanMillimetres(int32_t index) {
-  return kFirstSpanMillimetres + kSpanStepMillimetres * index;
-}
-
 std::string PrintedSpan(int32_t index) {
-  const int32_t millimetres = PrintedSpanMillimetres(index);
-  std::string text = std::to_string(millimetres / 1000) + ".";
-  const std::string fraction = std::to_string(1000 + millimetres % 1000);
-  return text + fraction.substr(1);
+  return FixedUnitsText(PrintedSpanMillimetres(index), 3);
 }
 
 std::string PrintedSpanOf(Quad spanLength) {

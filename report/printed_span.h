@@ -8,15 +8,13 @@
 #include <string>
 #include <string_view>
 
+#include "design/design_constants.h"
 #include "numeric/quad.h"
 
 namespace kalvorden {
 
 // "1.025" for index 1.
 std::string PrintedSpan(int32_t index);
-
-// The same span in whole millimetres: 1025 for index 1.
-int32_t PrintedSpanMillimetres(int32_t index);
 
 // A swept span length S as the report's row prints it, without the blanks
 // before it: 2.00000001490116... m prints "2.000".
