@@ -1,5 +1,7 @@
 #include "pdf/sheet_text.h"
 
+#include <cmath>
+
 #include "output/utf8.h"
 
 namespace kalvorden {
@@ -135,22 +137,82 @@ std::vector<std::string> WrapText(cairo_t* cr, std::string_view text, double wid
   }
 }
 
+namespace {
+
+// The x of each character's glyph in `text` set from x = 0, by the byte
+// that starts the character (NaN elsewhere): one conversion of the whole
+// text, where each character is one glyph. Empty where one is not (cairo's
+// clusters say so) or the conversion failed.
+std::vector<double> CharacterPositions(cairo_t* cr, const std::string& text) {
+  cairo_glyph_t* glyphs = nullptr;
+  int glyphCount = 0;
+  cairo_text_cluster_t* clusters = nullptr;
+  int clusterCount = 0;
+  cairo_text_cluster_flags_t flags{};
+  std::vector<double> positions;
+  if (cairo_scaled_font_text_to_glyphs(cairo_get_scaled_font(cr), 0, 0, text.data(),
+                                       static_cast<int>(text.size()), &glyphs, &glyphCount,
+                                       &clusters, &clusterCount, &flags) == CAIRO_STATUS_SUCCESS &&
+      (flags & CAIRO_TEXT_CLUSTER_FLAG_BACKWARD) == 0 && clusterCount == glyphCount) {
+    positions.assign(text.size(), std::nan(""));
+    size_t at = 0;
+    for (int i = 0; i < clusterCount && !positions.empty(); ++i) {
+      if (clusters[i].num_glyphs != 1 || clusters[i].num_bytes < 1 ||
+          at + static_cast<size_t>(clusters[i].num_bytes) > text.size()) {
+        positions.clear();
+        break;
+      }
+      positions[at] = glyphs[i].x;
+      at += static_cast<size_t>(clusters[i].num_bytes);
+    }
+    if (at != text.size()) {
+      positions.clear();
+    }
+  }
+  cairo_glyph_free(glyphs);
+  cairo_text_cluster_free(clusters);
+  return positions;
+}
+
+}  // namespace
+
 // The longest start of `text`, cut between characters and without its
 // trailing blanks, that fits `width` with the ellipsis after it. A longer
 // start is never narrower (the advances only add up), so the cut is found by
 // halving: a chart sheet's line of failing spans runs to hundreds of
 // characters, and measuring it once per character cost more than drawing
-// the sheet.
+// the sheet. A start's width is where the glyph after it stands in the
+// whole text, set once, plus the ellipsis's (the sums of advances that a
+// measure of the start gives, to the rounding of a few additions); a start
+// within kSumMargin of the width is measured whole, so the cut is the one
+// measures of every start would give.
 std::string FitText(cairo_t* cr, const std::string& text, double width) {
   if (TextWidthOf(cr, text) <= width) {
     return text;
   }
-  const auto shortened = [&](size_t cut) {
-    std::string start = text.substr(0, cut);
-    while (!start.empty() && start.back() == ' ') {
-      start.pop_back();
+  const auto trimmedEnd = [&](size_t cut) {
+    while (cut > 0 && text[cut - 1] == ' ') {
+      --cut;
     }
-    return start + std::string(kEllipsis);
+    return cut;
+  };
+  const auto shortened = [&](size_t cut) {
+    return text.substr(0, trimmedEnd(cut)) + std::string(kEllipsis);
+  };
+  const std::vector<double> positions = CharacterPositions(cr, text);
+  const double ellipsis = TextWidthOf(cr, std::string(kEllipsis));
+  const auto fits = [&](size_t cut) {
+    const size_t end = trimmedEnd(cut);
+    if (!positions.empty() && !std::isnan(positions[end])) {
+      const double sum = positions[end] + ellipsis;
+      if (sum > width + kSumMargin) {
+        return false;
+      }
+      if (sum <= width - kSumMargin) {
+        return true;
+      }
+    }
+    return TextWidthOf(cr, shortened(cut)) <= width;
   };
   std::vector<size_t> cuts;  // between characters, neither end
   for (size_t at = 1; at < text.size(); ++at) {
@@ -163,7 +225,7 @@ std::string FitText(cairo_t* cr, const std::string& text, double width) {
   size_t failing = cuts.size();
   while (fitting < failing) {
     const size_t middle = fitting + (failing - fitting) / 2;
-    if (TextWidthOf(cr, shortened(cuts[middle])) <= width) {
+    if (fits(cuts[middle])) {
       fitting = middle + 1;
     } else {
       failing = middle;
