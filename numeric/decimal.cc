@@ -189,15 +189,7 @@ Quad PowerOfTen(int power) {
 
 // 10^power for power 0 to 19.
 uint64_t WholePowerOfTen(int power) {
-  static constexpr auto kPowers = [] {
-    std::array<uint64_t, 20> powers{};
-    powers[0] = 1;
-    for (size_t i = 1; i < powers.size(); ++i) {
-      powers[i] = powers[i - 1] * 10;
-    }
-    return powers;
-  }();
-  return kPowers[static_cast<size_t>(power)];
+  return kWholePowersOfTen[static_cast<size_t>(power)];
 }
 
 // The `shown` digits of `whole` at `out`, most significant first, with a

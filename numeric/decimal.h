@@ -120,22 +120,24 @@ inline uint64_t PutDigitsBefore(char* end, uint64_t value, int count) {
   return value;
 }
 
+// 10^0 to 10^19, every power of ten 64 bits hold.
+inline constexpr auto kWholePowersOfTen = [] {
+  std::array<uint64_t, 20> powers{};
+  powers[0] = 1;
+  for (size_t i = 1; i < powers.size(); ++i) {
+    powers[i] = powers[i - 1] * 10;
+  }
+  return powers;
+}();
+
 // The number of decimal digits of `value` (1 for 0).
 inline int DecimalDigitCount(uint64_t value) {
-  static constexpr auto kPowers = [] {
-    std::array<uint64_t, 20> powers{};
-    powers[0] = 1;
-    for (size_t i = 1; i < powers.size(); ++i) {
-      powers[i] = powers[i - 1] * 10;
-    }
-    return powers;
-  }();
   if (value < 10) {
     return 1;
   }
   // 1233 / 4096 is log10(2) to four digits: the count or one less.
   const int estimate = ((64 - std::countl_zero(value | 1)) * 1233) >> 12;
-  return estimate + (value >= kPowers[static_cast<size_t>(estimate)] ? 1 : 0);
+  return estimate + (value >= kWholePowersOfTen[static_cast<size_t>(estimate)] ? 1 : 0);
 }
 
 }  // namespace kalvorden
