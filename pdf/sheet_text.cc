@@ -234,4 +234,58 @@ std::string FitText(cairo_t* cr, const std::string& text, double width) {
   return shortened(fitting == 0 ? 0 : cuts[fitting - 1]);
 }
 
+PreparedLine::~PreparedLine() {
+  Forget();
+}
+
+void PreparedLine::Forget() {
+  cairo_glyph_free(glyphs_);
+  cairo_text_cluster_free(clusters_);
+  if (font_ != nullptr) {
+    cairo_scaled_font_destroy(font_);
+  }
+  glyphs_ = nullptr;
+  clusters_ = nullptr;
+  font_ = nullptr;
+  glyphCount_ = 0;
+  clusterCount_ = 0;
+  text_.clear();
+}
+
+// The scaled font is cairo's own object for a face, size, matrix and
+// options, found again by cairo for the same selection: the same pointer
+// means the same glyphs.
+bool PreparedLine::Holds(cairo_t* cr, double x, double y, const std::string& text) const {
+  return font_ != nullptr && font_ == cairo_get_scaled_font(cr) && x == x_ && y == y_ &&
+         text == text_;
+}
+
+void PreparedLine::Show(cairo_t* cr, double x, double y, const std::string& text) {
+  if (!Holds(cr, x, y, text)) {
+    Forget();
+    cairo_scaled_font_t* font = cairo_get_scaled_font(cr);
+    // From the current point, as cairo_show_text sets its glyphs: cairo
+    // keeps it in its fixed point (1/256 of a unit).
+    cairo_move_to(cr, x, y);
+    double startX = x;
+    double startY = y;
+    cairo_get_current_point(cr, &startX, &startY);
+    if (cairo_scaled_font_text_to_glyphs(
+            font, startX, startY, text.data(), static_cast<int>(text.size()), &glyphs_,
+            &glyphCount_, &clusters_, &clusterCount_, &flags_) != CAIRO_STATUS_SUCCESS) {
+      Forget();
+      ShowLine(cr, x, y, text);
+      return;
+    }
+    font_ = cairo_scaled_font_reference(font);
+    text_ = text;
+    x_ = x;
+    y_ = y;
+  }
+  if (glyphCount_ > 0) {
+    cairo_show_text_glyphs(cr, text_.data(), static_cast<int>(text_.size()), glyphs_, glyphCount_,
+                           clusters_, clusterCount_, flags_);
+  }
+}
+
 }  // namespace kalvorden

@@ -28,6 +28,37 @@ void SelectFont(cairo_t* cr, const char* family, double size,
 // Shows `text` with its baseline starting at (x, y).
 void ShowLine(cairo_t* cr, double x, double y, const std::string& text);
 
+// A line shown again and again at one place in one font (a title block's
+// subject on each of a case's sheets): converted to glyphs once, then shown
+// as ShowLine shows it, its text and clusters passed with the glyphs so the
+// file maps them to the same characters.
+class PreparedLine {
+ public:
+  PreparedLine() = default;
+  PreparedLine(const PreparedLine&) = delete;
+  PreparedLine& operator=(const PreparedLine&) = delete;
+  ~PreparedLine();
+
+  // Whether the line holds `text` at (x, y) for the font selected on `cr`.
+  bool Holds(cairo_t* cr, double x, double y, const std::string& text) const;
+  // Shows `text` at (x, y) in the font selected on `cr`, converting it
+  // only when the line does not hold it already.
+  void Show(cairo_t* cr, double x, double y, const std::string& text);
+
+ private:
+  void Forget();
+
+  std::string text_;
+  double x_ = 0;
+  double y_ = 0;
+  cairo_scaled_font_t* font_ = nullptr;  // referenced while held
+  cairo_glyph_t* glyphs_ = nullptr;
+  int glyphCount_ = 0;
+  cairo_text_cluster_t* clusters_ = nullptr;
+  int clusterCount_ = 0;
+  cairo_text_cluster_flags_t flags_{};
+};
+
 // `text` (showable) broken at blanks into lines no wider than `width`; a
 // word wider than the line is broken between characters. A line feed ends
 // a line. Never empty: an empty text gives one empty line.

@@ -252,7 +252,7 @@ void TitleBlockPainter::Draw(cairo_t* cr, int64_t sheet, int64_t sheetCount) {
   const std::string number = SheetNumberText(sheet, sheetCount);
   Show(cr, right - kInset - TextWidthOf(cr, number), top + 11, number);
   Select(cr, subjectSize_, false);
-  Show(cr, kFrameSide + kInset, bottom - 4, subject_);
+  subjectLine_.Show(cr, kFrameSide + kInset, bottom - 4, subject_);
   cairo_restore(cr);
 }
 

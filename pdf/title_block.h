@@ -10,6 +10,7 @@
 #include <string>
 
 #include "pdf/page_frame.h"
+#include "pdf/sheet_text.h"
 
 namespace kalvorden {
 
@@ -59,7 +60,8 @@ class TitleBlockPainter {
   std::string titleSecondLine_;  // empty when the title fits one line
   bool fieldsFitted_ = false;
   std::string subject_;
-  double subjectSize_ = 0;  // 0: not fitted yet
+  PreparedLine subjectLine_;  // the subject, converted once for a case's sheets
+  double subjectSize_ = 0;    // 0: not fitted yet
   cairo_font_face_t* regular_ = nullptr;
   cairo_font_face_t* bold_ = nullptr;
   cairo_surface_t* fixedPart_ = nullptr;  // a recording, painted on each sheet

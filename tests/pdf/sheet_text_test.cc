@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "pdf/pdf_document.h"
 #include "tests/pdf/pdf_test_util.h"
 
 namespace {
@@ -96,7 +97,11 @@ std::vector<std::string> WrapByWholeLines(cairo_t* cr, const std::string& text, 
     const size_t end = std::min(text.find(' ', at), text.size());
     const std::string word = text.substr(at, end - at);
     at = end;
-    const std::string joined = line.empty() ? word : line + " " + word;
+    std::string joined = line;
+    if (!joined.empty()) {
+      joined += ' ';
+    }
+    joined += word;
     if (kalvorden::TextWidthOf(cr, joined) <= width) {
       line = joined;
     } else {
@@ -185,6 +190,44 @@ TEST(FitText, TheLongestStartThatFitsWithAnEllipsis) {
       EXPECT_EQ(ShowableText(fitted), fitted);
     }
   }
+}
+
+// A prepared line shows what ShowLine shows, byte for byte in the file,
+// when shown again, moved, changed or set in another font.
+TEST(PreparedLine, TheSameFileAsShowLine) {
+  struct Shown {
+    double size;
+    double x;
+    double y;
+    std::string text;
+  };
+  const std::vector<Shown> sheets = {
+      {7.5, 41, 823.89, "Design case 1 of 2: wheel load 60 kN, fc 11 MPa"},
+      {7.5, 41, 823.89, "Design case 1 of 2: wheel load 60 kN, fc 11 MPa"},
+      {7.5, 41.3, 800.1, "Design case 1 of 2: wheel load 60 kN, fc 11 MPa"},
+      {7.2, 41.3, 800.1, "Design case 1 of 2: wheel load 60 kN, fc 11 MPa"},
+      {7.2, 41.3, 800.1, "Design case 2 of 2: \xC3\xA9t\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x8C\x89"},
+      {7.2, 41.3, 800.1, ""},
+  };
+  const auto write = [&](bool prepared) {
+    std::string bytes;
+    kalvorden::PdfDocument document(kalvorden::PaperSize::kA4, {});
+    document.OpenInMemory(bytes, {"t", "", "", "kalvorden", "2026-12-11T08:00:00"});
+    document.SetSheetCount(static_cast<int64_t>(sheets.size()));
+    kalvorden::PreparedLine line;
+    for (const Shown& shown : sheets) {
+      kalvorden::SelectFont(document.cr(), kalvorden::kSansFont, shown.size);
+      if (prepared) {
+        line.Show(document.cr(), shown.x, shown.y, shown.text);
+      } else {
+        kalvorden::ShowLine(document.cr(), shown.x, shown.y, shown.text);
+      }
+      document.EndSheet("Lines");
+    }
+    EXPECT_FALSE(document.Close().failed);
+    return bytes;
+  };
+  EXPECT_EQ(write(true), write(false));
 }
 
 }  // namespace
