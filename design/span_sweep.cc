@@ -185,7 +185,7 @@ SweepResult Sweep(const DesignCase& c, SweepState& state, std::span<SpanDesign> 
 SweepResult SweepExactly(const DesignCase& c, SweepState& state, std::span<SpanDesign> spans,
                          Record record, SpanTrace* trace) {
   const CaseNumbers<Quad> constants = CaseNumbersOf<Quad>(c);
-  BarValues bars = LoadBarValues(state.bars);
+  BarValues bars = LoadBarValuesOf<Quad>(state.bars);
   return Sweep(c, state, spans,
                [&](const Station& station, BarIndices& indices, SpanDesign& span, SweepResult&) {
                  DesignSpan(constants, station, indices, bars, span, record, trace);
@@ -217,7 +217,7 @@ SweepResult SweepFiltered(const DesignCase& c, SweepState& state, std::span<Span
         } catch (const UncertainDecision&) {
           // The same span again, exactly, from the bars it started with.
           indices = start;
-          BarValues exactBars = LoadBarValues(indices);
+          BarValues exactBars = LoadBarValuesOf<Quad>(indices);
           DesignSpan(exact, station, indices, exactBars, span, record);
           bars = LoadBarValuesOf<Enclosure>(indices);
           ++result.exactSpans;
@@ -240,10 +240,6 @@ DesignMomentsOf<Number> DesignMoment(Number designSpan, Number trialThickness,
   m.deadLoadMoment = Mul(loadTimesSpanSquared, kConstant<Number, kDeadLoadMomentCoefficient>);
   m.designMoment = Add(m.liveLoadMoment, m.deadLoadMoment);
   return m;
-}
-
-DesignMoments DesignMoment(Quad designSpan, Quad trialThickness, const DesignCase& c) {
-  return DesignMoment(designSpan, trialThickness, CaseNumbersOf<Quad>(c));
 }
 
 SweepResult SweepSpans(const DesignCase& c, SweepState& state, std::span<SpanDesign> spans,

@@ -72,10 +72,8 @@ struct DesignMomentsOf {
   Number deadLoadMoment{};  // M_DL
   Number designMoment{};    // M = M_LL + M_DL
 };
-using DesignMoments = DesignMomentsOf<Quad>;
 template <class Number>
 DesignMomentsOf<Number> DesignMoment(Number designSpan, Number trialThickness,
                                      const CaseNumbers<Number>& constants);
-DesignMoments DesignMoment(Quad designSpan, Quad trialThickness, const DesignCase& designCase);
 
 }  // namespace kalvorden

@@ -50,10 +50,6 @@ BarValuesOf<Number> LoadBarValuesOf(const BarIndices& indices) {
   return bars;
 }
 
-BarValues LoadBarValues(const BarIndices& indices) {
-  return LoadBarValuesOf<Quad>(indices);
-}
-
 template <class Number>
 MinimumThicknessOf<Number> FindMinimumThickness(const CaseNumbers<Number>& c, Number designSpan,
                                                 Number firstTrialThickness,
@@ -101,13 +97,6 @@ MinimumThicknessOf<Number> FindMinimumThickness(const CaseNumbers<Number>& c, Nu
   return result;
 }
 
-MinimumThickness FindMinimumThickness(const DesignCase& designCase, Quad designSpan,
-                                      Quad firstTrialThickness, Quad halfMainBarDiameter,
-                                      SpanTrace* trace) {
-  return FindMinimumThickness(CaseNumbersOf<Quad>(designCase), designSpan, firstTrialThickness,
-                              halfMainBarDiameter, trace);
-}
-
 template <class Number>
 MainSteelOf<Number> DesignMainSteel(const CaseNumbers<Number>& c, Number minThickness,
                                     Number designMoment, const BarValuesOf<Number>& bars) {
@@ -145,11 +134,6 @@ MainSteelOf<Number> DesignMainSteel(const CaseNumbers<Number>& c, Number minThic
   steel.mainBarSpacing = 5 * spacingSteps;
   steel.inRange = true;
   return steel;
-}
-
-MainSteel DesignMainSteel(const DesignCase& designCase, Quad minThickness, Quad designMoment,
-                          const BarValues& bars) {
-  return DesignMainSteel(CaseNumbersOf<Quad>(designCase), minThickness, designMoment, bars);
 }
 
 template <class Number>

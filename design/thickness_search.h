@@ -31,7 +31,6 @@ struct BarValuesOf {
 using BarValues = BarValuesOf<Quad>;
 template <class Number>
 BarValuesOf<Number> LoadBarValuesOf(const BarIndices& indices);
-BarValues LoadBarValues(const BarIndices& indices);
 
 // The fixed-point iteration on the slab's own weight.
 template <class Number>
@@ -40,16 +39,12 @@ struct MinimumThicknessOf {
   Number minThickness{};  // mm
   Number designMoment{};  // kN m per m, at the last trial thickness
 };
-using MinimumThickness = MinimumThicknessOf<Quad>;
 // `trace`, when given, hears every pass (exact engine only).
 template <class Number>
 MinimumThicknessOf<Number> FindMinimumThickness(const CaseNumbers<Number>& constants,
                                                 Number designSpan, Number firstTrialThickness,
                                                 Number halfMainBarDiameter,
                                                 SpanTrace* trace = nullptr);
-MinimumThickness FindMinimumThickness(const DesignCase& designCase, Quad designSpan,
-                                      Quad firstTrialThickness, Quad halfMainBarDiameter,
-                                      SpanTrace* trace = nullptr);
 
 // The actual thickness and the main steel it needs.
 template <class Number>
@@ -62,12 +57,9 @@ struct MainSteelOf {
   Number thicknessSteps{};      // minimum thickness / 5 mm, before rounding up
   Number rawSpacing{};          // mm, before rounding down
 };
-using MainSteel = MainSteelOf<Quad>;
 template <class Number>
 MainSteelOf<Number> DesignMainSteel(const CaseNumbers<Number>& constants, Number minThickness,
                                     Number designMoment, const BarValuesOf<Number>& bars);
-MainSteel DesignMainSteel(const DesignCase& designCase, Quad minThickness, Quad designMoment,
-                          const BarValues& bars);
 
 enum class SearchOutcome : uint8_t {
   kSettled,     // `span` holds the span's thickness and main bars (or its fault)

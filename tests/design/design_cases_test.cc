@@ -66,7 +66,8 @@ TEST(DesignMoment, LiveAndDeadLoadMomentsAtTheFirstTrialThickness) {
       {kLastSpan, 0.8f, "33.7519528", "8.7365113", "42.4884641"}};
   // clang-format on
   for (const auto& c : cases) {
-    const DesignMoments m = DesignMoment(Q(c.span), 200, WorkedCase("72.5", "165", c.continuity));
+    const DesignMomentsOf<Quad> m = DesignMoment<Quad>(
+        Q(c.span), 200, CaseNumbersOf<Quad>(WorkedCase("72.5", "165", c.continuity)));
     EXPECT_TRUE(Near(m.liveLoadMoment, c.live, "5e-8")) << c.span << " " << c.continuity;
     EXPECT_TRUE(Near(m.deadLoad, "6.2126301", "5e-8"));
     EXPECT_TRUE(Near(m.deadLoadMoment, c.dead, "5e-8")) << c.span;

@@ -45,8 +45,9 @@ TEST(DesignMainSteel, ThicknessRoundsUpAndSpacingDownToFiveMillimetres) {
   // clang-format on
   for (const auto& c : cases) {
     const DesignCase designCase{.topCover = static_cast<Quad>(c.actual - 1), .steelAreaFactor = 1};
-    const MainSteel steel = DesignMainSteel(designCase, Q(c.minimum), Q("1e-6"),
-                                            BarValues{.mainBarAreaFactor = Q(c.raw)});
+    const MainSteelOf<Quad> steel =
+        DesignMainSteel<Quad>(CaseNumbersOf<Quad>(designCase), Q(c.minimum), Q("1e-6"),
+                              BarValues{.mainBarAreaFactor = Q(c.raw)});
     EXPECT_EQ(steel.actualThickness, c.actual) << c.minimum;
     EXPECT_EQ(steel.mainBarSpacing, c.spacing) << c.raw;
   }
@@ -79,16 +80,17 @@ TEST(DesignThicknessAndMainBars, UndesignableInputsEndInAFault) {
 // finite: with R zero or negative no later pass can bring it back.
 TEST(FindMinimumThickness, StopsWhenThePassIsNotFinite) {
   DesignCase c = WorkedCase("72.5", "165", 1.0f);
-  EXPECT_TRUE(FindMinimumThickness(c, 1, 200, 7.94).converged);
+  EXPECT_TRUE(FindMinimumThickness<Quad>(CaseNumbersOf<Quad>(c), 1, 200, 7.94).converged);
   for (const char* factor : {"0", "-1429", "nan"}) {
     c.resistingMomentFactor = Q(factor);
-    EXPECT_FALSE(FindMinimumThickness(c, 1, 200, 7.94).converged) << factor;
+    EXPECT_FALSE(FindMinimumThickness<Quad>(CaseNumbersOf<Quad>(c), 1, 200, 7.94).converged)
+        << factor;
   }
 }
 
 TEST(DesignThicknessAndMainBars, AdvancesNoFurtherThanTheLastBar) {
   BarIndices bars;
-  BarValues values = LoadBarValues(bars);
+  BarValues values = LoadBarValuesOf<Quad>(bars);
   SpanDesign span;
   const DesignCase c = WorkedCase("1e6", "165", 1.0f);
   while (DesignThicknessAndMainBars(c, 1, 1, 200, bars, values, span) ==
