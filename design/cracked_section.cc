@@ -54,7 +54,5 @@ template CrackedSectionOf<Quad> AnalyseCrackedSection(Quad, Quad, Quad, Quad);
 template CrackedSectionOf<Enclosure> AnalyseCrackedSection(Enclosure, Enclosure, Enclosure,
                                                            Enclosure);
 template SectionCapacityOf<Quad> SectionCapacity(const CrackedSectionOf<Quad>&, Quad, Quad, Quad);
-template SectionCapacityOf<Enclosure> SectionCapacity(const CrackedSectionOf<Enclosure>&, Enclosure,
-                                                      Enclosure, Enclosure);
 
 }  // namespace kalvorden

@@ -265,8 +265,6 @@ SweepResult SweepSpansWidened(const DesignCase& c, SweepState& state, std::span<
 }
 
 template DesignMomentsOf<Quad> DesignMoment(Quad, Quad, const CaseNumbers<Quad>&);
-template DesignMomentsOf<Enclosure> DesignMoment(Enclosure, Enclosure,
-                                                 const CaseNumbers<Enclosure>&);
 template DesignMomentsOf<DeferredEnclosure> DesignMoment(DeferredEnclosure, DeferredEnclosure,
                                                          const CaseNumbers<DeferredEnclosure>&);
 

@@ -213,20 +213,6 @@ SearchOutcome DesignThicknessAndMainBars(const CaseNumbers<Number>& c, Quad span
   return SearchOutcome::kSettled;
 }
 
-SearchOutcome DesignThicknessAndMainBars(const DesignCase& designCase, Quad spanLength,
-                                         Quad designSpan, Quad firstTrialThickness,
-                                         BarIndices& indices, BarValues& bars, SpanDesign& span,
-                                         SpanTrace* trace) {
-  SpanWorkingOf<Quad> working;
-  const SearchOutcome outcome = DesignThicknessAndMainBars(
-      CaseNumbersOf<Quad>(designCase), spanLength, designSpan, designSpan, firstTrialThickness,
-      indices, bars, span, working, trace);
-  if (outcome == SearchOutcome::kSettled && span.fault == SpanFault::kNone) {
-    FillWorkingValues(working, span);
-  }
-  return outcome;
-}
-
 void FillWorkingValues(const SpanWorkingOf<Quad>& working, SpanDesign& span) {
   span.minThickness = working.minThickness;
   span.designMoment = working.designMoment;

@@ -89,12 +89,6 @@ SearchOutcome DesignThicknessAndMainBars(const CaseNumbers<Number>& constants, Q
                                          BarValuesOf<Number>& bars, SpanDesign& span,
                                          SpanWorkingOf<Number>& working,
                                          SpanTrace* trace = nullptr);
-// The exact engine with the full record in `span`: the unrounded minimum
-// thickness and the working values.
-SearchOutcome DesignThicknessAndMainBars(const DesignCase& designCase, Quad spanLength,
-                                         Quad designSpan, Quad firstTrialThickness,
-                                         BarIndices& indices, BarValues& bars, SpanDesign& span,
-                                         SpanTrace* trace = nullptr);
 
 // Turns the printed record of a settled span into its full record: the
 // unrounded minimum thickness and the working values.

@@ -92,8 +92,9 @@ TEST(DesignThicknessAndMainBars, AdvancesNoFurtherThanTheLastBar) {
   BarIndices bars;
   BarValues values = LoadBarValuesOf<Quad>(bars);
   SpanDesign span;
-  const DesignCase c = WorkedCase("1e6", "165", 1.0f);
-  while (DesignThicknessAndMainBars(c, 1, 1, 200, bars, values, span) ==
+  SpanWorkingOf<Quad> working;
+  const CaseNumbers<Quad> c = CaseNumbersOf<Quad>(WorkedCase("1e6", "165", 1.0f));
+  while (DesignThicknessAndMainBars<Quad>(c, 1, 1, 1, 200, bars, values, span, working) ==
          SearchOutcome::kBarAdvance) {
     ASSERT_LE(bars.main, 12);
   }
