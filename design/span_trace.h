@@ -56,9 +56,8 @@ struct MainSteelSteps {
 struct BarAdvance {
   Quad spanLength = 0;         // S, m
   int32_t mainBarSpacing = 0;  // mm, the spacing that was too close
-  int32_t fromMainBar = 0;     // designations before ...
-  int32_t fromDistributionBar = 0;
-  int32_t toMainBar = 0;  // ... and after; 0: no larger bar in the table
+  int32_t fromMainBar = 0;     // the main bar's designation before ...
+  int32_t toMainBar = 0;       // ... and the bars' after; 0: no larger bar in the table
   int32_t toDistributionBar = 0;
 };
 

@@ -176,8 +176,7 @@ SearchOutcome DesignThicknessAndMainBars(const CaseNumbers<Number>& c, Quad span
 
   const Number spacing = FromInteger<Number>(steel.mainBarSpacing);
   if (Less(spacing, kConstant<Number, kLeastSpacing>)) {
-    BarAdvance advance{spanLength, steel.mainBarSpacing, BarDesignation(indices.main),
-                       BarDesignation(indices.distribution)};
+    BarAdvance advance{spanLength, steel.mainBarSpacing, BarDesignation(indices.main)};
     if (indices.main >= kLastBarIndex) {
       if constexpr (kTraced<Number>) {
         if (trace != nullptr) {
