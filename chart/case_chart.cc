@@ -347,20 +347,8 @@ cairo_surface_t* CaseChartFurniture::Recording(const Key& key, cairo_t* target, 
     return nullptr;
   }
   // Room around the chart: nothing drawn a little outside it is cut off.
-  const cairo_rectangle_t extents = {-width, -height, 3 * width, 3 * height};
-  cairo_surface_t* surface = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, &extents);
-  cairo_t* recording = cairo_create(surface);
-  cairo_font_options_t* options = cairo_font_options_create();
-  cairo_surface_get_font_options(cairo_get_target(target), options);
-  cairo_set_font_options(recording, options);
-  cairo_font_options_destroy(options);
-  draw(recording);
-  const bool drawn = cairo_status(recording) == CAIRO_STATUS_SUCCESS;
-  cairo_destroy(recording);
-  if (!drawn || cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-    cairo_surface_destroy(surface);
-    surface = nullptr;
-  }
+  cairo_surface_t* const surface =
+      DrawToRecording({-width, -height, 3 * width, 3 * height}, target, draw);
   recordings_.emplace_back(key, surface);
   return surface;
 }

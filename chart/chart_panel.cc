@@ -236,4 +236,24 @@ bool DrawToSvg(double width, double height, const std::function<void(cairo_t*)>&
   return true;
 }
 
+cairo_surface_t* DrawToRecording(const cairo_rectangle_t& extents, cairo_t* fontsOf,
+                                 const std::function<void(cairo_t*)>& draw) {
+  cairo_surface_t* surface = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, &extents);
+  cairo_t* recording = cairo_create(surface);
+  if (fontsOf != nullptr) {
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_surface_get_font_options(cairo_get_target(fontsOf), options);
+    cairo_set_font_options(recording, options);
+    cairo_font_options_destroy(options);
+  }
+  draw(recording);
+  const bool drawn = cairo_status(recording) == CAIRO_STATUS_SUCCESS;
+  cairo_destroy(recording);
+  if (!drawn || cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(surface);
+    return nullptr;
+  }
+  return surface;
+}
+
 }  // namespace kalvorden

@@ -34,6 +34,13 @@ void ShowText(cairo_t* cr, double x, double y, const std::string& text, double a
 // `svgOut`; false (and `svgOut` empty) when cairo failed.
 bool DrawToSvg(double width, double height, const std::function<void(cairo_t*)>& draw,
                std::string& svgOut);
+// Draws with `draw` into a recording surface over `extents`, to be painted
+// again and again (a PDF writes it once, as a form). With `fontsOf`, the
+// recording takes the font options of that context's target (a PDF's
+// advances are not hinted; a recording's would be), so every glyph stands
+// where it stands when drawn there. Null when cairo failed.
+cairo_surface_t* DrawToRecording(const cairo_rectangle_t& extents, cairo_t* fontsOf,
+                                 const std::function<void(cairo_t*)>& draw);
 // A value axis label: "%g" of the value.
 std::string TickLabel(double value);
 

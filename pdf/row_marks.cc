@@ -3,6 +3,8 @@
 #include <array>
 #include <cstddef>
 
+#include "chart/chart_panel.h"
+
 namespace kalvorden {
 namespace {
 
@@ -62,16 +64,14 @@ cairo_surface_t* RowMarks::Run(int32_t count, size_t copy, double pitch) {
   const cairo_rectangle_t bounds = {
       -kCrossLineWidth, -kCrossRise - kCrossLineWidth, kCrossSize + 2 * kCrossLineWidth,
       static_cast<double>(count - 1) * pitch + kCrossSize + 2 * kCrossLineWidth};
-  cairo_surface_t* surface = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, &bounds);
-  cairo_t* recording = cairo_create(surface);
-  for (int32_t i = 0; i < count; ++i) {
-    AddRowCross(recording, 0, static_cast<double>(i) * pitch);
-  }
-  StrokeCrosses(recording);
-  const bool drawn = cairo_status(recording) == CAIRO_STATUS_SUCCESS;
-  cairo_destroy(recording);
-  if (!drawn || cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-    cairo_surface_destroy(surface);
+  cairo_surface_t* const surface =
+      DrawToRecording(bounds, nullptr, [count, pitch](cairo_t* recording) {
+        for (int32_t i = 0; i < count; ++i) {
+          AddRowCross(recording, 0, static_cast<double>(i) * pitch);
+        }
+        StrokeCrosses(recording);
+      });
+  if (surface == nullptr) {
     failed_ = true;
     return nullptr;
   }

@@ -4,6 +4,7 @@
 #include <iterator>
 #include <vector>
 
+#include "chart/chart_panel.h"
 #include "pdf/sheet_text.h"
 
 namespace kalvorden {
@@ -204,27 +205,12 @@ void TitleBlockPainter::DrawFixedPart(cairo_t* cr) const {
 
 // The fixed part drawn once into a recording surface, which the PDF writes
 // once as a form and each sheet paints: a run of thousands of sheets set
-// the same fifteen pieces of text on each. The recording takes the
-// target's font options (a PDF's advances are not hinted; a recording's
-// would be), so every glyph stands where it stood when drawn on the sheet.
-// Left null, and the part drawn on every sheet, should the recording fail.
+// the same fifteen pieces of text on each, with the target's font options
+// (DrawToRecording). Left null, and the part drawn on every sheet, should the recording fail.
 void TitleBlockPainter::RecordFixedPart(cairo_t* target) {
   fixedPartTried_ = true;
-  const cairo_rectangle_t band = {0, page_.height - kTitleBlockBand, page_.width, kTitleBlockBand};
-  cairo_surface_t* surface = cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, &band);
-  cairo_t* recording = cairo_create(surface);
-  cairo_font_options_t* options = cairo_font_options_create();
-  cairo_surface_get_font_options(cairo_get_target(target), options);
-  cairo_set_font_options(recording, options);
-  cairo_font_options_destroy(options);
-  DrawFixedPart(recording);
-  const bool drawn = cairo_status(recording) == CAIRO_STATUS_SUCCESS;
-  cairo_destroy(recording);
-  if (drawn && cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS) {
-    fixedPart_ = surface;
-  } else {
-    cairo_surface_destroy(surface);
-  }
+  fixedPart_ = DrawToRecording({0, page_.height - kTitleBlockBand, page_.width, kTitleBlockBand},
+                               target, [this](cairo_t* recording) { DrawFixedPart(recording); });
 }
 
 void TitleBlockPainter::Draw(cairo_t* cr, int64_t sheet, int64_t sheetCount) {
