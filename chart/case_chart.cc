@@ -112,16 +112,18 @@ Axis AxisOf(const PanelContent& content, const std::vector<ChartSpan>& spans) {
 }
 
 // Grey bands over the spans that could not be designed, half a span step
-// either side of each.
-void DrawGaps(cairo_t* cr, const Panel& panel, const std::vector<ChartSpan>& spans) {
+// either side of each, in every panel: one fill (no two bands overlap).
+void DrawGaps(cairo_t* cr, std::span<const Panel> panels, const std::vector<ChartSpan>& spans) {
   const double halfStep = 0.0125;
   SetColour(cr, kGap);
-  for (const ChartSpan& s : spans) {
-    if (!s.designed) {
-      const double from = std::max(kFirstSpanMetres, s.span - halfStep);
-      const double to = std::min(kLastSpanMetres, s.span + halfStep);
-      cairo_rectangle(cr, panel.X(from), panel.frame.top, panel.X(to) - panel.X(from),
-                      panel.frame.Height());
+  for (const Panel& panel : panels) {
+    for (const ChartSpan& s : spans) {
+      if (!s.designed) {
+        const double from = std::max(kFirstSpanMetres, s.span - halfStep);
+        const double to = std::min(kLastSpanMetres, s.span + halfStep);
+        cairo_rectangle(cr, panel.X(from), panel.frame.top, panel.X(to) - panel.X(from),
+                        panel.frame.Height());
+      }
     }
   }
   cairo_fill(cr);
@@ -186,11 +188,19 @@ std::vector<BarChange> BarChanges(const std::vector<ChartSpan>& spans) {
 // Thin and dotted: apart from the governing row's line and from every curve.
 constexpr Stroke kBarChangeStroke = {kBarChange, 0.8, Dash::kDotted, Marker::kNone};
 
-void DrawBarChangeLines(cairo_t* cr, const Panel& panel, const std::vector<BarChange>& changes) {
-  SetStroke(cr, kBarChangeStroke);
-  for (const BarChange& change : changes) {
-    cairo_move_to(cr, panel.X(change.span), panel.frame.top);
-    cairo_line_to(cr, panel.X(change.span), panel.frame.bottom);
+// A line across each panel at each of `spans` (m), all one path stroked
+// once in `stroke`: a dash pattern starts afresh at each line either way.
+void DrawSpanLines(cairo_t* cr, std::span<const Panel> panels, const std::vector<double>& spans,
+                   const Stroke& stroke) {
+  if (spans.empty()) {
+    return;
+  }
+  SetStroke(cr, stroke);
+  for (const Panel& panel : panels) {
+    for (const double span : spans) {
+      cairo_move_to(cr, panel.X(span), panel.frame.top);
+      cairo_line_to(cr, panel.X(span), panel.frame.bottom);
+    }
   }
   cairo_stroke(cr);
   cairo_set_dash(cr, nullptr, 0, 0);
@@ -210,11 +220,11 @@ void DrawBarChangeLabels(cairo_t* cr, const Panel& panel, const std::vector<BarC
     labels.push_back({panel.X(change.span), TextWidthOf(cr, text)});
   }
   const std::vector<PlacedLabel> placed = PlaceLineLabels(labels, panel.frame);
-  SetColour(cr, kBarChange);
+  TextRun run;
   int unplaced = 0;
   for (size_t i = 0; i < placed.size(); ++i) {
     if (placed[i].placed) {
-      ShowText(cr, placed[i].left, LabelBaseline(panel.frame, placed[i].row), texts[i]);
+      run.Add(cr, placed[i].left, LabelBaseline(panel.frame, placed[i].row), texts[i]);
     } else {
       ++unplaced;
     }
@@ -224,8 +234,10 @@ void DrawBarChangeLabels(cairo_t* cr, const Panel& panel, const std::vector<BarC
         std::to_string(unplaced) +
         (unplaced == 1 ? " more main bar size change" : " more main bar size changes") +
         ": see the case's tables";
-    ShowText(cr, panel.frame.left + 3, UnplacedNoteBaseline(panel.frame), note);
+    run.Add(cr, panel.frame.left + 3, UnplacedNoteBaseline(panel.frame), note);
   }
+  SetColour(cr, kBarChange);
+  run.Show(cr);
 }
 
 // The panel's legend above its frame: a sample of each curve's stroke and
@@ -377,63 +389,66 @@ void DrawCaseChart(cairo_t* cr, const DesignedCase& designed, double width, doub
 
   SetColour(cr, kInk);
   cairo_set_font_size(cr, title.size);
+  TextRun titleRun;
   for (size_t line = 0; line < title.lines.size(); ++line) {
-    ShowText(cr, width / 2, layout.titleBaselines[line], title.lines[line], 0.5);
+    titleRun.Add(cr, width / 2, layout.titleBaselines[line], title.lines[line], 0.5);
   }
+  titleRun.Show(cr);
   const std::vector<BarChange> changes = BarChanges(spans);
   const bool governs = governingRow >= 0 && governingRow < kSpansPerCase;
   const std::string governing =
       governs ? "governing row, S = " + PrintedSpan(governingRow) + " m" : std::string();
+  std::vector<Panel> panels;
+  panels.reserve(std::size(kPanels));
+  for (size_t i = 0; i < std::size(kPanels); ++i) {
+    panels.push_back({layout.panels[i], axes[i]});
+  }
   // The fixed part: the same for every case of this layout.
   const auto drawFixed = [&](cairo_t* target) {
     cairo_select_font_face(target, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL,
                            CAIRO_FONT_WEIGHT_NORMAL);
     for (size_t i = 0; i < std::size(kPanels); ++i) {
       DrawSpanFrame(target, layout.panels[i], kPanels[i].axisTitle);
-      DrawLegend(target, {layout.panels[i], axes[i]}, kPanels[i], governing);
+      DrawLegend(target, panels[i], kPanels[i], governing);
     }
   };
+  // The panels never overlap, so a kind of line that is no text's
+  // neighbour in the file is drawn in all of them as one stroke: below the
+  // fixed part, as below the frame, the gaps and the value grid; over it,
+  // the lines of the bar changes and the governing row.
+  DrawGaps(cr, panels, spans);
+  DrawValueGrid(cr, panels);
+  cairo_surface_t* fixed = nullptr;
   if (furniture != nullptr) {
-    // Below the fixed part, as below the frame: the gaps and the value grid.
-    for (size_t i = 0; i < std::size(kPanels); ++i) {
-      const Panel panel = {layout.panels[i], axes[i]};
-      DrawGaps(cr, panel, spans);
-      DrawValueGrid(cr, panel);
-    }
     const CaseChartFurniture::Key key = {width, height, static_cast<double>(title.lines.size()),
                                          widestValue, static_cast<double>(governingRow)};
-    cairo_surface_t* fixed = furniture->Recording(key, cr, width, height, drawFixed);
-    cairo_save(cr);
-    if (fixed != nullptr) {
-      cairo_set_source_surface(cr, fixed, 0, 0);
-      cairo_paint(cr);
-    } else {
-      drawFixed(cr);
-    }
-    cairo_restore(cr);
+    fixed = furniture->Recording(key, cr, width, height, drawFixed);
+  }
+  cairo_save(cr);
+  if (fixed != nullptr) {
+    cairo_set_source_surface(cr, fixed, 0, 0);
+    cairo_paint(cr);
+  } else {
+    drawFixed(cr);
+  }
+  cairo_restore(cr);
+  std::vector<double> changeSpans;
+  changeSpans.reserve(changes.size());
+  for (const BarChange& change : changes) {
+    changeSpans.push_back(change.span);
+  }
+  DrawSpanLines(cr, panels, changeSpans, kBarChangeStroke);
+  if (governs) {
+    DrawSpanLines(cr, panels, {PrintedSpanMillimetres(governingRow) / 1000.0}, kGoverningRowStroke);
   }
   for (size_t i = 0; i < std::size(kPanels); ++i) {
     const PanelContent& content = kPanels[i];
-    const Panel panel = {layout.panels[i], axes[i]};
-    if (furniture == nullptr) {
-      DrawGaps(cr, panel, spans);
-      DrawFrame(cr, panel, content.axisTitle);
-    } else {
-      DrawValueLabels(cr, panel);
-    }
-    DrawBarChangeLines(cr, panel, changes);
-    if (governs) {
-      DrawSpanLine(cr, panel.frame, panel.X(PrintedSpanMillimetres(governingRow) / 1000.0),
-                   kGoverningRowStroke);
-    }
+    DrawValueLabels(cr, panels[i]);
     for (auto curve = content.curves.rbegin(); curve != content.curves.rend(); ++curve) {
-      DrawCurve(cr, panel, spans, *curve);
+      DrawCurve(cr, panels[i], spans, *curve);
     }
     if (content.barChanges == BarChangeMarks::kLabelledLines) {
-      DrawBarChangeLabels(cr, panel, changes);
-    }
-    if (furniture == nullptr) {
-      DrawLegend(cr, panel, content, governing);
+      DrawBarChangeLabels(cr, panels[i], changes);
     }
   }
   if (std::none_of(spans.begin(), spans.end(), [](const ChartSpan& s) { return s.designed; })) {

@@ -24,6 +24,67 @@ void ShowText(cairo_t* cr, double x, double y, const std::string& text, double a
   cairo_show_text(cr, text.c_str());
 }
 
+TextRun::~TextRun() {
+  if (font_ != nullptr) {
+    cairo_scaled_font_destroy(font_);
+  }
+}
+
+void TextRun::Add(cairo_t* cr, double x, double y, std::string_view text, double alignX) {
+  if (text.empty()) {
+    return;  // as cairo_show_text, which shows nothing
+  }
+  const std::string piece(text);
+  cairo_scaled_font_t* font = cairo_get_scaled_font(cr);
+  // x less nothing is x: the width is measured only to move the start.
+  cairo_move_to(cr, alignX == 0 ? x : x - alignX * TextWidthOf(cr, piece), y);
+  if (font_ != nullptr && font != font_) {
+    cairo_show_text(cr, piece.c_str());
+    return;
+  }
+  // From the current point, as cairo_show_text sets its glyphs: cairo keeps
+  // it in its fixed point (1/256 of a unit).
+  double startX = x;
+  double startY = y;
+  cairo_get_current_point(cr, &startX, &startY);
+  cairo_glyph_t* glyphs = nullptr;
+  int glyphCount = 0;
+  cairo_text_cluster_t* clusters = nullptr;
+  int clusterCount = 0;
+  cairo_text_cluster_flags_t flags{};
+  const cairo_status_t status = cairo_scaled_font_text_to_glyphs(
+      font, startX, startY, piece.data(), static_cast<int>(piece.size()), &glyphs, &glyphCount,
+      &clusters, &clusterCount, &flags);
+  if (status == CAIRO_STATUS_SUCCESS && flags == 0) {
+    if (font_ == nullptr) {
+      font_ = cairo_scaled_font_reference(font);
+    }
+    text_ += piece;
+    glyphs_.insert(glyphs_.end(), glyphs, glyphs + glyphCount);
+    clusters_.insert(clusters_.end(), clusters, clusters + clusterCount);
+  } else {
+    // Clusters read backward cannot follow another piece's.
+    cairo_show_text(cr, piece.c_str());
+  }
+  cairo_glyph_free(glyphs);
+  cairo_text_cluster_free(clusters);
+}
+
+void TextRun::Show(cairo_t* cr) {
+  if (!glyphs_.empty()) {
+    cairo_show_text_glyphs(cr, text_.data(), static_cast<int>(text_.size()), glyphs_.data(),
+                           static_cast<int>(glyphs_.size()), clusters_.data(),
+                           static_cast<int>(clusters_.size()), cairo_text_cluster_flags_t{});
+  }
+  text_.clear();
+  glyphs_.clear();
+  clusters_.clear();
+  if (font_ != nullptr) {
+    cairo_scaled_font_destroy(font_);
+    font_ = nullptr;
+  }
+}
+
 void SetStroke(cairo_t* cr, const Stroke& stroke) {
   static constexpr double kDashed[] = {5, 2.5};
   static constexpr double kDotted[] = {1.2, 2};
@@ -55,6 +116,9 @@ void SetStroke(cairo_t* cr, const Stroke& stroke) {
 }
 
 void DrawMarker(cairo_t* cr, double x, double y, Marker marker) {
+  if (marker == Marker::kNone) {
+    return;  // not even an empty stroke, which a PDF analyses as any other
+  }
   constexpr double r = 2.6;
   cairo_save(cr);
   cairo_set_dash(cr, nullptr, 0, 0);
@@ -148,15 +212,16 @@ void DrawFrame(cairo_t* cr, const Panel& panel, const std::string& axisTitle) {
 
 // The lines one path, stroked once: they never cross, so the page is the
 // same as with a stroke for each, and a chart sheet's PDF has one stroke
-// where it had one a line.
-void DrawValueGrid(cairo_t* cr, const Panel& panel) {
-  const Box& frame = panel.frame;
+// where it had one a line (the panels never overlap).
+void DrawValueGrid(cairo_t* cr, std::span<const Panel> panels) {
   cairo_set_line_width(cr, 0.5);
   SetColour(cr, kGrid);
-  for (int i = 0; i <= panel.axis.Steps(); ++i) {
-    const double value = panel.axis.low + i * panel.axis.step;
-    cairo_move_to(cr, frame.left, panel.Y(value));
-    cairo_line_to(cr, frame.right, panel.Y(value));
+  for (const Panel& panel : panels) {
+    for (int i = 0; i <= panel.axis.Steps(); ++i) {
+      const double value = panel.axis.low + i * panel.axis.step;
+      cairo_move_to(cr, panel.frame.left, panel.Y(value));
+      cairo_line_to(cr, panel.frame.right, panel.Y(value));
+    }
   }
   cairo_stroke(cr);
 }
@@ -164,30 +229,46 @@ void DrawValueGrid(cairo_t* cr, const Panel& panel) {
 void DrawValueLabels(cairo_t* cr, const Panel& panel) {
   cairo_set_font_size(cr, kChartLabelSize);
   SetColour(cr, kInk);
+  TextRun labels;
   for (int i = 0; i <= panel.axis.Steps(); ++i) {
     const double value = panel.axis.low + i * panel.axis.step;
-    ShowText(cr, panel.frame.left - kValueLabelGap, panel.Y(value) + 3, TickLabel(value), 1);
+    labels.Add(cr, panel.frame.left - kValueLabelGap, panel.Y(value) + 3, TickLabel(value), 1);
   }
+  labels.Show(cr);
 }
 
+// The span grid one path and its labels one run, after it: the lines never
+// cross and the labels stand below the frame, so the pixels are those of a
+// stroke and a label at a time. The labels go into the run half the axis
+// apart one after the other (1.00, 2.50, 1.25, 2.75 ...): the file then
+// places each by a move of the text line (Td) rather than as an adjustment
+// in thousandths of the type size after the one before (TJ), which would
+// shift it by up to 0.004 pt; a reader laying the page out as text puts
+// each where it stood when each label was placed on its own.
 void DrawSpanFrame(cairo_t* cr, const Box& frame, const std::string& axisTitle) {
   const Panel panel = {frame, {}};
   cairo_set_line_width(cr, 0.5);
   cairo_set_font_size(cr, kChartLabelSize);
   const int spanSteps =
       static_cast<int>(std::lround((kLastSpanMetres - kFirstSpanMetres) / kSpanTick));
+  SetColour(cr, kGrid);
   for (int i = 0; i <= spanSteps; ++i) {
     const double span = kFirstSpanMetres + i * kSpanTick;
-    SetColour(cr, kGrid);
     cairo_move_to(cr, panel.X(span), frame.top);
     cairo_line_to(cr, panel.X(span), frame.bottom);
-    cairo_stroke(cr);
-    SetColour(cr, kInk);
+  }
+  cairo_stroke(cr);
+  SetColour(cr, kInk);
+  TextRun labels;
+  const int half = (spanSteps + 2) / 2;
+  for (int k = 0; k <= spanSteps; ++k) {
+    const int i = k % 2 == 0 ? k / 2 : half + k / 2;
+    const double span = kFirstSpanMetres + i * kSpanTick;
     char text[16];
     std::snprintf(text, sizeof text, "%.2f", span);
-    ShowText(cr, panel.X(span), frame.bottom + kSpanLabelBelow, text, 0.5);
+    labels.Add(cr, panel.X(span), frame.bottom + kSpanLabelBelow, text, 0.5);
   }
-  SetColour(cr, kInk);
+  labels.Show(cr);
   cairo_set_line_width(cr, 0.8);
   cairo_rectangle(cr, frame.left, frame.top, frame.Width(), frame.Height());
   cairo_stroke(cr);

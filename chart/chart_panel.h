@@ -9,7 +9,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "chart/chart_layout.h"
 
@@ -30,6 +33,40 @@ double TextWidthOf(cairo_t* cr, const std::string& text);
 // Shows `text` with its baseline at y, starting at x less `alignX` of its
 // width (0 left, 0.5 centred, 1 right-aligned).
 void ShowText(cairo_t* cr, double x, double y, const std::string& text, double alignX = 0);
+
+// Pieces of text in one font gathered and shown by one call, in the colour
+// set when shown. A PDF analyses and writes each drawing operation on its
+// own (in cairo 1.16 about a microsecond each, and the operations of a
+// painted form once more on every page that paints it), so a chart's
+// dozens of labels cost one operation rather than dozens. Each piece's
+// glyphs stand where ShowText would set them, from the same fixed-point
+// start, and carry its text and clusters, so the file maps them to the
+// same characters. In the file the run is one text object whose pieces
+// after the first are placed relative to the one before, as cairo places
+// consecutive pieces shown one by one; a piece shown after a stroke or in
+// another colour begins a text object of its own, placed where it stands.
+// A piece in another font than the run's first is shown on its own at once.
+class TextRun {
+ public:
+  TextRun() = default;
+  TextRun(const TextRun&) = delete;
+  TextRun& operator=(const TextRun&) = delete;
+  ~TextRun();
+
+  // Adds `text` with its baseline at y, starting at x less `alignX` of its
+  // width, in the font selected on `cr`.
+  void Add(cairo_t* cr, double x, double y, std::string_view text, double alignX = 0);
+  // Shows the pieces added and empties the run; the run's font must be
+  // the one selected.
+  void Show(cairo_t* cr);
+  bool empty() const { return glyphs_.empty(); }
+
+ private:
+  cairo_scaled_font_t* font_ = nullptr;  // referenced while the run holds pieces
+  std::string text_;
+  std::vector<cairo_glyph_t> glyphs_;
+  std::vector<cairo_text_cluster_t> clusters_;
+};
 // Draws with `draw` on an SVG surface `width` x `height` points into
 // `svgOut`; false (and `svgOut` empty) when cairo failed.
 bool DrawToSvg(double width, double height, const std::function<void(cairo_t*)>& draw,
@@ -101,10 +138,11 @@ void DrawSpanLine(cairo_t* cr, const Box& frame, double x, const Stroke& stroke)
 void DrawFrame(cairo_t* cr, const Panel& panel, const std::string& axisTitle);
 
 // The same frame in the parts a run of charts share or not, to be drawn in
-// this order: the value axis's grid lines (they end under the frame); the
-// part fixed by the frame alone (the span grid and labels, the frame,
-// "span S (m)", the axis title); the value labels.
-void DrawValueGrid(cairo_t* cr, const Panel& panel);
+// this order: the value axes' grid lines (they end under the frames), of
+// any number of panels in one stroke; the part fixed by the frame alone
+// (the span grid and labels, the frame, "span S (m)", the axis title); the
+// value labels.
+void DrawValueGrid(cairo_t* cr, std::span<const Panel> panels);
 void DrawSpanFrame(cairo_t* cr, const Box& frame, const std::string& axisTitle);
 void DrawValueLabels(cairo_t* cr, const Panel& panel);
 

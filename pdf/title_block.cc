@@ -122,19 +122,12 @@ void TitleBlockPainter::FitSubject(cairo_t* cr) {
   subject_ = FitText(cr, subject_, room);
 }
 
-// A small grey label and its value after it.
-void TitleBlockPainter::Field(cairo_t* cr, double x, double y, const char* label,
-                              const std::string& value, bool bold) const {
-  cairo_set_source_rgb(cr, 0.4, 0.4, 0.4);
-  Select(cr, kLabelSize, false);
-  Show(cr, x, y, label);
-  cairo_set_source_rgb(cr, 0, 0, 0);
-  Select(cr, kFieldSize, bold);
-  Show(cr, x + kLabelWidth, y, value);
-}
-
 // What is the same on every sheet: the frame, the labels, the project's
-// fields, the names and the run's date.
+// fields, the names and the run's date. The pieces of text go in the order
+// drawn, each run of consecutive pieces in one grey and one font shown as
+// one TextRun: the same text objects in the file as a piece at a time
+// (cairo joins such pieces into one), in fewer operations, which count on
+// every sheet since each analyses the form again.
 void TitleBlockPainter::DrawFixedPart(cairo_t* cr) const {
   const double left = kFrameSide;
   const double right = page_.width - kFrameSide;
@@ -152,32 +145,50 @@ void TitleBlockPainter::DrawFixedPart(cairo_t* cr) const {
   cairo_line_to(cr, divider, rule);
   cairo_stroke(cr);
 
+  struct Style {
+    double grey;
+    double size;
+    bool bold;
+    bool operator==(const Style&) const = default;
+  };
+  TextRun run;
+  Style runStyle{};
+  const auto showRun = [&]() {
+    cairo_set_source_rgb(cr, runStyle.grey, runStyle.grey, runStyle.grey);
+    Select(cr, runStyle.size, runStyle.bold);
+    run.Show(cr);
+  };
+  const auto piece = [&](const Style& style, double x, double y, const std::string& text) {
+    if (text.empty()) {
+      return;  // nothing shown, as cairo_show_text shows nothing
+    }
+    if (!run.empty() && !(style == runStyle)) {
+      showRun();
+    }
+    runStyle = style;
+    Select(cr, style.size, style.bold);
+    run.Add(cr, x, y, text);
+  };
+  const Style label = {0.4, kLabelSize, false};
   const double firstBaseline = top + 11;
   const double secondBaseline = top + 23;
+  const double valueLeft = left + kInset + kLabelWidth;
   if (titleSecondLine_.empty()) {
-    Field(cr, left + kInset, firstBaseline, "PROJECT", fields_.title, true);
-    Field(cr, left + kInset, secondBaseline, "BRIDGE", fields_.bridge, false);
+    piece(label, left + kInset, firstBaseline, "PROJECT");
+    piece({0, kFieldSize, true}, valueLeft, firstBaseline, fields_.title);
+    piece(label, left + kInset, secondBaseline, "BRIDGE");
+    piece({0, kFieldSize, false}, valueLeft, secondBaseline, fields_.bridge);
   } else {
     // The title on two lines, the bridge beside the label under them.
-    cairo_set_source_rgb(cr, 0.4, 0.4, 0.4);
-    Select(cr, kLabelSize, false);
-    Show(cr, left + kInset, top + 8, "PROJECT");
-    Show(cr, left + kInset, secondBaseline, "BRIDGE");
-    cairo_set_source_rgb(cr, 0, 0, 0);
-    Select(cr, kWrappedTitleSize, true);
-    Show(cr, left + kInset + kLabelWidth, top + 8, fields_.title);
-    Show(cr, left + kInset + kLabelWidth, top + 15.5, titleSecondLine_);
-    if (!fields_.bridge.empty()) {
-      Select(cr, kFieldSize, false);
-      Show(cr, left + kInset + kLabelWidth, secondBaseline, fields_.bridge);
-    }
+    piece(label, left + kInset, top + 8, "PROJECT");
+    piece(label, left + kInset, secondBaseline, "BRIDGE");
+    piece({0, kWrappedTitleSize, true}, valueLeft, top + 8, fields_.title);
+    piece({0, kWrappedTitleSize, true}, valueLeft, top + 15.5, titleSecondLine_);
+    piece({0, kFieldSize, false}, valueLeft, secondBaseline, fields_.bridge);
   }
-  cairo_set_source_rgb(cr, 0.4, 0.4, 0.4);
-  Select(cr, kLabelSize, false);
-  Show(cr, divider + kInset, secondBaseline + 1, "REVISION");
-  cairo_set_source_rgb(cr, 0, 0, 0);
-  Select(cr, kNameSize, false);
-  Show(cr, divider + kInset + kNameLabelWidth, secondBaseline + 1, fields_.revision);
+  piece(label, divider + kInset, secondBaseline + 1, "REVISION");
+  piece({0, kNameSize, false}, divider + kInset + kNameLabelWidth, secondBaseline + 1,
+        fields_.revision);
   // The designer, the checker and the run's date: who answers for the
   // sheet, and when it was made.
   const double half = (kRightColumn - 2 * kInset) / 2;
@@ -191,16 +202,11 @@ void TitleBlockPainter::DrawFixedPart(cairo_t* cr) const {
     // sheet number keeps the right of the top line.
     const double x = divider + kInset + static_cast<double>(i) * half;
     const double y = i == 0 ? namesBaseline : secondBaseline + 1;
-    cairo_set_source_rgb(cr, 0.4, 0.4, 0.4);
-    Select(cr, kLabelSize, false);
-    Show(cr, x, y, names[i].label);
-    cairo_set_source_rgb(cr, 0, 0, 0);
-    Select(cr, kNameSize, false);
-    Show(cr, x + kNameLabelWidth, y, *names[i].name);
+    piece(label, x, y, names[i].label);
+    piece({0, kNameSize, false}, x + kNameLabelWidth, y, *names[i].name);
   }
-  cairo_set_source_rgb(cr, 0.4, 0.4, 0.4);
-  Select(cr, kLabelSize, false);
-  Show(cr, divider + kInset, top + 8, "DATE " + fields_.runStamp);
+  piece(label, divider + kInset, top + 8, "DATE " + fields_.runStamp);
+  showRun();
 }
 
 // The fixed part drawn once into a recording surface, which the PDF writes

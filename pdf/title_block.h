@@ -50,8 +50,6 @@ class TitleBlockPainter {
   void Select(cairo_t* cr, double size, bool bold) const;
   void FitFields(cairo_t* cr);
   void FitSubject(cairo_t* cr);
-  void Field(cairo_t* cr, double x, double y, const char* label, const std::string& value,
-             bool bold) const;
   void DrawFixedPart(cairo_t* cr) const;
   void RecordFixedPart(cairo_t* target);
 

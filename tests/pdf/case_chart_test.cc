@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+
+#include "chart/chart_panel.h"
 
 #include "tests/pdf/pdf_test_util.h"
 
@@ -150,6 +153,55 @@ TEST(DrawCaseChart, FixedPartsPaintedAsDrawnWhole) {
       EXPECT_LE(largest, 1);
     }
   }
+}
+
+// Pieces gathered in a run stand where ShowText sets each alone: the same
+// pixels for left, centred and right-aligned pieces, an empty one, text
+// beyond ASCII, and a piece in another size, which is shown on its own.
+TEST(TextRun, EachPieceWhereShowTextSetsIt) {
+  const struct {
+    double x, y;
+    const char* text;
+    double alignX;
+    double size;
+  } pieces[] = {
+      {20.3, 30.7, "1.25", 0.5, 8.5},        {200.1, 30.7, "span S (m)", 0.5, 8.5},
+      {300.55, 60.2, "140", 1, 8.5},         {10, 90, "", 0, 8.5},
+      {12.125, 90.4, "fs 140 MPa…", 0, 8.5}, {150, 120, "another size", 0, 11},
+      {40.9, 150.3, "#16 -> #19", 0, 8.5},
+  };
+  enum class Way { kNothing, kAlone, kInARun };
+  const auto draw = [&](Way way) {
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 400, 170);
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    kalvorden::TextRun texts;
+    for (const auto& piece : pieces) {
+      cairo_set_font_size(cr, piece.size);
+      if (way == Way::kNothing) {
+        continue;
+      }
+      if (way == Way::kInARun) {
+        texts.Add(cr, piece.x, piece.y, piece.text, piece.alignX);
+      } else {
+        kalvorden::ShowText(cr, piece.x, piece.y, piece.text, piece.alignX);
+      }
+    }
+    cairo_set_font_size(cr, 8.5);
+    texts.Show(cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(surface);
+    std::string pixels(reinterpret_cast<const char*>(cairo_image_surface_get_data(surface)),
+                       static_cast<size_t>(cairo_image_surface_get_stride(surface)) * 170);
+    cairo_surface_destroy(surface);
+    return pixels;
+  };
+  const std::string alone = draw(Way::kAlone);
+  EXPECT_TRUE(alone == draw(Way::kInARun));
+  EXPECT_FALSE(alone == draw(Way::kNothing));
 }
 
 TEST(WriteCaseChartSvg, AnSvgDocumentForDesignedAndUndesignableCases) {
