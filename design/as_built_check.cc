@@ -133,9 +133,13 @@ AsBuiltSectionOf<Number> AsBuiltSection(const AsBuiltRow& row, const BarValues<N
   return s;
 }
 
-// The checks decided on whole numbers (and the cover on the entered value):
-// thickness, spacing and cover.
-uint32_t LimitFailures(const AsBuiltRow& row) {
+// The cover check, on the entered value: the same for every row of a case.
+uint32_t CoverFailure(Quad topCover) {
+  return topCover >= static_cast<Quad>(kLeastDeckTopCover) ? 0U : uint32_t{kCoverFails};
+}
+
+// The checks decided on whole numbers: thickness and spacing.
+uint32_t WholeNumberFailures(const AsBuiltRow& row) {
   uint32_t failed = 0;
   const LeastThicknessQuotient least = LeastThicknessOf(row);
   if (int64_t{row.thickness} * least.divisor < least.numerator) {
@@ -145,9 +149,6 @@ uint32_t LimitFailures(const AsBuiltRow& row) {
   const bool spacingWithinThickness = int64_t{2} * row.mainBarSpacing <= threeHalvesThickness2;
   if (!spacingWithinThickness || row.mainBarSpacing > kLargestMainBarSpacing) {
     failed |= kSpacingFails;
-  }
-  if (!(row.topCover >= static_cast<Quad>(kLeastDeckTopCover))) {
-    failed |= kCoverFails;
   }
   return failed;
 }
@@ -202,7 +203,7 @@ AsBuiltCheck CheckAsBuilt(const AsBuiltRow& row) {
       std::min(Mul(static_cast<Quad>(1.5), thickness), static_cast<Quad>(kLargestMainBarSpacing));
   check.spacingMargin = Sub(check.largestSpacing, spacing);
   check.coverMargin = Sub(row.topCover, static_cast<Quad>(kLeastDeckTopCover));
-  check.failed |= LimitFailures(row);
+  check.failed |= WholeNumberFailures(row) | CoverFailure(row.topCover);
   return check;
 }
 
@@ -231,8 +232,12 @@ AsBuiltCheck CheckAsBuilt(const AsBuiltRow& row) {
 AsBuiltCaseEnclosures EncloseCaseOf(const AsBuiltRow& row) {
   const SectionValues<Enclosure> values = SectionValuesOf<Enclosure>(
       row.continuous, Enclose(row.wheelLoad), Enclose(row.topCover), Enclose(row.futurePaving));
-  return {values.liveLoadFactor, values.topCover, values.futurePaving, Enclose(row.allowableSteel),
-          Enclose(row.allowableConcrete)};
+  return {values.liveLoadFactor,
+          values.topCover,
+          values.futurePaving,
+          Enclose(row.allowableSteel),
+          Enclose(row.allowableConcrete),
+          CoverFailure(row.topCover)};
 }
 
 PrintedAsBuiltCheck PrintedAsBuilt(const AsBuiltRow& row) {
@@ -248,12 +253,16 @@ PrintedAsBuiltCheck PrintedAsBuilt(const AsBuiltRow& row, const AsBuiltCaseEnclo
     return printed;
   }
   printed.known = true;
+  // Hundredths of n / d rounded half up: (200 n + d) / 2d, d a constant of
+  // each kind of slab (a division by a constant is a multiplication).
   const LeastThicknessQuotient least = LeastThicknessOf(row);
-  printed.leastThickness = ScaledWhole(static_cast<uint64_t>(
-      (200 * least.numerator + least.divisor) / (int64_t{2} * least.divisor)));
+  const int64_t roundingNumerator = 200 * least.numerator + least.divisor;
+  printed.leastThickness = ScaledWhole(
+      static_cast<uint64_t>(row.continuous ? roundingNumerator / (2 * kContinuousDivisor)
+                                           : roundingNumerator / (2 * kSimpleDivisor)));
   printed.largestSpacing = ScaledWhole(static_cast<uint64_t>(
       std::min<int64_t>(int64_t{15} * row.thickness, int64_t{10} * kLargestMainBarSpacing)));
-  printed.failed = LimitFailures(row);
+  printed.failed = WholeNumberFailures(row) | enclosed.coverFailure;
   try {
     const AsBuiltSectionOf<Enclosure> s = AsBuiltSection<Enclosure>(
         row, EnclosedBarValues(bar),
@@ -287,6 +296,11 @@ AsBuiltRow AsBuiltRowOf(const DesignCase& c, const SpanDesign& span, int32_t spa
   row.allowableConcrete = c.concreteStress;
   row.modularRatio = c.modularRatio;
   row.continuous = c.continuityFactor != kOne;
+  return AsBuiltRowOf(row, span, spanMillimetres);
+}
+
+AsBuiltRow AsBuiltRowOf(AsBuiltRow caseRow, const SpanDesign& span, int32_t spanMillimetres) {
+  AsBuiltRow& row = caseRow;
   row.spanMillimetres = spanMillimetres;
   if (span.fault == SpanFault::kNone) {
     row.thickness = span.actualThickness;
@@ -305,11 +319,13 @@ constexpr const char* kCheckNames[] = {"fs", "fc", "thickness", "spacing", "cove
 std::string FailingSpansLine(const DesignCase& c, std::span<const SpanDesign> spans) {
   // The failed checks decided on enclosures, as the CSV and the PDF decide
   // them (PrintedAsBuilt: the same checks as CheckAsBuilt's).
-  const AsBuiltCaseEnclosures enclosed = EncloseCaseOf(AsBuiltRowOf(c, {}, 0));
+  const AsBuiltRow caseRow = AsBuiltRowOf(c, {}, 0);
+  const AsBuiltCaseEnclosures enclosed = EncloseCaseOf(caseRow);
   std::vector<uint32_t> failed(spans.size(), 0);
   for (size_t i = 0; i < spans.size(); ++i) {
     const int32_t length = PrintedSpanMillimetres(static_cast<int32_t>(i));
-    const PrintedAsBuiltCheck check = PrintedAsBuilt(AsBuiltRowOf(c, spans[i], length), enclosed);
+    const PrintedAsBuiltCheck check =
+        PrintedAsBuilt(AsBuiltRowOf(caseRow, spans[i], length), enclosed);
     failed[i] = check.known ? check.failed : 0;
   }
   return FailingSpansLine(failed);

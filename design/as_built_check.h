@@ -114,6 +114,7 @@ struct AsBuiltCaseEnclosures {
   Enclosure futurePaving;
   Enclosure allowableSteel;
   Enclosure allowableConcrete;
+  uint32_t coverFailure = 0;  // kCoverFails where the entered cover is under the least
 };
 AsBuiltCaseEnclosures EncloseCaseOf(const AsBuiltRow& row);
 // The same, for a row whose entered values `enclosed` encloses (made by
@@ -123,6 +124,9 @@ PrintedAsBuiltCheck PrintedAsBuilt(const AsBuiltRow& row, const AsBuiltCaseEnclo
 // The row of `span` (a printed row of `designCase`) at its printed span.
 AsBuiltRow AsBuiltRowOf(const DesignCase& designCase, const SpanDesign& span,
                         int32_t spanMillimetres);
+// The same from the case's own row (AsBuiltRowOf the case with no span),
+// made once for all of its rows.
+AsBuiltRow AsBuiltRowOf(AsBuiltRow caseRow, const SpanDesign& span, int32_t spanMillimetres);
 
 // "OK", or the names of the failed checks in the order fs, fc, thickness,
 // spacing, cover, separated by spaces.

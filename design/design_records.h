@@ -3,6 +3,7 @@
 // The plain records the design engine produces and the report writer prints.
 // They hold data only; the operations on them live in design/ and the outputs.
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -111,6 +112,12 @@ struct SpanDesign {
   Quad effectiveDepth = 0;     // mm, at the actual thickness
   Quad requiredSteelArea = 0;  // As, mm^2 per m, at the actual thickness
   Quad distBarArea = 0;        // mm^2, one distribution bar
+  // In the printed record with working values designed on enclosures, the
+  // digits the three working values print as (kWorkingValueDigits), which
+  // the enclosures made certain: an output writes them without converting
+  // the values again. Not known where the exact engine designed the span.
+  std::array<SignificantDigits, 3> workingDigits{};
+  bool workingDigitsKnown = false;
 
   SpanFault fault = SpanFault::kNone;
 };

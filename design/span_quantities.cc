@@ -1,6 +1,8 @@
 #include "design/span_quantities.h"
 
+#include <algorithm>
 #include <array>
+#include <iterator>
 
 #include "design/bar_table.h"
 #include "numeric/decimal.h"
@@ -13,20 +15,26 @@ using Whole = unsigned __int128;
 
 constexpr Whole kThousand = 1000;
 
-// numerator / denominator x 10^decimals rounded to nearest, a value exactly
-// halfway up: the printed figure. In 64 bits when both fit, as they do for
-// every slab a design produces; a 128-bit division is a library call.
+// numerator / denominator x 10^decimals (decimals 0 to 3) rounded to
+// nearest, a value exactly halfway up: the printed figure, (2 n 10^d + q) /
+// 2q. In the narrowest arithmetic that holds it, as a wider division takes
+// longer: for every slab a design produces, n and q are under 2^40, so the
+// sum is under 2^51 and fits 64 bits; a 128-bit division is a library call.
 Whole RoundedQuotient(Whole numerator, Whole denominator, int decimals) {
-  Whole scale = 1;
-  for (int i = 0; i < decimals; ++i) {
-    scale *= 10;
+  constexpr uint64_t kScales[] = {1, 10, 100, 1000};
+  static_assert(std::max({kSteelAreaDecimals, kConcreteDecimals, kSteelMassDecimals,
+                          kSteelPerConcreteDecimals}) < static_cast<int>(std::size(kScales)));
+  const uint64_t scale = kScales[decimals];
+  if ((numerator >> 40) == 0 && (denominator >> 40) == 0) {
+    const uint64_t dividend =
+        2 * static_cast<uint64_t>(numerator) * scale + static_cast<uint64_t>(denominator);
+    const uint64_t divisor = 2 * static_cast<uint64_t>(denominator);
+    if ((dividend >> 32) == 0 && (divisor >> 32) == 0) {
+      return static_cast<uint32_t>(dividend) / static_cast<uint32_t>(divisor);
+    }
+    return dividend / divisor;
   }
-  const Whole dividend = 2 * numerator * scale + denominator;
-  const Whole divisor = 2 * denominator;
-  if ((dividend >> 64) == 0 && (divisor >> 64) == 0) {
-    return static_cast<uint64_t>(dividend) / static_cast<uint64_t>(divisor);
-  }
-  return dividend / divisor;
+  return (2 * numerator * scale + denominator) / (2 * denominator);
 }
 
 // The exact quotient numerator / denominator of two whole numbers below
@@ -50,11 +58,12 @@ Quad QuotientPrintedByRule(Whole numerator, Whole denominator, int decimals) {
 }
 
 // The figures' exact quotients of whole numbers, in the order of
-// SpanQuantities, with their printed decimals.
+// SpanQuantities, with their printed decimals. Left unset until QuotientsOf
+// sets them all: a run makes millions.
 struct Quotient {
-  Whole numerator = 0;
-  Whole denominator = 1;
-  int decimals = 0;
+  Whole numerator;
+  Whole denominator;
+  int decimals;
 };
 constexpr size_t kFigures = 6;
 constexpr size_t kTotalSteelFigure = 4;
@@ -87,13 +96,13 @@ bool QuotientsOf(const SpanDesign& span, int32_t spanMillimetres, Quotients& quo
   // main + distribution = g / s + G / L = (g L + G s) / (s L).
   const Whole totalNumerator = mainGrams * length + distributionGrams * spacing;
   const Whole totalDenominator = spacing * length;
-  quotients = {
-      {{kThousand * mainArea, spacing, kSteelAreaDecimals},
-       {thickness, kThousand, kConcreteDecimals},
-       {mainGrams, spacing, kSteelMassDecimals},
-       {distributionGrams, length, kSteelMassDecimals},
-       {totalNumerator, totalDenominator, kSteelMassDecimals},
-       {kThousand * totalNumerator, totalDenominator * thickness, kSteelPerConcreteDecimals}}};
+  quotients[0] = {kThousand * mainArea, spacing, kSteelAreaDecimals};
+  quotients[1] = {thickness, kThousand, kConcreteDecimals};
+  quotients[2] = {mainGrams, spacing, kSteelMassDecimals};
+  quotients[3] = {distributionGrams, length, kSteelMassDecimals};
+  quotients[4] = {totalNumerator, totalDenominator, kSteelMassDecimals};
+  quotients[5] = {kThousand * totalNumerator, totalDenominator * thickness,
+                  kSteelPerConcreteDecimals};
   return true;
 }
 

@@ -1,5 +1,7 @@
 #include "design/thickness_search.h"
 
+#include <type_traits>
+
 #include "design/bar_table.h"
 #include "design/design_constants.h"
 #include "design/design_numbers.h"
@@ -221,21 +223,30 @@ void FillWorkingValues(const SpanWorkingOf<Quad>& working, SpanDesign& span) {
 
 namespace {
 
-Quad PrintedWorkingValue(Quad value) {
-  return value;
+// The exact engine's value is itself the value printed.
+void FillPrintedWorkingValue(Quad value, Quad& printed, SignificantDigits& /*digits*/) {
+  printed = value;
 }
 
-Quad PrintedWorkingValue(Enclosure value) {
-  return PrintedRepresentative(value, kWorkingValueDigits);
+// An interval's lower bound prints as every value in it does, the exact
+// one among them, where CertainSignificantDigits makes its digits certain
+// (the argument is at that function); a double converts to binary128
+// exactly.
+void FillPrintedWorkingValue(Enclosure value, Quad& printed, SignificantDigits& digits) {
+  if (!CertainSignificantDigits(value, kWorkingValueDigits, digits)) {
+    throw UncertainDecision{};
+  }
+  printed = FromDouble(value.lo);
 }
 
 }  // namespace
 
 template <class Number>
 void FillPrintedWorkingValues(const SpanWorkingOf<Number>& working, SpanDesign& span) {
-  span.designMoment = PrintedWorkingValue(working.designMoment);
-  span.effectiveDepth = PrintedWorkingValue(working.effectiveDepth);
-  span.requiredSteelArea = PrintedWorkingValue(working.requiredSteelArea);
+  FillPrintedWorkingValue(working.designMoment, span.designMoment, span.workingDigits[0]);
+  FillPrintedWorkingValue(working.effectiveDepth, span.effectiveDepth, span.workingDigits[1]);
+  FillPrintedWorkingValue(working.requiredSteelArea, span.requiredSteelArea, span.workingDigits[2]);
+  span.workingDigitsKnown = std::is_same_v<Number, Enclosure>;
 }
 
 Quad PrintedThickness(Quad minThickness) {

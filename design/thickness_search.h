@@ -97,8 +97,9 @@ void FillWorkingValues(const SpanWorkingOf<Quad>& working, SpanDesign& span);
 // Gives the printed record of a settled span its working values as an
 // output prints them (kWorkingValueDigits significant digits): each a
 // binary128 value that prints as the exact design's value does. The exact
-// engine's values are those values; from enclosures, each is the value
-// PrintedRepresentative makes certain, or the decision throws
+// engine's values are those values; from enclosures, each is an interval's
+// lower bound whose digits CertainSignificantDigits makes certain, kept
+// with those digits (SpanDesign::workingDigits), or the decision throws
 // UncertainDecision and the span is designed again exactly.
 template <class Number>
 void FillPrintedWorkingValues(const SpanWorkingOf<Number>& working, SpanDesign& span);

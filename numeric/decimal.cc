@@ -171,7 +171,8 @@ ScaledDecimal RoundToDecimals(Quad value, int decimals) {
 
 namespace {
 
-constexpr int kMostSignificantDigits = 17;
+// The most digits converted here; 17 are glibc's.
+constexpr int kMostSignificantDigits = 16;
 // Powers of ten up to 10^48 are exact in binary128 (5^48 < 2^113).
 constexpr int kLargestExactPowerOfTen = 48;
 
@@ -192,49 +193,76 @@ uint64_t WholePowerOfTen(int power) {
   return kWholePowersOfTen[static_cast<size_t>(power)];
 }
 
-// The `shown` digits of `whole` at `out`, most significant first, with a
-// point after the first `integral` of them when digits follow it; returns
-// the end.
-char* PutDigits(char* out, uint64_t whole, int shown, int integral) {
-  if (integral >= shown) {
-    PutDigitsBefore(out + shown, whole, shown);
-    return out + shown;
+using U128 = unsigned __int128;
+
+// The `count` digits of `whole` (1 to 16 of them, the first not zero) as
+// characters in the bytes of a 128-bit word, the first digit lowest, zero
+// bytes after the last.
+U128 DigitCharacters(uint64_t whole, int count) {
+  constexpr uint64_t kTenTo8 = 100000000;
+  if (count <= 8) {
+    return EightDigitCharacters(static_cast<uint32_t>(whole)) >> (8 * (8 - count));
   }
-  char* const end = out + shown + 1;
-  const uint64_t integralPart = PutDigitsBefore(end, whole, shown - integral);
-  out[integral] = '.';
-  PutDigitsBefore(out + integral, integralPart, integral);
-  return end;
+  const uint64_t first =
+      EightDigitCharacters(static_cast<uint32_t>(whole / kTenTo8)) >> (8 * (16 - count));
+  const uint64_t last = EightDigitCharacters(static_cast<uint32_t>(whole % kTenTo8));
+  return U128{first} | (U128{last} << (8 * (count - 8)));
 }
 
-// The digits of `whole` (exactly `count` of them) written at `out` as %g
-// writes the value whole x 10^(exponent - count + 1): plain from 10^-4 to
-// below 10^count, otherwise with an exponent of at least two digits;
-// trailing zeros and a bare point dropped. Returns the end of the text.
+// The number of `digits`' characters up to the last that is not '0': the
+// highest byte whose low four bits, the digit, are not zero.
+int DigitsUpToLastNotZero(U128 digits) {
+  constexpr uint64_t kLowNibbles = 0x0F0F0F0F0F0F0F0FULL;
+  const U128 values = digits & ((U128{kLowNibbles} << 64) | kLowNibbles);
+  const auto high = static_cast<uint64_t>(values >> 64);
+  const int highestBit = high != 0 ? 127 - std::countl_zero(high)
+                                   : 63 - std::countl_zero(static_cast<uint64_t>(values));
+  return highestBit / 8 + 1;
+}
+
+// The first `shown` of the digits, with a point after the first `integral`
+// of them (integral under shown), at `out`; returns the end. The text is
+// made in the word and stored whole (17 characters are written).
+char* PutDigitsWithPoint(char* out, U128 digits, int integral, int shown) {
+  const U128 before = (U128{1} << (8 * integral)) - 1;
+  const U128 text = (digits & before) | (U128{'.'} << (8 * integral)) | ((digits & ~before) << 8);
+  std::memcpy(out, &text, sizeof text);
+  out[sizeof text] = static_cast<char>(digits >> 120);  // a sixteenth digit, past the word
+  return out + shown + 1;
+}
+
+// The digits of `whole` (exactly `count` of them, at most 16) written at
+// `out` as %g writes the value whole x 10^(exponent - count + 1): plain from
+// 10^-4 to below 10^count, otherwise with an exponent of at least two
+// digits; trailing zeros and a bare point dropped. Returns the end of the
+// text; the characters after it, within kSignificantDecimalRoom, may have
+// been written too.
 char* ComposeG(char* out, bool negative, uint64_t whole, int exponent, int count) {
-  int kept = count;  // digits up to the last that is not zero, and those digits
-  uint64_t digits = whole;
-  for (; kept > 1 && digits % 10 == 0; digits /= 10) {
-    --kept;
-  }
+  const U128 digits = DigitCharacters(whole, count);
+  const int kept = DigitsUpToLastNotZero(digits);
   if (negative) {
     *out++ = '-';
   }
   if (exponent >= -4 && exponent < count) {
     if (exponent < 0) {
-      *out++ = '0';
-      *out++ = '.';
-      for (int i = -1; i > exponent; --i) {
-        *out++ = '0';
-      }
-      return PutDigits(out, digits, kept, kept);
+      out = std::copy_n("0.000", 1 - exponent, out);
+      std::memcpy(out, &digits, sizeof digits);
+      return out + kept;
     }
     // The whole part in full, its zeros too; the fraction to its last digit
     // that is not zero.
-    const int shown = std::max(kept, exponent + 1);
-    return PutDigits(out, digits * WholePowerOfTen(shown - kept), shown, exponent + 1);
+    const int integral = exponent + 1;
+    if (kept <= integral) {
+      std::memcpy(out, &digits, sizeof digits);
+      return out + integral;
+    }
+    return PutDigitsWithPoint(out, digits, integral, kept);
   }
-  out = PutDigits(out, digits, kept, 1);
+  if (kept == 1) {
+    *out++ = static_cast<char>(digits);
+  } else {
+    out = PutDigitsWithPoint(out, digits, 1, kept);
+  }
   *out++ = 'e';
   *out++ = exponent < 0 ? '-' : '+';
   const int magnitude = exponent < 0 ? -exponent : exponent;
@@ -265,9 +293,8 @@ char* GlibcSignificant(char* out, Quad value, int digits) {
 // whole part and remainder are exact, and the nearest whole number (halfway
 // cases to even, as glibc rounds in the default rounding mode) is the
 // correctly rounded digits. False where the value is outside that range.
-bool ExactSignificantDigits(unsigned __int128 significand, int binaryExponent, int digits,
-                            uint64_t& whole, int& exponent) {
-  using U128 = unsigned __int128;
+bool ExactSignificantDigits(U128 significand, int binaryExponent, int digits, uint64_t& whole,
+                            int& exponent) {
   static constexpr auto kPowersOfFive = [] {
     std::array<uint64_t, 28> powers{};
     powers[0] = 1;
@@ -344,7 +371,7 @@ bool ExactSignificantDigits(unsigned __int128 significand, int binaryExponent, i
 }  // namespace
 
 std::string SignificantDecimal(Quad value, int digits) {
-  if (digits < 1 || digits > kMostSignificantDigits) {
+  if (digits < 1 || digits > kMostSignificantDigits + 1) {
     char format[16];
     std::snprintf(format, sizeof format, "%%.%dg", digits);
     char text[64];
@@ -359,8 +386,8 @@ char* WriteSignificantDecimal(char* out, Quad value, int digits) {
   using quad_detail::U128;
   const U128 bits = quad_detail::Bits(value);
   const auto biased = static_cast<int>(quad_detail::BiasedExponent(bits));
-  if (!quad_detail::IsNormalExponent(biased)) {
-    return GlibcSignificant(out, value, digits);  // zero, subnormal, infinity, NaN
+  if (!quad_detail::IsNormalExponent(biased) || digits > kMostSignificantDigits) {
+    return GlibcSignificant(out, value, digits);  // zero, subnormal, infinity, NaN; 17 digits
   }
   const bool negative = (bits >> 127) != 0;
   // A value of few significant bits, as each working value printed from its
@@ -427,6 +454,10 @@ char* WriteSignificantDecimal(char* out, Quad value, int digits) {
     return ComposeG(out, negative, whole, exponent, digits);
   }
   return GlibcSignificant(out, value, digits);
+}
+
+char* WriteSignificantDigits(char* out, const SignificantDigits& printed, int digits) {
+  return ComposeG(out, printed.negative, printed.whole, printed.exponent, digits);
 }
 
 std::string FormatForMessage(Quad value) {

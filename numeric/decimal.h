@@ -83,10 +83,25 @@ ScaledDecimal RoundToDecimals(Quad value, int decimals);
 std::string SignificantDecimal(Quad value, int digits);
 
 // The same text for 1 to 17 digits, written at `out`, which has room for
-// kSignificantDecimalRoom characters ("-1.2345678901234567e-4966" and its
-// end are 26); returns the end of the text, which is not terminated.
-constexpr int kSignificantDecimalRoom = 32;
+// kSignificantDecimalRoom characters; returns the end of the text, which is
+// not terminated. The text is at most 26 characters
+// ("-1.2345678901234567e-4966"); the digits are copied 17 at a time, so the
+// characters after it, within the room, may have been written too.
+constexpr int kSignificantDecimalRoom = 40;
 char* WriteSignificantDecimal(char* out, Quad value, int digits);
+
+// What a value other than zero prints as at `digits` significant digits:
+// its sign, the whole number nearest |v| x 10^(digits - 1 - exponent)
+// (10^(digits - 1) with the exponent one higher where the digits round up
+// to 10^digits) and the decimal exponent of |v|.
+struct SignificantDigits {
+  bool negative = false;
+  uint64_t whole = 0;
+  int exponent = 0;
+};
+// Those digits written at `out` as WriteSignificantDecimal writes the value
+// (1 to 17 digits), with the same room; returns the end of the text.
+char* WriteSignificantDigits(char* out, const SignificantDigits& printed, int digits);
 
 // A value written for a message to the engineer: up to eight significant
 // digits, as many as a field of the dialogue can hold ("72.5", "1.44", "inf").
@@ -118,6 +133,24 @@ inline uint64_t PutDigitsBefore(char* end, uint64_t value, int count) {
     value /= 10;
   }
   return value;
+}
+
+// The eight decimal digits of `value` (below 10^8, leading zeros included)
+// as the eight characters of a 64-bit word in memory order (x86-64 is little
+// endian: the first digit in the lowest byte), made in a few whole-word
+// operations instead of a division per digit or pair. Each lane stays within
+// its bits: the two halves of four digits each in 32-bit lanes, divided by
+// 100 as x 10486 / 2^20 (exact below 10^4, and 9999 x 10486 < 2^27); the four
+// pairs in 16-bit lanes, divided by 10 as x 103 / 2^10 (exact below 100, and
+// 99 x 103 < 2^14).
+inline uint64_t EightDigitCharacters(uint32_t value) {
+  static_assert(std::endian::native == std::endian::little);
+  const uint64_t halves = (value / 10000) | (uint64_t{value % 10000} << 32);
+  const uint64_t highPairs = ((halves * 10486) >> 20) & 0x0000007F0000007FULL;
+  const uint64_t pairs = highPairs | ((halves - highPairs * 100) << 16);
+  const uint64_t tens = ((pairs * 103) >> 10) & 0x000F000F000F000FULL;
+  const uint64_t digits = tens | ((pairs - tens * 10) << 8);
+  return digits | 0x3030303030303030ULL;
 }
 
 // 10^0 to 10^19, every power of ten 64 bits hold.

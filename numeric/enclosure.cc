@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <cstdlib>
 
 namespace kalvorden {
@@ -14,9 +16,11 @@ int64_t RoundToHundredths(Enclosure value) {
   if (!(value.lo > 0 && value.hi < 0x1p33)) {
     throw UncertainDecision{};
   }
+  // Both bounds lie in (0, 2^40): a conversion to a whole number truncates,
+  // which for them is floor() exactly.
   const Enclosure scaled = Mul(value, EncloseInteger(100));
-  const double whole = std::floor(scaled.lo);
-  if (std::floor(scaled.hi) != whole) {
+  const auto whole = static_cast<double>(static_cast<int64_t>(scaled.lo));
+  if (static_cast<double>(static_cast<int64_t>(scaled.hi)) != whole) {
     throw UncertainDecision{};
   }
   if (scaled.hi - whole < 0.5) {
@@ -52,6 +56,10 @@ constexpr auto kPowersOfTen = [] {
 // value x 10^scale, enclosed: each step multiplies or divides by a power of
 // ten that is a double exactly, as an enclosure operation.
 Enclosure ScaledByPowerOfTen(Enclosure value, int scale) {
+  if (scale >= 0 && scale <= kLargestExactDoublePower) {  // the usual single step
+    const double power = kPowersOfTen[static_cast<size_t>(scale)];
+    return scale == 0 ? value : Mul(value, {power, power});
+  }
   while (scale != 0) {
     const int step = std::clamp(scale, -kLargestExactDoublePower, kLargestExactDoublePower);
     const double power = kPowersOfTen[static_cast<size_t>(std::abs(step))];
@@ -101,8 +109,13 @@ bool CertainSignificantDigits(Enclosure value, int digits, SignificantDigits& pr
   const double beyond = kPowersOfTen[static_cast<size_t>(digits)];
   // floor(log10(2) x the binary exponent) with log10(2) to six digits: the
   // decimal exponent of m_lo to within one; the loop corrects it.
+  // (frexp's exponent, read from the bits of a normal double.)
   int binaryExponent = 0;
-  std::frexp(magnitude.lo, &binaryExponent);
+  if (magnitude.lo >= std::numeric_limits<double>::min()) {
+    binaryExponent = static_cast<int>(std::bit_cast<uint64_t>(magnitude.lo) >> 52) - 1022;
+  } else {
+    std::frexp(magnitude.lo, &binaryExponent);
+  }
   int exponent = ((binaryExponent - 1) * 78913) >> 18;
   for (int attempt = 0; attempt < 3; ++attempt) {
     const int scale = digits - 1 - exponent;
@@ -121,25 +134,24 @@ bool CertainSignificantDigits(Enclosure value, int digits, SignificantDigits& pr
     if (!(scaled.lo >= least && scaled.hi < beyond)) {
       break;  // across a power of ten, or no longer finite
     }
+    // Both sums lie in [1, 10^15 + 1/2] (digits at most 15): a conversion to
+    // a whole number truncates, which for them is floor() exactly.
     const double lowPlusHalf = scaled.lo + 0.5;
-    const double nearest = std::floor(lowPlusHalf);
-    if (nearest != std::floor(scaled.hi + 0.5) || nearest == lowPlusHalf) {
+    const auto nearest = static_cast<double>(static_cast<int64_t>(lowPlusHalf));
+    if (nearest != static_cast<double>(static_cast<int64_t>(scaled.hi + 0.5)) ||
+        nearest == lowPlusHalf) {
       break;  // a halfway point inside: digits that may differ
     }
     printed.negative = value.hi < 0;
     printed.whole = static_cast<uint64_t>(nearest);
     printed.exponent = exponent;
+    if (nearest == beyond) {  // 9.99...95 to twelve digits is 10.0000000000
+      printed.whole = static_cast<uint64_t>(least);
+      ++printed.exponent;
+    }
     return true;
   }
   return false;
-}
-
-Quad PrintedRepresentative(Enclosure value, int digits) {
-  SignificantDigits printed;
-  if (!CertainSignificantDigits(value, digits, printed)) {
-    throw UncertainDecision{};
-  }
-  return static_cast<Quad>(value.lo);
 }
 
 }  // namespace kalvorden

@@ -34,6 +34,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "numeric/decimal.h"
 #include "numeric/quad.h"
 
 namespace kalvorden {
@@ -131,7 +132,7 @@ inline Enclosure Sub(Enclosure a, Enclosure b) {
   return {Below(a.lo - b.hi), Above(a.hi - b.lo)};
 }
 
-inline Enclosure Mul(Enclosure a, Enclosure b) {
+[[gnu::always_inline]] inline Enclosure Mul(Enclosure a, Enclosure b) {
   using namespace enclosure_detail;
   if (a.lo >= 0 && b.lo >= 0) {
     return {Below(a.lo * b.lo), Above(a.hi * b.hi)};  // the design's usual case
@@ -139,7 +140,7 @@ inline Enclosure Mul(Enclosure a, Enclosure b) {
   return Hull(a.lo * b.lo, a.lo * b.hi, a.hi * b.lo, a.hi * b.hi);
 }
 
-inline Enclosure Div(Enclosure a, Enclosure b) {
+[[gnu::always_inline]] inline Enclosure Div(Enclosure a, Enclosure b) {
   using namespace enclosure_detail;
   if (!IsFiniteEnclosure(b) || !(b.lo > 0 || b.hi < 0)) {
     return kUnknown;  // a divisor that may be zero, or is unbounded
@@ -214,23 +215,12 @@ inline bool IsFinite(Enclosure a) {
 // holds no halfway point.
 int64_t RoundToHundredths(Enclosure value);
 
-// A binary128 value that prints as the enclosed value at `digits`
-// significant digits (1 to 15), as SignificantDecimal (numeric/decimal.h)
-// prints it: known when the interval holds no zero and every real value in
-// it rounds to the same digits and decimal exponent with no halfway point
-// between them; then the interval's lower bound is such a value. Why this
-// is sound is argued in enclosure.cc, at the code.
-Quad PrintedRepresentative(Enclosure value, int digits);
-
-// What every value of an interval prints as at `digits` significant
-// digits, under the same conditions: its sign, the whole number nearest
-// |v| x 10^(digits - 1 - exponent) (10^digits where the digits round up to
-// it) and the decimal exponent of |v|. False where those are not certain.
-struct SignificantDigits {
-  bool negative = false;
-  uint64_t whole = 0;
-  int exponent = 0;
-};
+// What every value of an interval prints as at `digits` significant digits
+// (1 to 15), as SignificantDecimal (numeric/decimal.h) prints it: known when
+// the interval holds no zero and every real value in it rounds to the same
+// digits and decimal exponent with no halfway point between them; then the
+// interval's lower bound is such a value. False where those are not
+// certain. Why this is sound is argued in enclosure.cc, at the code.
 bool CertainSignificantDigits(Enclosure value, int digits, SignificantDigits& printed);
 
 // One number type or the other from a binary128 value or a whole number, for

@@ -12,6 +12,7 @@
 // Why: the generic routines handle every rounding mode, exception flag and
 // special value on every call; the design spends most of its time in them.
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -309,6 +310,25 @@ inline Quad Div(Quad a, Quad b) {
 }
 
 // The square root is SquareRoot (numeric/quad.h), computed the same way.
+
+// A double as binary128, exactly (every double is one): a normal double's
+// bits moved into place (its sign, its exponent rebiased, its 52 fraction
+// bits at the top of the 112), anything else by the generic conversion.
+inline Quad FromDouble(double value) {
+  using namespace quad_detail;
+  constexpr int kDoubleFractionBits = 52;
+  constexpr int kDoubleBias = 1023;
+  const auto bits = std::bit_cast<U64>(value);
+  const auto biased = static_cast<int>((bits >> kDoubleFractionBits) & 0x7ff);
+  if (biased == 0 || biased == 0x7ff) {
+    return static_cast<Quad>(value);  // zero, subnormal, infinity, NaN
+  }
+  const U128 sign = U128{bits >> 63} << 127;
+  const U128 exponent = U128(static_cast<U64>(biased - kDoubleBias + kBias)) << kFractionBits;
+  const U128 fraction = U128{bits & ((U64{1} << kDoubleFractionBits) - 1)}
+                        << (kFractionBits - kDoubleFractionBits);
+  return FromBits(sign | exponent | fraction);
+}
 
 // a < b, exactly as the compiler's comparison: false when either is a NaN,
 // and -0 equals +0. Outside NaNs, IEEE order is the order of the bit patterns

@@ -6,6 +6,7 @@
 #include <array>
 #include <bit>
 #include <charconv>
+#include <cstring>
 
 #include "design/as_built_check.h"
 #include "design/span_quantities.h"
@@ -35,18 +36,29 @@ constexpr std::string_view kHeader =
 constexpr int kWideField = 48;
 
 // A magnitude of 64 bits: its digits, at least `decimals` + 1 of them, with
-// the point before the last `decimals`.
+// the point before the last `decimals` ("12." for a whole number, as
+// EditFixed writes it). Below 10^8, as every figure of a slab is, the
+// digits are made at once and stored in whole words (the characters after
+// the end, within the field's room, are written too).
 char* WriteScaledMagnitude(char* out, uint64_t magnitude, int decimals) {
   const int count = std::max(DecimalDigitCount(magnitude), decimals + 1);
-  char* const end = out + count + 1;  // and the point
-  if (decimals == 0) {
-    end[-1] = '.';  // as EditFixed writes a whole number: "12."
-    PutDigitsBefore(end - 1, magnitude, count);
-    return end;
+  const int integral = count - decimals;
+  if (magnitude < 100000000) {
+    // The digits in the word's first `count` bytes, the first lowest.
+    const uint64_t digits =
+        EightDigitCharacters(static_cast<uint32_t>(magnitude)) >> (8 * (8 - count));
+    std::memcpy(out, &digits, sizeof digits);
+    out[integral] = '.';
+    if (decimals > 0) {  // integral is then under 8
+      const auto fraction = static_cast<uint32_t>(digits >> (8 * integral));
+      std::memcpy(out + integral + 1, &fraction, sizeof fraction);
+    }
+    return out + count + 1;
   }
+  char* const end = out + count + 1;  // and the point
   const uint64_t whole = PutDigitsBefore(end, magnitude, decimals);
-  out[count - decimals] = '.';
-  PutDigitsBefore(out + count - decimals, whole, count - decimals);
+  out[integral] = '.';
+  PutDigitsBefore(out + integral, whole, integral);
   return end;
 }
 
@@ -168,9 +180,12 @@ std::string CaseFields(int64_t caseNumber, const DesignCase& c) {
 // The working values of the exact design, then the span's quantities
 // (design/span_quantities.h) with their stated decimals.
 char* WriteWorkingAndQuantityFields(char* out, const SpanDesign& s, const PrintedQuantities& q) {
-  for (const Quad working : {s.designMoment, s.effectiveDepth, s.requiredSteelArea}) {
+  const Quad working[] = {s.designMoment, s.effectiveDepth, s.requiredSteelArea};
+  for (size_t i = 0; i < std::size(working); ++i) {
     *out++ = ',';
-    out = WriteSignificantDecimal(out, working, kWorkingValueDigits);
+    out = s.workingDigitsKnown
+              ? WriteSignificantDigits(out, s.workingDigits[i], kWorkingValueDigits)
+              : WriteSignificantDecimal(out, working[i], kWorkingValueDigits);
   }
   const std::pair<const ScaledDecimal&, int> quantities[] = {
       {q.providedSteelArea, kSteelAreaDecimals}, {q.concrete, kConcreteDecimals},
@@ -223,8 +238,9 @@ const std::string& CheckNamesText(uint32_t failed) {
 // minimum thickness 2, everything else whole numbers; then the working
 // values, quantities and the as-built check, empty for a span that could
 // not be designed.
-void AppendSpanFields(std::string& rows, const DesignCase& c, const AsBuiltCaseEnclosures& enclosed,
-                      const SpanDesign& s, int32_t spanIndex) {
+void AppendSpanFields(std::string& rows, const AsBuiltRow& caseRow,
+                      const AsBuiltCaseEnclosures& enclosed, const SpanDesign& s,
+                      int32_t spanIndex) {
   char text[kSpanFieldsRoom];
   char* out = WriteFixed(text, s.spanLength, 3);
   if (s.fault != SpanFault::kNone) {
@@ -245,7 +261,8 @@ void AppendSpanFields(std::string& rows, const DesignCase& c, const AsBuiltCaseE
   out = std::copy_n(",ok", 3, out);
   const int32_t spanMillimetres = PrintedSpanMillimetres(spanIndex);
   const PrintedQuantities q = PrintedQuantitiesOf(s, spanMillimetres);
-  const PrintedAsBuiltCheck check = PrintedAsBuilt(AsBuiltRowOf(c, s, spanMillimetres), enclosed);
+  const PrintedAsBuiltCheck check =
+      PrintedAsBuilt(AsBuiltRowOf(caseRow, s, spanMillimetres), enclosed);
   if (!q.known || !check.known) {
     rows.append(text, out);
     rows += ",,,,,,,,,,,,,,\r\n";
@@ -261,10 +278,11 @@ void AppendSpanFields(std::string& rows, const DesignCase& c, const AsBuiltCaseE
 void AppendCaseRows(std::string& rows, int64_t caseNumber, const DesignedCase& designed) {
   const DesignCase& c = designed.designCase;
   const std::string caseFields = CaseFields(caseNumber, c);
-  const AsBuiltCaseEnclosures enclosed = EncloseCaseOf(AsBuiltRowOf(c, {}, 0));
+  const AsBuiltRow caseRow = AsBuiltRowOf(c, {}, 0);
+  const AsBuiltCaseEnclosures enclosed = EncloseCaseOf(caseRow);
   for (int32_t i = 0; i < designed.sweep.spanCount; ++i) {
     rows += caseFields;
-    AppendSpanFields(rows, c, enclosed, designed.spans[i], i);
+    AppendSpanFields(rows, caseRow, enclosed, designed.spans[i], i);
   }
 }
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -11,6 +12,7 @@
 #include "numeric/decimal.h"
 #include "numeric/glibc_float128.h"
 #include "numeric/quad.h"
+#include "numeric/quad_ops.h"
 
 using namespace kalvorden;
 using U128 = unsigned __int128;
@@ -111,6 +113,44 @@ TEST(Widen, GivesTheExactSinglePrecisionValue) {
   // clang-format on
   for (const auto& [value, exact] : cases) {
     EXPECT_EQ(Widen(value), Q(exact)) << exact;
+  }
+}
+
+// The whole-word digit and conversion tricks against the plain ones.
+TEST(WordTricks, EightDigitsAndExactDoubles) {
+  std::mt19937_64 random(2026);
+  for (int i = 0; i < 100000; ++i) {
+    const uint32_t value = i < 100 ? static_cast<uint32_t>(i) * 1010101U % 100000000U
+                                   : static_cast<uint32_t>(random() % 100000000U);
+    const uint64_t word = EightDigitCharacters(value);
+    char plain[9];
+    std::snprintf(plain, sizeof plain, "%08u", value);
+    ASSERT_EQ(std::string(reinterpret_cast<const char*>(&word), 8), plain) << value;
+  }
+  const double doubles[] = {1,
+                            -2.5,
+                            0.1,
+                            1e308,
+                            -1e-307,
+                            0x1p-1022,
+                            0x1p-1074,
+                            -0.0,
+                            0,
+                            INFINITY,
+                            -INFINITY,
+                            39.6784428912,
+                            0x1.fffffffffffffp1023};
+  for (const double value : doubles) {
+    EXPECT_EQ(std::bit_cast<U128>(FromDouble(value)), std::bit_cast<U128>(static_cast<Quad>(value)))
+        << value;
+  }
+  for (int i = 0; i < 100000; ++i) {
+    const auto value = std::bit_cast<double>(static_cast<uint64_t>(random()));
+    if (value == value) {  // not a NaN, whose payload the conversion may change
+      ASSERT_EQ(std::bit_cast<U128>(FromDouble(value)),
+                std::bit_cast<U128>(static_cast<Quad>(value)))
+          << value;
+    }
   }
 }
 
