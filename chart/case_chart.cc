@@ -367,7 +367,12 @@ cairo_surface_t* CaseChartFurniture::Recording(const Key& key, cairo_t* target, 
 
 void DrawCaseChart(cairo_t* cr, const DesignedCase& designed, double width, double height,
                    int32_t governingRow, CaseChartFurniture* furniture) {
-  const std::vector<ChartSpan> spans = ChartSpans(designed);
+  DrawCaseChart(cr, designed, ChartSpans(designed), width, height, governingRow, furniture);
+}
+
+void DrawCaseChart(cairo_t* cr, const DesignedCase& designed, const std::vector<ChartSpan>& spans,
+                   double width, double height, int32_t governingRow,
+                   CaseChartFurniture* furniture) {
   cairo_save(cr);
   cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
   const Title title = FitTitle(cr, designed.designCase, width);

@@ -51,6 +51,11 @@ std::vector<ChartSpan> ChartSpans(const DesignedCase& designed);
 class CaseChartFurniture;
 void DrawCaseChart(cairo_t* cr, const DesignedCase& designed, double width, double height,
                    int32_t governingRow = -1, CaseChartFurniture* furniture = nullptr);
+// The same with the case's ChartSpans worked out already (elsewhere, on
+// another thread).
+void DrawCaseChart(cairo_t* cr, const DesignedCase& designed, const std::vector<ChartSpan>& spans,
+                   double width, double height, int32_t governingRow,
+                   CaseChartFurniture* furniture);
 
 // The recordings of a run's charts' fixed parts, one per layout (the
 // chart's size, its title's line count, its widest value label and the

@@ -1,7 +1,9 @@
 #include "pdf/case_sheets.h"
 
 #include <algorithm>
+#include <cstring>
 #include <span>
+#include <type_traits>
 
 #include "chart/case_chart.h"
 #include "design/as_built_check.h"
@@ -85,7 +87,8 @@ void WriteTableSheet(PdfDocument& document, const CaseSheetContent& content,
 }
 
 void WriteChartSheet(PdfDocument& document, const CaseSheetContent& content,
-                     std::span<const uint32_t> failedChecks) {
+                     std::span<const uint32_t> failedChecks,
+                     const std::vector<ChartSpan>& chartSpans) {
   cairo_t* cr = document.cr();
   const PaperGeometry page = document.page();
   cairo_set_source_rgb(cr, 0, 0, 0);
@@ -110,8 +113,8 @@ void WriteChartSheet(PdfDocument& document, const CaseSheetContent& content,
   cairo_set_source_rgb(cr, 0, 0, 0);
   cairo_save(cr);
   cairo_translate(cr, kChartPageMargin, chartTop);
-  DrawCaseChart(cr, *content.designed, chartWidth, chartHeight, content.settings->governingRow,
-                content.chartFurniture);
+  DrawCaseChart(cr, *content.designed, chartSpans, chartWidth, chartHeight,
+                content.settings->governingRow, content.chartFurniture);
   cairo_restore(cr);
   document.EndSheet(content.subject);
 }
@@ -122,7 +125,93 @@ std::string CaseCaption(int64_t caseNumber, int64_t caseCount) {
   return "Design case " + std::to_string(caseNumber) + " of " + std::to_string(caseCount);
 }
 
-void WriteCaseSheets(PdfDocument& document, const CaseSheetContent& content) {
+CaseSheetPlan PlanCaseSheets(const DesignedCase& designed) {
+  CaseSheetPlan plan;
+  const int32_t spanCount = std::clamp(designed.sweep.spanCount, 0, kSpansPerCase);
+  // Each row is checked once, for its table sheet's cross and the chart
+  // sheet's line alike, on enclosures where they decide it (the checks it
+  // fails are CheckAsBuilt's).
+  plan.failedChecks.assign(static_cast<size_t>(spanCount), 0);
+  for (int32_t i = 0; i < spanCount; ++i) {
+    const PrintedAsBuiltCheck check = PrintedAsBuilt(
+        AsBuiltRowOf(designed.designCase, designed.spans[i], PrintedSpanMillimetres(i)));
+    plan.failedChecks[static_cast<size_t>(i)] = check.known ? check.failed : 0;
+  }
+  plan.chartSpans = ChartSpans(designed);
+  return plan;
+}
+
+namespace {
+
+// The plan's bytes: each list its count and then its items, an item of a
+// plain type as its bytes, a text as its length and its characters. Only
+// this program reads them, in the same process that wrote them.
+template <typename T>
+void AppendPlain(std::string& bytes, const T& value) {
+  static_assert(std::is_trivially_copyable_v<T>);
+  bytes.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+template <typename T>
+void AppendList(std::string& bytes, const std::vector<T>& list) {
+  AppendPlain(bytes, list.size());
+  for (const T& item : list) {
+    AppendPlain(bytes, item);
+  }
+}
+
+class PlanReader {
+ public:
+  explicit PlanReader(std::string_view bytes) : bytes_(bytes) {}
+
+  template <typename T>
+  bool Plain(T& value) {
+    static_assert(std::is_trivially_copyable_v<T>);
+    if (bytes_.size() < sizeof value) {
+      return false;
+    }
+    std::memcpy(&value, bytes_.data(), sizeof value);
+    bytes_.remove_prefix(sizeof value);
+    return true;
+  }
+
+  template <typename T>
+  bool List(std::vector<T>& list) {
+    size_t count = 0;
+    if (!Plain(count) || count > bytes_.size()) {
+      return false;
+    }
+    list.resize(count);
+    for (T& item : list) {
+      if (!Plain(item)) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+  bool done() const { return bytes_.empty(); }
+
+ private:
+  std::string_view bytes_;
+};
+
+}  // namespace
+
+void AppendCaseSheetPlan(const CaseSheetPlan& plan, std::string& bytes) {
+  bytes.reserve(bytes.size() + 2 * sizeof(size_t) + plan.failedChecks.size() * sizeof(uint32_t) +
+                plan.chartSpans.size() * sizeof(ChartSpan));
+  AppendList(bytes, plan.failedChecks);
+  AppendList(bytes, plan.chartSpans);
+}
+
+bool ReadCaseSheetPlan(std::string_view bytes, CaseSheetPlan& plan) {
+  PlanReader reader(bytes);
+  return reader.List(plan.failedChecks) && reader.List(plan.chartSpans) && reader.done();
+}
+
+void WriteCaseSheets(PdfDocument& document, const CaseSheetContent& content,
+                     const CaseSheetPlan& plan) {
   const DesignedCase& designed = *content.designed;
   CasePages pages;
   const int32_t spanCount = std::clamp(designed.sweep.spanCount, 0, kSpansPerCase);
@@ -130,17 +219,10 @@ void WriteCaseSheets(PdfDocument& document, const CaseSheetContent& content) {
                   pages);
   const int32_t row = content.settings->governingRow;
   const bool governs = row >= 0 && row < spanCount;
-  // Each row is checked once, for its table sheet's cross and the chart
-  // sheet's line alike, on enclosures where they decide it (the checks it
-  // fails are CheckAsBuilt's).
-  std::vector<uint32_t> failedChecks(static_cast<size_t>(spanCount), 0);
   std::vector<std::vector<int32_t>> failingLines(pages.pages.size());
-  for (int32_t i = 0; i < spanCount; ++i) {
-    const PrintedAsBuiltCheck check = PrintedAsBuilt(
-        AsBuiltRowOf(designed.designCase, designed.spans[i], PrintedSpanMillimetres(i)));
-    failedChecks[static_cast<size_t>(i)] = check.known ? check.failed : 0;
+  for (int32_t i = 0; i < spanCount && static_cast<size_t>(i) < plan.failedChecks.size(); ++i) {
     const auto& place = pages.rows[static_cast<size_t>(i)];
-    if (check.known && check.failed != 0 && place.page >= 0 &&
+    if (plan.failedChecks[static_cast<size_t>(i)] != 0 && place.page >= 0 &&
         static_cast<size_t>(place.page) < failingLines.size()) {
       failingLines[static_cast<size_t>(place.page)].push_back(place.line);
     }
@@ -151,7 +233,7 @@ void WriteCaseSheets(PdfDocument& document, const CaseSheetContent& content) {
     WriteTableSheet(document, content, pages.pages[p],
                     here ? pages.rows[static_cast<size_t>(row)].line : -1, failingLines[p]);
   }
-  WriteChartSheet(document, content, failedChecks);
+  WriteChartSheet(document, content, plan.failedChecks, plan.chartSpans);
 }
 
 }  // namespace kalvorden

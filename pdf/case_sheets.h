@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "chart/case_chart.h"
 #include "design/case_pipeline.h"
@@ -37,7 +39,25 @@ struct CaseSheetContent {
   RowMarks* rowMarks = nullptr;
 };
 
-// Draws the case's kTableAndChartSheets sheets.
-void WriteCaseSheets(PdfDocument& document, const CaseSheetContent& content);
+// What a case's sheets show that takes the most work besides the drawing:
+// the checks as built each row fails and the chart's figures. A run works
+// them out on the threads that design the cases, so that the one thread
+// that draws (cairo's) mostly draws; about 9 KB a case, held by each case
+// in the design's ring of batches.
+struct CaseSheetPlan {
+  std::vector<uint32_t> failedChecks;  // by span: CheckAsBuilt's bits
+  std::vector<ChartSpan> chartSpans;
+};
+CaseSheetPlan PlanCaseSheets(const DesignedCase& designed);
+
+// The plan as bytes (appended to `bytes`) and back, to travel with the case
+// as its prepared text. False for bytes that are no plan.
+void AppendCaseSheetPlan(const CaseSheetPlan& plan, std::string& bytes);
+bool ReadCaseSheetPlan(std::string_view bytes, CaseSheetPlan& plan);
+
+// Draws the case's kTableAndChartSheets sheets, the report's pages laid out
+// here, the rest from the case's plan.
+void WriteCaseSheets(PdfDocument& document, const CaseSheetContent& content,
+                     const CaseSheetPlan& plan);
 
 }  // namespace kalvorden

@@ -180,7 +180,23 @@ int64_t PdfOutput::FirstSheetOfCase(int64_t caseNumber) const {
   return at < caseStarts_.size() ? caseStarts_[at] : 0;
 }
 
+void PdfOutput::Prepare(const DesignedCase& designed, std::string& text) const {
+  AppendCaseSheetPlan(PlanCaseSheets(designed), text);
+}
+
+bool PdfOutput::WritePrepared(const DesignedCase& designed, std::string_view text) {
+  CaseSheetPlan plan;
+  if (!ReadCaseSheetPlan(text, plan)) {
+    return Write(designed);
+  }
+  return WriteCase(designed, plan);
+}
+
 bool PdfOutput::Write(const DesignedCase& designed) {
+  return WriteCase(designed, PlanCaseSheets(designed));
+}
+
+bool PdfOutput::WriteCase(const DesignedCase& designed, const CaseSheetPlan& plan) {
   if (!CheckHealth()) {
     return false;
   }
@@ -198,8 +214,10 @@ bool PdfOutput::Write(const DesignedCase& designed) {
   const int64_t firstPage = document_.nextSheet();
   const std::string subject =
       CaseCaption(casesWritten_, caseCount_) + ": " + DescribeCaseValues(designed.designCase);
-  WriteCaseSheets(document_, {&designed, casesWritten_, caseCount_, subject, &headings_, &settings_,
-                              &chartFurniture_, &rowMarks_});
+  WriteCaseSheets(document_,
+                  {&designed, casesWritten_, caseCount_, subject, &headings_, &settings_,
+                   &chartFurniture_, &rowMarks_},
+                  plan);
   const int64_t sheetPage = document_.nextSheet();
   if (HasGoverningRow(settings_)) {
     const int32_t pages = WriteCalculationSheets(

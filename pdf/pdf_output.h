@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "chart/case_chart.h"
@@ -12,6 +13,7 @@
 #include "output/file_output.h"
 #include "output/output_settings.h"
 #include "pdf/calculation_sheets.h"
+#include "pdf/case_sheets.h"
 #include "pdf/cover_sheet.h"
 #include "pdf/index_sheets.h"
 #include "pdf/pdf_document.h"
@@ -62,6 +64,11 @@ class PdfOutput final : public FileOutput {
   bool Start(const DesignInputs& inputs) override;
 
   bool Write(const DesignedCase& designed) override;
+  // A case's plan (pdf/case_sheets.h) is worked out on the thread that
+  // designed it, and drawn by WritePrepared.
+  bool preparesCases() const override { return true; }
+  void Prepare(const DesignedCase& designed, std::string& text) const override;
+  bool WritePrepared(const DesignedCase& designed, std::string_view text) override;
   bool Finish() override;
   void Abandon() noexcept override;
   int64_t pageCount() const override { return document_.sheetsDrawn(); }
@@ -77,6 +84,7 @@ class PdfOutput final : public FileOutput {
   void FailWith(const DocumentFailure& failure);
   void PlanSheets(const DesignInputs& inputs);
   void WriteComparison();
+  bool WriteCase(const DesignedCase& designed, const CaseSheetPlan& plan);
   int64_t FirstSheetOfCase(int64_t caseNumber) const;
 
   OutputSettings settings_;

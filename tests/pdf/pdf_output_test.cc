@@ -248,6 +248,50 @@ TEST(PdfOutput, CasesNotSurveyedFailTheComparison) {
   EXPECT_TRUE(DirectoryEntries(dir.path()).empty());
 }
 
+// A case's plan, worked out on the thread that designed it, draws the same
+// file as the case drawn on its own (cases with gaps, and one with no span
+// designed); its bytes are read back whole or not at all, and a plan that
+// cannot be read is worked out again.
+TEST(PdfOutput, PreparedCasesDrawTheSameFile) {
+  const kalvorden::DesignInputs inputs = Inputs(4, {"10", "0.5", "0"});
+  const TempDir dir;
+  const auto write = [&](const std::string& name, bool prepared, bool spoiled) {
+    PdfOutput pdf(SettingsOf(PaperSize::kA4));
+    EXPECT_EQ(pdf.BeginPending(dir.File(name), true), 0);
+    EXPECT_TRUE(pdf.Start(inputs));
+    const auto cases = DesignAll(inputs);
+    for (const auto& designed : cases) {
+      pdf.Survey(*designed);
+    }
+    for (const auto& designed : cases) {
+      std::string plan;
+      pdf.Prepare(*designed, plan);
+      if (spoiled) {
+        plan.pop_back();
+      }
+      EXPECT_TRUE(prepared ? pdf.WritePrepared(*designed, plan) : pdf.Write(*designed));
+    }
+    EXPECT_TRUE(pdf.Finish() && pdf.file()->Commit());
+    return kalvorden::testing::ReadFileBytes(dir.File(name));
+  };
+  const std::string alone = write("alone.pdf", false, false);
+  EXPECT_TRUE(alone == write("prepared.pdf", true, false));
+  EXPECT_TRUE(alone == write("spoiled.pdf", true, true));
+
+  const kalvorden::CaseSheetPlan plan = kalvorden::PlanCaseSheets(*DesignAll(inputs).back());
+  std::string bytes;
+  kalvorden::AppendCaseSheetPlan(plan, bytes);
+  kalvorden::CaseSheetPlan read;
+  ASSERT_TRUE(kalvorden::ReadCaseSheetPlan(bytes, read));
+  std::string again;
+  kalvorden::AppendCaseSheetPlan(read, again);
+  EXPECT_TRUE(again == bytes);
+  for (size_t length = 0; length < bytes.size(); length += 7) {
+    EXPECT_FALSE(kalvorden::ReadCaseSheetPlan(std::string_view(bytes).substr(0, length), read));
+  }
+  EXPECT_FALSE(kalvorden::ReadCaseSheetPlan(bytes + '\0', read));
+}
+
 // Texts the engineer typed with code points cairo refuses (noncharacters)
 // are shown with U+FFFD instead of failing the PDF; and a failure that is
 // not the disk's says cairo's reason, not a write failure.
