@@ -117,6 +117,12 @@ bool CertainSignificantDigits(Enclosure value, int digits, SignificantDigits& pr
     std::frexp(magnitude.lo, &binaryExponent);
   }
   int exponent = ((binaryExponent - 1) * 78913) >> 18;
+  // One less than it should be when m_lo reaches the next power of ten: a
+  // guess only (the loop decides), which saves a second pass.
+  if (exponent >= -1 && exponent < kLargestExactDoublePower &&
+      magnitude.lo >= kPowersOfTen[static_cast<size_t>(exponent + 1)]) {
+    ++exponent;
+  }
   for (int attempt = 0; attempt < 3; ++attempt) {
     const int scale = digits - 1 - exponent;
     if (scale > kLargestScale || scale < -kLargestScale) {

@@ -37,6 +37,7 @@ class CsvOutput final : public FileOutput {
 
  private:
   bool Flush();
+  bool WriteOut(std::string_view text);
   bool CheckFailure();
 
   int descriptor_ = -1;
