@@ -40,7 +40,8 @@ constexpr int kWideField = 48;
 // EditFixed writes it). Below 10^8, as every figure of a slab is, the
 // digits are made at once and stored in whole words (the characters after
 // the end, within the field's room, are written too).
-char* WriteScaledMagnitude(char* out, uint64_t magnitude, int decimals) {
+[[gnu::always_inline]] inline char* WriteScaledMagnitude(char* out, uint64_t magnitude,
+                                                         int decimals) {
   const int count = std::max(DecimalDigitCount(magnitude), decimals + 1);
   const int integral = count - decimals;
   if (magnitude < 100000000) {
@@ -95,7 +96,8 @@ char* WriteScaledMagnitude(char* out, unsigned __int128 wide, int decimals) {
 // digits; asterisks across the field for a value that does not fit. Returns
 // the end of the text. A large run writes millions of fields: each row is
 // composed in a buffer of its own and appended once.
-char* WriteScaled(char* out, const ScaledDecimal& scaled, int decimals) {
+[[gnu::always_inline]] inline char* WriteScaled(char* out, const ScaledDecimal& scaled,
+                                                int decimals) {
   if (!scaled.fits) {
     return std::fill_n(out, kWideField, '*');
   }
