@@ -167,6 +167,32 @@ class EnteredValueTexts {
   std::array<Kept, 5> kept_;
 };
 
+// The span field of a row: a run's rows repeat the same 111 spans in every
+// case, so each thread keeps the text of each span it wrote, by the span's
+// place in the sweep and its bits.
+char* WriteSpan(char* out, Quad span, int32_t spanIndex) {
+  struct Kept {
+    unsigned __int128 bits = 0;
+    char text[16] = {};
+    int8_t length = -1;  // none kept
+  };
+  thread_local std::array<Kept, 128> kept;
+  Kept& slot = kept[static_cast<size_t>(spanIndex) % kept.size()];
+  const auto bits = std::bit_cast<unsigned __int128>(span);
+  if (slot.length < 0 || slot.bits != bits) {
+    char* const end = WriteFixed(out, span, 3);
+    if (end - out > static_cast<ptrdiff_t>(sizeof slot.text)) {
+      return end;  // too long to keep (no span of a sweep is)
+    }
+    slot.bits = bits;
+    slot.length = static_cast<int8_t>(end - out);
+    std::memcpy(slot.text, out, static_cast<size_t>(slot.length));
+    return end;
+  }
+  std::memcpy(out, slot.text, sizeof slot.text);  // within the field's room
+  return out + slot.length;
+}
+
 // The fields every row of a case repeats, up to the span.
 std::string CaseFields(int64_t caseNumber, const DesignCase& c) {
   thread_local EnteredValueTexts texts;
@@ -244,7 +270,7 @@ void AppendSpanFields(std::string& rows, const AsBuiltRow& caseRow,
                       const AsBuiltCaseEnclosures& enclosed, const SpanDesign& s,
                       int32_t spanIndex) {
   char text[kSpanFieldsRoom];
-  char* out = WriteFixed(text, s.spanLength, 3);
+  char* out = WriteSpan(text, s.spanLength, spanIndex);
   if (s.fault != SpanFault::kNone) {
     rows.append(text, out);
     rows += ",,,,,,,,";
