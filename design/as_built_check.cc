@@ -258,8 +258,8 @@ PrintedAsBuiltCheck PrintedAsBuilt(const AsBuiltRow& row, const AsBuiltCaseEnclo
   const LeastThicknessQuotient least = LeastThicknessOf(row);
   const int64_t roundingNumerator = 200 * least.numerator + least.divisor;
   printed.leastThickness = ScaledWhole(
-      static_cast<uint64_t>(row.continuous ? roundingNumerator / (2 * kContinuousDivisor)
-                                           : roundingNumerator / (2 * kSimpleDivisor)));
+      static_cast<uint64_t>(row.continuous ? roundingNumerator / (int64_t{2} * kContinuousDivisor)
+                                           : roundingNumerator / (int64_t{2} * kSimpleDivisor)));
   printed.largestSpacing = ScaledWhole(static_cast<uint64_t>(
       std::min<int64_t>(int64_t{15} * row.thickness, int64_t{10} * kLargestMainBarSpacing)));
   printed.failed = WholeNumberFailures(row) | enclosed.coverFailure;

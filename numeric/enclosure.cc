@@ -119,9 +119,9 @@ bool CertainSignificantDigits(Enclosure value, int digits, SignificantDigits& pr
   int exponent = ((binaryExponent - 1) * 78913) >> 18;
   // One less than it should be when m_lo reaches the next power of ten: a
   // guess only (the loop decides), which saves a second pass.
-  if (exponent >= -1 && exponent < kLargestExactDoublePower &&
-      magnitude.lo >= kPowersOfTen[static_cast<size_t>(exponent + 1)]) {
-    ++exponent;
+  if (const int next = exponent + 1; next >= 0 && next <= kLargestExactDoublePower &&
+                                     magnitude.lo >= kPowersOfTen[static_cast<size_t>(next)]) {
+    exponent = next;
   }
   for (int attempt = 0; attempt < 3; ++attempt) {
     const int scale = digits - 1 - exponent;
@@ -143,8 +143,9 @@ bool CertainSignificantDigits(Enclosure value, int digits, SignificantDigits& pr
     // Both sums lie in [1, 10^15 + 1/2] (digits at most 15): a conversion to
     // a whole number truncates, which for them is floor() exactly.
     const double lowPlusHalf = scaled.lo + 0.5;
+    const double highPlusHalf = scaled.hi + 0.5;
     const auto nearest = static_cast<double>(static_cast<int64_t>(lowPlusHalf));
-    if (nearest != static_cast<double>(static_cast<int64_t>(scaled.hi + 0.5)) ||
+    if (nearest != static_cast<double>(static_cast<int64_t>(highPlusHalf)) ||
         nearest == lowPlusHalf) {
       break;  // a halfway point inside: digits that may differ
     }
