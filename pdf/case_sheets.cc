@@ -52,8 +52,8 @@ void MarkGoverningRow(cairo_t* cr, const PaperGeometry& page, const OutputSettin
   ShowLine(cr, page.width - kSideMargin - TextWidthOf(cr, note), kCaptionBaseline, note);
 }
 
-void WriteTableSheet(PdfDocument& document, const CaseSheetContent& content,
-                     const std::vector<std::string>& lines, int32_t markedLine,
+void WriteTableSheet(PdfDocument& document, const CaseSheetContent& content, size_t pageOfCase,
+                     const std::vector<std::string>& lines, int32_t firstRow, int32_t markedLine,
                      const std::vector<int32_t>& failingLines) {
   cairo_t* cr = document.cr();
   const PaperGeometry page = document.page();
@@ -82,7 +82,12 @@ void WriteTableSheet(PdfDocument& document, const CaseSheetContent& content,
   content.rowMarks->Draw(cr, left + 71 * kTableCharacterPitch, kTopMargin, pitch, failingLines);
   cairo_set_source_rgb(cr, 0, 0, 0);
   SelectFont(cr, kMonoFont, kTableFontSize);
-  document.ShowMonospacedLines(lines, left, kTopMargin, kTableCharacterPitch, pitch);
+  if (content.tableHeadings != nullptr) {
+    content.tableHeadings->Show(document, pageOfCase, lines, firstRow, left, kTopMargin,
+                                kTableCharacterPitch, pitch);
+  } else {
+    document.ShowMonospacedLines(lines, left, kTopMargin, kTableCharacterPitch, pitch);
+  }
   document.EndSheet(content.subject);
 }
 
@@ -220,6 +225,14 @@ void WriteCaseSheets(PdfDocument& document, const CaseSheetContent& content,
   const int32_t row = content.settings->governingRow;
   const bool governs = row >= 0 && row < spanCount;
   std::vector<std::vector<int32_t>> failingLines(pages.pages.size());
+  // The line of each page's first row: the heading block is above it.
+  std::vector<int32_t> firstRows(pages.pages.size(), -1);
+  for (const CasePages::Place& place : pages.rows) {
+    if (place.page >= 0 && static_cast<size_t>(place.page) < firstRows.size() &&
+        firstRows[static_cast<size_t>(place.page)] < 0) {
+      firstRows[static_cast<size_t>(place.page)] = place.line;
+    }
+  }
   for (int32_t i = 0; i < spanCount && static_cast<size_t>(i) < plan.failedChecks.size(); ++i) {
     const auto& place = pages.rows[static_cast<size_t>(i)];
     if (plan.failedChecks[static_cast<size_t>(i)] != 0 && place.page >= 0 &&
@@ -230,7 +243,7 @@ void WriteCaseSheets(PdfDocument& document, const CaseSheetContent& content,
   for (size_t p = 0; p < pages.pages.size(); ++p) {
     const bool here =
         governs && pages.rows[static_cast<size_t>(row)].page == static_cast<int32_t>(p);
-    WriteTableSheet(document, content, pages.pages[p],
+    WriteTableSheet(document, content, p, pages.pages[p], firstRows[p],
                     here ? pages.rows[static_cast<size_t>(row)].line : -1, failingLines[p]);
   }
   WriteChartSheet(document, content, plan.failedChecks, plan.chartSpans);

@@ -14,6 +14,7 @@
 #include "output/output_settings.h"
 #include "pdf/pdf_document.h"
 #include "pdf/row_marks.h"
+#include "pdf/table_headings.h"
 #include "report/report_writer.h"
 
 namespace kalvorden {
@@ -37,6 +38,9 @@ struct CaseSheetContent {
   CaseChartFurniture* chartFurniture = nullptr;
   // The crosses of the rows that fail a check as built, drawn once a run.
   RowMarks* rowMarks = nullptr;
+  // The lines every case's table sheets share, drawn once a page of a case
+  // (null: each sheet shows all its lines).
+  TableHeadings* tableHeadings = nullptr;
 };
 
 // What a case's sheets show that takes the most work besides the drawing:

@@ -166,13 +166,19 @@ int PdfDocument::AddBookmark(int parent, const std::string& title, int64_t sheet
 // than a call per line, and the same page. (Readers take the blanks from the
 // gaps, as they do for any PDF text.)
 void PdfDocument::ShowMonospacedLines(const std::vector<std::string>& lines, double left,
-                                      double top, double characterPitch, double linePitch) {
+                                      double top, double characterPitch, double linePitch,
+                                      const std::vector<bool>* leaveOut, cairo_t* target) {
   if (!glyphsKnown_) {
     LearnGlyphs();
   }
   pageGlyphs_.clear();
   double baseline = top;
-  for (const std::string& line : lines) {
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
+    if (leaveOut != nullptr && i < leaveOut->size() && (*leaveOut)[i]) {
+      baseline += linePitch;
+      continue;
+    }
     for (size_t column = 0; column < line.size(); ++column) {
       const auto code = static_cast<unsigned char>(line[column]);
       if (code != ' ') {
@@ -183,7 +189,8 @@ void PdfDocument::ShowMonospacedLines(const std::vector<std::string>& lines, dou
     }
     baseline += linePitch;
   }
-  cairo_show_glyphs(cr_, pageGlyphs_.data(), static_cast<int>(pageGlyphs_.size()));
+  cairo_show_glyphs(target != nullptr ? target : cr_, pageGlyphs_.data(),
+                    static_cast<int>(pageGlyphs_.size()));
 }
 
 // The glyph of every printable ASCII character in the monospaced font (the

@@ -82,10 +82,13 @@ class PdfDocument {
   int AddBookmark(int parent, const std::string& title, int64_t sheet);
 
   // Lines of printable ASCII set on a monospaced grid from (left, top), a
-  // character every `characterPitch` and a line every `linePitch` points.
-  // The monospaced font must be selected.
+  // character every `characterPitch` and a line every `linePitch` points;
+  // with `leaveOut`, the lines it marks true left out (their place kept).
+  // On `target` (a recording to be painted on the document's sheets), or
+  // on the document. The monospaced font must be selected there.
   void ShowMonospacedLines(const std::vector<std::string>& lines, double left, double top,
-                           double characterPitch, double linePitch);
+                           double characterPitch, double linePitch,
+                           const std::vector<bool>* leaveOut = nullptr, cairo_t* target = nullptr);
 
   // The first failure so far, if any.
   DocumentFailure Failure() const;

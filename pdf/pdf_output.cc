@@ -216,7 +216,7 @@ bool PdfOutput::WriteCase(const DesignedCase& designed, const CaseSheetPlan& pla
       CaseCaption(casesWritten_, caseCount_) + ": " + DescribeCaseValues(designed.designCase);
   WriteCaseSheets(document_,
                   {&designed, casesWritten_, caseCount_, subject, &headings_, &settings_,
-                   &chartFurniture_, &rowMarks_},
+                   &chartFurniture_, &rowMarks_, &tableHeadings_},
                   plan);
   const int64_t sheetPage = document_.nextSheet();
   if (HasGoverningRow(settings_)) {

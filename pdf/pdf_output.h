@@ -103,6 +103,7 @@ class PdfOutput final : public FileOutput {
   bool comparisonWritten_ = false;
   CaseChartFurniture chartFurniture_;  // the charts' fixed parts, drawn once
   RowMarks rowMarks_;                  // the table sheets' crosses, a run drawn once
+  TableHeadings tableHeadings_;        // the lines every case's table sheets share
 };
 
 }  // namespace kalvorden

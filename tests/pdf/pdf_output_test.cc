@@ -60,7 +60,7 @@ TEST(PdfOutput, IndexTablesChartsAndBookmarksOfTheRun) {
     PaperSize paper;
     const char* pageSize;
   } table[] = {
-      {"two loads, two steel stresses, continuity", Inputs(0, {"72.5", "90"}), PaperSize::kA4,
+      {"three loads, continuity", Inputs(0, {"72.5", "90", "100"}), PaperSize::kA4,
        "595.276 x 841.89 pts (A4)"},
       {"fc 10 and an undesignable fc 0", Inputs(4, {"10", "0"}), PaperSize::kLetter,
        "612 x 792 pts (letter)"},
@@ -120,6 +120,16 @@ TEST(PdfOutput, IndexTablesChartsAndBookmarksOfTheRun) {
     }
     for (const std::string& caseLine : run.caseLines) {
       EXPECT_NE(text.find(TrimRight(caseLine)), std::string::npos) << caseLine;
+    }
+    // Each table sheet has the report's heading block, the lines every case
+    // shares painted from one form a page of a case after the first two.
+    for (const char* heading : {"SERVICE LOAD DESIGN OF BRIDGE SLAB (METRIC)",
+                                "LENGTH    MINIMUM ACTUAL   REINFORCEMENT    HALF  QUARTERS"}) {
+      size_t found = 0;
+      for (size_t from = 0; (from = text.find(heading, from)) != std::string::npos; ++from) {
+        ++found;
+      }
+      EXPECT_EQ(found, 3 * cases.size()) << heading;
     }
 
     // The index lists each case with its values in full and its first page,
