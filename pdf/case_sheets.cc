@@ -61,11 +61,15 @@ void WriteTableSheet(PdfDocument& document, const CaseSheetContent& content, siz
   SelectFont(cr, kSansFont, 8);
   ShowLine(cr, kSideMargin, kCaptionBaseline, CaseCaption(content.caseNumber, content.caseCount));
   // The report's column head says only OUTER QUARTERS; the page says what
-  // the count is, as the cover and the CSV do.
-  SelectFont(cr, kSansFont, 7);
-  ShowLine(cr, kSideMargin, kCaptionBaseline + 9,
-           "OUTER QUARTERS: the distribution bars of both outer quarters together, half in each "
-           "(4-#16 is 2 bars in each quarter).");
+  // the count is, as the cover and the CSV do. The same on every table
+  // sheet: drawn with the lines the sheets share.
+  const auto drawNote = [](cairo_t* target) {
+    cairo_set_source_rgb(target, 0.35, 0.35, 0.35);
+    SelectFont(target, kSansFont, 7);
+    ShowLine(target, kSideMargin, kCaptionBaseline + 9,
+             "OUTER QUARTERS: the distribution bars of both outer quarters together, half in each "
+             "(4-#16 is 2 bars in each quarter).");
+  };
 
   // The report's lines are 70 characters at most (11 blanks and the 59 of
   // the forms); the block is centred on the page, its last line above the
@@ -84,8 +88,11 @@ void WriteTableSheet(PdfDocument& document, const CaseSheetContent& content, siz
   SelectFont(cr, kMonoFont, kTableFontSize);
   if (content.tableHeadings != nullptr) {
     content.tableHeadings->Show(document, pageOfCase, lines, firstRow, left, kTopMargin,
-                                kTableCharacterPitch, pitch);
+                                kTableCharacterPitch, pitch, drawNote);
   } else {
+    cairo_save(cr);
+    drawNote(cr);
+    cairo_restore(cr);
     document.ShowMonospacedLines(lines, left, kTopMargin, kTableCharacterPitch, pitch);
   }
   document.EndSheet(content.subject);

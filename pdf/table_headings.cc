@@ -25,9 +25,16 @@ bool TableHeadings::Holds(const Page& known, const std::vector<std::string>& lin
 
 void TableHeadings::Show(PdfDocument& document, size_t page, const std::vector<std::string>& lines,
                          int32_t firstRow, double left, double top, double characterPitch,
-                         double linePitch) {
-  if (page >= pages_.size()) {
+                         double linePitch, const std::function<void(cairo_t*)>& drawShared) {
+  cairo_t* cr = document.cr();
+  const auto showAll = [&]() {
+    cairo_save(cr);
+    drawShared(cr);
+    cairo_restore(cr);
     document.ShowMonospacedLines(lines, left, top, characterPitch, linePitch);
+  };
+  if (page >= pages_.size()) {
+    showAll();
     return;
   }
   Page& known = pages_[page];
@@ -50,11 +57,13 @@ void TableHeadings::Show(PdfDocument& document, size_t page, const std::vector<s
       std::transform(known.shared.begin(), known.shared.end(), unshared.begin(),
                      [](bool shared) { return !shared; });
       const PaperGeometry geometry = document.page();
-      // The lines in the font selected on the sheet, black, each where the
-      // sheet would set it.
-      cairo_t* cr = document.cr();
+      // What every sheet has besides, then the lines in the font selected on
+      // the sheet, black, each where the sheet would set it.
       known.form =
           DrawToRecording({0, 0, geometry.width, geometry.height}, cr, [&](cairo_t* recording) {
+            cairo_save(recording);
+            drawShared(recording);
+            cairo_restore(recording);
             cairo_set_font_face(recording, cairo_get_font_face(cr));
             cairo_matrix_t matrix;
             cairo_get_font_matrix(cr, &matrix);
@@ -66,10 +75,9 @@ void TableHeadings::Show(PdfDocument& document, size_t page, const std::vector<s
     }
   }
   if (known.form == nullptr || !Holds(known, lines)) {
-    document.ShowMonospacedLines(lines, left, top, characterPitch, linePitch);
+    showAll();
     return;
   }
-  cairo_t* cr = document.cr();
   cairo_save(cr);
   cairo_set_source_surface(cr, known.form, 0, 0);
   cairo_paint(cr);
