@@ -212,8 +212,8 @@ bool PdfOutput::WriteCase(const DesignedCase& designed, const CaseSheetPlan& pla
   }
   ++casesWritten_;
   const int64_t firstPage = document_.nextSheet();
-  const std::string subject =
-      CaseCaption(casesWritten_, caseCount_) + ": " + DescribeCaseValues(designed.designCase);
+  const std::string values = DescribeCaseValues(designed.designCase);
+  const std::string subject = CaseCaption(casesWritten_, caseCount_) + ": " + values;
   WriteCaseSheets(document_,
                   {&designed, casesWritten_, caseCount_, subject, &headings_, &settings_,
                    &chartFurniture_, &rowMarks_, &tableHeadings_},
@@ -232,9 +232,7 @@ bool PdfOutput::WriteCase(const DesignedCase& designed, const CaseSheetPlan& pla
     }
   }
   const int caseOutline = document_.AddBookmark(
-      CAIRO_PDF_OUTLINE_ROOT,
-      "Case " + std::to_string(casesWritten_) + ": " + DescribeCaseValues(designed.designCase),
-      firstPage);
+      CAIRO_PDF_OUTLINE_ROOT, "Case " + std::to_string(casesWritten_) + ": " + values, firstPage);
   if (HasGoverningRow(settings_)) {
     document_.AddBookmark(caseOutline,
                           "Case " + std::to_string(casesWritten_) +
