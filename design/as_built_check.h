@@ -129,8 +129,10 @@ AsBuiltRow AsBuiltRowOf(const DesignCase& designCase, const SpanDesign& span,
 AsBuiltRow AsBuiltRowOf(AsBuiltRow caseRow, const SpanDesign& span, int32_t spanMillimetres);
 
 // "OK", or the names of the failed checks in the order fs, fc, thickness,
-// spacing, cover, separated by spaces.
+// spacing, cover, separated by spaces: at most kLongestCheckNames
+// characters, all five.
 std::string CheckNames(uint32_t failed);
+constexpr size_t kLongestCheckNames = 29;  // "fs fc thickness spacing cover"
 
 // One line for a case: which printed spans fail which check, each check
 // with its spans in runs ("fs at 2.900 to 3.750 m; thickness at 1.000 to

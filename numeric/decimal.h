@@ -95,9 +95,9 @@ char* WriteSignificantDecimal(char* out, Quad value, int digits);
 // (10^(digits - 1) with the exponent one higher where the digits round up
 // to 10^digits) and the decimal exponent of |v|.
 struct SignificantDigits {
-  bool negative = false;
   uint64_t whole = 0;
   int exponent = 0;
+  bool negative = false;
 };
 // Those digits written at `out` as WriteSignificantDecimal writes the value
 // (1 to 17 digits), with the same room; returns the end of the text.

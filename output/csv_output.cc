@@ -243,11 +243,13 @@ char* WriteAsBuiltFigures(char* out, const PrintedAsBuiltCheck& check) {
   return out;
 }
 
-// Room for a designed span's fields up to the names of its failed checks:
-// two fixed fields, six whole numbers, the status, three working values, ten
-// quantities and figures, each with the comma before it, and the comma after.
+// Room for a designed span's fields and the line end: two fixed fields, six
+// whole numbers, the status, three working values, ten quantities and
+// figures, each with the comma before it, the comma after, the names of its
+// failed checks.
 constexpr size_t kSpanFieldsRoom = kWideField + (1 + kWideField) + 6 * (1 + 11) + 3 +
-                                   3 * (1 + kSignificantDecimalRoom) + 10 * (1 + kWideField) + 1;
+                                   3 * (1 + kSignificantDecimalRoom) + 10 * (1 + kWideField) + 1 +
+                                   kLongestCheckNames + 2;
 
 // CheckNames, made once for each of the 32 sets of the five checks.
 const std::string& CheckNamesText(uint32_t failed) {
@@ -297,9 +299,12 @@ void AppendSpanFields(std::string& rows, const AsBuiltRow& caseRow,
     return;
   }
   out = WriteWorkingAndQuantityFields(out, s, q);
-  rows.append(text, WriteAsBuiltFigures(out, check));
-  rows += CheckNamesText(check.failed);
-  rows += "\r\n";
+  out = WriteAsBuiltFigures(out, check);
+  const std::string& names = CheckNamesText(check.failed);
+  out = std::copy(names.begin(), names.end(), out);
+  *out++ = '\r';
+  *out++ = '\n';
+  rows.append(text, out);
 }
 
 // Every row of a case.

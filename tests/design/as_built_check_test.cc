@@ -115,6 +115,7 @@ TEST(CheckAsBuilt, EachLimitAtItsBoundary) {
   }
   EXPECT_FALSE(CheckAsBuilt(Row(true, 0, 150)).known);
   EXPECT_FALSE(CheckAsBuilt(AsBuiltRow{}).known);
+  EXPECT_EQ(CheckNames(31).size(), kLongestCheckNames);  // the CSV's room for them
 }
 
 // The case's line groups each check's failing spans into runs; a span that
