@@ -299,8 +299,7 @@ AsBuiltRow AsBuiltRowOf(const DesignCase& c, const SpanDesign& span, int32_t spa
   return AsBuiltRowOf(row, span, spanMillimetres);
 }
 
-AsBuiltRow AsBuiltRowOf(AsBuiltRow caseRow, const SpanDesign& span, int32_t spanMillimetres) {
-  AsBuiltRow& row = caseRow;
+AsBuiltRow AsBuiltRowOf(AsBuiltRow row, const SpanDesign& span, int32_t spanMillimetres) {
   row.spanMillimetres = spanMillimetres;
   if (span.fault == SpanFault::kNone) {
     row.thickness = span.actualThickness;

@@ -171,8 +171,10 @@ ScaledDecimal RoundToDecimals(Quad value, int decimals) {
 
 namespace {
 
-// The most digits converted here; 17 are glibc's.
-constexpr int kMostSignificantDigits = 16;
+// The most digits written at `out` (within kSignificantDecimalRoom), and the
+// most composed here; 17 are glibc's.
+constexpr int kMostSignificantDigits = 17;
+constexpr int kMostComposedDigits = 16;
 // Powers of ten up to 10^48 are exact in binary128 (5^48 < 2^113).
 constexpr int kLargestExactPowerOfTen = 48;
 
@@ -371,7 +373,7 @@ bool ExactSignificantDigits(U128 significand, int binaryExponent, int digits, ui
 }  // namespace
 
 std::string SignificantDecimal(Quad value, int digits) {
-  if (digits < 1 || digits > kMostSignificantDigits + 1) {
+  if (digits < 1 || digits > kMostSignificantDigits) {
     char format[16];
     std::snprintf(format, sizeof format, "%%.%dg", digits);
     char text[64];
@@ -386,7 +388,7 @@ char* WriteSignificantDecimal(char* out, Quad value, int digits) {
   using quad_detail::U128;
   const U128 bits = quad_detail::Bits(value);
   const auto biased = static_cast<int>(quad_detail::BiasedExponent(bits));
-  if (!quad_detail::IsNormalExponent(biased) || digits > kMostSignificantDigits) {
+  if (!quad_detail::IsNormalExponent(biased) || digits > kMostComposedDigits) {
     return GlibcSignificant(out, value, digits);  // zero, subnormal, infinity, NaN; 17 digits
   }
   const bool negative = (bits >> 127) != 0;

@@ -85,8 +85,8 @@ std::string SignificantDecimal(Quad value, int digits);
 // The same text for 1 to 17 digits, written at `out`, which has room for
 // kSignificantDecimalRoom characters; returns the end of the text, which is
 // not terminated. The text is at most 26 characters
-// ("-1.2345678901234567e-4966"); the digits are copied 17 at a time, so the
-// characters after it, within the room, may have been written too.
+// ("-1.2345678901234567e-4966"); its digits are stored in whole words, so
+// the characters after it, within the room, may have been written too.
 constexpr int kSignificantDecimalRoom = 40;
 char* WriteSignificantDecimal(char* out, Quad value, int digits);
 
@@ -100,7 +100,7 @@ struct SignificantDigits {
   bool negative = false;
 };
 // Those digits written at `out` as WriteSignificantDecimal writes the value
-// (1 to 17 digits), with the same room; returns the end of the text.
+// (1 to 16 digits), with the same room; returns the end of the text.
 char* WriteSignificantDigits(char* out, const SignificantDigits& printed, int digits);
 
 // A value written for a message to the engineer: up to eight significant
