@@ -37,6 +37,7 @@ class CsvOutput final : public FileOutput {
 
  private:
   bool Flush();
+  bool WriteWholeBlocks();  // the buffer's whole blocks, keeping the rest
   bool WriteOut(std::string_view text);
   bool CheckFailure();
 
