@@ -102,6 +102,10 @@ struct SpanDesign {
   int32_t middleHalfBarCount = 0;     // distribution bars in the middle half
   int32_t distBarDesignation = 0;     // bar size of the distribution reinforcement
   int32_t outerQuartersBarCount = 0;  // distribution bars in the outer quarters (even)
+  // In the printed record, the whole number n of hundredths that
+  // minThickness is, where n is from 1 to below 2^40, for an output that
+  // prints them without rounding the value again; 0 otherwise.
+  int64_t minThicknessHundredths = 0;
 
   // Working values. designSpan and distBarArea are in every record; the
   // three between them only in the full record and the printed record with

@@ -201,7 +201,7 @@ SearchOutcome DesignThicknessAndMainBars(const CaseNumbers<Number>& c, Quad span
     return SearchOutcome::kBarAdvance;
   }
 
-  span.minThickness = PrintedThickness(minimum.minThickness);
+  SetPrintedThickness(minimum.minThickness, span);
   span.actualThickness = steel.actualThickness;
   span.mainBarSpacing = steel.mainBarSpacing;
   span.mainBarDesignation = BarDesignation(indices.main);
@@ -216,6 +216,7 @@ SearchOutcome DesignThicknessAndMainBars(const CaseNumbers<Number>& c, Quad span
 
 void FillWorkingValues(const SpanWorkingOf<Quad>& working, SpanDesign& span) {
   span.minThickness = working.minThickness;
+  span.minThicknessHundredths = 0;  // unrounded
   span.designMoment = working.designMoment;
   span.effectiveDepth = working.effectiveDepth;
   span.requiredSteelArea = working.requiredSteelArea;
@@ -249,12 +250,16 @@ void FillPrintedWorkingValues(const SpanWorkingOf<Number>& working, SpanDesign& 
   span.workingDigitsKnown = std::is_same_v<Number, Enclosure>;
 }
 
-Quad PrintedThickness(Quad minThickness) {
+void SetPrintedThickness(Quad minThickness, SpanDesign& span) {
   const ScaledDecimal scaled = RoundToDecimals(minThickness, 2);
   if (!scaled.fits || scaled.negative || scaled.magnitude >= kLargestHundredths) {
-    return minThickness;
+    span.minThickness = minThickness;
+    span.minThicknessHundredths = 0;
+    return;
   }
-  return Mul(static_cast<Quad>(static_cast<int64_t>(scaled.magnitude)), kOneHundredth);
+  const auto hundredths = static_cast<int64_t>(scaled.magnitude);
+  span.minThickness = Mul(static_cast<Quad>(hundredths), kOneHundredth);
+  span.minThicknessHundredths = hundredths;
 }
 
 namespace {
@@ -275,8 +280,10 @@ Quad FromHundredths(int64_t hundredths) {
 
 }  // namespace
 
-Quad PrintedThickness(Enclosure minThickness) {
-  return Mul(FromHundredths(RoundToHundredths(minThickness)), kOneHundredth);
+void SetPrintedThickness(Enclosure minThickness, SpanDesign& span) {
+  const int64_t hundredths = RoundToHundredths(minThickness);
+  span.minThickness = Mul(FromHundredths(hundredths), kOneHundredth);
+  span.minThicknessHundredths = std::max<int64_t>(hundredths, 0);
 }
 
 template void FillPrintedWorkingValues(const SpanWorkingOf<Quad>&, SpanDesign&);

@@ -104,9 +104,9 @@ void FillWorkingValues(const SpanWorkingOf<Quad>& working, SpanDesign& span);
 template <class Number>
 void FillPrintedWorkingValues(const SpanWorkingOf<Number>& working, SpanDesign& span);
 
-// The converged thickness as the report prints it: SpanDesign::minThickness
-// of the printed record.
-Quad PrintedThickness(Quad minThickness);
-Quad PrintedThickness(Enclosure minThickness);
+// The converged thickness as the report prints it, into the printed record:
+// SpanDesign::minThickness and minThicknessHundredths.
+void SetPrintedThickness(Quad minThickness, SpanDesign& span);
+void SetPrintedThickness(Enclosure minThickness, SpanDesign& span);
 
 }  // namespace kalvorden

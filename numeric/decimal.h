@@ -143,7 +143,7 @@ inline uint64_t PutDigitsBefore(char* end, uint64_t value, int count) {
 // 100 as x 10486 / 2^20 (exact below 10^4, and 9999 x 10486 < 2^27); the four
 // pairs in 16-bit lanes, divided by 10 as x 103 / 2^10 (exact below 100, and
 // 99 x 103 < 2^14).
-inline uint64_t EightDigitCharacters(uint32_t value) {
+[[gnu::always_inline]] inline uint64_t EightDigitCharacters(uint32_t value) {
   static_assert(std::endian::native == std::endian::little);
   const uint64_t halves = (value / 10000) | (uint64_t{value % 10000} << 32);
   const uint64_t highPairs = ((halves * 10486) >> 20) & 0x0000007F0000007FULL;

@@ -273,9 +273,9 @@ const std::string& CheckNamesText(uint32_t failed) {
 // minimum thickness 2, everything else whole numbers; then the working
 // values, quantities and the as-built check, empty for a span that could
 // not be designed.
-void AppendSpanFields(std::string& rows, const AsBuiltRow& caseRow,
-                      const AsBuiltCaseEnclosures& enclosed, const SpanDesign& s,
-                      int32_t spanIndex) {
+[[gnu::always_inline]] inline void AppendSpanFields(std::string& rows, const AsBuiltRow& caseRow,
+                                                    const AsBuiltCaseEnclosures& enclosed,
+                                                    const SpanDesign& s, int32_t spanIndex) {
   char text[kSpanFieldsRoom];
   char* out = WriteSpan(text, s.spanLength, spanIndex);
   if (s.fault != SpanFault::kNone) {
@@ -286,7 +286,9 @@ void AppendSpanFields(std::string& rows, const AsBuiltRow& caseRow,
     return;
   }
   *out++ = ',';
-  out = WriteFixed(out, s.minThickness, 2);
+  out = s.minThicknessHundredths > 0
+            ? WriteScaledMagnitude(out, static_cast<uint64_t>(s.minThicknessHundredths), 2)
+            : WriteFixed(out, s.minThickness, 2);
   for (const int32_t whole :
        {s.actualThickness, s.mainBarDesignation, s.mainBarSpacing, s.middleHalfBarCount,
         s.distBarDesignation, s.outerQuartersBarCount}) {

@@ -68,6 +68,10 @@ bool SameBits(Quad a, Quad b) {
                            b.distBarDesignation,
                            b.outerQuartersBarCount,
                            static_cast<int32_t>(b.fault)};
+  if (a.minThicknessHundredths != b.minThicknessHundredths) {
+    return ::testing::AssertionFailure()
+           << "hundredths " << a.minThicknessHundredths << " against " << b.minThicknessHundredths;
+  }
   for (size_t i = 0; i < std::size(intsA); ++i) {
     if (intsA[i] != intsB[i]) {
       return ::testing::AssertionFailure()
@@ -503,7 +507,7 @@ TEST(FastEngine, WorkingValuesPrintAsTheExactEngines) {
           Div(Mul(Mul(1000000, span.designMoment), c.steelAreaFactor), span.effectiveDepth);
       EXPECT_TRUE(SameBits(area, span.requiredSteelArea)) << s;
       SpanDesign printed = span;
-      printed.minThickness = PrintedThickness(span.minThickness);
+      SetPrintedThickness(span.minThickness, printed);
       EXPECT_TRUE(SameSpan(printed, withWorkingValues.spans[s])) << s;
       // The unrounded thickness prints the digits of the rounded one.
       const ScaledDecimal fromFull = RoundToDecimals(span.minThickness, 2);
